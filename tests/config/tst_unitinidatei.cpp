@@ -1,0 +1,400 @@
+#include "config/UnitIniDatei.h"
+
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray Bom("\xEF\xBB\xBF");
+const QString Default = QStringLiteral("DEF");
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool put(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+int modeOf(const QString &path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+void setMode(const QString &path, int mode)
+{
+    ::chmod(QFile::encodeName(path).constData(), mode_t(mode));
+}
+
+QStringList listing(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+template <typename F>
+QString errorOf(F &&action)
+{
+    try {
+        action();
+    } catch (const IniError &e) {
+        return e.text();
+    }
+    return QStringLiteral("<no error>");
+}
+
+QString refusal(const QString &path)
+{
+    return QStringLiteral("In ") + path + QStringLiteral(" kann nicht geschrieben werden");
+}
+
+struct Entry
+{
+    QString section;
+    QString key;
+    QString value;
+};
+
+// The default entries, in the order the program writes them one by one.
+QList<Entry> defaultEntries()
+{
+    QList<Entry> entries{{"Speech", "Speech", "0"}};
+    for (int n = 0; n <= 36; ++n) {
+        for (int k = 1; k <= 10; ++k)
+            entries.append({QString("QVR%1").arg(n), QString("Qualitaet%1").arg(k), QString::asprintf("%02d", k)});
+    }
+    for (int n = 0; n <= 36; ++n) {
+        for (int k = 1; k <= 10; ++k)
+            entries.append({QString("QVR%1").arg(n), QString("EDV%1").arg(k), QString::asprintf("%02d", k)});
+    }
+    for (int m = 1; m <= 20; ++m) {
+        entries.append({QString("PRODUKT%1").arg(m), "Qualitaet", QString::asprintf("%02d", m)});
+        entries.append({QString("PRODUKT%1").arg(m), "Name", QString::asprintf("Produkt %2d", m)});
+    }
+    entries.append({"PRINTER", "Modell", "00"});
+    entries.append({"PRINTER", "Head", "Deutsche Brantel"});
+    for (const char *key : {"BaudrateRS232", "ParameterRS232", "BaudrateRS485", "ParameterRS485"})
+        entries.append({"INTERFACE", key, "3"});
+    return entries;
+}
+
+} // namespace
+
+class TestUnitIniDatei : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void readsFile_data();
+    void readsFile();
+    void readNeverFails();
+    void writeRoundTrips_data();
+    void writeRoundTrips();
+    void refusesAndKeepsFile_data();
+    void refusesAndKeepsFile();
+    void refusesWhenFolderIsGone();
+    void refusesUnstorableCharacter_data();
+    void refusesUnstorableCharacter();
+    void permissions_data();
+    void permissions();
+    void defaultContent();
+    void defaultContentEqualsSingleWrites();
+    void createDefaultFile();
+    void programFolder();
+
+private:
+    QString m_path;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestUnitIniDatei::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_path = m_dir->filePath(IniBaseName);
+}
+
+void TestUnitIniDatei::cleanup()
+{
+    setMode(m_dir->path(), 0700);
+    if (QFileInfo::exists(m_path))
+        setMode(m_path, 0600);
+    m_dir.reset();
+}
+
+void TestUnitIniDatei::readsFile_data()
+{
+    QTest::addColumn<QByteArray>("content"); // null: no file
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("missing file") << QByteArray() << "S" << "k" << Default;
+    QTest::newRow("empty file") << QByteArray("") << "S" << "k" << Default;
+    QTest::newRow("missing section") << QByteArray("[A]\r\nk=1\r\n") << "S" << "k" << Default;
+    QTest::newRow("missing key") << QByteArray("[S]\r\na=1\r\n") << "S" << "k" << Default;
+    QTest::newRow("empty value") << QByteArray("[S]\r\nk=\r\n") << "S" << "k" << "";
+    QTest::newRow("umlaut names") << QByteArray("[\xC4rger]\r\n\xFC=M\xFCller \x80\r\n") << "ärger" << "Ü" << "Müller €";
+    QTest::newRow("utf-8 without bom") << QByteArray("[S]\r\nk=M\xC3\xBCller\r\n") << "S" << "k" << "MÃ¼ller";
+    QTest::newRow("utf-8 with bom") << QByteArray(Bom + "[S]\r\nk=M\xC3\xBCller\r\n") << "S" << "k" << "Müller";
+    // Encoding the name with '?' must not find the key "?".
+    QTest::newRow("name not in windows-1252") << QByteArray("[S]\r\n?=x\r\n") << "S" << "中" << Default;
+    QTest::newRow("5000 characters") << QByteArray("[S]\r\nk=" + QByteArray(5000, 'x')) << "S" << "k" << QString(2047, 'x');
+    // 2047 UTF-16 units, without half of a surrogate pair at the end.
+    QTest::newRow("utf-8 cut whole") << QByteArray(Bom + "[S]\r\nk=" + QByteArray("\xF0\x9F\x98\x80").repeated(3000)) << "S" << "k"
+                                     << QStringLiteral("😀").repeated(1023);
+}
+
+void TestUnitIniDatei::readsFile()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+
+    if (!content.isNull())
+        QVERIFY(put(m_path, content));
+    QCOMPARE(ReadIniValue(m_path, section, key, Default), value);
+}
+
+void TestUnitIniDatei::readNeverFails()
+{
+    QByteArray big(10 * 1024 * 1024, Qt::Uninitialized);
+    QRandomGenerator(42).fillRange(reinterpret_cast<quint32 *>(big.data()), big.size() / 4);
+    QVERIFY(put(m_path, big + "\r\n[S]\r\nk=v\r\n"));
+    QCOMPARE(ReadIniValue(m_path, "S", "k", Default), "v");
+
+    QCOMPARE(ReadIniValue(m_dir->path(), "S", "k", Default), Default);
+
+    if (::geteuid() != 0) {
+        QVERIFY(put(m_path, "[S]\r\nk=v\r\n"));
+        setMode(m_path, 0200);
+        QCOMPARE(ReadIniValue(m_path, "S", "k", Default), Default);
+    }
+}
+
+void TestUnitIniDatei::writeRoundTrips_data()
+{
+    QTest::addColumn<QByteArray>("before"); // null: no file
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("windows-1252") << QByteArray() << "Müller €" << QByteArray("[S]\r\nk=M\xFCller \x80\r\n");
+    QTest::newRow("utf-8 with bom") << Bom << "Müller 中" << QByteArray(Bom + "[S]\r\nk=M\xC3\xBCller \xE4\xB8\xAD\r\n");
+    QTest::newRow("replace keeps the rest") << QByteArray("; c\n[S]\n k = 1\n\n") << "2" << QByteArray("; c\n[S]\nk=2\n\n");
+}
+
+void TestUnitIniDatei::writeRoundTrips()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+
+    if (!before.isNull())
+        QVERIFY(put(m_path, before));
+    WriteIniValue(m_path, "S", "k", value);
+    QCOMPARE(bytesOf(m_path), after);
+    QCOMPARE(ReadIniValue(m_path, "S", "k", Default), value);
+    QCOMPARE(listing(m_dir->path()), QStringList{IniBaseName});
+}
+
+void TestUnitIniDatei::refusesAndKeepsFile_data()
+{
+    QTest::addColumn<QString>("setup");
+
+    // The write bits count for root as well, so these rows hold for root too.
+    QTest::newRow("read-only file") << "file";
+    QTest::newRow("read-only folder") << "folder";
+    QTest::newRow("unreadable file") << "unreadable";
+}
+
+void TestUnitIniDatei::refusesAndKeepsFile()
+{
+    QFETCH(QString, setup);
+    if (setup == "unreadable" && ::geteuid() == 0)
+        QSKIP("root reads every file");
+
+    const QByteArray original("[S]\r\nk=1\r\n");
+    QVERIFY(put(m_path, original));
+    {
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC),
+                                 QFileDevice::FileModificationTime));
+    }
+    const QDateTime mtime = QFileInfo(m_path).lastModified();
+    if (setup == "file")
+        setMode(m_path, 0444);
+    else if (setup == "folder")
+        setMode(m_dir->path(), 0555);
+    else
+        setMode(m_path, 0200);
+
+    QCOMPARE(errorOf([&] { WriteIniValue(m_path, "S", "k", "2"); }), refusal(m_path));
+    QCOMPARE(errorOf([&] { WriteIniValue(m_path, "New", "k", "2"); }), refusal(m_path));
+
+    setMode(m_dir->path(), 0700);
+    setMode(m_path, 0600);
+    QCOMPARE(bytesOf(m_path), original);
+    QCOMPARE(QFileInfo(m_path).lastModified(), mtime);
+    QCOMPARE(listing(m_dir->path()), QStringList{IniBaseName});
+}
+
+void TestUnitIniDatei::refusesWhenFolderIsGone()
+{
+    const QString folder = m_dir->filePath("gone");
+    const QString path = folder + "/" + IniBaseName;
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(QDir(folder).removeRecursively());
+
+    QCOMPARE(errorOf([&] { WriteIniValue(path, "S", "k", "v"); }), refusal(path));
+    QCOMPARE(errorOf([&] { CreateDefaultIniFile(path); }), refusal(path));
+    QVERIFY(!QFileInfo::exists(folder));
+}
+
+void TestUnitIniDatei::refusesUnstorableCharacter_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("character");
+    QTest::addColumn<QString>("code");
+
+    QTest::newRow("in value") << "S" << "k" << "a中b" << "中" << "U+4E2D";
+    QTest::newRow("in key") << "S" << "ključ" << "v" << "č" << "U+010D";
+    QTest::newRow("in section") << "😀" << "k" << "v" << "😀" << "U+1F600";
+}
+
+void TestUnitIniDatei::refusesUnstorableCharacter()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QString, character);
+    QFETCH(QString, code);
+
+    const QByteArray original("[S]\r\nk=1\r\n");
+    QVERIFY(put(m_path, original));
+    const QString message = QStringLiteral("Das Zeichen „%1“ (%2) kann in %3 nicht gespeichert werden.\n"
+                                           "The character „%1“ (%2) cannot be stored in %3.");
+    QCOMPARE(errorOf([&] { WriteIniValue(m_path, section, key, value); }), message.arg(character, code, m_path));
+    QCOMPARE(bytesOf(m_path), original);
+
+    const QString missing = m_dir->filePath("missing.ini");
+    QCOMPARE(errorOf([&] { WriteIniValue(missing, section, key, value); }), message.arg(character, code, missing));
+    QVERIFY(!QFileInfo::exists(missing));
+}
+
+void TestUnitIniDatei::permissions_data()
+{
+    QTest::addColumn<int>("mode"); // -1: no file yet
+    QTest::addColumn<int>("mask");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("0600 kept") << 0600 << 022 << 0600;
+    QTest::newRow("0640 kept") << 0640 << 077 << 0640;
+    QTest::newRow("0606 kept") << 0606 << 022 << 0606;
+    QTest::newRow("new, umask 022") << -1 << 022 << 0644;
+    QTest::newRow("new, umask 027") << -1 << 027 << 0640;
+}
+
+void TestUnitIniDatei::permissions()
+{
+    QFETCH(int, mode);
+    QFETCH(int, mask);
+    QFETCH(int, expected);
+
+    if (mode >= 0) {
+        QVERIFY(put(m_path, "[S]\r\nk=1\r\n"));
+        setMode(m_path, mode);
+    }
+    const mode_t oldMask = ::umask(mode_t(mask));
+    const QString error = errorOf([&] { WriteIniValue(m_path, "S", "k", "2"); });
+    ::umask(oldMask);
+    QCOMPARE(error, QStringLiteral("<no error>"));
+    QCOMPARE(modeOf(m_path), expected);
+}
+
+void TestUnitIniDatei::defaultContent()
+{
+    QByteArray expected = "[Speech]\r\nSpeech=0\r\n";
+    for (int n = 0; n <= 36; ++n) {
+        expected += "[QVR" + QByteArray::number(n) + "]\r\n";
+        for (int k = 1; k <= 10; ++k)
+            expected += QByteArray("Qualitaet") + QByteArray::number(k) + "=" + (k < 10 ? "0" : "") + QByteArray::number(k) + "\r\n";
+        for (int k = 1; k <= 10; ++k)
+            expected += QByteArray("EDV") + QByteArray::number(k) + "=" + (k < 10 ? "0" : "") + QByteArray::number(k) + "\r\n";
+    }
+    for (int m = 1; m <= 20; ++m) {
+        expected += "[PRODUKT" + QByteArray::number(m) + "]\r\n";
+        expected += QByteArray("Qualitaet=") + (m < 10 ? "0" : "") + QByteArray::number(m) + "\r\n";
+        expected += QByteArray("Name=Produkt ") + (m < 10 ? " " : "") + QByteArray::number(m) + "\r\n";
+    }
+    expected += "[PRINTER]\r\nModell=00\r\nHead=Deutsche Brantel\r\n";
+    expected += "[INTERFACE]\r\nBaudrateRS232=3\r\nParameterRS232=3\r\nBaudrateRS485=3\r\nParameterRS485=3\r\n";
+
+    const QByteArray content = DefaultIniContent();
+    QCOMPARE(content, expected);
+
+    const QList<QByteArray> lines = content.split('\n');
+    QCOMPARE(std::count_if(lines.begin(), lines.end(), [](const QByteArray &l) { return l.contains('='); }), 787);
+    QVERIFY(content.contains("\r\nName=Produkt  1\r\n"));
+    const qsizetype qvr36 = content.indexOf("[QVR36]\r\n") + 9;
+    QCOMPARE(content.mid(qvr36, content.indexOf('[', qvr36) - qvr36).count("\r\n"), 20);
+}
+
+void TestUnitIniDatei::defaultContentEqualsSingleWrites()
+{
+    const QList<Entry> entries = defaultEntries();
+    QCOMPARE(entries.size(), 787);
+    for (const Entry &e : entries)
+        WriteIniValue(m_path, e.section, e.key, e.value);
+    QCOMPARE(bytesOf(m_path), DefaultIniContent());
+}
+
+void TestUnitIniDatei::createDefaultFile()
+{
+    QVERIFY(CreateDefaultIniFile(m_path));
+    QCOMPARE(bytesOf(m_path), DefaultIniContent());
+    QCOMPARE(ReadIniValue(m_path, "PRODUKT7", "Name", Default), "Produkt  7");
+
+    QVERIFY(put(m_path, ""));
+    QVERIFY(!CreateDefaultIniFile(m_path));
+    QCOMPARE(bytesOf(m_path), QByteArray(""));
+
+    QVERIFY(QFile::remove(m_path));
+    setMode(m_dir->path(), 0555);
+    QCOMPARE(errorOf([&] { CreateDefaultIniFile(m_path); }), refusal(m_path));
+    QVERIFY(!QFileInfo::exists(m_path));
+}
+
+void TestUnitIniDatei::programFolder()
+{
+    // The executable's folder when the program may write there, else the
+    // user's config folder, created on demand.
+    const QString config = m_dir->filePath("config");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    const QString folder = ProgramFolder();
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+
+    const QString exeFolder = QCoreApplication::applicationDirPath();
+    if (::access(QFile::encodeName(exeFolder).constData(), W_OK) == 0) {
+        QCOMPARE(folder, exeFolder + "/");
+    } else {
+        QCOMPARE(folder, config + "/velmora/");
+        QVERIFY(QFileInfo(folder).isDir());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestUnitIniDatei)
+#include "tst_unitinidatei.moc"
