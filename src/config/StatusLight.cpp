@@ -1,0 +1,37 @@
+#include "config/StatusLight.h"
+
+#include <QPainter>
+
+namespace {
+constexpr int Side = 13;
+}
+
+StatusLight::StatusLight(QWidget *parent)
+    : QWidget(parent)
+{
+    setFixedSize(Side, Side);
+}
+
+void StatusLight::setLit(bool lit)
+{
+    if (m_lit == lit)
+        return;
+    m_lit = lit;
+    update();
+}
+
+QSize StatusLight::sizeHint() const
+{
+    return QSize(Side, Side);
+}
+
+void StatusLight::paintEvent(QPaintEvent *)
+{
+    const QColor fill = m_lit ? QColor(224, 32, 32) : QColor(32, 176, 48);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(fill.darker(170), 1.0));
+    painter.setBrush(fill);
+    // Half-pixel inset keeps the 1 px rim on whole pixels.
+    painter.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QWidget>
+
+// Small round indicator of a page or group: red while what the page shows is
+// not yet confirmed by the gateway, green once a reply has been stored.
+class StatusLight : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(bool lit READ lit WRITE setLit)
+
+public:
+    explicit StatusLight(QWidget *parent = nullptr);
+
+    bool lit() const { return m_lit; }
+    void setLit(bool lit);
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    bool m_lit = true;
+};
