@@ -1,0 +1,49 @@
+#pragma once
+// The program's general error report: whatever escapes an event handler is
+// shown in a message box captioned "PC / Velmora", and the program goes on.
+
+#include "config/UnitIniDatei.h"
+
+#include <QString>
+#include <exception>
+#include <functional>
+#include <type_traits>
+#include <utility>
+
+inline constexpr const char *AppCaption = "PC / Velmora";
+
+// Shows `text` in a modal error box (or hands it to the handler set below).
+void ShowErrorReport(const QString &text);
+
+// Tests replace the modal box with a recorder; an empty handler restores it.
+void SetErrorReportHandler(std::function<void(const QString &)> handler);
+
+// Runs `f`, reporting what it throws instead of letting it pass through Qt.
+template <class F>
+void RunGuarded(F &&f) noexcept
+{
+    try {
+        std::forward<F>(f)();
+    } catch (const IniError &error) {
+        ShowErrorReport(error.text());
+    } catch (const std::exception &error) {
+        ShowErrorReport(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        ShowErrorReport(QStringLiteral("Unbekannter Fehler / Unknown error"));
+    }
+}
+
+// Wraps a handler for connect(): the slot reports its errors itself. The
+// signal's arguments are passed on when the handler takes them.
+template <class F>
+auto Guarded(F f)
+{
+    return [f = std::move(f)](auto &&...args) mutable {
+        RunGuarded([&] {
+            if constexpr (std::is_invocable_v<F &, decltype(args)...>)
+                f(std::forward<decltype(args)>(args)...);
+            else
+                f();
+        });
+    };
+}

@@ -1,0 +1,107 @@
+#pragma once
+// The main window: its pages, status bar, clock, hot keys, the confirmed
+// close, the texts of both languages and the monitor log of the traffic.
+
+#include <QMainWindow>
+#include <QString>
+#include <QTimer>
+#include <memory>
+
+class QLabel;
+class QTabWidget;
+class TFormVerbindung;
+
+namespace Ui {
+class TFormMain;
+class TabSheet1;
+class TabSheet2;
+class TabSheetInterface;
+class TabSheet4;
+class TabSheet3;
+class TabSheetMonitor;
+} // namespace Ui
+
+class TFormMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // `programFolder` holds the working configuration file (with trailing '/').
+    explicit TFormMain(const QString &programFolder, QWidget *parent = nullptr);
+    ~TFormMain() override;
+
+    // The device link, created after the main window.
+    void SetFormVerbindung(TFormVerbindung *link) { FormVerbindung = link; }
+
+    // Fields shared with the device link and the pages.
+    int Language = 0;
+    int MonitorActive = 0;
+    QString IniFileName;
+    QString VersionText;
+    int ProductCount = 20;
+    int ProgressBase = 17;
+    int ProgressTotal = 37;
+    TFormVerbindung *FormVerbindung = nullptr;
+
+    // The working configuration file at IniFileName.
+    QString ReadIniValue(const QString &section, const QString &key, const QString &def) const;
+    void WriteIniValue(const QString &section, const QString &key, const QString &value) const;
+
+    // Status bar panels 0..4.
+    QString StatusText(int panel) const;
+    void SetStatusText(int panel, const QString &text);
+
+    // Language.
+    void RefreshCaptions();
+    void SetLanguage(int language);
+
+    // Monitor log: toggle, and the lines the device link appends while it records.
+    void ImageDblClick();
+    void AppendMonitorLine(const QString &line);
+    void LogSentRequest(const QString &requestLine);
+    void LogReceivedLine(const QString &line);
+
+    // Makes the editor pages' tabs visible (or hides them again).
+    void SetEditorPagesVisible(bool visible);
+    bool IsPageVisible(QWidget *page) const;
+
+    // Pages, in tab order.
+    QWidget *TabSheet1 = nullptr;
+    QWidget *TabSheet2 = nullptr;
+    QWidget *TabSheetInterface = nullptr;
+    QWidget *TabSheet4 = nullptr;
+    QWidget *TabSheet3 = nullptr;
+    QWidget *TabSheetMonitor = nullptr;
+    QTabWidget *PageControl1 = nullptr;
+    QTimer TimerUhrzeit;
+
+    std::unique_ptr<Ui::TFormMain> ui;
+    std::unique_ptr<Ui::TabSheet1> ui1;
+    std::unique_ptr<Ui::TabSheet2> ui2;
+    std::unique_ptr<Ui::TabSheetInterface> uiInterface;
+    std::unique_ptr<Ui::TabSheet4> ui4;
+    std::unique_ptr<Ui::TabSheet3> ui3;
+    std::unique_ptr<Ui::TabSheetMonitor> uiMonitor;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    bool FormClose();
+    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void TimerUhrzeitTimer();
+    void TabSheetMonitorShow();
+    void ButtonDebugCopyClick();
+    void ButtonDebugClearClick();
+    void ButtonDebugCloseClick();
+    void PageShown(int index);
+    void SetupFonts();
+    void SetupStatusBar();
+
+    QString m_programFolder;
+    QLabel *m_panels[5] = {};
+    bool m_shown = false;
+};

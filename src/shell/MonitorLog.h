@@ -1,0 +1,21 @@
+#pragma once
+// Line formats of the monitor log of the serial traffic.
+
+#include <QStringList>
+#include <QTime>
+
+// "hh:mm:ss:zzz", the time stamp in front of every logged line.
+QString MonitorTimeStamp(const QTime &time);
+
+// `text` without blanks and control characters at both ends.
+QString TrimControl(const QString &text);
+
+// The line logged for a request sent: time, " # ", the framed request.
+QString MonitorSentLine(const QString &request, const QTime &time);
+
+// The lines logged for a received reply line: time, " # ", the trimmed text,
+// then a separator of 69 "-" and one blank; nothing for a blank line.
+QStringList MonitorReceivedLines(const QString &line, const QTime &time);
+
+// The log's text for the clipboard: every line followed by CR LF.
+QString MonitorClipboardText(const QString &plainText);

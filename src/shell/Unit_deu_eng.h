@@ -1,0 +1,13 @@
+#pragma once
+// The German/English text pairs of the tab captions, a few labels, the
+// connect button, the progress texts of bulk runs and two messages.
+
+#include <QString>
+
+inline constexpr int TextPairCount = 16;
+
+// TextPairs[entry][Language] in UTF-8; Language 0 is German, 1 English.
+extern const char *const TextPairs[TextPairCount][2];
+
+// TextPairs[entry][language] as text; language 0 gives German, anything else English.
+QString TextPair(int entry, int language);

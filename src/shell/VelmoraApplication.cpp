@@ -1,0 +1,12 @@
+#include "shell/VelmoraApplication.h"
+
+#include "shell/ErrorReport.h"
+
+VelmoraApplication::VelmoraApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+
+bool VelmoraApplication::notify(QObject *receiver, QEvent *event)
+{
+    bool handled = false;
+    RunGuarded([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
+}
