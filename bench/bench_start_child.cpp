@@ -1,0 +1,60 @@
+// One start of a window, for bench_startup: "bare" shows an empty Qt Widgets
+// window of the same size, "velmora <folder>" starts the tool's main window
+// the way the program does, with <folder> as its program folder. Prints
+// "shown <peak resident KiB>" once the window is on screen, then ends.
+
+#include "link/F_FormVerbindung.h"
+#include "shell/F_FormMain.h"
+#include "shell/Unit_Pogramm.h"
+#include "shell/VelmoraApplication.h"
+
+#include <QFile>
+#include <QMainWindow>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+
+namespace {
+long peakResidentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+void reportWhenShown(QWidget *window)
+{
+    QTimer::singleShot(0, window, [] {
+        std::printf("shown %ld\n", peakResidentKiB());
+        std::fflush(stdout);
+        QCoreApplication::quit();
+    });
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    VelmoraApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.value(1) == QLatin1String("bare")) {
+        QMainWindow window;
+        window.setFixedSize(750, 500);
+        window.show();
+        reportWhenShown(&window);
+        return app.exec();
+    }
+    SingleInstance instance(args.value(2));
+    if (!instance.claim())
+        return 1;
+    TFormMain form(args.value(2) + u'/');
+    TFormVerbindung link;
+    form.SetFormVerbindung(&link);
+    form.show();
+    reportWhenShown(&form);
+    return app.exec();
+}

@@ -1,0 +1,86 @@
+// Start-up of the tool against a bare Qt Widgets window of the same size,
+// measured in the same run: time from process start until the window is
+// shown, and peak resident memory; plus the cost of creating the working
+// configuration file with its defaults on a start without one.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+struct Sample
+{
+    double ms;
+    long kib;
+};
+
+Sample runOnce(const QString &child, const QStringList &args)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(env);
+    QElapsedTimer timer;
+    timer.start();
+    process.start(child, args);
+    QByteArray out;
+    while (!out.contains('\n') && process.waitForReadyRead(30000))
+        out += process.readAllStandardOutput();
+    const double ms = timer.nsecsElapsed() / 1e6;
+    process.waitForFinished(30000);
+    const QList<QByteArray> words = out.trimmed().split(' ');
+    if (words.value(0) != "shown") {
+        std::fprintf(stderr, "child failed: %s\n", process.readAllStandardError().constData());
+        std::exit(1);
+    }
+    return {ms, words.value(1).toLong()};
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QString child = QCoreApplication::applicationDirPath() + QStringLiteral("/bench_start_child");
+    const int runs = argc > 1 ? std::atoi(argv[1]) : 15;
+    QTemporaryDir folder;
+    const QString ini = QDir(folder.path()).filePath(QStringLiteral("Velmora.ini"));
+
+    std::vector<double> bare, tool, toolNew;
+    long bareKiB = 0, toolKiB = 0;
+    runOnce(child, {QStringLiteral("bare")}); // warm the caches for both
+    runOnce(child, {QStringLiteral("velmora"), folder.path()});
+    for (int i = 0; i < runs; ++i) {
+        Sample s = runOnce(child, {QStringLiteral("bare")});
+        bare.push_back(s.ms);
+        bareKiB = std::max(bareKiB, s.kib);
+        s = runOnce(child, {QStringLiteral("velmora"), folder.path()});
+        tool.push_back(s.ms);
+        toolKiB = std::max(toolKiB, s.kib);
+        QFile::remove(ini);
+        s = runOnce(child, {QStringLiteral("velmora"), folder.path()});
+        toolNew.push_back(s.ms);
+    }
+    const double b = median(bare), t = median(tool), n = median(toolNew);
+    std::printf("startup.bare_window.median_ms %.1f\n", b);
+    std::printf("startup.velmora.median_ms %.1f\n", t);
+    std::printf("startup.ratio %.2f (target <= 1.5)\n", t / b);
+    std::printf("startup.creation_with_defaults.added_ms %.1f (target <= 50)\n", n - t);
+    std::printf("memory.bare_window.peak_mib %.1f\n", bareKiB / 1024.0);
+    std::printf("memory.velmora.peak_mib %.1f\n", toolKiB / 1024.0);
+    std::printf("memory.ratio %.2f (target <= 1.3)\n", double(toolKiB) / double(bareKiB));
+    return 0;
+}
