@@ -1,7 +1,7 @@
 // One start of a window, for bench_startup: "bare" shows an empty Qt Widgets
 // window of the same size, "velmora <folder>" starts the tool's main window
 // the way the program does, with <folder> as its program folder. Prints
-// "shown <peak resident KiB>" once the window is on screen, then ends.
+// "shown <resident KiB> <peak resident KiB>" once the window is on screen, then ends.
 
 #include "link/F_FormVerbindung.h"
 #include "shell/F_FormMain.h"
@@ -15,14 +15,14 @@
 #include <memory>
 
 namespace {
-long peakResidentKiB()
+long residentKiB(const char *field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLong();
     }
     return -1;
 }
@@ -30,9 +30,9 @@ long peakResidentKiB()
 void reportWhenShown(QWidget *window)
 {
     QTimer::singleShot(0, window, [] {
-        std::printf("shown %ld\n", peakResidentKiB());
+        std::printf("shown %ld %ld\n", residentKiB("VmRSS:"), residentKiB("VmHWM:"));
         std::fflush(stdout);
-        QCoreApplication::quit();
+        QCoreApplication::exit(0); // quit() would ask the window to close
     });
 }
 } // namespace

@@ -8,7 +8,7 @@
 #include <memory>
 
 class QLabel;
-class QTabWidget;
+class PageControl;
 class TFormVerbindung;
 
 namespace Ui {
@@ -71,7 +71,7 @@ public:
     QWidget *TabSheet4 = nullptr;
     QWidget *TabSheet3 = nullptr;
     QWidget *TabSheetMonitor = nullptr;
-    QTabWidget *PageControl1 = nullptr;
+    PageControl *PageControl1 = nullptr;
     QTimer TimerUhrzeit;
 
     std::unique_ptr<Ui::TFormMain> ui;

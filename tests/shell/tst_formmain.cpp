@@ -4,6 +4,7 @@
 #include "link/F_FormVerbindung.h"
 #include "shell/ErrorReport.h"
 #include "shell/F_FormMain.h"
+#include "shell/PageControl.h"
 
 #include <QAbstractButton>
 #include <QClipboard>
@@ -197,6 +198,7 @@ private slots:
 
         QCOMPARE(m_form->PageControl1->currentWidget(), m_form->TabSheet1);
         QCOMPARE(tabText(m_form->TabSheet1), QStringLiteral("PC / Velmora"));
+        QCOMPARE(m_form->PageControl1->tabBar()->tabRect(0).width(), 130);
         QVERIFY(m_form->IsPageVisible(m_form->TabSheet1));
         for (QWidget *page : {m_form->TabSheet2, m_form->TabSheet3, m_form->TabSheet4,
                               m_form->TabSheetInterface, m_form->TabSheetMonitor})
@@ -434,7 +436,7 @@ private slots:
         m_form->ImageDblClick();
         QCOMPARE(m_form->MonitorActive, 1);
         QVERIFY(m_form->IsPageVisible(m_form->TabSheetMonitor));
-        QVERIFY(m_form->PageControl1->styleSheet().contains(QStringLiteral("115px")));
+        QCOMPARE(m_form->PageControl1->tabBar()->tabRect(0).width(), 115);
         QCOMPARE(m_form->PageControl1->currentWidget(), m_form->TabSheet1); // not switched to
 
         m_form->LogSentRequest(QStringLiteral(">C0P01<9E\r\n"));
@@ -451,7 +453,7 @@ private slots:
         QTest::mouseClick(child<QPushButton>("ButtonDebugClose"), Qt::LeftButton);
         QCOMPARE(m_form->MonitorActive, 0);
         QVERIFY(!m_form->IsPageVisible(m_form->TabSheetMonitor));
-        QVERIFY(m_form->PageControl1->styleSheet().contains(QStringLiteral("130px")));
+        QCOMPARE(m_form->PageControl1->tabBar()->tabRect(0).width(), 130);
         m_form->LogSentRequest(QStringLiteral(">S0V<xx\r\n"));
         m_form->ImageDblClick();
         QCOMPARE(memo->toPlainText().split(u'\n').size(), 3);
