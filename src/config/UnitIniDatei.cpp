@@ -212,7 +212,11 @@ QString ProgramFolder()
 {
     if (QCoreApplication::instance()) {
         const QString exeFolder = QCoreApplication::applicationDirPath();
-        if (!exeFolder.isEmpty() && writable(exeFolder))
+        // An installed program (under /usr, also when run by root) keeps its
+        // file per user, never beside the system's executables.
+        const bool installed = exeFolder.startsWith(QLatin1String("/usr/"))
+                               || exeFolder == QLatin1String("/bin") || exeFolder == QLatin1String("/sbin");
+        if (!exeFolder.isEmpty() && !installed && writable(exeFolder))
             return exeFolder.endsWith(QLatin1Char('/')) ? exeFolder : exeFolder + QLatin1Char('/');
     }
     QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
