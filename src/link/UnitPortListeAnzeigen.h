@@ -1,0 +1,29 @@
+#pragma once
+// The names offered in the port drop-down: "COM<n>" for aliases in the
+// program's ports/ folder and for the serial devices the system reports.
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class QComboBox;
+
+struct SerialPortEntry
+{
+    QString name;   // "COM<n>"
+    QString device; // what the link opens, e.g. /dev/ttyUSB0
+};
+
+// Aliases first: every symbolic link in `portsDir` named COM<n> (any case)
+// reserves n and opens its target. Then `devices` by family (ttyS, ttyUSB,
+// ttyACM, any other), each in numeric order, on the lowest free numbers from
+// 1; a device that an alias already opens is skipped. In that order.
+QVector<SerialPortEntry> DiscoverSerialPorts(const QString &portsDir, const QStringList &devices);
+
+// Appends to `list` the names it does not hold yet (compared without regard
+// to case), at their place in text order, with the device path as tooltip
+// and as Qt::UserRole data. Never removes anything.
+void ListSerialPorts(QComboBox *list, const QString &portsDir, const QStringList &devices);
+
+// As above, with the devices that Qt SerialPort finds.
+void ListSerialPorts(QComboBox *list, const QString &portsDir);

@@ -1,0 +1,132 @@
+// The first page's port list in the main window, on the offscreen platform.
+
+#include "shell/ErrorReport.h"
+#include "shell/F_FormMain.h"
+#include "shell/PageControl.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+class TestPortListForm : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TFormMain> m_form;
+    QStringList m_errors;
+
+    QString folder() const { return m_dir->path() + u'/'; }
+
+    // Registers ports/<name> as an alias of a fresh stand-in device.
+    void addAlias(const QString &name)
+    {
+        QFile device(folder() + QStringLiteral("dev-") + name);
+        QVERIFY(device.open(QIODevice::WriteOnly));
+        QVERIFY(QDir().mkpath(folder() + QStringLiteral("ports")));
+        QVERIFY(QFile::link(device.fileName(), folder() + QStringLiteral("ports/") + name));
+    }
+
+    QComboBox *box() const
+    {
+        return m_form->findChild<QComboBox *>(QStringLiteral("cb_COM_Port"));
+    }
+
+    void start()
+    {
+        m_form = std::make_unique<TFormMain>(folder());
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    }
+
+    void showFirstPageAgain()
+    {
+        m_form->PageControl1->setCurrentWidget(m_form->TabSheet3);
+        m_form->PageControl1->setCurrentWidget(m_form->TabSheet1);
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_errors.clear();
+        SetErrorReportHandler([this](const QString &text) { m_errors << text; });
+    }
+
+    void cleanup()
+    {
+        m_form.reset();
+        SetErrorReportHandler({});
+        QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join(u'\n')));
+    }
+
+    void startAndReturnRefreshAndSelectFirst()
+    {
+        addAlias(QStringLiteral("COM7"));
+        start();
+        const int com7 = box()->findText(QStringLiteral("COM7"));
+        QVERIFY(com7 >= 0);
+        QCOMPARE(box()->itemData(com7, Qt::ToolTipRole).toString(), folder() + "dev-COM7");
+        QCOMPARE(box()->itemData(com7, Qt::UserRole).toString(), folder() + "dev-COM7");
+        QCOMPARE(box()->currentIndex(), 0);
+
+        addAlias(QStringLiteral("COM3"));
+        box()->setCurrentIndex(box()->count() - 1);
+        showFirstPageAgain();
+        QVERIFY(box()->findText(QStringLiteral("COM3")) >= 0);
+        QVERIFY(box()->findText(QStringLiteral("COM3")) < box()->findText(QStringLiteral("COM7")));
+        QCOMPARE(box()->currentIndex(), 0);
+    }
+
+    void onlineListIsLeftAlone()
+    {
+        addAlias(QStringLiteral("COM7"));
+        start();
+        box()->setEnabled(false);
+        addAlias(QStringLiteral("COM4"));
+        const int current = box()->count() - 1;
+        box()->setCurrentIndex(current);
+        showFirstPageAgain();
+        QCOMPARE(box()->findText(QStringLiteral("COM4")), -1);
+        QCOMPARE(box()->currentIndex(), current);
+    }
+
+    void openingDropDownRefreshes_data()
+    {
+        QTest::addColumn<int>("key"); // 0: mouse click
+        QTest::addColumn<int>("modifiers");
+
+        QTest::newRow("mouse") << 0 << int(Qt::NoModifier);
+        QTest::newRow("F4") << int(Qt::Key_F4) << int(Qt::NoModifier);
+        QTest::newRow("Alt+Down") << int(Qt::Key_Down) << int(Qt::AltModifier);
+    }
+
+    void openingDropDownRefreshes()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        addAlias(QStringLiteral("COM7"));
+        start();
+        const int current = box()->findText(QStringLiteral("COM7"));
+        box()->setCurrentIndex(current);
+        addAlias(QStringLiteral("COM10")); // sorts in before the choice
+
+        if (key == 0) {
+            QTest::mouseClick(box(), Qt::LeftButton);
+        } else {
+            box()->setFocus();
+            QTest::keyClick(box(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        }
+        box()->hidePopup();
+        QVERIFY(box()->findText(QStringLiteral("COM10")) >= 0);
+        // Opening the list does not change the choice.
+        QCOMPARE(box()->currentText(), QStringLiteral("COM7"));
+    }
+};
+
+QTEST_MAIN(TestPortListForm)
+#include "tst_portlist_form.moc"
