@@ -1,25 +1,63 @@
 #pragma once
-// The device link: owns the link state and the polling timer and offers the
-// operations that talk to the gateway. Created hidden after the main window
-// and never shown.
+// The device link: owns the serial port, the reply line assembler, the
+// polling timer and the link state, and offers the one send operation that
+// every request goes through. Created hidden after the main window and never
+// shown.
 
+#include "link/ComPort.h"
+#include "link/DataPacket.h"
+
+#include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <memory>
+
+
+class TFormMain;
 
 class TFormVerbindung : public QObject
 {
     Q_OBJECT
 public:
-    explicit TFormVerbindung(QObject *parent = nullptr);
+    // `port` replaces the real serial port (tests pass a recording one).
+    explicit TFormVerbindung(TFormMain *formMain, std::unique_ptr<ComPort> port = {},
+                             QObject *parent = nullptr);
+    ~TFormVerbindung() override;
 
-    // Leaves the connecting state and stops polling.
+    // Opens port COM<number>; on failure tells the user and returns false.
+    bool OpenPort(int number);
+    // Closes the port (errors ignored), leaves the connecting state, stops polling.
     void ClosePort();
+    bool IsPortOpen() const;
+    // Frames `command`, logs it and writes it; never waits for a reply.
+    void SendCommand(const QByteArray &command);
+    void TimerPollingTimer();
+    // One received line, LF included.
+    void DataPacketStringPacket(const QByteArray &line);
+    void HandleVersionReply(const QByteArray &line);
+    // Diagnosis entry: handles a fixed dispensing-point record as if received.
+    void Button1Click();
 
+    ComPort *Port() const { return ComPortDevice.get(); }
+
+    DataPacket Packet;
+    std::unique_ptr<ComPort> ComPortDevice;
     QTimer TimerPolling;
-    QString LastRequestLine;
+    QByteArray LastRequestLine;
     bool Connecting = false;
     int NextIndex = 0;
     bool ReadAllActive = false;
     bool WriteAllActive = false;
+
+private:
+    void Received(const QByteArray &bytes);
+    void Lost(const QString &reason);
+    void FlushPort();
+    void Handshake(const QByteArray &line);
+
+    TFormMain *m_main;
+    QList<QByteArray> m_pending;
+    bool m_delivering = false;
 };

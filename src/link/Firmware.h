@@ -1,4 +1,6 @@
 #pragma once
+
+#include <QByteArray>
 // Values that depend on the gateway's firmware version, set when its version
 // reply arrives.
 
@@ -12,3 +14,23 @@ extern int AddressCount;
 // "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ": the character at position a stands
 // for terminal address a.
 inline constexpr const char AddressChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+
+// What the gateway's firmware version number gives the tool.
+struct FirmwareFeatures
+{
+    bool hasPoint5;
+    bool hasTenPoints;
+    int addressCount;
+    int productCount;
+    int progressTotal;
+};
+
+// The features of firmware version `n` (0 when the version is not a number).
+FirmwareFeatures FeaturesForVersion(int n);
+
+// The version number of a version reply line: characters 4 to 6 as a
+// decimal number, 0 when they are not one.
+int VersionNumberOf(const QByteArray &line);
+
+// The version text of a version reply line: character 4, ".", characters 5-6.
+QByteArray VersionTextOf(const QByteArray &line);

@@ -33,17 +33,28 @@ void RunGuarded(F &&f) noexcept
     }
 }
 
+namespace detail {
+// Calls the handler with the signal's arguments when it takes them, else without.
+template <class F, class... A>
+auto invokeHandler(F &f, A &&...a) -> decltype(f(std::forward<A>(a)...), void())
+{
+    f(std::forward<A>(a)...);
+}
+template <class F, class... A>
+auto invokeHandler(F &f, A &&...) -> std::enable_if_t<!std::is_invocable_v<F &, A...>, decltype(f(), void())>
+{
+    f();
+}
+} // namespace detail
+
 // Wraps a handler for connect(): the slot reports its errors itself. The
-// signal's arguments are passed on when the handler takes them.
+// constraint keeps Qt's probing of the slot's argument count from
+// instantiating a call that cannot compile.
 template <class F>
 auto Guarded(F f)
 {
-    return [f = std::move(f)](auto &&...args) mutable {
-        RunGuarded([&] {
-            if constexpr (std::is_invocable_v<F &, decltype(args)...>)
-                f(std::forward<decltype(args)>(args)...);
-            else
-                f();
-        });
+    return [f = std::move(f)](auto &&...args) mutable
+           -> std::enable_if_t<std::is_invocable_v<F &, decltype(args)...> || std::is_invocable_v<F &>> {
+        RunGuarded([&] { detail::invokeHandler(f, std::forward<decltype(args)>(args)...); });
     };
 }

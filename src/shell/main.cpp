@@ -17,7 +17,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("velmora"));
 
     TFormMain formMain(ProgramFolder());
-    TFormVerbindung formVerbindung;
+    TFormVerbindung formVerbindung(&formMain);
     formMain.SetFormVerbindung(&formVerbindung);
 
     QObject::connect(&instance, &SingleInstance::activationRequested, &formMain, [&formMain] {

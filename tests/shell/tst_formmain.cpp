@@ -143,7 +143,7 @@ class TestFormMain : public QObject
     void start(const QString &programFolder = QString())
     {
         m_form = std::make_unique<TFormMain>(programFolder.isEmpty() ? folder() : programFolder);
-        m_link = std::make_unique<TFormVerbindung>();
+        m_link = std::make_unique<TFormVerbindung>(m_form.get());
         m_form->SetFormVerbindung(m_link.get());
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));

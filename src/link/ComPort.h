@@ -1,0 +1,55 @@
+#pragma once
+// The serial port as the device link sees it, behind a small interface so
+// that tests can put a recording port in its place.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QSerialPort;
+
+class ComPort : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // Opens `devicePath` at 9600 baud, 8N1, no flow control, DTR and RTS
+    // raised. On failure returns false and gives the system's reason.
+    virtual bool open(const QString &devicePath, QString *reason) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // Discards received bytes not yet taken / bytes not yet sent.
+    virtual void clearInput() = 0;
+    virtual void clearOutput() = 0;
+    virtual void write(const QByteArray &bytes) = 0;
+
+signals:
+    void received(const QByteArray &bytes);
+    // The device went away while open (an unplugged adapter); sent once.
+    void lost(const QString &reason);
+};
+
+// The real port, on Qt SerialPort.
+class QtComPort : public ComPort
+{
+    Q_OBJECT
+public:
+    explicit QtComPort(QObject *parent = nullptr);
+    ~QtComPort() override;
+
+    bool open(const QString &devicePath, QString *reason) override;
+    void close() override;
+    bool isOpen() const override;
+    void clearInput() override;
+    void clearOutput() override;
+    void write(const QByteArray &bytes) override;
+
+    // True when the system refused the port for lack of rights.
+    bool lastOpenWasPermissionError() const { return m_permissionError; }
+
+private:
+    QSerialPort *m_port;
+    bool m_permissionError = false;
+    bool m_lostReported = false;
+};

@@ -1,0 +1,320 @@
+// The device link on the real main window with a recording port in place of
+// the serial port.
+
+#include "link/DataPacket.h"
+#include "link/F_FormVerbindung.h"
+#include "link/Firmware.h"
+#include "link/UnitEntDeCoder.h"
+#include "shell/ErrorReport.h"
+#include "shell/F_FormMain.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+class RecordingPort : public ComPort
+{
+public:
+    bool opens = true;
+    bool opened = false;
+    QString device;
+    QList<QByteArray> written;
+    int inputFlushes = 0;
+    int outputFlushes = 0;
+
+    bool open(const QString &devicePath, QString *reason) override
+    {
+        device = devicePath;
+        if (!opens) {
+            *reason = QStringLiteral("Permission denied");
+            return false;
+        }
+        opened = true;
+        return true;
+    }
+    void close() override { opened = false; }
+    bool isOpen() const override { return opened; }
+    void clearInput() override { ++inputFlushes; }
+    void clearOutput() override { ++outputFlushes; }
+    void write(const QByteArray &bytes) override { written << bytes; }
+
+    void reply(const QByteArray &record) { emit received(BuildRequestFrame(record) + "\r\n"); }
+    void inject(const QByteArray &bytes) { emit received(bytes); }
+    void unplug() { emit lost(QStringLiteral("No such device")); }
+};
+
+} // namespace
+
+class TestLink : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TFormMain> m_form;
+    std::unique_ptr<TFormVerbindung> m_link;
+    RecordingPort *m_port = nullptr;
+    QStringList m_errors;
+
+    QPushButton *connectButton() const { return m_form->findChild<QPushButton *>("Button1"); }
+    QComboBox *portList() const { return m_form->findChild<QComboBox *>("cb_COM_Port"); }
+
+    void connectToCom3()
+    {
+        portList()->clear();
+        portList()->addItem(QStringLiteral("COM3"), QStringLiteral("/dev/pts/77"));
+        portList()->setCurrentIndex(0);
+        QTest::mouseClick(connectButton(), Qt::LeftButton);
+    }
+
+    void goOnline()
+    {
+        connectToCom3();
+        m_port->reply("cP0101Produkt  1");
+        QCOMPARE(m_form->StatusText(2), QStringLiteral("ONLINE"));
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_errors.clear();
+        SetErrorReportHandler([this](const QString &text) { m_errors << text; });
+        m_form = std::make_unique<TFormMain>(m_dir->path() + u'/');
+        auto port = std::make_unique<RecordingPort>();
+        m_port = port.get();
+        m_link = std::make_unique<TFormVerbindung>(m_form.get(), std::move(port));
+        m_form->SetFormVerbindung(m_link.get());
+        m_form->show();
+        HasPoint5 = false;
+        HasTenPoints = false;
+    }
+
+    void cleanup()
+    {
+        m_link.reset();
+        m_form.reset();
+        SetErrorReportHandler({});
+    }
+
+    void connectPollsUntilTheProductReply()
+    {
+        connectToCom3();
+        QCOMPARE(m_port->device, QStringLiteral("/dev/pts/77"));
+        QVERIFY(m_link->Connecting);
+        QCOMPARE(m_form->StatusText(1), QStringLiteral("COM3"));
+        QCOMPARE(m_form->StatusText(2), QStringLiteral("OFFLINE"));
+        QCOMPARE(m_form->VersionText, QStringLiteral("unbekannt"));
+        QVERIFY(!portList()->isEnabled());
+        QCOMPARE(connectButton()->text(), QStringLiteral("Trennen"));
+        QVERIFY(m_link->TimerPolling.isActive());
+        QCOMPARE(m_link->TimerPolling.interval(), 1000);
+
+        m_form->ImageDblClick(); // monitor on
+        const QString blinkBefore = m_form->StatusText(3);
+        m_link->TimerPollingTimer();
+        QCOMPARE(m_port->written.last(), QByteArray(">C0P01<9E\r\n"));
+        const QString first = m_form->StatusText(3);
+        m_link->TimerPollingTimer();
+        const QString second = m_form->StatusText(3);
+        QCOMPARE(QSet<QString>({first, second}), QSet<QString>({QStringLiteral("ping"), QString()}));
+        QVERIFY(blinkBefore.isEmpty() ? first == "ping" : first.isEmpty());
+
+        // A good line of another kind only says "ok" while connecting.
+        m_port->reply("cV311");
+        QCOMPARE(m_form->StatusText(3), QStringLiteral("ok"));
+        QVERIFY(m_link->Connecting);
+        QCOMPARE(m_form->VersionText, QStringLiteral("unbekannt"));
+
+        m_port->reply("cP0101Produkt  1");
+        QVERIFY(!m_link->Connecting);
+        QVERIFY(!m_link->TimerPolling.isActive());
+        QCOMPARE(m_form->StatusText(2), QStringLiteral("ONLINE"));
+        QCOMPARE(m_form->ProductCount, 10);
+        QCOMPARE(m_form->ProgressTotal, 27);
+        for (QWidget *page : {m_form->TabSheet2, m_form->TabSheet3, m_form->TabSheet4,
+                              m_form->TabSheetInterface})
+            QVERIFY(m_form->IsPageVisible(page));
+        QCOMPARE(m_port->written.last(), QByteArray(">S0V<53\r\n"));
+        QCOMPARE(m_form->StatusText(3), QStringLiteral("S0V"));
+        const QString log = m_form->findChild<QWidget *>("MemoDebug")->property("plainText").toString();
+        QVERIFY(log.contains(QStringLiteral(" # >C0P01<9E\n")));
+        QVERIFY(log.endsWith(QStringLiteral(" # >S0V<53")));
+        // The product record of the handshake is not stored.
+        QCOMPARE(ReadIniValue(m_form->IniFileName, "PRODUKT1", "Name", "?"), QStringLiteral("Produkt  1"));
+    }
+
+    void versionSetsFirmwareValuesAndControls_data()
+    {
+        QTest::addColumn<QByteArray>("digits");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("point5");
+        QTest::addColumn<bool>("ten");
+        QTest::addColumn<int>("addresses");
+        QTest::addColumn<int>("products");
+        QTest::addColumn<int>("total");
+        QTest::newRow("106") << QByteArray("106") << "1.06" << false << false << 16 << 10 << 27;
+        QTest::newRow("107") << QByteArray("107") << "1.07" << false << false << 16 << 20 << 37;
+        QTest::newRow("109") << QByteArray("109") << "1.09" << false << false << 16 << 20 << 37;
+        QTest::newRow("110") << QByteArray("110") << "1.10" << true << false << 24 << 20 << 45;
+        QTest::newRow("207") << QByteArray("207") << "2.07" << true << false << 24 << 20 << 45;
+        QTest::newRow("208") << QByteArray("208") << "2.08" << false << false << 16 << 20 << 37;
+        QTest::newRow("209") << QByteArray("209") << "2.09" << true << false << 24 << 20 << 45;
+        QTest::newRow("310") << QByteArray("310") << "3.10" << true << false << 24 << 20 << 45;
+        QTest::newRow("311") << QByteArray("311") << "3.11" << true << true << 24 << 20 << 46;
+        QTest::newRow("999") << QByteArray("999") << "9.99" << true << true << 24 << 20 << 46;
+        QTest::newRow("not a number") << QByteArray("3x1") << "3.x1" << false << false << 16 << 10 << 27;
+    }
+    void versionSetsFirmwareValuesAndControls()
+    {
+        QFETCH(QByteArray, digits);
+        QFETCH(QString, text);
+        QFETCH(bool, point5);
+        QFETCH(bool, ten);
+        QFETCH(int, addresses);
+        QFETCH(int, products);
+        QFETCH(int, total);
+        goOnline();
+        m_port->reply("cV" + digits);
+        QCOMPARE(m_form->VersionText, text);
+        QCOMPARE(HasPoint5, point5);
+        QCOMPARE(HasTenPoints, ten);
+        QCOMPARE(AddressCount, addresses);
+        QCOMPARE(m_form->ProductCount, products);
+        QCOMPARE(m_form->ProgressTotal, total);
+        QCOMPARE(m_form->IsPageVisible(m_form->TabSheetInterface), ten);
+        QWidget *page = m_form->TabSheet2;
+        for (const char *name : {"Label9", "ComboBox2", "ComboBox3"})
+            QCOMPARE(page->findChild<QWidget *>(name)->isVisibleTo(page), point5);
+        for (const char *name : {"LabelAnzeigeZP6", "ComboBoxQualityZP8", "ComboBoxEdvZP10"})
+            QCOMPARE(page->findChild<QWidget *>(name)->isVisibleTo(page), ten);
+        QCOMPARE(page->findChild<QWidget *>("ButtonKonfigurationLesen")->y(), ten ? 340 : 212);
+        QCOMPARE(page->findChild<QWidget *>("ButtonKonfigurationSchreiben")->y(), ten ? 340 : 212);
+        QCOMPARE(page->findChild<QWidget *>("StatusLightQualitaet")->y(), ten ? 346 : 218);
+        // The clock shows the version on the first page.
+        QTRY_COMPARE(m_form->findChild<QLabel *>("lVERSION")->text(), text);
+    }
+
+    void badLinesAreDroppedWithBothBuffersFlushed_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("panel3");
+        const QByteArray good = BuildRequestFrame("cV311");
+        QTest::newRow("bad checksum") << QByteArray(">cV311<00\r\n") << "S0V";
+        QTest::newRow("no checksum") << QByteArray(">cV311\r\n") << "S0V";
+        QTest::newRow("binary") << QByteArray("\x01\xff\x80<\x00\n", 6) << "S0V";
+        QTest::newRow("unknown letter") << BuildRequestFrame("cX311") + "\n" << "ok";
+        QTest::newRow("byte in front") << "x" + good + "\n" << "ok";
+        QByteArray lower = BuildRequestFrame("cQ"); // ">cQ<2E"
+        lower.replace(lower.size() - 2, 2, lower.right(2).toLower());
+        QTest::newRow("lower-case digits, unknown letter") << lower + "\n" << "ok";
+    }
+    void badLinesAreDroppedWithBothBuffersFlushed()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, panel3);
+        goOnline();
+        const int inputs = m_port->inputFlushes, outputs = m_port->outputFlushes;
+        const int writes = m_port->written.size();
+        m_port->inject(line);
+        QCOMPARE(m_port->inputFlushes, inputs + 1);
+        QCOMPARE(m_port->outputFlushes, outputs + 1);
+        QCOMPARE(m_port->written.size(), writes);
+        QCOMPARE(m_form->StatusText(3), panel3);
+        QCOMPARE(m_form->VersionText, QStringLiteral("unbekannt"));
+        QVERIFY(m_errors.isEmpty());
+    }
+
+    void lineAssemblerIsBoundedAndResynchronises()
+    {
+        DataPacket packet;
+        QCOMPARE(packet.feed(">cV3"), QList<QByteArray>{});
+        QCOMPARE(packet.feed("11<2A\r\n>x"), QList<QByteArray>{">cV311<2A\r\n"});
+        QCOMPARE(packet.feed("\n\n"), (QList<QByteArray>{">x\n", "\n"}));
+        // An endless line without LF is dropped, not kept.
+        for (int i = 0; i < 1000; ++i)
+            QCOMPARE(packet.feed(QByteArray(1000, 'A')), QList<QByteArray>{});
+        QCOMPARE(packet.feed("tail\n>ok\n"), QList<QByteArray>{">ok\n"});
+    }
+
+    void disconnectAndConnectAgainPollsFromTheStart()
+    {
+        goOnline();
+        m_port->reply("cV311");
+        QTest::mouseClick(connectButton(), Qt::LeftButton);
+        QVERIFY(!m_port->opened);
+        QVERIFY(!m_link->Connecting);
+        QCOMPARE(m_form->StatusText(1), QString());
+        QCOMPARE(m_form->StatusText(2), QStringLiteral("OFFLINE"));
+        QCOMPARE(m_form->VersionText, QStringLiteral("---"));
+        QVERIFY(portList()->isEnabled());
+        QCOMPARE(connectButton()->text(), QStringLiteral("Verbinden"));
+        QVERIFY(!m_form->IsPageVisible(m_form->TabSheet2));
+        QVERIFY(!m_form->IsPageVisible(m_form->TabSheetInterface));
+
+        QTest::mouseClick(connectButton(), Qt::LeftButton);
+        QVERIFY(m_link->Connecting);
+        m_port->reply("cP0101Produkt  1");
+        QCOMPARE(m_port->written.last(), QByteArray(">S0V<53\r\n"));
+        QCOMPARE(m_form->ProgressTotal, 27);
+    }
+
+    void portNameWithoutNumberIsAConversionError()
+    {
+        portList()->clear();
+        QTest::mouseClick(connectButton(), Qt::LeftButton);
+        QCOMPARE(m_errors, QStringList{QStringLiteral("'' ist kein gültiger Integerwert")});
+        portList()->addItem(QStringLiteral("COMx"));
+        QTest::mouseClick(connectButton(), Qt::LeftButton);
+        QCOMPARE(m_errors.last(), QStringLiteral("'x' ist kein gültiger Integerwert"));
+        QVERIFY(!m_port->opened);
+        QVERIFY(m_port->device.isNull());
+        QVERIFY(portList()->isEnabled());
+    }
+
+    void portThatDoesNotOpenIsReported()
+    {
+        m_port->opens = false;
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            shown = box->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        connectToCom3();
+        QVERIFY(shown.startsWith(QStringLiteral("Der COM Port lässt sich nicht öffnen !")));
+        QVERIFY(shown.contains(QStringLiteral("Permission denied")));
+        QVERIFY(!m_link->Connecting);
+        QVERIFY(!m_link->TimerPolling.isActive());
+        QVERIFY(portList()->isEnabled());
+        QCOMPARE(m_form->StatusText(1), QString());
+    }
+
+    void unpluggedAdapterGoesOfflineOnce()
+    {
+        goOnline();
+        m_port->unplug();
+        m_port->unplug();
+        QCOMPARE(m_errors.size(), 1);
+        QVERIFY(m_errors[0].startsWith(QStringLiteral("Die Verbindung zum Velmora ist unterbrochen")));
+        QVERIFY(m_errors[0].contains(QStringLiteral("No such device")));
+        QVERIFY(!m_port->opened);
+        QCOMPARE(m_form->StatusText(2), QStringLiteral("OFFLINE"));
+        QVERIFY(portList()->isEnabled());
+        QVERIFY(!m_form->IsPageVisible(m_form->TabSheet2));
+
+        m_form->SetLanguage(1);
+        connectToCom3();
+        m_port->unplug();
+        QVERIFY(m_errors.last().startsWith(QStringLiteral("The connection to the Velmora was lost")));
+    }
+};
+
+QTEST_MAIN(TestLink)
+#include "tst_link.moc"
