@@ -1,0 +1,428 @@
+// A simulated Velmora gateway on a pseudo-terminal, for trying the tool
+// without hardware, for end-to-end tests and for benchmarks.
+//
+// It registers its terminal as an alias COM<n> in a ports/ folder, answers
+// the version request, the poll and every read and write request with
+// correctly framed records for the chosen firmware version, keeps its state
+// in memory, can pace its output like a 9600 baud wire and can misbehave on
+// request.
+
+#include "link/UnitEntDeCoder.h"
+
+#include <QByteArray>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr char AddressChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+
+QByteArray two(int n)
+{
+    return PadLeft(QByteArray::number(n), 2, '0');
+}
+
+struct Gateway
+{
+    int firmware = 311;
+    QByteArray quality[36][10];
+    QByteArray edv[36][10];
+    QByteArray productQuality[21];
+    QByteArray productName[21]; // ten characters, right-aligned
+    QByteArray printerModel = "02";
+    QByteArray printerHead = "Simulierte Kopfzeile";
+    QByteArray interface = "4125";
+
+    bool hasPoint5() const { return firmware >= 110 && firmware != 208; }
+    bool hasTenPoints() const { return firmware > 310; }
+
+    // State that differs from the tool's defaults, so that a read shows.
+    Gateway()
+    {
+        for (int a = 0; a < 36; ++a) {
+            for (int k = 0; k < 10; ++k) {
+                quality[a][k] = two((a * 7 + k * 3) % 99 + 1);
+                edv[a][k] = two((a * 5 + k * 11 + 40) % 99 + 1);
+            }
+        }
+        for (int m = 1; m <= 20; ++m) {
+            productQuality[m] = two(m + 40);
+            productName[m] = PadLeft("Sim " + QByteArray::number(m), 10, ' ');
+        }
+    }
+
+    QByteArray pointsRecord(int a) const
+    {
+        QByteArray r = "cZ";
+        r += AddressChars[a];
+        for (int k = 0; k < 4; ++k)
+            r += quality[a][k];
+        for (int k = 0; k < 4; ++k)
+            r += edv[a][k];
+        if (hasPoint5())
+            r += quality[a][4] + edv[a][4];
+        if (hasTenPoints()) {
+            for (int k = 5; k < 10; ++k)
+                r += quality[a][k] + edv[a][k];
+        }
+        return r;
+    }
+
+    QByteArray productRecord(int m) const
+    {
+        return "cP" + two(m) + productQuality[m] + productName[m];
+    }
+
+    QByteArray printerRecord() const
+    {
+        QByteArray head = printerHead.left(40);
+        return "cD" + printerModel + head + QByteArray(40 - head.size(), ' ');
+    }
+
+    // The reply record to a request command, or nothing for a request that
+    // the gateway does not accept.
+    QByteArray answer(const QByteArray &c) const;
+    void store(const QByteArray &c);
+};
+
+int addressOf(char ch)
+{
+    const char *p = ch ? std::strchr(AddressChars, ch) : nullptr;
+    return p ? int(p - AddressChars) : -1;
+}
+
+QByteArray Gateway::answer(const QByteArray &c) const
+{
+    if (c == "S0V")
+        return "cV" + QByteArray::number(firmware).rightJustified(3, '0').left(3);
+    const QByteArray kind = c.left(3);
+    if (kind == "C0P" || kind == "C1P") {
+        const int m = c.mid(3, 2).toInt();
+        return m >= 1 && m <= 20 ? productRecord(m) : QByteArray();
+    }
+    if (kind == "C0Z" || kind == "C1Z") {
+        const int a = c.size() > 3 ? addressOf(c.at(3)) : -1;
+        return a >= 0 ? pointsRecord(a) : QByteArray();
+    }
+    if (kind == "C0D" || kind == "C1D")
+        return printerRecord();
+    if (kind == "C0I" || kind == "C1I")
+        return "cI" + interface;
+    return {};
+}
+
+void Gateway::store(const QByteArray &c)
+{
+    const QByteArray kind = c.left(3);
+    if (kind == "C1P" && c.size() >= 17) {
+        const int m = c.mid(3, 2).toInt();
+        if (m >= 1 && m <= 20) {
+            productQuality[m] = c.mid(5, 2);
+            productName[m] = c.mid(7, 10);
+        }
+    } else if (kind == "C1Z" && c.size() >= 20) {
+        const int a = addressOf(c.at(3));
+        if (a < 0)
+            return;
+        for (int k = 0; k < 4; ++k) {
+            quality[a][k] = c.mid(4 + 2 * k, 2);
+            edv[a][k] = c.mid(12 + 2 * k, 2);
+        }
+        int pos = 20;
+        if (hasPoint5() && c.size() >= pos + 4) {
+            quality[a][4] = c.mid(pos, 2);
+            edv[a][4] = c.mid(pos + 2, 2);
+            pos += 4;
+        }
+        if (hasTenPoints()) {
+            for (int k = 5; k < 10 && c.size() >= pos + 4; ++k, pos += 4) {
+                quality[a][k] = c.mid(pos, 2);
+                edv[a][k] = c.mid(pos + 2, 2);
+            }
+        }
+    } else if (kind == "C1D" && c.size() >= 5) {
+        printerModel = c.mid(3, 2);
+        printerHead = c.mid(5, 40);
+        while (printerHead.endsWith(' '))
+            printerHead.chop(1);
+    } else if (kind == "C1I" && c.size() >= 7) {
+        interface = c.mid(3, 4);
+    }
+}
+
+enum class Fault { None, BadChecksum, Silence, Prefix, UnknownLetter, NoLf, Delay };
+
+Fault faultFromName(const QString &name, bool *ok)
+{
+    *ok = true;
+    if (name == "none") return Fault::None;
+    if (name == "bad-checksum") return Fault::BadChecksum;
+    if (name == "silence") return Fault::Silence;
+    if (name == "prefix") return Fault::Prefix;
+    if (name == "unknown-letter") return Fault::UnknownLetter;
+    if (name == "no-lf") return Fault::NoLf;
+    if (name == "delay") return Fault::Delay;
+    *ok = false;
+    return Fault::None;
+}
+
+QString g_aliasPath;
+
+void removeAlias(int)
+{
+    if (!g_aliasPath.isEmpty())
+        ::unlink(QFile::encodeName(g_aliasPath).constData());
+    std::_Exit(0);
+}
+
+class Simulator : public QObject
+{
+public:
+    Simulator(int master, Gateway &gateway) : m_master(master), m_gateway(gateway)
+    {
+        m_notifier = new QSocketNotifier(master, QSocketNotifier::Read, this);
+        connect(m_notifier, &QSocketNotifier::activated, this, [this] { readRequests(); });
+        m_sender.setSingleShot(true);
+        connect(&m_sender, &QTimer::timeout, this, [this] { sendPaced(); });
+        m_clock.start();
+    }
+
+    bool pace = false;
+    Fault fault = Fault::None;
+    int faultAfter = 0;  // replies answered normally before the faults start
+    int faultCount = -1; // faulty replies, -1 for all
+    int delayMs = 5000;
+    bool verbose = false;
+
+private:
+    void readRequests()
+    {
+        char buffer[512];
+        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        if (n <= 0) {
+            // No terminal end open just now (the tool closed the port).
+            ::usleep(20000);
+            return;
+        }
+        m_in.append(buffer, n);
+        if (m_in.size() > 4096)
+            m_in = m_in.right(1024);
+        qsizetype lf;
+        while ((lf = m_in.indexOf('\n')) >= 0) {
+            const QByteArray line = m_in.left(lf + 1);
+            m_in.remove(0, lf + 1);
+            handle(line);
+        }
+    }
+
+    void handle(const QByteArray &line)
+    {
+        const qsizetype open = line.indexOf('>');
+        const qsizetype close = line.indexOf('<');
+        if (open < 0 || close < open || !CheckReplyFrame(line))
+            return;
+        const QByteArray command = line.mid(open + 1, close - open - 1);
+        if (verbose)
+            std::fprintf(stderr, "gateway-sim: <- %s\n", command.constData());
+        m_gateway.store(command);
+        const QByteArray record = m_gateway.answer(command);
+        if (record.isEmpty())
+            return;
+        // A new request discards what the tool has not taken yet.
+        reply(record);
+    }
+
+    void reply(const QByteArray &record)
+    {
+        Fault f = Fault::None;
+        if (m_answered >= faultAfter && (faultCount < 0 || m_faulty < faultCount)) {
+            f = fault;
+            if (f != Fault::None)
+                ++m_faulty;
+        }
+        ++m_answered;
+        QByteArray bytes;
+        switch (f) {
+        case Fault::Silence:
+            return;
+        case Fault::BadChecksum: {
+            bytes = BuildRequestFrame(record);
+            bytes[bytes.size() - 1] = bytes.at(bytes.size() - 1) == '0' ? '1' : '0';
+            bytes += "\r\n";
+            break;
+        }
+        case Fault::Prefix:
+            bytes = "\x01" + BuildRequestFrame(record) + "\r\n";
+            break;
+        case Fault::UnknownLetter:
+            bytes = BuildRequestFrame("cX" + record.mid(2)) + "\r\n";
+            break;
+        case Fault::NoLf:
+            bytes = BuildRequestFrame(record);
+            break;
+        case Fault::Delay:
+            QTimer::singleShot(delayMs, this, [this, record] { queue(BuildRequestFrame(record) + "\r\n"); });
+            return;
+        case Fault::None:
+            bytes = BuildRequestFrame(record) + "\r\n";
+            break;
+        }
+        queue(bytes);
+    }
+
+    void queue(const QByteArray &bytes)
+    {
+        if (verbose)
+            std::fprintf(stderr, "gateway-sim: -> %s", bytes.constData());
+        if (!pace) {
+            writeAll(bytes);
+            return;
+        }
+        m_out += bytes;
+        if (!m_sender.isActive())
+            sendPaced();
+    }
+
+    // At 9600 baud with 10 bits a byte, one byte takes 1/960 s.
+    void sendPaced()
+    {
+        const double now = m_clock.nsecsElapsed() / 1e9;
+        if (m_wireFree < now)
+            m_wireFree = now;
+        // Hand over the bytes whose time on the wire has begun.
+        qsizetype count = 0;
+        while (count < m_out.size() && m_wireFree <= now + 1e-9) {
+            m_wireFree += 1.0 / 960.0;
+            ++count;
+        }
+        writeAll(m_out.left(count));
+        m_out.remove(0, count);
+        if (!m_out.isEmpty())
+            m_sender.start(std::max(0, int((m_wireFree - now) * 1000)));
+    }
+
+    void writeAll(const QByteArray &bytes)
+    {
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
+            if (n <= 0)
+                return;
+            done += n;
+        }
+    }
+
+    int m_master;
+    Gateway &m_gateway;
+    QSocketNotifier *m_notifier;
+    QByteArray m_in;
+    QByteArray m_out;
+    QTimer m_sender;
+    QElapsedTimer m_clock;
+    double m_wireFree = 0;
+    int m_answered = 0;
+    int m_faulty = 0;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("gateway-sim"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Simulated Velmora gateway on a pseudo-terminal."));
+    parser.addHelpOption();
+    parser.addOptions({
+        {QStringLiteral("ports-dir"), QStringLiteral("Register the terminal as an alias in <folder>."), QStringLiteral("folder")},
+        {QStringLiteral("name"), QStringLiteral("Alias name COM<n> (default: the lowest free from COM50)."), QStringLiteral("name")},
+        {QStringLiteral("firmware"), QStringLiteral("Firmware version number, e.g. 106, 208, 310 (default 311)."), QStringLiteral("n"), QStringLiteral("311")},
+        {QStringLiteral("pace"), QStringLiteral("Send replies at the speed of a 9600 baud wire.")},
+        {QStringLiteral("fault"), QStringLiteral("Misbehave: none, bad-checksum, silence, prefix, unknown-letter, no-lf, delay."), QStringLiteral("kind"), QStringLiteral("none")},
+        {QStringLiteral("fault-after"), QStringLiteral("Answer <n> requests correctly before misbehaving."), QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("fault-count"), QStringLiteral("Misbehave on <n> replies only (default: all)."), QStringLiteral("n"), QStringLiteral("-1")},
+        {QStringLiteral("delay-ms"), QStringLiteral("Delay of the delay fault in ms (default 5000)."), QStringLiteral("ms"), QStringLiteral("5000")},
+        {QStringLiteral("verbose"), QStringLiteral("Log requests and replies to standard error.")},
+    });
+    parser.process(app);
+
+    bool ok = false;
+    const Fault fault = faultFromName(parser.value(QStringLiteral("fault")), &ok);
+    if (!ok) {
+        std::fprintf(stderr, "gateway-sim: unknown fault kind\n");
+        return 2;
+    }
+
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        std::perror("gateway-sim: pseudo-terminal");
+        return 1;
+    }
+    const QString slavePath = QString::fromLocal8Bit(::ptsname(master));
+    // Keep one terminal end open ourselves, in raw mode, so that the master
+    // stays readable while the tool has the port closed.
+    const int slave = ::open(QFile::encodeName(slavePath).constData(), O_RDWR | O_NOCTTY);
+    if (slave >= 0) {
+        termios tio{};
+        ::tcgetattr(slave, &tio);
+        ::cfmakeraw(&tio);
+        ::tcsetattr(slave, TCSANOW, &tio);
+    }
+
+    Gateway gateway;
+    gateway.firmware = parser.value(QStringLiteral("firmware")).toInt();
+
+    if (parser.isSet(QStringLiteral("ports-dir"))) {
+        QDir dir(parser.value(QStringLiteral("ports-dir")));
+        dir.mkpath(QStringLiteral("."));
+        QString name = parser.value(QStringLiteral("name"));
+        if (name.isEmpty()) {
+            for (int n = 50;; ++n) {
+                name = QStringLiteral("COM%1").arg(n);
+                const QFileInfo existing(dir.filePath(name));
+                if (!existing.isSymLink() || !QFile::exists(existing.symLinkTarget()))
+                    break;
+            }
+        }
+        g_aliasPath = dir.filePath(name);
+        QFile::remove(g_aliasPath);
+        if (!QFile::link(slavePath, g_aliasPath)) {
+            std::fprintf(stderr, "gateway-sim: cannot create %s\n", qPrintable(g_aliasPath));
+            return 1;
+        }
+        std::signal(SIGINT, removeAlias);
+        std::signal(SIGTERM, removeAlias);
+        std::signal(SIGHUP, removeAlias);
+        std::printf("%s %s\n", qPrintable(name), qPrintable(slavePath));
+    } else {
+        std::printf("%s\n", qPrintable(slavePath));
+    }
+    std::fflush(stdout);
+
+    Simulator simulator(master, gateway);
+    simulator.pace = parser.isSet(QStringLiteral("pace"));
+    simulator.fault = fault;
+    simulator.faultAfter = parser.value(QStringLiteral("fault-after")).toInt();
+    simulator.faultCount = parser.value(QStringLiteral("fault-count")).toInt();
+    simulator.delayMs = parser.value(QStringLiteral("delay-ms")).toInt();
+    simulator.verbose = parser.isSet(QStringLiteral("verbose"));
+    const int rc = app.exec();
+    if (!g_aliasPath.isEmpty())
+        QFile::remove(g_aliasPath);
+    return rc;
+}
