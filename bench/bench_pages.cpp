@@ -1,0 +1,78 @@
+// Times loading one terminal address on the dispensing-point page (ten
+// points: 20 reads of the address and 2 of the product shown) on the default
+// file, and one press of the address arrow. Prints "<name> <median in ms>";
+// the first argument sets the iterations.
+
+#include "link/Firmware.h"
+#include "shell/ErrorReport.h"
+#include "shell/F_FormMain.h"
+#include "shell/PageControl.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+double medianMs(std::vector<qint64> ns)
+{
+    std::sort(ns.begin(), ns.end());
+    const size_t n = ns.size();
+    const double mid = n % 2 ? double(ns[n / 2]) : (double(ns[n / 2 - 1]) + double(ns[n / 2])) / 2;
+    return mid / 1e6;
+}
+
+template <typename F>
+qint64 timed(F &&action)
+{
+    QElapsedTimer timer;
+    timer.start();
+    action();
+    return timer.nsecsElapsed();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int iterations = argc > 1 ? std::max(1, atoi(argv[1])) : 300;
+
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "no temporary folder\n");
+        return 1;
+    }
+    bool failed = false;
+    SetErrorReportHandler([&failed](const QString &text) {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        failed = true;
+    });
+
+    TFormMain form(dir.path() + u'/');
+    form.show();
+    QApplication::processEvents();
+    HasPoint5 = true;
+    HasTenPoints = true;
+    form.SetEditorPagesVisible(true);
+    form.PageControl1->setCurrentWidget(form.TabSheet2);
+    QApplication::processEvents();
+
+    std::vector<qint64> load, step;
+    for (int i = 0; i < iterations; ++i)
+        load.push_back(timed([&] { form.LoadAddressPage(i % AddressCount); }));
+    for (int i = 0; i < iterations; ++i)
+        step.push_back(timed([&] { form.UpDown3Click(true); }));
+    if (failed)
+        return 1;
+
+    std::printf("pages_load_address_ten_points_ms %.3f\n", medianMs(load));
+    std::printf("pages_address_arrow_ten_points_ms %.3f\n", medianMs(step));
+    return 0;
+}
