@@ -52,7 +52,7 @@ int main(int argc, char *argv[])
     if (!instance.claim())
         return 1;
     TFormMain form(args.value(2) + u'/');
-    TFormVerbindung link;
+    TFormVerbindung link(&form);
     form.SetFormVerbindung(&link);
     form.show();
     reportWhenShown(&form);

@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libjpeg-dev
   xvfb xauth socat fonts-dejavu-core fonts-liberation
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -131,6 +131,10 @@ TFormMain::TFormMain(const QString &programFolder, QWidget *parent)
     connect(uiMonitor->ButtonDebugClose, &QPushButton::clicked, this,
             Guarded([this] { ButtonDebugCloseClick(); }));
 
+    SetupLink();
+    SetupAboutPage();
+    SetupEditorPages();
+    SetupPortList();
     FormCreate();
 }
 
@@ -235,6 +239,7 @@ void TFormMain::FormShow()
     }
     RefreshCaptions();
     ApplyLanguage(Language == 0 ? 0 : EnglishOffset);
+    TabSheet1Show();
 }
 
 void TFormMain::closeEvent(QCloseEvent *event)
@@ -380,6 +385,14 @@ void TFormMain::PageShown(int index)
     QWidget *page = PageControl1->widget(index);
     if (page == TabSheetMonitor)
         TabSheetMonitorShow();
+    else if (page == TabSheet1)
+        TabSheet1Show();
+    else if (page == TabSheet2)
+        TabSheet2Show();
+    else if (page == TabSheetInterface)
+        TabSheetInterfaceShow();
+    else if (page == TabSheet4)
+        TabSheet4Show();
 }
 
 // ---- monitor log ----

@@ -82,6 +82,61 @@ public:
     std::unique_ptr<Ui::TabSheet3> ui3;
     std::unique_ptr<Ui::TabSheetMonitor> uiMonitor;
 
+    // ---- device link: connect button, firmware-dependent layout ----
+    void Button1Click();
+    // Closes the link as the connect button does and shows the offline state.
+    void Disconnect();
+    // Shows the rows, buttons and tab that the firmware values call for.
+    void ApplyFirmwareLayout();
+    void SetupLink();
+    // Paints one status bar panel at once, without waiting for the event loop.
+    void RepaintStatusPanel(int panel);
+
+    // About page: pictures, web and mail links, language flags (FormMainAbout.cpp).
+    void SetupAboutPage();
+    void Label13Click(QLabel *sender);
+    void Label14Click(QLabel *sender);
+    void Label14MouseEnter(QObject *sender);
+    void Label14MouseLeave(QObject *sender);
+    void Image1Click();
+    void Image2Click();
+
+    // ---- editor pages: dispensing points, product group, interface, printer ----
+    // Set when the product name field's text changes; cleared once stored.
+    bool NameEdited = false;
+    void SetupEditorPages();
+    void TabSheet2Show();
+    void LoadAddressPage(int address);
+    void UpDown3Click(bool next);
+    void PointComboSelect(int point, bool edv);
+    void LoadProductGroup();
+    void UpDown2Click(bool next);
+    void ComboBox1Select();
+    void Edit5Change();
+    void Edit5Exit();
+    void TabSheetInterfaceShow();
+    void RadioGroupBaudrateRS232Click();
+    void RadioGroupParameterRS232Click();
+    void RadioGroupBaudrateRS485Click();
+    void RadioGroupParameterRS485Click();
+    void TabSheet4Show();
+    void cbDruckerModellChange();
+    void eKopfzeiledruckerExit();
+private:
+    void StorePendingName();
+    void InterfaceGroupClick(const QString &key, int index);
+    bool m_nameTyped = false;
+    bool m_loadingInterface = false;
+
+public:
+    // ---- port list on the first page (FormMainPorts.cpp) ----
+    // The folder given at construction, with trailing '/'; aliases live in its ports/.
+    QString ProgramFolderPath() const { return m_programFolder; }
+    // Refreshes cb_COM_Port while offline and selects its first item.
+    void TabSheet1Show();
+    // Also refreshes the list, without reselecting, when its drop-down is about to open.
+    void SetupPortList();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
