@@ -8,8 +8,17 @@
 #include "shell/F_FormMain.h"
 #include "shell/Unit_deu_eng.h"
 
+#include "config/RadioGroup.h"
+#include "config/StatusLight.h"
+#include "shell/MonitorLog.h"
+
 #include "ui_TabSheet1.h"
 #include "ui_TabSheet2.h"
+#include "ui_TabSheet4.h"
+#include "ui_TabSheetInterface.h"
+
+#include <QLineEdit>
+#include <stdexcept>
 
 #include <QComboBox>
 #include <QMessageBox>
@@ -158,11 +167,22 @@ void TFormVerbindung::DataPacketStringPacket(const QByteArray &line)
         return;
     }
     switch (line.size() > 2 ? line.at(2) : '\0') {
+    case 'D':
+        HandlePrinterReply(line);
+        break;
+    case 'I':
+        HandleInterfaceReply(line);
+        break;
+    case 'P':
+        HandleProductReply(line);
+        break;
     case 'V':
         HandleVersionReply(line);
         break;
+    case 'Z':
+        HandlePointsReply(line);
+        break;
     default:
-        // Records not handled here take the path of an unknown letter.
         FlushPort();
         break;
     }
@@ -195,6 +215,104 @@ void TFormVerbindung::HandleVersionReply(const QByteArray &line)
     m_main->ProductCount = f.productCount;
     m_main->ProgressTotal = f.progressTotal;
     m_main->ApplyFirmwareLayout();
+}
+
+namespace {
+// A decimal field of a record; anything else ends the handling of the line
+// with the conversion error, as the gateway's records are taken as they are.
+int decimalField(const QByteArray &field)
+{
+    bool ok = !field.isEmpty();
+    for (char c : field)
+        ok = ok && c >= '0' && c <= '9';
+    if (!ok) {
+        throw std::runtime_error(QStringLiteral("'%1' ist kein gültiger Integerwert")
+                                     .arg(Cp1252::decode(field))
+                                     .toStdString());
+    }
+    return field.toInt();
+}
+} // namespace
+
+void TFormVerbindung::HandleProductReply(const QByteArray &line)
+{
+    const int number = decimalField(line.mid(3, 2));
+    const QString section = QStringLiteral("PRODUKT") + QString::number(number);
+    if (!m_main)
+        return;
+    m_main->WriteIniValue(section, QStringLiteral("Qualitaet"), Cp1252::decode(line.mid(5, 2)));
+    m_main->WriteIniValue(section, QStringLiteral("Name"), Cp1252::decode(line.mid(7, 10)));
+    m_main->ui2->StatusLightProdukt->setLit(false);
+    m_main->LoadProductGroup();
+}
+
+void TFormVerbindung::HandlePointsReply(const QByteArray &line)
+{
+    const char ch = line.size() > 3 ? line.at(3) : '\0';
+    const int address = ch ? int(QByteArray(AddressChars).indexOf(ch)) : -1;
+    const QString section = QStringLiteral("QVR") + QString::number(address);
+    if (!m_main)
+        return;
+    // Positions of each point's quality and EDV number in the record.
+    const auto store = [&](const char *key, int k, int position) {
+        m_main->WriteIniValue(section, QLatin1String(key) + QString::number(k),
+                              Cp1252::decode(line.mid(position - 1, 2)));
+    };
+    for (int k = 1; k <= 4; ++k)
+        store("Qualitaet", k, 5 + 2 * (k - 1));
+    if (HasPoint5)
+        store("Qualitaet", 5, 21);
+    if (HasTenPoints) {
+        for (int k = 6; k <= 10; ++k)
+            store("Qualitaet", k, 25 + 4 * (k - 6));
+    }
+    for (int k = 1; k <= 4; ++k)
+        store("EDV", k, 13 + 2 * (k - 1));
+    if (HasPoint5)
+        store("EDV", 5, 23);
+    if (HasTenPoints) {
+        for (int k = 6; k <= 10; ++k)
+            store("EDV", k, 27 + 4 * (k - 6));
+    }
+    m_main->ui2->StatusLightQualitaet->setLit(false);
+    m_main->LoadAddressPage(address);
+}
+
+void TFormVerbindung::HandlePrinterReply(const QByteArray &line)
+{
+    const QByteArray model = line.mid(3, 2);
+    const QString header = TrimControl(Cp1252::decode(line.mid(5, 40)));
+    if (!m_main)
+        return;
+    m_main->ui4->StatusLightDrucker->setLit(false);
+    m_main->WriteIniValue(QStringLiteral("PRINTER"), QStringLiteral("Modell"), Cp1252::decode(model));
+    m_main->WriteIniValue(QStringLiteral("PRINTER"), QStringLiteral("Head"), header);
+    bool ok = false;
+    const int index = model.toInt(&ok);
+    QComboBox *list = m_main->ui4->cbDruckerModell;
+    const int entry = ok ? index : 0;
+    list->setCurrentIndex(entry >= 0 && entry < list->count() ? entry : -1);
+    list->repaint();
+    m_main->ui4->eKopfzeiledrucker->setText(header);
+    m_main->ui4->eKopfzeiledrucker->repaint();
+}
+
+void TFormVerbindung::HandleInterfaceReply(const QByteArray &line)
+{
+    static const char *const keys[4] = {"BaudrateRS232", "ParameterRS232", "BaudrateRS485",
+                                        "ParameterRS485"};
+    if (!m_main)
+        return;
+    m_main->uiInterface->ApdStatusLightInterface->setLit(false);
+    for (int i = 0; i < 4; ++i)
+        m_main->WriteIniValue(QStringLiteral("INTERFACE"), QLatin1String(keys[i]),
+                              Cp1252::decode(line.mid(3 + i, 1)));
+    RadioGroup *groups[4] = {m_main->uiInterface->RadioGroupBaudrateRS232,
+                             m_main->uiInterface->RadioGroupParameterRS232,
+                             m_main->uiInterface->RadioGroupBaudrateRS485,
+                             m_main->uiInterface->RadioGroupParameterRS485};
+    for (int i = 0; i < 4; ++i)
+        groups[i]->setItemIndex(decimalField(line.mid(3 + i, 1)));
 }
 
 void TFormVerbindung::Button1Click()

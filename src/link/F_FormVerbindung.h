@@ -37,6 +37,10 @@ public:
     // One received line, LF included.
     void DataPacketStringPacket(const QByteArray &line);
     void HandleVersionReply(const QByteArray &line);
+    void HandleProductReply(const QByteArray &line);
+    void HandlePointsReply(const QByteArray &line);
+    void HandlePrinterReply(const QByteArray &line);
+    void HandleInterfaceReply(const QByteArray &line);
     // Diagnosis entry: handles a fixed dispensing-point record as if received.
     void Button1Click();
 

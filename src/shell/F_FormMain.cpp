@@ -132,6 +132,7 @@ TFormMain::TFormMain(const QString &programFolder, QWidget *parent)
             Guarded([this] { ButtonDebugCloseClick(); }));
 
     SetupLink();
+    SetupPageRequests();
     SetupAboutPage();
     SetupEditorPages();
     SetupPortList();

@@ -91,6 +91,17 @@ public:
     void SetupLink();
     // Paints one status bar panel at once, without waiting for the event loop.
     void RepaintStatusPanel(int panel);
+    // Read and write buttons of the editor pages (FormMainRequests.cpp).
+    void SetupPageRequests();
+    void SendRequest(const QByteArray &command);
+    void ButtonKonfigurationLesenClick();
+    void ButtonKonfigurationSchreibenClick();
+    void Button2Click();
+    void Button5Click();
+    void ButtonDruckerAuslesenClick();
+    void ButtonDruckerSchreibenClick();
+    void ButtonReadInterfaceClick();
+    void ButtonWriteInterfaceClick();
 
     // About page: pictures, web and mail links, language flags (FormMainAbout.cpp).
     void SetupAboutPage();

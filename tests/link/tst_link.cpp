@@ -7,8 +7,14 @@
 #include "link/UnitEntDeCoder.h"
 #include "shell/ErrorReport.h"
 #include "shell/F_FormMain.h"
+#include "shell/PageControl.h"
+
+#include "config/RadioGroup.h"
+#include "config/UnitIniDatei.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -294,6 +300,135 @@ private slots:
         QVERIFY(!m_link->TimerPolling.isActive());
         QVERIFY(portList()->isEnabled());
         QCOMPARE(m_form->StatusText(1), QString());
+    }
+
+    void pointsReplyIsStoredByPositionAndShown_data()
+    {
+        QTest::addColumn<QByteArray>("version");
+        QTest::addColumn<int>("points");
+        QTest::newRow("four points (208)") << QByteArray("208") << 4;
+        QTest::newRow("five points (310)") << QByteArray("310") << 5;
+        QTest::newRow("ten points (311)") << QByteArray("311") << 10;
+    }
+    void pointsReplyIsStoredByPositionAndShown()
+    {
+        QFETCH(QByteArray, version);
+        QFETCH(int, points);
+        goOnline();
+        m_port->reply("cV" + version);
+        // Qualities 11..14 and EDV numbers 21..24, then pairs (3k, 4k) for points 5..10.
+        QByteArray record = "cZB1112131421222324";
+        for (int k = 5; k <= points; ++k)
+            record += QByteArray::number(30 + k) + QByteArray::number(40 + k);
+        m_form->PageControl1->setCurrentWidget(m_form->TabSheet2); // fills the lists
+        QCOMPARE(m_form->findChild<QWidget *>("StatusLightQualitaet")->property("lit").toBool(), true);
+        m_port->reply(record);
+        const QString file = m_form->IniFileName;
+        for (int k = 1; k <= 10; ++k) {
+            const QString q = ReadIniValue(file, "QVR11", QStringLiteral("Qualitaet%1").arg(k), "-");
+            const QString e = ReadIniValue(file, "QVR11", QStringLiteral("EDV%1").arg(k), "-");
+            const QString defaultValue = QString::number(k).rightJustified(2, u'0');
+            QCOMPARE(q, k <= 4 ? QString::number(10 + k) : k <= points ? QString::number(30 + k) : defaultValue);
+            QCOMPARE(e, k <= 4 ? QString::number(20 + k) : k <= points ? QString::number(40 + k) : defaultValue);
+        }
+        QCOMPARE(m_form->findChild<QWidget *>("StatusLightQualitaet")->property("lit").toBool(), false);
+        QCOMPARE(m_form->findChild<QComboBox *>("ComboBox11")->currentText(), QStringLiteral("12"));
+        QCOMPARE(m_form->findChild<QComboBox *>("ComboBox15")->currentText(), QStringLiteral("22"));
+    }
+
+    void productPrinterAndInterfaceRepliesAreStored()
+    {
+        goOnline();
+        m_port->reply("cV311");
+        m_port->reply("cP0712    Pilsen");
+        const QString file = m_form->IniFileName;
+        QCOMPARE(ReadIniValue(file, "PRODUKT7", "Qualitaet", "-"), QStringLiteral("12"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains("[PRODUKT7]\r\nQualitaet=12\r\nName=    Pilsen\r\n"));
+
+        m_port->reply("cD02" + QByteArray(40, ' '));
+        QCOMPARE(ReadIniValue(file, "PRINTER", "Modell", "-"), QStringLiteral("02"));
+        QCOMPARE(ReadIniValue(file, "PRINTER", "Head", "-"), QString());
+        m_port->reply("cD03  Zapfhaus M\xfcller" + QByteArray(23, ' '));
+        QCOMPARE(ReadIniValue(file, "PRINTER", "Head", "-"), QStringLiteral("Zapfhaus Müller"));
+        QCOMPARE(m_form->findChild<QComboBox *>("cbDruckerModell")->currentIndex(), 3);
+        QCOMPARE(m_form->findChild<QLineEdit *>("eKopfzeiledrucker")->text(), QStringLiteral("Zapfhaus Müller"));
+        QCOMPARE(m_form->findChild<QWidget *>("StatusLightDrucker")->property("lit").toBool(), false);
+
+        m_port->reply("cI4125");
+        for (auto [key, value] : {std::pair{"BaudrateRS232", "4"}, {"ParameterRS232", "1"},
+                                  {"BaudrateRS485", "2"}, {"ParameterRS485", "5"}})
+            QCOMPARE(ReadIniValue(file, "INTERFACE", key, "-"), QLatin1String(value));
+        QCOMPARE(m_form->findChild<RadioGroup *>("RadioGroupParameterRS485")->itemIndex(), 5);
+        QVERIFY(m_errors.isEmpty());
+    }
+
+    void repliesWithFieldsThatAreNoNumbers()
+    {
+        goOnline();
+        const QByteArray before = [&] {
+            QFile f(m_form->IniFileName);
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
+        m_port->reply("cPx712    Pilsen");
+        QCOMPARE(m_errors, QStringList{QStringLiteral("'x7' ist kein gültiger Integerwert")});
+        QFile f(m_form->IniFileName);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+
+        m_port->reply("cI41x5");
+        QCOMPARE(m_errors.last(), QStringLiteral("'x' ist kein gültiger Integerwert"));
+        QCOMPARE(ReadIniValue(m_form->IniFileName, "INTERFACE", "BaudrateRS485", "-"), QStringLiteral("x"));
+        QCOMPARE(m_form->findChild<RadioGroup *>("RadioGroupParameterRS232")->itemIndex(), 1);
+
+        // An address outside the address characters goes to section "QVR-1".
+        m_port->reply("cZ#1112131421222324");
+        QCOMPARE(ReadIniValue(m_form->IniFileName, "QVR-1", "EDV4", "-"), QStringLiteral("24"));
+    }
+
+    void pageButtonsSendTheirRequests()
+    {
+        goOnline();
+        m_port->reply("cV310"); // point 5, not 6..10
+        m_form->SetEditorPagesVisible(true);
+        m_form->PageControl1->setCurrentWidget(m_form->TabSheet2);
+        const auto click = [&](const char *name) {
+            QTest::mouseClick(m_form->findChild<QPushButton *>(name), Qt::LeftButton);
+            return m_port->written.last();
+        };
+        m_form->findChild<QLabel *>("Label59")->setText("B");
+        QCOMPARE(click("ButtonKonfigurationLesen"), QByteArray(">C0ZB<") + BuildRequestFrame("C0ZB").right(2) + "\r\n");
+        QCOMPARE(m_form->findChild<QWidget *>("StatusLightQualitaet")->property("lit").toBool(), true);
+        // Point 5 has no selection: its stored value (the write-all default) fills in.
+        m_form->findChild<QComboBox *>("ComboBox2")->setCurrentIndex(-1);
+        QCOMPARE(click("ButtonKonfigurationSchreiben"),
+                 BuildRequestFrame("C1ZB" + QByteArray("01020304") + "01020304" + "0505") + "\r\n");
+
+        m_form->findChild<QLabel *>("Label50")->setText("7");
+        m_form->LoadProductGroup();
+        QCOMPARE(click("Button2"), BuildRequestFrame("C0P07") + "\r\n");
+        m_form->findChild<QComboBox *>("ComboBox1")->setCurrentText("12");
+        m_form->findChild<QLineEdit *>("Edit5")->setText("Pilsen");
+        QCOMPARE(click("Button5"), BuildRequestFrame("C1P0712    Pilsen") + "\r\n");
+
+        m_form->PageControl1->setCurrentWidget(m_form->TabSheet4);
+        m_form->findChild<QComboBox *>("cbDruckerModell")->setCurrentIndex(2);
+        m_form->findChild<QLineEdit *>("eKopfzeiledrucker")->setText("Zapfhaus1");
+        QCOMPARE(click("ButtonDruckerSchreiben"), BuildRequestFrame("C1D02Zapfhaus1" + QByteArray(31, ' ')) + "\r\n");
+        m_form->findChild<QComboBox *>("cbDruckerModell")->setCurrentIndex(-1);
+        QCOMPARE(click("ButtonDruckerSchreiben"), BuildRequestFrame("C1D00Zapfhaus1" + QByteArray(31, ' ')) + "\r\n");
+        QCOMPARE(click("ButtonDruckerAuslesen"), BuildRequestFrame("C0D") + "\r\n");
+
+        // A radio group without a selection sends the stored value; "x" stored sends 3.
+        WriteIniValue(m_form->IniFileName, "INTERFACE", "BaudrateRS232", "x");
+        WriteIniValue(m_form->IniFileName, "INTERFACE", "ParameterRS232", "1");
+        m_form->findChild<RadioGroup *>("RadioGroupBaudrateRS485")->setItemIndex(4);
+        m_form->findChild<RadioGroup *>("RadioGroupParameterRS485")->setItemIndex(0);
+        QCOMPARE(click("ButtonWriteInterface"), BuildRequestFrame("C1I3140") + "\r\n");
+        QCOMPARE(click("ButtonReadInterface"), BuildRequestFrame("C0I") + "\r\n");
+        QVERIFY(m_errors.isEmpty());
     }
 
     void unpluggedAdapterGoesOfflineOnce()
