@@ -49,6 +49,9 @@ TFormVerbindung::TFormVerbindung(TFormMain *formMain, std::unique_ptr<ComPort> p
     WriteAllActive = false;
     AddressCount = 24;
     connect(&TimerPolling, &QTimer::timeout, this, Guarded([this] { TimerPollingTimer(); }));
+    RunTimeout.setSingleShot(true);
+    RunTimeout.setInterval(RunTimeoutMs);
+    connect(&RunTimeout, &QTimer::timeout, this, Guarded([this] { RunTimedOut(); }));
     connect(ComPortDevice.get(), &ComPort::received, this,
             [this](const QByteArray &bytes) { Received(bytes); });
     connect(ComPortDevice.get(), &ComPort::lost, this,
@@ -242,6 +245,14 @@ void TFormVerbindung::HandleProductReply(const QByteArray &line)
         return;
     m_main->WriteIniValue(section, QStringLiteral("Qualitaet"), Cp1252::decode(line.mid(5, 2)));
     m_main->WriteIniValue(section, QStringLiteral("Name"), Cp1252::decode(line.mid(7, 10)));
+    if (WriteAllActive) {
+        WriteProductStep(NextIndex);
+        return;
+    }
+    if (ReadAllActive) {
+        ReadProductStep(NextIndex);
+        return;
+    }
     m_main->ui2->StatusLightProdukt->setLit(false);
     m_main->LoadProductGroup();
 }
@@ -273,6 +284,14 @@ void TFormVerbindung::HandlePointsReply(const QByteArray &line)
     if (HasTenPoints) {
         for (int k = 6; k <= 10; ++k)
             store("EDV", k, 27 + 4 * (k - 6));
+    }
+    if (WriteAllActive) {
+        WriteAddressStep(NextIndex);
+        return;
+    }
+    if (ReadAllActive) {
+        ReadAddressStep(NextIndex);
+        return;
     }
     m_main->ui2->StatusLightQualitaet->setLit(false);
     m_main->LoadAddressPage(address);
@@ -313,6 +332,10 @@ void TFormVerbindung::HandleInterfaceReply(const QByteArray &line)
                              m_main->uiInterface->RadioGroupParameterRS485};
     for (int i = 0; i < 4; ++i)
         groups[i]->setItemIndex(decimalField(line.mid(3 + i, 1)));
+    if (WriteAllActive)
+        WritePrinterStep();
+    else if (ReadAllActive)
+        ReadPrinterStep();
 }
 
 void TFormVerbindung::Button1Click()

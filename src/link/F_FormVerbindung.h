@@ -46,6 +46,21 @@ public:
 
     ComPort *Port() const { return ComPortDevice.get(); }
 
+    // Read-all and write-all runs (F_FormVerbindungRuns.cpp).
+    void StartRun(bool write);
+    void WriteAddressStep(int address);
+    void WriteProductStep(int number);
+    void WriteInterfaceStep();
+    void WritePrinterStep();
+    void ReadAddressStep(int address);
+    void ReadProductStep(int number);
+    void ReadInterfaceStep();
+    void ReadPrinterStep();
+    // Ends a run whose reply has not come within RunTimeoutMs.
+    void RunTimedOut();
+    static constexpr int RunTimeoutMs = 3000;
+    QTimer RunTimeout;
+
     DataPacket Packet;
     std::unique_ptr<ComPort> ComPortDevice;
     QTimer TimerPolling;
@@ -56,6 +71,11 @@ public:
     bool WriteAllActive = false;
 
 private:
+    void SetRunProgressText(const QString &text);
+    void StepRunProgress();
+    void SendRunRequest(const QByteArray &command);
+    void EndRun();
+    QString ReadStored(const QString &section, const QString &key, const QString &def) const;
     void Received(const QByteArray &bytes);
     void Lost(const QString &reason);
     void FlushPort();

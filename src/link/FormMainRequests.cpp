@@ -12,6 +12,7 @@
 #include "shell/F_FormMain.h"
 
 #include "ui_TabSheet2.h"
+#include "ui_TabSheet3.h"
 #include "ui_TabSheet4.h"
 #include "ui_TabSheetInterface.h"
 
@@ -46,6 +47,20 @@ void TFormMain::SetupPageRequests()
     wire(ui4->ButtonDruckerSchreiben, &TFormMain::ButtonDruckerSchreibenClick);
     wire(uiInterface->ButtonReadInterface, &TFormMain::ButtonReadInterfaceClick);
     wire(uiInterface->ButtonWriteInterface, &TFormMain::ButtonWriteInterfaceClick);
+    wire(ui3->ButtonAlleDatenLesen, &TFormMain::ButtonAlleDatenLesenClick);
+    wire(ui3->ButtonAlleDatenSchreiben, &TFormMain::ButtonAlleDatenSchreibenClick);
+}
+
+void TFormMain::ButtonAlleDatenLesenClick()
+{
+    if (FormVerbindung)
+        FormVerbindung->StartRun(false);
+}
+
+void TFormMain::ButtonAlleDatenSchreibenClick()
+{
+    if (FormVerbindung)
+        FormVerbindung->StartRun(true);
 }
 
 void TFormMain::SendRequest(const QByteArray &command)

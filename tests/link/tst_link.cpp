@@ -13,6 +13,7 @@
 #include "config/UnitIniDatei.h"
 
 #include <QComboBox>
+#include <QProgressBar>
 #include <QFile>
 #include <QLineEdit>
 #include <QLabel>
@@ -48,7 +49,31 @@ public:
     bool isOpen() const override { return opened; }
     void clearInput() override { ++inputFlushes; }
     void clearOutput() override { ++outputFlushes; }
-    void write(const QByteArray &bytes) override { written << bytes; }
+    void write(const QByteArray &bytes) override
+    {
+        written << bytes;
+        if (answer)
+            QTimer::singleShot(0, this, [this, bytes] { answerRequest(bytes); });
+    }
+
+    // Answers run requests like a gateway would, with fixed records.
+    bool answer = false;
+    int silentAfter = -1; // leaves the request with this index unanswered
+    void answerRequest(const QByteArray &frame)
+    {
+        if (written.size() - 1 == silentAfter)
+            return;
+        const QByteArray c = frame.mid(1, frame.indexOf('<') - 1);
+        const QByteArray kind = c.mid(1, 2);
+        if (kind == "0Z" || kind == "1Z")
+            reply("cZ" + c.mid(3, 1) + "1112131421222324" + "3141" + "3646374738483949" + "4050");
+        else if (kind == "0P" || kind == "1P")
+            reply("cP" + c.mid(3, 2) + "77" + "   Answer");
+        else if (kind == "0I" || kind == "1I")
+            reply("cI0123");
+        else if (kind == "0D" || kind == "1D")
+            reply("cD01" + QByteArray(40, 'h'));
+    }
 
     void reply(const QByteArray &record) { emit received(BuildRequestFrame(record) + "\r\n"); }
     void inject(const QByteArray &bytes) { emit received(bytes); }
@@ -429,6 +454,80 @@ private slots:
         QCOMPARE(click("ButtonWriteInterface"), BuildRequestFrame("C1I3140") + "\r\n");
         QCOMPARE(click("ButtonReadInterface"), BuildRequestFrame("C0I") + "\r\n");
         QVERIFY(m_errors.isEmpty());
+    }
+
+    void runsSendEveryRecordInOrder_data()
+    {
+        QTest::addColumn<QByteArray>("version");
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<int>("zLength");
+        QTest::newRow("read 106") << QByteArray("106") << false << 27 << 4;
+        QTest::newRow("write 106") << QByteArray("106") << true << 27 << 20;
+        QTest::newRow("write 107") << QByteArray("107") << true << 37 << 20;
+        QTest::newRow("write 310") << QByteArray("310") << true << 45 << 24;
+        QTest::newRow("write 311") << QByteArray("311") << true << 46 << 44;
+        QTest::newRow("read 311") << QByteArray("311") << false << 46 << 4;
+    }
+    void runsSendEveryRecordInOrder()
+    {
+        QFETCH(QByteArray, version);
+        QFETCH(bool, write);
+        QFETCH(int, requests);
+        QFETCH(int, zLength);
+        goOnline();
+        m_port->reply("cV" + version);
+        WriteIniValue(m_form->IniFileName, "INTERFACE", "ParameterRS485", "x");
+        WriteIniValue(m_form->IniFileName, "PRINTER", "Modell", "7");
+        WriteIniValue(m_form->IniFileName, "QVR10", "Qualitaet1", "55");
+        m_port->answer = true;
+        const int before = m_port->written.size();
+        auto *bar = m_form->findChild<QProgressBar *>("ProgressAnzeige");
+        auto *label = m_form->findChild<QLabel *>("Label5");
+        QTest::mouseClick(m_form->findChild<QPushButton *>(write ? "ButtonAlleDatenSchreiben" : "ButtonAlleDatenLesen"),
+                          Qt::LeftButton);
+        QTRY_COMPARE(label->text(), QStringLiteral("OK"));
+        QVERIFY(!m_link->ReadAllActive && !m_link->WriteAllActive);
+        QVERIFY(m_form->findChild<QPushButton *>("ButtonAlleDatenLesen")->isEnabled());
+        QCOMPARE(bar->maximum(), requests);
+        QCOMPARE(bar->value(), requests);
+        const QList<QByteArray> sent = m_port->written.mid(before);
+        QCOMPARE(sent.size(), requests);
+        const auto command = [](const QByteArray &frame) { return frame.mid(1, frame.indexOf('<') - 1); };
+        QCOMPARE(command(sent.first()).left(4), QByteArray(write ? "C1Z0" : "C0Z0"));
+        QCOMPARE(command(sent.first()).size() - 3, write ? zLength - 3 : 1);
+        QCOMPARE(command(sent.last()).left(3), QByteArray(write ? "C1D" : "C0D"));
+        if (write) {
+            QCOMPARE(command(sent.last()), "C1D07" + QByteArray("Deutsche Brantel").leftJustified(40, ' '));
+            if (HasTenPoints)
+                QCOMPARE(command(sent.at(requests - 2)), QByteArray("C1I3333")); // "x" sends 3
+            // Address 10 sends the values stored in section "QVR10", as "A".
+            QCOMPARE(command(sent.at(10)).left(12), QByteArray("C1ZA55020304"));
+        }
+        QCOMPARE(HasTenPoints, command(sent.at(requests - 2)).startsWith(write ? "C1I" : "C0I"));
+        // The replies of the run were stored, the last address's among them.
+        const QString lastAddress = QStringLiteral("QVR%1").arg(AddressCount - 1);
+        QCOMPARE(ReadIniValue(m_form->IniFileName, lastAddress, "EDV4", "-"), QStringLiteral("24"));
+        QCOMPARE(ReadIniValue(m_form->IniFileName, "PRODUKT1", "Qualitaet", "-"), QStringLiteral("77"));
+        QTRY_COMPARE(ReadIniValue(m_form->IniFileName, "PRINTER", "Modell", "-"), QStringLiteral("01"));
+        QVERIFY(m_errors.isEmpty());
+    }
+
+    void runWithoutReplyEndsByTimeOut()
+    {
+        goOnline();
+        m_port->reply("cV106");
+        m_port->answer = true;
+        m_port->silentAfter = m_port->written.size() + 5;
+        QTest::mouseClick(m_form->findChild<QPushButton *>("ButtonAlleDatenLesen"), Qt::LeftButton);
+        auto *label = m_form->findChild<QLabel *>("Label5");
+        QTRY_VERIFY_WITH_TIMEOUT(label->text().startsWith(QStringLiteral("Keine Antwort")), 6000);
+        QVERIFY(!m_link->ReadAllActive);
+        QVERIFY(m_form->findChild<QPushButton *>("ButtonAlleDatenSchreiben")->isEnabled());
+        // A late reply is then a single-record reply.
+        m_port->reply("cZ5" + QByteArray("9911121314212223"));
+        QCOMPARE(ReadIniValue(m_form->IniFileName, "QVR5", "Qualitaet1", "-"), QStringLiteral("99"));
+        QCOMPARE(m_form->findChild<QWidget *>("StatusLightQualitaet")->property("lit").toBool(), false);
     }
 
     void unpluggedAdapterGoesOfflineOnce()

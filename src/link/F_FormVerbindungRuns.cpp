@@ -1,0 +1,204 @@
+// The read-all and write-all runs: chains of steps, each sending one request;
+// the reply handling calls the next step once the reply has been stored.
+
+#include "config/Cp1252.h"
+#include "link/F_FormVerbindung.h"
+#include "link/Firmware.h"
+#include "link/Requests.h"
+#include "link/UnitEntDeCoder.h"
+#include "shell/F_FormMain.h"
+#include "shell/Unit_deu_eng.h"
+
+#include "ui_TabSheet3.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+const QString NoReplyText[2] = {
+    QStringLiteral("Keine Antwort vom Velmora \u2013 Übertragung abgebrochen"),
+    QStringLiteral("No reply from the Velmora \u2013 transfer stopped"),
+};
+} // namespace
+
+void TFormVerbindung::SetRunProgressText(const QString &text)
+{
+    if (!m_main)
+        return;
+    m_main->ui3->Label5->setText(text);
+    m_main->ui3->Label5->repaint();
+}
+
+void TFormVerbindung::StepRunProgress()
+{
+    if (!m_main)
+        return;
+    QProgressBar *bar = m_main->ui3->ProgressAnzeige;
+    bar->setValue(std::min(bar->value() + 1, bar->maximum()));
+}
+
+void TFormVerbindung::SendRunRequest(const QByteArray &command)
+{
+    SendCommand(command);
+    // A run stands still when a reply never comes: end it after a while.
+    if (ReadAllActive || WriteAllActive)
+        RunTimeout.start();
+    else
+        RunTimeout.stop();
+}
+
+void TFormVerbindung::EndRun()
+{
+    if (!m_main)
+        return;
+    SetRunProgressText(QStringLiteral("OK"));
+    m_main->ui3->ButtonAlleDatenLesen->setEnabled(true);
+    m_main->ui3->ButtonAlleDatenSchreiben->setEnabled(true);
+}
+
+void TFormVerbindung::RunTimedOut()
+{
+    if (!ReadAllActive && !WriteAllActive)
+        return;
+    ReadAllActive = false;
+    WriteAllActive = false;
+    if (!m_main)
+        return;
+    SetRunProgressText(NoReplyText[m_main->Language == 0 ? 0 : 1]);
+    m_main->ui3->ButtonAlleDatenLesen->setEnabled(true);
+    m_main->ui3->ButtonAlleDatenSchreiben->setEnabled(true);
+}
+
+QString TFormVerbindung::ReadStored(const QString &section, const QString &key, const QString &def) const
+{
+    return m_main ? m_main->ReadIniValue(section, key, def) : def;
+}
+
+void TFormVerbindung::WriteAddressStep(int a)
+{
+    if (a >= AddressCount) {
+        WriteProductStep(1);
+        return;
+    }
+    const int language = m_main ? m_main->Language : 0;
+    SetRunProgressText(TextPair(5, language) + QLatin1Char(AddressChars[a]));
+    NextIndex = a + 1;
+    const QString section = QStringLiteral("QVR") + QString::number(a);
+    const QString d = QString::number(a).rightJustified(2, u'0');
+    QList<QByteArray> quality, edv;
+    const int points = HasTenPoints ? 10 : HasPoint5 ? 5 : 4;
+    for (int k = 1; k <= points; ++k) {
+        quality << Cp1252::encode(ReadStored(section, QStringLiteral("Qualitaet%1").arg(k), d));
+        edv << Cp1252::encode(ReadStored(section, QStringLiteral("EDV%1").arg(k), d));
+    }
+    StepRunProgress();
+    SendRunRequest(PointsWriteRequest(AddressChars[a], quality, edv, HasPoint5 || HasTenPoints, HasTenPoints));
+}
+
+void TFormVerbindung::WriteProductStep(int n)
+{
+    const int productCount = m_main ? m_main->ProductCount : 20;
+    if (n > productCount) {
+        if (HasTenPoints)
+            WriteInterfaceStep();
+        else
+            WritePrinterStep();
+        return;
+    }
+    const int language = m_main ? m_main->Language : 0;
+    SetRunProgressText(TextPair(6, language) + QString::number(n));
+    NextIndex = n + 1;
+    const QString section = QStringLiteral("PRODUKT") + QString::number(n);
+    const QString quality = ReadStored(section, QStringLiteral("Qualitaet"), QString::number(n).rightJustified(2, u'0'));
+    const QString name = ReadStored(section, QStringLiteral("Name"), QStringLiteral("Produkt ") + QString::number(n));
+    StepRunProgress();
+    SendRunRequest(ProductWriteRequest(n, Cp1252::encode(quality), Cp1252::encode(name)));
+}
+
+void TFormVerbindung::WriteInterfaceStep()
+{
+    SetRunProgressText(TextPair(3, 0));
+    StepRunProgress();
+    QList<int> indexes;
+    for (const char *key : {"BaudrateRS232", "ParameterRS232", "BaudrateRS485", "ParameterRS485"}) {
+        const QString stored = ReadStored(QStringLiteral("INTERFACE"), QLatin1String(key), QStringLiteral("3"));
+        bool ok = false;
+        const int v = stored.trimmed().toInt(&ok);
+        indexes << (ok ? v : 3);
+    }
+    SendRunRequest(InterfaceWriteRequest(indexes));
+}
+
+void TFormVerbindung::WritePrinterStep()
+{
+    WriteAllActive = false;
+    StepRunProgress();
+    const QString model = ReadStored(QStringLiteral("PRINTER"), QStringLiteral("Modell"), QStringLiteral("00"));
+    const QString head = ReadStored(QStringLiteral("PRINTER"), QStringLiteral("Head"), QStringLiteral("Deutsche Brantel"));
+    SendRunRequest(PrinterWriteRequest(Cp1252::encode(model), Cp1252::encode(head)));
+    EndRun();
+}
+
+void TFormVerbindung::ReadAddressStep(int a)
+{
+    if (a >= AddressCount) {
+        ReadProductStep(1);
+        return;
+    }
+    const int language = m_main ? m_main->Language : 0;
+    SetRunProgressText(TextPair(5, language) + QLatin1Char(AddressChars[a]));
+    NextIndex = a + 1;
+    StepRunProgress();
+    SendRunRequest(QByteArray("C0Z") + AddressChars[a]);
+}
+
+void TFormVerbindung::ReadProductStep(int n)
+{
+    const int productCount = m_main ? m_main->ProductCount : 20;
+    if (n > productCount) {
+        if (HasTenPoints)
+            ReadInterfaceStep();
+        else
+            ReadPrinterStep();
+        return;
+    }
+    const int language = m_main ? m_main->Language : 0;
+    SetRunProgressText(TextPair(6, language) + QString::number(n));
+    NextIndex = n + 1;
+    StepRunProgress();
+    SendRunRequest("C0P" + PadLeft(QByteArray::number(n), 2, '0'));
+}
+
+void TFormVerbindung::ReadInterfaceStep()
+{
+    SetRunProgressText(TextPair(3, 0));
+    StepRunProgress();
+    SendRunRequest("C0I");
+}
+
+void TFormVerbindung::ReadPrinterStep()
+{
+    ReadAllActive = false;
+    StepRunProgress();
+    SendRunRequest("C0D");
+    EndRun();
+}
+
+void TFormVerbindung::StartRun(bool write)
+{
+    if (!m_main)
+        return;
+    m_main->ui3->ButtonAlleDatenLesen->setEnabled(false);
+    m_main->ui3->ButtonAlleDatenSchreiben->setEnabled(false);
+    (write ? WriteAllActive : ReadAllActive) = true;
+    m_main->ui3->Label5->setText(QString());
+    m_main->ui3->Label5->setVisible(true);
+    m_main->ui3->ProgressAnzeige->setMaximum(m_main->ProgressTotal);
+    m_main->ui3->ProgressAnzeige->setValue(0);
+    m_main->ui3->ProgressAnzeige->repaint();
+    if (write)
+        WriteAddressStep(0);
+    else
+        ReadAddressStep(0);
+}
