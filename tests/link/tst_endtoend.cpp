@@ -6,7 +6,10 @@
 #include "shell/ErrorReport.h"
 #include "shell/F_FormMain.h"
 
+#include "config/UnitIniDatei.h"
+
 #include <QComboBox>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -69,6 +72,90 @@ private slots:
         QVERIFY(sim.waitForFinished(5000));
         QVERIFY(!QFileInfo(dir.filePath("ports/COM7")).isSymLink());
         SetErrorReportHandler({});
+    }
+
+    void readAllAndWriteAllThroughTheSimulator_data()
+    {
+        QTest::addColumn<QString>("firmware");
+        QTest::newRow("106") << "106";
+        QTest::newRow("311") << "311";
+    }
+    void readAllAndWriteAllThroughTheSimulator()
+    {
+        QFETCH(QString, firmware);
+        QStringList errors;
+        SetErrorReportHandler([&errors](const QString &text) { errors << text; });
+        QTemporaryDir dir;
+        QProcess sim;
+        sim.start(QStringLiteral(GATEWAY_SIM),
+                  {"--ports-dir", dir.filePath("ports"), "--name", "COM8", "--firmware", firmware});
+        QVERIFY(sim.waitForReadyRead(10000));
+        TFormMain form(dir.path() + u'/');
+        TFormVerbindung link(&form);
+        form.SetFormVerbindung(&link);
+        form.show();
+        auto *list = form.findChild<QComboBox *>("cb_COM_Port");
+        list->setCurrentIndex(list->findText("COM8"));
+        QTest::mouseClick(form.findChild<QPushButton *>("Button1"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(form.VersionText, firmware.left(1) + u'.' + firmware.mid(1), 10000);
+        auto *label = form.findChild<QLabel *>("Label5");
+        const QString file = form.IniFileName;
+
+        // Read all: the simulator's state lands in the working file.
+        QTest::mouseClick(form.findChild<QPushButton *>("ButtonAlleDatenLesen"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("OK"), 20000);
+        QTRY_COMPARE(ReadIniValue(file, "PRINTER", "Head", "-"), QStringLiteral("Simulierte Kopfzeile"));
+        QCOMPARE(ReadIniValue(file, "PRODUKT1", "Qualitaet", "-"), QStringLiteral("41"));
+        QCOMPARE(ReadIniValue(file, "PRODUKT10", "Name", "-"), QStringLiteral("Sim 10"));
+        QCOMPARE(ReadIniValue(file, "QVR15", "EDV4", "-"), QStringLiteral("50"));
+
+        // Write all after edits, then read everything back into a fresh file.
+        WriteIniValue(file, "PRODUKT2", "Name", "Weizen");
+        WriteIniValue(file, "QVR3", "Qualitaet2", "77");
+        WriteIniValue(file, "PRINTER", "Head", "Neue Kopfzeile");
+        QTest::mouseClick(form.findChild<QPushButton *>("ButtonAlleDatenSchreiben"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("OK"), 20000);
+        QTest::qWait(300); // the printer reply
+        form.IniFileName = dir.filePath("second.ini");
+        QTest::mouseClick(form.findChild<QPushButton *>("ButtonAlleDatenLesen"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("OK"), 20000);
+        QTRY_COMPARE(ReadIniValue(form.IniFileName, "PRINTER", "Head", "-"), QStringLiteral("Neue Kopfzeile"));
+        QCOMPARE(ReadIniValue(form.IniFileName, "PRODUKT2", "Name", "-"), QStringLiteral("Weizen"));
+        QCOMPARE(ReadIniValue(form.IniFileName, "QVR3", "Qualitaet2", "-"), QStringLiteral("77"));
+        QVERIFY(errors.isEmpty());
+        sim.terminate();
+        sim.waitForFinished(5000);
+        SetErrorReportHandler({});
+    }
+
+    void droppedReplyEndsTheRunByTimeOut()
+    {
+        QTemporaryDir dir;
+        QProcess sim;
+        // The handshake and version replies come, then one reply of the run is missing.
+        sim.start(QStringLiteral(GATEWAY_SIM), {"--ports-dir", dir.filePath("ports"), "--name", "COM9",
+                                                "--firmware", "106", "--fault", "silence",
+                                                "--fault-after", "8", "--fault-count", "1"});
+        QVERIFY(sim.waitForReadyRead(10000));
+        TFormMain form(dir.path() + u'/');
+        TFormVerbindung link(&form);
+        form.SetFormVerbindung(&link);
+        form.show();
+        auto *list = form.findChild<QComboBox *>("cb_COM_Port");
+        list->setCurrentIndex(list->findText("COM9"));
+        QTest::mouseClick(form.findChild<QPushButton *>("Button1"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(form.VersionText, QStringLiteral("1.06"), 10000);
+        QTest::mouseClick(form.findChild<QPushButton *>("ButtonAlleDatenLesen"), Qt::LeftButton);
+        auto *label = form.findChild<QLabel *>("Label5");
+        QTRY_VERIFY_WITH_TIMEOUT(label->text().startsWith(QStringLiteral("Keine Antwort")), 10000);
+        QVERIFY(!link.ReadAllActive);
+        QVERIFY(form.findChild<QPushButton *>("ButtonAlleDatenLesen")->isEnabled());
+        // The file is whole: what came before the gap is stored, the rest as it was.
+        QCOMPARE(ReadIniValue(form.IniFileName, "QVR0", "Qualitaet1", "-"), QStringLiteral("01"));
+        QCOMPARE(ReadIniValue(form.IniFileName, "QVR36", "EDV10", "-"), QStringLiteral("10"));
+        QCOMPARE(ReadIniValue(form.IniFileName, "INTERFACE", "ParameterRS485", "-"), QStringLiteral("3"));
+        sim.terminate();
+        sim.waitForFinished(5000);
     }
 };
 
