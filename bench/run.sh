@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh build-bench -DCMAKE_BUILD_TYPE=Release -DVELMORA_BUILD_TESTS=OFF
-for b in build-bench/bench/bench_ini build-bench/bench/bench_startup build-bench/bench/bench_pages build-bench/bench/bench_link; do
+for b in build-bench/bench/bench_ini build-bench/bench/bench_startup build-bench/bench/bench_pages build-bench/bench/bench_link build-bench/bench/bench_runs; do
   if [ -x "$b" ]; then "$b"; fi
 done
