@@ -136,6 +136,7 @@ TFormMain::TFormMain(const QString &programFolder, QWidget *parent)
     SetupAboutPage();
     SetupEditorPages();
     SetupPortList();
+    SetupSaveLoadPage();
     FormCreate();
 }
 
@@ -394,6 +395,8 @@ void TFormMain::PageShown(int index)
         TabSheetInterfaceShow();
     else if (page == TabSheet4)
         TabSheet4Show();
+    else if (page == TabSheet3)
+        TabSheet3Show();
 }
 
 // ---- monitor log ----

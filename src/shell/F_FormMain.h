@@ -102,6 +102,8 @@ public:
     void ButtonDruckerSchreibenClick();
     void ButtonReadInterfaceClick();
     void ButtonWriteInterfaceClick();
+    void ButtonAlleDatenLesenClick();
+    void ButtonAlleDatenSchreibenClick();
 
     // About page: pictures, web and mail links, language flags (FormMainAbout.cpp).
     void SetupAboutPage();
@@ -147,6 +149,15 @@ public:
     void TabSheet1Show();
     // Also refreshes the list, without reselecting, when its drop-down is about to open.
     void SetupPortList();
+
+public:
+    // ---- save/load page: open, save a copy, run progress (FormMainSaveLoad.cpp) ----
+    void SetupSaveLoadPage();
+    void TabSheet3Show();
+    void Button7Click();
+    void Button8Click();
+    // Clears the run text and resets the progress bar before a file action.
+    void ResetSaveLoadProgress();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,0 +1,439 @@
+// The save/load page on the real main window (offscreen): opening another
+// working configuration file, saving a copy, and the progress display.
+
+#include "config/SaveLoad.h"
+#include "link/F_FormVerbindung.h"
+#include "shell/ErrorReport.h"
+#include "shell/F_FormMain.h"
+#include "shell/PageControl.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Working file content with CR LF, a Windows-1252 umlaut and no final line end.
+const QByteArray WorkingBytes("[PRINTER]\r\nModell=2\r\nHead=K\xe4se\r\n[Speech]\r\nSpeech=0");
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Runs `handle` on the next modal widget of type T, once.
+template <class T>
+void onNextModal(std::function<void(T *)> handle)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
+        auto *widget = qobject_cast<T *>(QApplication::activeModalWidget());
+        if (!widget || !widget->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        handle(widget);
+    });
+    timer->start();
+}
+
+// Types a name into the file dialog's name field, as the user would.
+void typeFileName(QFileDialog *dialog, const QString &name)
+{
+    auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    QVERIFY(edit);
+    edit->setText(name);
+}
+
+} // namespace
+
+class TestSaveLoad : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TFormMain> m_form;
+    std::unique_ptr<TFormVerbindung> m_link;
+    QStringList m_errors;
+    QString m_chosen;
+
+    QString path(const QString &name) const { return m_dir->path() + u'/' + name; }
+    QString iniPath() const { return path(QStringLiteral("Velmora.ini")); }
+
+    void start()
+    {
+        writeFile(iniPath(), WorkingBytes);
+        m_form = std::make_unique<TFormMain>(m_dir->path() + u'/');
+        m_link = std::make_unique<TFormVerbindung>(m_form.get());
+        m_form->SetFormVerbindung(m_link.get());
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        m_form->SetEditorPagesVisible(true);
+    }
+
+    void showPage(QWidget *page)
+    {
+        m_form->PageControl1->setCurrentWidget(m_form->TabSheet1);
+        m_form->PageControl1->setCurrentWidget(page);
+    }
+
+    template <class T = QWidget>
+    T *child(const char *name) const
+    {
+        T *found = m_form->findChild<T *>(QString::fromLatin1(name));
+        if (!found)
+            qWarning("no control %s", name);
+        return found;
+    }
+
+    // The state a finished run leaves on the page.
+    void leaveRunDisplay()
+    {
+        child<QLabel>("Label5")->setText(QStringLiteral("OK"));
+        child<QLabel>("Label5")->show();
+        child<QProgressBar>("ProgressAnzeige")->setMaximum(46);
+        child<QProgressBar>("ProgressAnzeige")->setValue(46);
+    }
+
+    void verifyDisplayReset() const
+    {
+        QCOMPARE(child<QLabel>("Label5")->text(), QString());
+        QCOMPARE(child<QProgressBar>("ProgressAnzeige")->value(), 0);
+        QCOMPARE(child<QProgressBar>("ProgressAnzeige")->maximum(), m_form->ProgressTotal);
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_errors.clear();
+        m_chosen.clear();
+        SetErrorReportHandler([this](const QString &text) { m_errors << text; });
+        SetFileChooser([this](QWidget *, bool) { return m_chosen; });
+    }
+
+    void cleanup()
+    {
+        m_form.reset();
+        m_link.reset();
+        SetErrorReportHandler({});
+        SetFileChooser({});
+    }
+
+    void iniExtension_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("no extension") << "/tmp/a/site" << "/tmp/a/site.ini";
+        QTest::newRow("ini kept") << "/tmp/a/site.ini" << "/tmp/a/site.ini";
+        QTest::newRow("other extension kept") << "/tmp/a/site.cfg" << "/tmp/a/site.cfg";
+        QTest::newRow("dot only in folder") << "/tmp/a.d/site" << "/tmp/a.d/site.ini";
+    }
+    void iniExtension()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        QCOMPARE(WithIniExtension(typed), expected);
+    }
+
+    void openMakesChosenFileTheWorkingFile_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("with extension") << "other.ini" << "other.ini";
+        QTest::newRow("without extension") << "other" << "other.ini";
+    }
+    void openMakesChosenFileTheWorkingFile()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        start();
+        writeFile(path(expected), QByteArray("[PRINTER]\r\nModell=1\r\nHead=Other head\r\n"));
+        leaveRunDisplay();
+        m_chosen = path(typed);
+        QTest::mouseClick(child<QPushButton>("Button7"), Qt::LeftButton);
+
+        QCOMPARE(m_form->IniFileName, path(expected));
+        QCOMPARE(child<QLabel>("LabelIniName2")->text(), path(expected));
+        verifyDisplayReset();
+
+        // The pages now read and write the opened file; the old one stays as it was.
+        showPage(m_form->TabSheet4);
+        auto *head = child<QLineEdit>("eKopfzeiledrucker");
+        QCOMPARE(head->text(), QStringLiteral("Other head"));
+        head->setText(QStringLiteral("Edited"));
+        m_form->eKopfzeiledruckerExit();
+        QCOMPARE(bytesOf(path(expected)), QByteArray("[PRINTER]\r\nModell=1\r\nHead=Edited\r\n"));
+        QCOMPARE(bytesOf(iniPath()), WorkingBytes);
+        showPage(m_form->TabSheet2);
+        QCOMPARE(child<QLabel>("LabelIniName1")->text(), path(expected));
+        QVERIFY(m_errors.isEmpty());
+    }
+
+    void openMissingFileCreatesItOnFirstWrite()
+    {
+        start();
+        m_chosen = path(QStringLiteral("new"));
+        QTest::mouseClick(child<QPushButton>("Button7"), Qt::LeftButton);
+        QCOMPARE(m_form->IniFileName, path(QStringLiteral("new.ini")));
+        QVERIFY(!QFile::exists(m_form->IniFileName));
+        m_form->WriteIniValue(QStringLiteral("PRINTER"), QStringLiteral("Head"), QStringLiteral("X"));
+        QCOMPARE(m_form->ReadIniValue(QStringLiteral("PRINTER"), QStringLiteral("Head"), QString()),
+                 QStringLiteral("X"));
+        QCOMPARE(bytesOf(iniPath()), WorkingBytes);
+    }
+
+    void cancelChangesNothingButTheDisplay_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("open") << "Button7";
+        QTest::newRow("save") << "Button8";
+    }
+    void cancelChangesNothingButTheDisplay()
+    {
+        QFETCH(QString, button);
+        start();
+        leaveRunDisplay();
+        QTest::mouseClick(child<QPushButton>(qPrintable(button)), Qt::LeftButton);
+        verifyDisplayReset();
+        QCOMPARE(m_form->IniFileName, iniPath());
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"Velmora.ini"});
+        QCOMPARE(bytesOf(iniPath()), WorkingBytes);
+        QVERIFY(m_errors.isEmpty());
+    }
+
+    void saveCopiesTheWorkingFile_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QByteArray>("before");
+        QTest::newRow("new file") << "copy.ini" << "copy.ini" << QByteArray();
+        QTest::newRow("without extension") << "copy" << "copy.ini" << QByteArray();
+        QTest::newRow("existing file replaced")
+            << "copy.ini" << "copy.ini" << QByteArray(4096, 'x');
+    }
+    void saveCopiesTheWorkingFile()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        QFETCH(QByteArray, before);
+        start();
+        if (!before.isEmpty())
+            writeFile(path(expected), before);
+        leaveRunDisplay();
+        m_chosen = path(typed);
+        QTest::mouseClick(child<QPushButton>("Button8"), Qt::LeftButton);
+
+        QCOMPARE(bytesOf(path(expected)), WorkingBytes);
+        QCOMPARE(m_form->IniFileName, iniPath());
+        QCOMPARE(bytesOf(iniPath()), WorkingBytes);
+        verifyDisplayReset();
+        QVERIFY(m_errors.isEmpty());
+
+        // Editing goes on in the working file; the copy is a snapshot.
+        m_form->WriteIniValue(QStringLiteral("PRINTER"), QStringLiteral("Head"), QStringLiteral("Later"));
+        QCOMPARE(bytesOf(path(expected)), WorkingBytes);
+    }
+
+    void failedSaveIsReported_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("removeWorkingFile");
+        QTest::addColumn<QString>("headline");
+        const QString german = QStringLiteral("Die Konfiguration konnte nicht nach %1 gespeichert werden.");
+        const QString english = QStringLiteral("The configuration could not be saved to %1.");
+        QTest::newRow("folder gone, German") << 0 << "gone/copy.ini" << false << german;
+        QTest::newRow("folder gone, English") << 1 << "gone/copy.ini" << false << english;
+        QTest::newRow("own target, German") << 0 << "Velmora.ini" << false << german;
+        QTest::newRow("own target, English") << 1 << "Velmora.ini" << false << english;
+        QTest::newRow("own target through folder detour")
+            << 1 << "gone/../Velmora.ini" << false << english;
+        QTest::newRow("working file missing") << 1 << "copy.ini" << true << english;
+    }
+    void failedSaveIsReported()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, target);
+        QFETCH(bool, removeWorkingFile);
+        QFETCH(QString, headline);
+        start();
+        if (target.startsWith(QLatin1String("gone/..")))
+            QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("gone")));
+        m_form->SetLanguage(language);
+        if (removeWorkingFile)
+            QVERIFY(QFile::remove(iniPath()));
+        const QStringList filesBefore = QDir(m_dir->path()).entryList(QDir::Files);
+        m_chosen = path(target);
+        QTest::mouseClick(child<QPushButton>("Button8"), Qt::LeftButton);
+
+        const QString shownPath = QFileInfo(path(target)).absoluteFilePath();
+        QVERIFY(!m_errors.isEmpty());
+        const QStringList lines = m_errors.constFirst().split(u'\n');
+        QCOMPARE(lines.constFirst(), headline.arg(shownPath));
+        QVERIFY2(lines.size() > 1 && !lines.at(1).isEmpty(), "the reason follows the headline");
+        QCOMPARE(m_form->IniFileName, iniPath());
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), filesBefore);
+        if (!removeWorkingFile)
+            QCOMPARE(bytesOf(iniPath()), WorkingBytes);
+    }
+
+    void failedSaveShowsBoxWithCaption()
+    {
+        start();
+        SetErrorReportHandler({});
+        m_chosen = path(QStringLiteral("gone/copy.ini"));
+        QString caption;
+        QString text;
+        onNextModal<QMessageBox>([&](QMessageBox *box) {
+            caption = box->windowTitle();
+            text = box->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        QTest::mouseClick(child<QPushButton>("Button8"), Qt::LeftButton);
+        QCOMPARE(caption, QStringLiteral("PC / Velmora"));
+        QVERIFY(text.startsWith(QStringLiteral("Die Konfiguration konnte nicht nach ")));
+    }
+
+    void realSaveDialogAsksBeforeReplacing_data()
+    {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("confirmed") << QMessageBox::Yes << true;
+        QTest::newRow("declined") << QMessageBox::No << false;
+    }
+    void realSaveDialogAsksBeforeReplacing()
+    {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(bool, replaced);
+        start();
+        SetFileChooser({});
+        const QByteArray before("old copy");
+        writeFile(path(QStringLiteral("copy.ini")), before);
+
+        QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+        QString objectName, title, suffix;
+        QStringList filters;
+        bool confirms = false, ownDialog = false, prompted = false;
+        onNextModal<QFileDialog>([&](QFileDialog *dialog) {
+            objectName = dialog->objectName();
+            mode = dialog->acceptMode();
+            title = dialog->windowTitle();
+            suffix = dialog->defaultSuffix();
+            filters = dialog->nameFilters();
+            confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            ownDialog = dialog->testOption(QFileDialog::DontUseNativeDialog);
+            onNextModal<QMessageBox>([&, answer](QMessageBox *box) {
+                prompted = true;
+                box->button(answer)->click();
+            });
+            typeFileName(dialog, path(QStringLiteral("copy.ini")));
+            static_cast<QDialog *>(dialog)->accept();
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        QTest::mouseClick(child<QPushButton>("Button8"), Qt::LeftButton);
+
+        QCOMPARE(objectName, QStringLiteral("SaveDialog"));
+        QCOMPARE(mode, QFileDialog::AcceptSave);
+        QCOMPARE(title, QStringLiteral("Zum bearbeiten speichern unter"));
+        QCOMPARE(suffix, QStringLiteral("ini"));
+        QCOMPARE(filters, QStringList{"ini (*.ini)"});
+        QVERIFY(confirms);
+        QVERIFY(ownDialog);
+        QVERIFY(prompted);
+        QCOMPARE(bytesOf(path(QStringLiteral("copy.ini"))), replaced ? WorkingBytes : before);
+        QCOMPARE(m_form->IniFileName, iniPath());
+        QVERIFY(m_errors.isEmpty());
+    }
+
+    void realOpenDialogAddsExtension()
+    {
+        start();
+        SetFileChooser({});
+        QString objectName, suffix;
+        QStringList filters;
+        QFileDialog::AcceptMode mode = QFileDialog::AcceptSave;
+        onNextModal<QFileDialog>([&](QFileDialog *dialog) {
+            objectName = dialog->objectName();
+            mode = dialog->acceptMode();
+            suffix = dialog->defaultSuffix();
+            filters = dialog->nameFilters();
+            typeFileName(dialog, path(QStringLiteral("other")));
+            static_cast<QDialog *>(dialog)->accept();
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        QTest::mouseClick(child<QPushButton>("Button7"), Qt::LeftButton);
+        QCOMPARE(objectName, QStringLiteral("OpenDialog"));
+        QCOMPARE(mode, QFileDialog::AcceptOpen);
+        QCOMPARE(suffix, QStringLiteral("ini"));
+        QCOMPARE(filters, QStringList{"ini (*.ini)"});
+        QCOMPARE(m_form->IniFileName, path(QStringLiteral("other.ini")));
+    }
+
+    void pageShownLeavesRunDisplayAlone_data()
+    {
+        QTest::addColumn<bool>("readAll");
+        QTest::addColumn<bool>("writeAll");
+        QTest::newRow("read-all run") << true << false;
+        QTest::newRow("write-all run") << false << true;
+    }
+    void pageShownLeavesRunDisplayAlone()
+    {
+        QFETCH(bool, readAll);
+        QFETCH(bool, writeAll);
+        start();
+        showPage(m_form->TabSheet3);
+        child<QLabel>("Label5")->setText(QStringLiteral("12 / 46"));
+        child<QLabel>("Label5")->show();
+        child<QProgressBar>("ProgressAnzeige")->setMaximum(46);
+        child<QProgressBar>("ProgressAnzeige")->setValue(12);
+        child<QPushButton>("ButtonAlleDatenLesen")->setEnabled(false);
+        m_link->ReadAllActive = readAll;
+        m_link->WriteAllActive = writeAll;
+        showPage(m_form->TabSheet3);
+
+        QCOMPARE(child<QLabel>("Label5")->text(), QStringLiteral("12 / 46"));
+        QVERIFY(!child<QLabel>("Label5")->isHidden());
+        QCOMPARE(child<QProgressBar>("ProgressAnzeige")->value(), 12);
+        QCOMPARE(child<QProgressBar>("ProgressAnzeige")->maximum(), 46);
+        QVERIFY(!child<QPushButton>("ButtonAlleDatenLesen")->isEnabled());
+    }
+
+    void pageShownWhileIdleResetsDisplay()
+    {
+        start();
+        m_form->ProgressTotal = 27;
+        leaveRunDisplay();
+        child<QPushButton>("ButtonAlleDatenLesen")->setEnabled(false);
+        showPage(m_form->TabSheet3);
+        QCOMPARE(child<QProgressBar>("ProgressAnzeige")->value(), 0);
+        QCOMPARE(child<QProgressBar>("ProgressAnzeige")->maximum(), 27);
+        QVERIFY(child<QLabel>("Label5")->isHidden());
+        QVERIFY(child<QPushButton>("ButtonAlleDatenLesen")->isEnabled());
+        QCOMPARE(child<QLabel>("LabelIniName2")->text(), iniPath());
+    }
+};
+
+QTEST_MAIN(TestSaveLoad)
+#include "tst_saveload.moc"
