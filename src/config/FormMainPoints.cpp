@@ -244,3 +244,9 @@ void TFormMain::Edit5Exit()
     NameEdited = false;
     m_nameTyped = false;
 }
+
+QComboBox *TFormMain::PointCombo(int point, bool edv) const
+{
+    const PointRow row = pointRows(*ui2).at(point - 1);
+    return edv ? row.edv : row.quality;
+}

@@ -18,7 +18,6 @@
 #include "ui_TabSheetInterface.h"
 
 #include <QLineEdit>
-#include <stdexcept>
 
 #include <QComboBox>
 #include <QMessageBox>
@@ -229,9 +228,7 @@ int decimalField(const QByteArray &field)
     for (char c : field)
         ok = ok && c >= '0' && c <= '9';
     if (!ok) {
-        throw std::runtime_error(QStringLiteral("'%1' ist kein gültiger Integerwert")
-                                     .arg(Cp1252::decode(field))
-                                     .toStdString());
+        throw ConversionError(Cp1252::decode(field));
     }
     return field.toInt();
 }

@@ -15,7 +15,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <stdexcept>
 
 void TFormMain::SetupLink()
 {
@@ -38,8 +37,7 @@ void TFormMain::Button1Click()
     bool ok = false;
     const int number = digits.toInt(&ok);
     if (!ok) {
-        throw std::runtime_error(
-            QStringLiteral("'%1' ist kein gültiger Integerwert").arg(digits).toStdString());
+        throw ConversionError(digits);
     }
     if (!FormVerbindung->OpenPort(number))
         return;
@@ -70,11 +68,10 @@ void TFormMain::ApplyFirmwareLayout()
         w->setVisible(HasPoint5);
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheetInterface), HasTenPoints);
     for (int k = 6; k <= 10; ++k) {
-        for (const QString &name : {QStringLiteral("LabelAnzeigeZP%1"), QStringLiteral("ComboBoxQualityZP%1"),
-                                    QStringLiteral("ComboBoxEdvZP%1")}) {
-            if (QWidget *w = TabSheet2->findChild<QWidget *>(name.arg(k)))
-                w->setVisible(HasTenPoints);
-        }
+        if (QWidget *label = TabSheet2->findChild<QWidget *>(QStringLiteral("LabelAnzeigeZP%1").arg(k)))
+            label->setVisible(HasTenPoints);
+        PointCombo(k, false)->setVisible(HasTenPoints);
+        PointCombo(k, true)->setVisible(HasTenPoints);
     }
     const int top = HasTenPoints ? 340 : 212;
     ui2->ButtonKonfigurationLesen->move(ui2->ButtonKonfigurationLesen->x(), top);

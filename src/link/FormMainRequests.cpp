@@ -21,18 +21,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-QComboBox *pointCombo(TFormMain *form, int point, bool edv)
-{
-    static const char *const quality[10] = {"ComboBox10", "ComboBox11", "ComboBox12", "ComboBox13",
-                                            "ComboBox2", "ComboBoxQualityZP6", "ComboBoxQualityZP7",
-                                            "ComboBoxQualityZP8", "ComboBoxQualityZP9", "ComboBoxQualityZP10"};
-    static const char *const edvs[10] = {"ComboBox14", "ComboBox15", "ComboBox16", "ComboBox17",
-                                         "ComboBox3", "ComboBoxEdvZP6", "ComboBoxEdvZP7",
-                                         "ComboBoxEdvZP8", "ComboBoxEdvZP9", "ComboBoxEdvZP10"};
-    return form->TabSheet2->findChild<QComboBox *>(QLatin1String(edv ? edvs[point - 1] : quality[point - 1]));
-}
-} // namespace
 
 void TFormMain::SetupPageRequests()
 {
@@ -86,7 +74,7 @@ void TFormMain::ButtonKonfigurationSchreibenClick()
         // A list without a selection would shift every later field: it sends
         // the stored value, as the write-all run would.
         const auto value = [&](bool isEdv) {
-            const QString shown = pointCombo(this, k, isEdv)->currentText();
+            const QString shown = PointCombo(k, isEdv)->currentText();
             if (!shown.isEmpty())
                 return Cp1252::encode(shown);
             const QString key = (isEdv ? QStringLiteral("EDV") : QStringLiteral("Qualitaet")) + QString::number(k);

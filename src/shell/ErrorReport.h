@@ -7,10 +7,15 @@
 #include <QString>
 #include <exception>
 #include <functional>
+#include <stdexcept>
 #include <type_traits>
 #include <utility>
 
 inline constexpr const char *AppCaption = "PC / Velmora";
+
+// The error of a text that should be a whole number and is not, with the
+// program's run-time text "'<text>' ist kein gültiger Integerwert".
+std::runtime_error ConversionError(const QString &text);
 
 // Shows `text` in a modal error box (or hands it to the handler set below).
 void ShowErrorReport(const QString &text);

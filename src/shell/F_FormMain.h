@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <memory>
 
+class QComboBox;
 class QLabel;
 class PageControl;
 class TFormVerbindung;
@@ -122,6 +123,8 @@ public:
     void LoadAddressPage(int address);
     void UpDown3Click(bool next);
     void PointComboSelect(int point, bool edv);
+    // The quality or EDV list of dispensing point 1..10.
+    QComboBox *PointCombo(int point, bool edv) const;
     void LoadProductGroup();
     void UpDown2Click(bool next);
     void ComboBox1Select();
