@@ -13,7 +13,49 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <memory>
 #include <QtTest>
+
+namespace {
+
+// The simulator on a port alias in a temporary program folder, and the
+// tool's main window and link on that folder with the alias selected.
+struct SimulatorSession
+{
+    QTemporaryDir dir;
+    QProcess sim;
+    std::unique_ptr<TFormMain> form;
+    std::unique_ptr<TFormVerbindung> link;
+
+    bool start(const QString &name, const QStringList &simArguments)
+    {
+        sim.start(QStringLiteral(GATEWAY_SIM),
+                  QStringList{"--ports-dir", dir.filePath("ports"), "--name", name} + simArguments);
+        if (!sim.waitForReadyRead(10000) || !sim.readLine().startsWith((name + " /dev/").toLatin1()))
+            return false;
+        form = std::make_unique<TFormMain>(dir.path() + u'/');
+        link = std::make_unique<TFormVerbindung>(form.get());
+        form->SetFormVerbindung(link.get());
+        form->show();
+        // The simulator's alias is offered as a port.
+        auto *list = form->findChild<QComboBox *>("cb_COM_Port");
+        const int index = list->findText(name);
+        list->setCurrentIndex(index);
+        return index >= 0;
+    }
+
+    QPushButton *button(const char *name) const { return form->findChild<QPushButton *>(name); }
+
+    ~SimulatorSession()
+    {
+        link.reset();
+        form.reset();
+        sim.terminate();
+        sim.waitForFinished(5000);
+    }
+};
+
+} // namespace
 
 class TestEndToEnd : public QObject
 {
@@ -35,23 +77,11 @@ private slots:
         QStringList errors;
         SetErrorReportHandler([&errors](const QString &text) { errors << text; });
 
-        QTemporaryDir dir;
-        QProcess sim;
-        sim.start(QStringLiteral(GATEWAY_SIM),
-                  {"--ports-dir", dir.filePath("ports"), "--name", "COM7", "--firmware", firmware});
-        QVERIFY(sim.waitForReadyRead(10000));
-        QVERIFY(sim.readLine().startsWith("COM7 /dev/"));
-
-        TFormMain form(dir.path() + u'/');
-        TFormVerbindung link(&form);
-        form.SetFormVerbindung(&link);
-        form.show();
-        auto *list = form.findChild<QComboBox *>("cb_COM_Port");
-        const int index = list->findText("COM7");
-        QVERIFY2(index >= 0, "the simulator's alias is offered as a port");
-        list->setCurrentIndex(index);
-
-        auto *button = form.findChild<QPushButton *>("Button1");
+        SimulatorSession session;
+        QVERIFY(session.start("COM7", {"--firmware", firmware}));
+        TFormMain &form = *session.form;
+        TFormVerbindung &link = *session.link;
+        auto *button = session.button("Button1");
         for (int round = 0; round < 2; ++round) {
             QTest::mouseClick(button, Qt::LeftButton);
             QVERIFY(link.Connecting);
@@ -68,9 +98,10 @@ private slots:
             QVERIFY(!form.IsPageVisible(form.TabSheet2));
         }
         QVERIFY(errors.isEmpty());
-        sim.terminate();
-        QVERIFY(sim.waitForFinished(5000));
-        QVERIFY(!QFileInfo(dir.filePath("ports/COM7")).isSymLink());
+        // The simulator takes its alias away when it ends.
+        session.sim.terminate();
+        QVERIFY(session.sim.waitForFinished(5000));
+        QVERIFY(!QFileInfo(session.dir.filePath("ports/COM7")).isSymLink());
         SetErrorReportHandler({});
     }
 
@@ -85,18 +116,10 @@ private slots:
         QFETCH(QString, firmware);
         QStringList errors;
         SetErrorReportHandler([&errors](const QString &text) { errors << text; });
-        QTemporaryDir dir;
-        QProcess sim;
-        sim.start(QStringLiteral(GATEWAY_SIM),
-                  {"--ports-dir", dir.filePath("ports"), "--name", "COM8", "--firmware", firmware});
-        QVERIFY(sim.waitForReadyRead(10000));
-        TFormMain form(dir.path() + u'/');
-        TFormVerbindung link(&form);
-        form.SetFormVerbindung(&link);
-        form.show();
-        auto *list = form.findChild<QComboBox *>("cb_COM_Port");
-        list->setCurrentIndex(list->findText("COM8"));
-        QTest::mouseClick(form.findChild<QPushButton *>("Button1"), Qt::LeftButton);
+        SimulatorSession session;
+        QVERIFY(session.start("COM8", {"--firmware", firmware}));
+        TFormMain &form = *session.form;
+        QTest::mouseClick(session.button("Button1"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(form.VersionText, firmware.left(1) + u'.' + firmware.mid(1), 10000);
         auto *label = form.findChild<QLabel *>("Label5");
         const QString file = form.IniFileName;
@@ -116,34 +139,25 @@ private slots:
         QTest::mouseClick(form.findChild<QPushButton *>("ButtonAlleDatenSchreiben"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("OK"), 20000);
         QTest::qWait(300); // the printer reply
-        form.IniFileName = dir.filePath("second.ini");
+        form.IniFileName = session.dir.filePath("second.ini");
         QTest::mouseClick(form.findChild<QPushButton *>("ButtonAlleDatenLesen"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("OK"), 20000);
         QTRY_COMPARE(ReadIniValue(form.IniFileName, "PRINTER", "Head", "-"), QStringLiteral("Neue Kopfzeile"));
         QCOMPARE(ReadIniValue(form.IniFileName, "PRODUKT2", "Name", "-"), QStringLiteral("Weizen"));
         QCOMPARE(ReadIniValue(form.IniFileName, "QVR3", "Qualitaet2", "-"), QStringLiteral("77"));
         QVERIFY(errors.isEmpty());
-        sim.terminate();
-        sim.waitForFinished(5000);
         SetErrorReportHandler({});
     }
 
     void droppedReplyEndsTheRunByTimeOut()
     {
-        QTemporaryDir dir;
-        QProcess sim;
         // The handshake and version replies come, then one reply of the run is missing.
-        sim.start(QStringLiteral(GATEWAY_SIM), {"--ports-dir", dir.filePath("ports"), "--name", "COM9",
-                                                "--firmware", "106", "--fault", "silence",
-                                                "--fault-after", "8", "--fault-count", "1"});
-        QVERIFY(sim.waitForReadyRead(10000));
-        TFormMain form(dir.path() + u'/');
-        TFormVerbindung link(&form);
-        form.SetFormVerbindung(&link);
-        form.show();
-        auto *list = form.findChild<QComboBox *>("cb_COM_Port");
-        list->setCurrentIndex(list->findText("COM9"));
-        QTest::mouseClick(form.findChild<QPushButton *>("Button1"), Qt::LeftButton);
+        SimulatorSession session;
+        QVERIFY(session.start("COM9", {"--firmware", "106", "--fault", "silence", "--fault-after", "8",
+                                       "--fault-count", "1"}));
+        TFormMain &form = *session.form;
+        TFormVerbindung &link = *session.link;
+        QTest::mouseClick(session.button("Button1"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(form.VersionText, QStringLiteral("1.06"), 10000);
         QTest::mouseClick(form.findChild<QPushButton *>("ButtonAlleDatenLesen"), Qt::LeftButton);
         auto *label = form.findChild<QLabel *>("Label5");
@@ -154,8 +168,6 @@ private slots:
         QCOMPARE(ReadIniValue(form.IniFileName, "QVR0", "Qualitaet1", "-"), QStringLiteral("01"));
         QCOMPARE(ReadIniValue(form.IniFileName, "QVR36", "EDV10", "-"), QStringLiteral("10"));
         QCOMPARE(ReadIniValue(form.IniFileName, "INTERFACE", "ParameterRS485", "-"), QStringLiteral("3"));
-        sim.terminate();
-        sim.waitForFinished(5000);
     }
 };
 
