@@ -1,21 +1,79 @@
 #include "link/ComPort.h"
 
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QSerialPort>
+
+#include <poll.h>
+#include <sys/stat.h>
+
+namespace {
+
+// True when the open tty no longer has a device behind it: the other end hung
+// up (a pulled USB adapter, a closed pseudo-terminal) or the handle went bad.
+bool hungUp(int fd)
+{
+    if (fd < 0)
+        return true;
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 0) < 0)
+        return false;
+    return p.revents & (POLLHUP | POLLERR | POLLNVAL);
+}
+
+bool deviceFileExists(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+} // namespace
 
 QtComPort::QtComPort(QObject *parent) : ComPort(parent), m_port(new QSerialPort(this))
 {
-    connect(m_port, &QSerialPort::readyRead, this, [this] { emit received(m_port->readAll()); });
+    connect(m_port, &QSerialPort::readyRead, this, [this] {
+        // Qt does not announce bytes that arrive while a readyRead handler is
+        // still running (a message box opened by the reply handling): take
+        // them now, or they would wait for the next byte after the box.
+        do {
+            emit received(m_port->readAll());
+        } while (m_port->isOpen() && m_port->bytesAvailable() > 0);
+    });
     connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
-        // An unplugged adapter raises ResourceError, often repeatedly: report
-        // it once per opening.
-        if (error == QSerialPort::ResourceError && m_port->isOpen() && !m_lostReported) {
-            m_lostReported = true;
-            emit lost(m_port->errorString());
+        if (!m_port->isOpen())
+            return;
+        switch (error) {
+        case QSerialPort::ResourceError:
+            reportLost(m_port->errorString());
+            break;
+        case QSerialPort::ReadError:
+        case QSerialPort::WriteError:
+            // A hung-up tty reads zero bytes, which Qt reports as a read error
+            // while its read notifier stays on: without this check the
+            // process would spin on it.
+            if (hungUp(int(m_port->handle())) || !deviceFileExists(m_devicePath))
+                reportLost(tr("The device hung up."));
+            else
+                m_port->clearError();
+            break;
+        default:
+            break;
         }
     });
 }
 
 QtComPort::~QtComPort() = default;
+
+void QtComPort::reportLost(const QString &reason)
+{
+    if (m_lostReported || !m_port->isOpen())
+        return;
+    m_lostReported = true;
+    emit lost(reason);
+    // Whoever listened may have closed the port already; a port without a
+    // device has nothing more to say either way.
+    close();
+}
 
 bool QtComPort::open(const QString &devicePath, QString *reason)
 {
@@ -39,11 +97,29 @@ bool QtComPort::open(const QString &devicePath, QString *reason)
     m_port->setDataTerminalReady(true);
     m_port->setRequestToSend(true);
     m_port->clearError();
+    watchDeviceFile(devicePath);
     return true;
+}
+
+// An adapter that disappears takes its device file with it; the watch sees
+// that even while nothing is sent or received.
+void QtComPort::watchDeviceFile(const QString &devicePath)
+{
+    const QString canonical = QFileInfo(devicePath).canonicalFilePath();
+    m_devicePath = canonical.isEmpty() ? devicePath : canonical;
+    delete m_watch;
+    m_watch = new QFileSystemWatcher(this);
+    m_watch->addPath(m_devicePath);
+    connect(m_watch, &QFileSystemWatcher::fileChanged, this, [this](const QString &path) {
+        if (!deviceFileExists(path))
+            reportLost(tr("The device file %1 is gone.").arg(path));
+    });
 }
 
 void QtComPort::close()
 {
+    delete m_watch;
+    m_watch = nullptr;
     if (m_port->isOpen())
         m_port->close();
 }

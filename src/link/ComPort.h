@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+class QFileSystemWatcher;
 class QSerialPort;
 
 class ComPort : public QObject
@@ -26,7 +27,8 @@ public:
 
 signals:
     void received(const QByteArray &bytes);
-    // The device went away while open (an unplugged adapter); sent once.
+    // The device went away while open (an unplugged adapter, a hang-up, its
+    // device file removed); sent once per opening.
     void lost(const QString &reason);
 };
 
@@ -49,7 +51,12 @@ public:
     bool lastOpenWasPermissionError() const { return m_permissionError; }
 
 private:
+    void reportLost(const QString &reason);
+    void watchDeviceFile(const QString &devicePath);
+
     QSerialPort *m_port;
+    QFileSystemWatcher *m_watch = nullptr;
+    QString m_devicePath;
     bool m_permissionError = false;
     bool m_lostReported = false;
 };

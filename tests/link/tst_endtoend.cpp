@@ -16,6 +16,8 @@
 #include <memory>
 #include <QtTest>
 
+#include <sys/resource.h>
+
 namespace {
 
 // The simulator on a port alias in a temporary program folder, and the
@@ -147,6 +149,55 @@ private slots:
         QCOMPARE(ReadIniValue(form.IniFileName, "QVR3", "Qualitaet2", "-"), QStringLiteral("77"));
         QVERIFY(errors.isEmpty());
         SetErrorReportHandler({});
+    }
+
+    void hangUpOfTheGatewayGoesOfflineOnce_data()
+    {
+        QTest::addColumn<bool>("duringRun");
+        QTest::newRow("idle") << false;
+        QTest::newRow("during a read-all run") << true;
+    }
+    void hangUpOfTheGatewayGoesOfflineOnce()
+    {
+        QFETCH(bool, duringRun);
+        // The simulator ends without a word, as a pulled adapter does; the
+        // hang-up races with the traffic, so it is tried many times.
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            QStringList errors;
+            SetErrorReportHandler([&errors](const QString &text) { errors << text; });
+            SimulatorSession session;
+            QVERIFY(session.start("COM6", {"--firmware", "311"}));
+            TFormMain &form = *session.form;
+            TFormVerbindung &link = *session.link;
+            QTest::mouseClick(session.button("Button1"), Qt::LeftButton);
+            link.TimerPollingTimer(); // no need to wait a second for the first poll
+            QTRY_COMPARE_WITH_TIMEOUT(form.VersionText, QStringLiteral("3.11"), 5000);
+            if (duringRun) {
+                QTest::mouseClick(form.findChild<QPushButton *>("ButtonAlleDatenLesen"), Qt::LeftButton);
+                QTest::qWait(attempt % 7 * 15);
+                QVERIFY(link.ReadAllActive);
+            }
+            session.sim.kill();
+            QTRY_COMPARE_WITH_TIMEOUT(errors.size(), 1, 3000);
+            QVERIFY(errors[0].startsWith(QStringLiteral("Die Verbindung zum Velmora ist unterbrochen")));
+            QVERIFY(!link.IsPortOpen());
+            QCOMPARE(form.StatusText(2), QStringLiteral("OFFLINE"));
+            QVERIFY(!link.ReadAllActive);
+            QVERIFY(!link.RunTimeout.isActive());
+            if (attempt == 0) {
+                // Idle afterwards: a port left polled would spin a whole core.
+                rusage before{}, after{};
+                ::getrusage(RUSAGE_SELF, &before);
+                QTest::qWait(1000);
+                ::getrusage(RUSAGE_SELF, &after);
+                const auto seconds = [](const rusage &u) {
+                    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+                };
+                QVERIFY2(seconds(after) - seconds(before) < 0.3, "busy after the hang-up");
+            }
+            QCOMPARE(errors.size(), 1);
+            SetErrorReportHandler({});
+        }
     }
 
     void droppedReplyEndsTheRunByTimeOut()
