@@ -311,6 +311,9 @@ void TFormVerbindung::HandlePrinterReply(const QByteArray &line)
     list->repaint();
     m_main->ui4->eKopfzeiledrucker->setText(header);
     m_main->ui4->eKopfzeiledrucker->repaint();
+    // The printer record is the last of a run: only now has every reply come.
+    if ((ReadAllActive || WriteAllActive) && LastRequestLine.mid(3, 1) == "D")
+        EndRun();
 }
 
 void TFormVerbindung::HandleInterfaceReply(const QByteArray &line)
@@ -345,9 +348,13 @@ void TFormVerbindung::Lost(const QString &reason)
     if (!ComPortDevice->isOpen())
         return;
     const int language = m_main ? m_main->Language : 0;
+    const QString text = LostText[language == 0 ? 0 : 1];
+    // A run under way ends at once; it would otherwise wait for its time-out.
+    if (ReadAllActive || WriteAllActive)
+        AbortRun(text);
     if (m_main)
         m_main->Disconnect();
     else
         ClosePort();
-    ShowErrorReport(LostText[language == 0 ? 0 : 1] + QStringLiteral("\n\n") + reason);
+    ShowErrorReport(text + QStringLiteral("\n\n") + reason);
 }

@@ -74,7 +74,10 @@ private:
     void SetRunProgressText(const QString &text);
     void StepRunProgress();
     void SendRunRequest(const QByteArray &command);
+    // Ends a run: "OK" once its last reply is stored, or the reason it stopped.
     void EndRun();
+    void AbortRun(const QString &text);
+    void FinishRun(const QString &text);
     QString ReadStored(const QString &section, const QString &key, const QString &def) const;
     void Received(const QByteArray &bytes);
     void Lost(const QString &reason);

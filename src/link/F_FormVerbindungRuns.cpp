@@ -48,26 +48,33 @@ void TFormVerbindung::SendRunRequest(const QByteArray &command)
         RunTimeout.stop();
 }
 
-void TFormVerbindung::EndRun()
+void TFormVerbindung::FinishRun(const QString &text)
 {
+    ReadAllActive = false;
+    WriteAllActive = false;
+    RunTimeout.stop();
     if (!m_main)
         return;
-    SetRunProgressText(QStringLiteral("OK"));
+    SetRunProgressText(text);
     m_main->ui3->ButtonAlleDatenLesen->setEnabled(true);
     m_main->ui3->ButtonAlleDatenSchreiben->setEnabled(true);
+}
+
+void TFormVerbindung::EndRun()
+{
+    FinishRun(QStringLiteral("OK"));
+}
+
+void TFormVerbindung::AbortRun(const QString &text)
+{
+    FinishRun(text);
 }
 
 void TFormVerbindung::RunTimedOut()
 {
     if (!ReadAllActive && !WriteAllActive)
         return;
-    ReadAllActive = false;
-    WriteAllActive = false;
-    if (!m_main)
-        return;
-    SetRunProgressText(NoReplyText[m_main->Language == 0 ? 0 : 1]);
-    m_main->ui3->ButtonAlleDatenLesen->setEnabled(true);
-    m_main->ui3->ButtonAlleDatenSchreiben->setEnabled(true);
+    FinishRun(NoReplyText[m_main && m_main->Language != 0 ? 1 : 0]);
 }
 
 QString TFormVerbindung::ReadStored(const QString &section, const QString &key, const QString &def) const
@@ -132,12 +139,11 @@ void TFormVerbindung::WriteInterfaceStep()
 
 void TFormVerbindung::WritePrinterStep()
 {
-    WriteAllActive = false;
     StepRunProgress();
     const QString model = ReadStored(QStringLiteral("PRINTER"), QStringLiteral("Modell"), QStringLiteral("00"));
     const QString head = ReadStored(QStringLiteral("PRINTER"), QStringLiteral("Head"), QStringLiteral("Deutsche Brantel"));
+    // The run stays under way until the printer reply has been stored.
     SendRunRequest(PrinterWriteRequest(Cp1252::encode(model), Cp1252::encode(head)));
-    EndRun();
 }
 
 void TFormVerbindung::ReadAddressStep(int a)
@@ -179,10 +185,8 @@ void TFormVerbindung::ReadInterfaceStep()
 
 void TFormVerbindung::ReadPrinterStep()
 {
-    ReadAllActive = false;
     StepRunProgress();
     SendRunRequest("C0D");
-    EndRun();
 }
 
 void TFormVerbindung::StartRun(bool write)

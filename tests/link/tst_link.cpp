@@ -513,15 +513,32 @@ private slots:
         QVERIFY(m_errors.isEmpty());
     }
 
+    void runWithoutReplyEndsByTimeOut_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<int>("silent");
+        QTest::newRow("read, sixth reply missing") << false << 5;
+        // The printer request is the 27th of a run on firmware 106.
+        QTest::newRow("read, printer reply missing") << false << 26;
+        QTest::newRow("write, printer reply missing") << true << 26;
+    }
     void runWithoutReplyEndsByTimeOut()
     {
+        QFETCH(bool, write);
+        QFETCH(int, silent);
         goOnline();
         m_port->reply("cV106");
         m_port->answer = true;
-        m_port->silentAfter = m_port->written.size() + 5;
-        QTest::mouseClick(m_form->findChild<QPushButton *>("ButtonAlleDatenLesen"), Qt::LeftButton);
+        m_port->silentAfter = m_port->written.size() + silent;
+        QTest::mouseClick(m_form->findChild<QPushButton *>(write ? "ButtonAlleDatenSchreiben" : "ButtonAlleDatenLesen"),
+                          Qt::LeftButton);
         auto *label = m_form->findChild<QLabel *>("Label5");
-        QTRY_VERIFY_WITH_TIMEOUT(label->text().startsWith(QStringLiteral("Keine Antwort")), 6000);
+        // Never "OK" and no buttons back while a reply is still missing.
+        QStringList shown;
+        QTRY_VERIFY_WITH_TIMEOUT((shown << label->text(), label->text().startsWith(QStringLiteral("Keine Antwort"))),
+                                 6000);
+        QVERIFY(!shown.contains(QStringLiteral("OK")));
+        QCOMPARE(m_port->written.size() - 1, m_port->silentAfter);
         QVERIFY(!m_link->ReadAllActive);
         QVERIFY(m_form->findChild<QPushButton *>("ButtonAlleDatenSchreiben")->isEnabled());
         // A late reply is then a single-record reply.
@@ -547,6 +564,22 @@ private slots:
         connectToCom3();
         m_port->unplug();
         QVERIFY(m_errors.last().startsWith(QStringLiteral("The connection to the Velmora was lost")));
+    }
+
+    void unplugDuringARunEndsItAtOnce()
+    {
+        goOnline();
+        m_port->reply("cV106");
+        QTest::mouseClick(m_form->findChild<QPushButton *>("ButtonAlleDatenLesen"), Qt::LeftButton);
+        QVERIFY(m_link->ReadAllActive);
+        m_port->unplug();
+        QCOMPARE(m_errors.size(), 1);
+        QVERIFY(!m_link->ReadAllActive);
+        QVERIFY(!m_link->RunTimeout.isActive());
+        auto *label = m_form->findChild<QLabel *>("Label5");
+        QVERIFY(label->text().startsWith(QStringLiteral("Die Verbindung zum Velmora ist unterbrochen")));
+        QVERIFY(m_form->findChild<QPushButton *>("ButtonAlleDatenLesen")->isEnabled());
+        QCOMPARE(m_form->StatusText(2), QStringLiteral("OFFLINE"));
     }
 };
 
