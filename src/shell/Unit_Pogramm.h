@@ -5,6 +5,7 @@
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class QLocalServer;
@@ -22,8 +23,17 @@ public:
     // are listened for. Otherwise the running instance has been asked to
     // raise its window (when it could be reached) and the result is false.
     bool claim();
+    // Why claim() failed when no instance runs but the lock cannot be used
+    // (no private folder, no lock file); empty otherwise.
+    QString failure() const { return m_failure; }
 
+    // The user's runtime folder, else a private one of the user's own.
+    // Empty when none can be had.
     static QString defaultFolder();
+    // The first of `candidates` that is (or is made) a folder of this user
+    // with no rights for anybody else.
+    static QString privateFolder(const QStringList &candidates);
+    static bool isPrivateFolder(const QString &folder);
 
 signals:
     // A later start asked this instance to show its window.
@@ -32,6 +42,8 @@ signals:
 private:
     void readRequest();
 
+    QString m_folder;
+    QString m_failure;
     QString m_lockPath;
     QString m_socketPath;
     QLockFile m_lock;

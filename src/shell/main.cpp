@@ -2,7 +2,10 @@
 #include "link/F_FormVerbindung.h"
 #include "shell/F_FormMain.h"
 #include "shell/Unit_Pogramm.h"
+#include "shell/ErrorReport.h"
 #include "shell/VelmoraApplication.h"
+
+#include <QMessageBox>
 
 int main(int argc, char *argv[])
 {
@@ -10,8 +13,12 @@ int main(int argc, char *argv[])
 
     // A second start shows the running instance's window and ends at once.
     SingleInstance instance;
-    if (!instance.claim())
-        return 0;
+    if (!instance.claim()) {
+        if (instance.failure().isEmpty())
+            return 0;
+        QMessageBox::critical(nullptr, QString::fromUtf8(AppCaption), instance.failure());
+        return 1;
+    }
 
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QGuiApplication::setDesktopFileName(QStringLiteral("velmora"));

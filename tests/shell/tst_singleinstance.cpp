@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 class TestSingleInstance : public QObject
 {
     Q_OBJECT
@@ -26,6 +28,65 @@ private slots:
         SingleInstance third(dir.path());
         QVERIFY(!third.claim());
         QTRY_COMPARE(raised.count(), 2);
+    }
+
+    void onlyAPrivateFolderOfTheUserHoldsTheLock()
+    {
+        QTemporaryDir dir;
+        const QString fresh = dir.filePath("fresh");
+        const QString open = dir.filePath("open");
+        const QString foreign = dir.filePath("foreign");
+        const QString planted = dir.filePath("planted");
+        const QString fallback = dir.filePath("fallback");
+        QVERIFY(QDir().mkdir(open));
+        QVERIFY(QFile::setPermissions(open, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                | QFile::ReadOther | QFile::ExeOther));
+        QVERIFY(QFile::link(fallback, planted));
+
+        // A missing folder is made private; one that others may enter is passed by.
+        QCOMPARE(SingleInstance::privateFolder({fresh}), fresh);
+        QCOMPARE(QFileInfo(fresh).permissions() & 0x0077, QFile::Permissions());
+        QCOMPARE(SingleInstance::privateFolder({open, fallback}), fallback);
+        // A link in the folder's place is not followed, even to a private folder.
+        QVERIFY(!SingleInstance::isPrivateFolder(planted));
+        QCOMPARE(SingleInstance::privateFolder({planted}), QString());
+
+        // Another user's folder, as another user's mkdir -m700 leaves it (root only).
+        if (::geteuid() == 0) {
+            QVERIFY(QDir().mkdir(foreign));
+            QVERIFY(::chown(QFile::encodeName(foreign).constData(), 65534, 65534) == 0);
+            QVERIFY(QFile::setPermissions(foreign, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+            QCOMPARE(SingleInstance::privateFolder({foreign, fallback}), fallback);
+        }
+
+        // No folder at all is a reason, not a silent end.
+        SingleInstance none(QString{});
+        QVERIFY(!none.claim());
+        QVERIFY(!none.failure().isEmpty());
+    }
+
+    void defaultFolderWithoutRuntimeFolderSkipsAForeignOne()
+    {
+        QTemporaryDir tmp;
+        const QByteArray oldTmp = qgetenv("TMPDIR");
+        const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+        const auto restore = qScopeGuard([&] {
+            oldTmp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", oldTmp);
+            oldRuntime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", oldRuntime);
+        });
+        qputenv("TMPDIR", tmp.path().toLocal8Bit());
+        qunsetenv("XDG_RUNTIME_DIR");
+        const QString planted = tmp.filePath(QStringLiteral("velmora-%1").arg(::geteuid()));
+        QVERIFY(QDir().mkdir(planted));
+        QVERIFY(QFile::setPermissions(planted, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                   | QFile::ReadGroup | QFile::ExeGroup
+                                                   | QFile::ReadOther | QFile::ExeOther));
+        const QString folder = SingleInstance::defaultFolder();
+        QVERIFY(!folder.isEmpty());
+        QVERIFY(folder != planted);
+        QVERIFY(SingleInstance::isPrivateFolder(folder));
+        SingleInstance instance(folder);
+        QVERIFY(instance.claim());
     }
 
     void lockIsFreeAgainAfterTheFirstEnds()
