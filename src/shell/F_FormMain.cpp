@@ -102,6 +102,7 @@ TFormMain::TFormMain(const QString &programFolder, QWidget *parent)
     ui3->setupUi(TabSheet3);
     TabSheetMonitor = newPage();
     uiMonitor->setupUi(TabSheetMonitor);
+    uiMonitor->MemoDebug->setMaximumBlockCount(MonitorLineLimit);
     PageControl1->addTab(TabSheet1, QString::fromUtf8(AppCaption));
     PageControl1->addTab(TabSheet2, TextPair(0, 0));
     PageControl1->addTab(TabSheetInterface, TextPair(3, 0));

@@ -4,6 +4,10 @@
 #include <QStringList>
 #include <QTime>
 
+// The log keeps this many most recent lines: a day of polling without a
+// gateway writes about 86,400, a read-all run fewer than 200.
+inline constexpr int MonitorLineLimit = 100000;
+
 // "hh:mm:ss:zzz", the time stamp in front of every logged line.
 QString MonitorTimeStamp(const QTime &time);
 

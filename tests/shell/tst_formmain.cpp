@@ -4,6 +4,7 @@
 #include "link/F_FormVerbindung.h"
 #include "shell/ErrorReport.h"
 #include "shell/F_FormMain.h"
+#include "shell/MonitorLog.h"
 #include "shell/PageControl.h"
 
 #include <QAbstractButton>
@@ -18,6 +19,8 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -469,6 +472,20 @@ private slots:
         QVERIFY(memo->toPlainText().isEmpty());
         QTest::mouseClick(child<QPushButton>("ButtonDebugCopy"), Qt::LeftButton);
         QCOMPARE(QGuiApplication::clipboard()->text(), QString());
+    }
+
+    void monitorKeepsOnlyTheMostRecentLines()
+    {
+        start();
+        m_form->ImageDblClick();
+        auto *memo = child<QPlainTextEdit>("MemoDebug");
+        // A stream of garbage lines, each logged with its separator.
+        for (int i = 0; i < MonitorLineLimit / 2 + 5; ++i)
+            m_form->LogReceivedLine(QStringLiteral("garbage %1\r\n").arg(i));
+        QCOMPARE(memo->blockCount(), MonitorLineLimit);
+        QVERIFY(memo->document()->lastBlock().previous().text().endsWith(
+            QStringLiteral(" # garbage %1").arg(MonitorLineLimit / 2 + 4)));
+        QVERIFY(!memo->document()->firstBlock().text().endsWith(QStringLiteral(" # garbage 0")));
     }
 
     void monitorToggleFromItsOwnPageAndFromTheLogo()
