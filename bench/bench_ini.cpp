@@ -2,7 +2,7 @@
 // same update through QSettings, one read, and creating the default file.
 // Prints "<name> <median in ms>" lines; the first argument sets the iterations.
 
-#include "config/UnitIniDatei.h"
+#include "core/IniFile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

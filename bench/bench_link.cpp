@@ -2,9 +2,9 @@
 // written, in process on the real main window: the handshake reply that
 // makes the link ask for the firmware version.
 
-#include "link/ComPort.h"
+#include "core/SerialPort.h"
 #include "link/F_FormVerbindung.h"
-#include "link/UnitEntDeCoder.h"
+#include "core/Frame.h"
 #include "shell/F_FormMain.h"
 
 #include <QApplication>
@@ -15,7 +15,7 @@
 #include <vector>
 
 namespace {
-class TimingPort : public ComPort
+class TimingPort : public SerialPort
 {
 public:
     QElapsedTimer *clock = nullptr;

@@ -3,7 +3,7 @@
 // file, and one press of the address arrow. Prints "<name> <median in ms>";
 // the first argument sets the iterations.
 
-#include "link/Firmware.h"
+#include "core/Firmware.h"
 #include "shell/ErrorReport.h"
 #include "shell/F_FormMain.h"
 #include "shell/PageControl.h"

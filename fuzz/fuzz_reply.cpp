@@ -1,7 +1,7 @@
 // libFuzzer target: arbitrary bytes from the serial port through the line
 // assembler and the reply handling of the device link.
 
-#include "link/ComPort.h"
+#include "core/SerialPort.h"
 #include "link/F_FormVerbindung.h"
 #include "shell/ErrorReport.h"
 
@@ -11,7 +11,7 @@
 #include <memory>
 
 namespace {
-class FuzzPort : public ComPort
+class FuzzPort : public SerialPort
 {
 public:
     bool open(const QString &, QString *) override { return true; }

@@ -4,7 +4,7 @@
 #include "shell/F_FormMain.h"
 
 #include "config/RadioGroup.h"
-#include "config/UnitIniDatei.h"
+#include "core/IniFile.h"
 
 #include "ui_TabSheetInterface.h"
 

@@ -6,9 +6,9 @@
 #include "config/RadioGroup.h"
 #include "config/StatusLight.h"
 #include "config/TextFieldGuard.h"
-#include "config/UnitIniDatei.h"
+#include "core/IniFile.h"
 #include "config/UpDown.h"
-#include "link/Firmware.h"
+#include "core/Firmware.h"
 #include "shell/ErrorReport.h"
 
 #include "ui_TabSheet2.h"

@@ -4,7 +4,7 @@
 
 #include "config/StatusLight.h"
 #include "config/TextFieldGuard.h"
-#include "config/UnitIniDatei.h"
+#include "core/IniFile.h"
 
 #include "ui_TabSheet4.h"
 

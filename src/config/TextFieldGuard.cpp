@@ -1,6 +1,6 @@
 #include "config/TextFieldGuard.h"
 
-#include "config/Cp1252.h"
+#include "core/Cp1252.h"
 
 #include <QFocusEvent>
 #include <QLineEdit>

@@ -1,16 +1,16 @@
 #include "link/F_FormVerbindung.h"
 
-#include "config/Cp1252.h"
-#include "link/ComPort.h"
-#include "link/Firmware.h"
-#include "link/UnitEntDeCoder.h"
+#include "core/Cp1252.h"
+#include "core/SerialPort.h"
+#include "core/Firmware.h"
+#include "core/Frame.h"
 #include "shell/ErrorReport.h"
 #include "shell/F_FormMain.h"
-#include "shell/Unit_deu_eng.h"
+#include "core/Texts.h"
 
 #include "config/RadioGroup.h"
 #include "config/StatusLight.h"
-#include "shell/MonitorLog.h"
+#include "core/MonitorLog.h"
 
 #include "ui_TabSheet1.h"
 #include "ui_TabSheet2.h"
@@ -37,9 +37,9 @@ const QString PermissionHint[2] = {
 };
 } // namespace
 
-TFormVerbindung::TFormVerbindung(TFormMain *formMain, std::unique_ptr<ComPort> port,
+TFormVerbindung::TFormVerbindung(TFormMain *formMain, std::unique_ptr<SerialPort> port,
                                  QObject *parent)
-    : QObject(parent), ComPortDevice(port ? std::move(port) : std::make_unique<QtComPort>()),
+    : QObject(parent), ComPortDevice(port ? std::move(port) : std::make_unique<QtSerialPort>()),
       m_main(formMain)
 {
     setObjectName(QStringLiteral("FormVerbindung"));
@@ -51,9 +51,9 @@ TFormVerbindung::TFormVerbindung(TFormMain *formMain, std::unique_ptr<ComPort> p
     RunTimeout.setSingleShot(true);
     RunTimeout.setInterval(RunTimeoutMs);
     connect(&RunTimeout, &QTimer::timeout, this, Guarded([this] { RunTimedOut(); }));
-    connect(ComPortDevice.get(), &ComPort::received, this,
+    connect(ComPortDevice.get(), &SerialPort::received, this,
             [this](const QByteArray &bytes) { Received(bytes); });
-    connect(ComPortDevice.get(), &ComPort::lost, this,
+    connect(ComPortDevice.get(), &SerialPort::lost, this,
             Guarded([this](const QString &reason) { Lost(reason); }));
 }
 
@@ -80,7 +80,7 @@ bool TFormVerbindung::OpenPort(int number)
     QString text = TextPair(15, language);
     if (!reason.isEmpty())
         text += QStringLiteral("\n\n") + name + QStringLiteral(": ") + reason;
-    auto *real = qobject_cast<QtComPort *>(ComPortDevice.get());
+    auto *real = qobject_cast<QtSerialPort *>(ComPortDevice.get());
     if (real && real->lastOpenWasPermissionError())
         text += QStringLiteral("\n\n") + PermissionHint[language == 0 ? 0 : 1];
     QMessageBox box(QMessageBox::Information, QString::fromUtf8(AppCaption), text, QMessageBox::Ok,

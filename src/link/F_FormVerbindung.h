@@ -4,8 +4,8 @@
 // every request goes through. Created hidden after the main window and never
 // shown.
 
-#include "link/ComPort.h"
-#include "link/DataPacket.h"
+#include "core/SerialPort.h"
+#include "core/LineAssembler.h"
 
 #include <QByteArray>
 #include <QList>
@@ -22,7 +22,7 @@ class TFormVerbindung : public QObject
     Q_OBJECT
 public:
     // `port` replaces the real serial port (tests pass a recording one).
-    explicit TFormVerbindung(TFormMain *formMain, std::unique_ptr<ComPort> port = {},
+    explicit TFormVerbindung(TFormMain *formMain, std::unique_ptr<SerialPort> port = {},
                              QObject *parent = nullptr);
     ~TFormVerbindung() override;
 
@@ -44,7 +44,7 @@ public:
     // Diagnosis entry: handles a fixed dispensing-point record as if received.
     void Button1Click();
 
-    ComPort *Port() const { return ComPortDevice.get(); }
+    SerialPort *Port() const { return ComPortDevice.get(); }
 
     // Read-all and write-all runs (F_FormVerbindungRuns.cpp).
     void StartRun(bool write);
@@ -61,8 +61,8 @@ public:
     static constexpr int RunTimeoutMs = 3000;
     QTimer RunTimeout;
 
-    DataPacket Packet;
-    std::unique_ptr<ComPort> ComPortDevice;
+    LineAssembler Packet;
+    std::unique_ptr<SerialPort> ComPortDevice;
     QTimer TimerPolling;
     QByteArray LastRequestLine;
     bool Connecting = false;

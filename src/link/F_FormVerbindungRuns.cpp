@@ -1,13 +1,13 @@
 // The read-all and write-all runs: chains of steps, each sending one request;
 // the reply handling calls the next step once the reply has been stored.
 
-#include "config/Cp1252.h"
+#include "core/Cp1252.h"
 #include "link/F_FormVerbindung.h"
-#include "link/Firmware.h"
-#include "link/Requests.h"
-#include "link/UnitEntDeCoder.h"
+#include "core/Firmware.h"
+#include "core/Requests.h"
+#include "core/Frame.h"
 #include "shell/F_FormMain.h"
-#include "shell/Unit_deu_eng.h"
+#include "core/Texts.h"
 
 #include "ui_TabSheet3.h"
 

@@ -3,11 +3,11 @@
 
 #include "config/StatusLight.h"
 #include "link/F_FormVerbindung.h"
-#include "link/Firmware.h"
+#include "core/Firmware.h"
 #include "shell/ErrorReport.h"
 #include "shell/F_FormMain.h"
 #include "shell/PageControl.h"
-#include "shell/Unit_deu_eng.h"
+#include "core/Texts.h"
 
 #include "ui_TabSheet1.h"
 #include "ui_TabSheet2.h"

@@ -1,7 +1,7 @@
 // The port list of the first page: refreshed while offline when the page is
 // shown and when its drop-down is about to open.
 
-#include "link/UnitPortListeAnzeigen.h"
+#include "gui/PortList.h"
 #include "shell/F_FormMain.h"
 
 #include "ui_TabSheet1.h"

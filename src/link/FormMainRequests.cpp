@@ -1,13 +1,13 @@
 // The read and write buttons of the editor pages: each lights its page's
 // status light and sends one request; the reply handling does the rest.
 
-#include "config/Cp1252.h"
+#include "core/Cp1252.h"
 #include "config/RadioGroup.h"
 #include "config/StatusLight.h"
 #include "link/F_FormVerbindung.h"
-#include "link/Firmware.h"
-#include "link/Requests.h"
-#include "link/UnitEntDeCoder.h"
+#include "core/Firmware.h"
+#include "core/Requests.h"
+#include "core/Frame.h"
 #include "shell/ErrorReport.h"
 #include "shell/F_FormMain.h"
 

@@ -2,7 +2,7 @@
 // The program's general error report: whatever escapes an event handler is
 // shown in a message box captioned "PC / Velmora", and the program goes on.
 
-#include "config/UnitIniDatei.h"
+#include "core/IniFile.h"
 
 #include <QString>
 #include <exception>

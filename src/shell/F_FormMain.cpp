@@ -1,13 +1,13 @@
 #include "shell/F_FormMain.h"
 
 #include "config/RadioGroup.h"
-#include "config/UnitIniDatei.h"
+#include "core/IniFile.h"
 #include "link/F_FormVerbindung.h"
-#include "link/Firmware.h"
+#include "core/Firmware.h"
 #include "shell/ErrorReport.h"
-#include "shell/MonitorLog.h"
+#include "core/MonitorLog.h"
 #include "shell/UnitSprache.h"
-#include "shell/Unit_deu_eng.h"
+#include "core/Texts.h"
 
 #include "ui_FormMain.h"
 #include "ui_TabSheet1.h"

@@ -1,4 +1,4 @@
-#include "config/UnitIniDatei.h"
+#include "core/IniFile.h"
 #include "link/F_FormVerbindung.h"
 #include "shell/F_FormMain.h"
 #include "shell/Unit_Pogramm.h"

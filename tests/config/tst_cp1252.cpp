@@ -1,4 +1,4 @@
-#include "config/Cp1252.h"
+#include "core/Cp1252.h"
 
 #include <QtTest>
 

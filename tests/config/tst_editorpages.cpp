@@ -1,12 +1,12 @@
 // The editor pages on the real main window (offscreen), each against a
 // temporary working configuration file.
 
-#include "config/Cp1252.h"
+#include "core/Cp1252.h"
 #include "config/RadioGroup.h"
 #include "config/StatusLight.h"
-#include "config/UnitIniDatei.h"
+#include "core/IniFile.h"
 #include "config/UpDown.h"
-#include "link/Firmware.h"
+#include "core/Firmware.h"
 #include "shell/ErrorReport.h"
 #include "shell/F_FormMain.h"
 #include "shell/PageControl.h"

@@ -1,4 +1,4 @@
-#include "config/ProfileFile.h"
+#include "core/ProfileFile.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "config/UnitIniDatei.h"
+#include "core/IniFile.h"
 
 #include <QtTest>
 

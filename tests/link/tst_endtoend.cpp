@@ -2,11 +2,11 @@
 // simulator: port list, connect, poll, handshake, version, disconnect, again.
 
 #include "link/F_FormVerbindung.h"
-#include "link/Firmware.h"
+#include "core/Firmware.h"
 #include "shell/ErrorReport.h"
 #include "shell/F_FormMain.h"
 
-#include "config/UnitIniDatei.h"
+#include "core/IniFile.h"
 
 #include <QComboBox>
 #include <QLabel>

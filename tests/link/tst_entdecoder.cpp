@@ -1,6 +1,6 @@
 // Request framing and reply checking of the gateway protocol.
 
-#include "link/UnitEntDeCoder.h"
+#include "core/Frame.h"
 
 #include <QtTest>
 

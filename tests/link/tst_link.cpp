@@ -1,16 +1,16 @@
 // The device link on the real main window with a recording port in place of
 // the serial port.
 
-#include "link/DataPacket.h"
+#include "core/LineAssembler.h"
 #include "link/F_FormVerbindung.h"
-#include "link/Firmware.h"
-#include "link/UnitEntDeCoder.h"
+#include "core/Firmware.h"
+#include "core/Frame.h"
 #include "shell/ErrorReport.h"
 #include "shell/F_FormMain.h"
 #include "shell/PageControl.h"
 
 #include "config/RadioGroup.h"
-#include "config/UnitIniDatei.h"
+#include "core/IniFile.h"
 
 #include <QComboBox>
 #include <QProgressBar>
@@ -25,7 +25,7 @@
 
 namespace {
 
-class RecordingPort : public ComPort
+class RecordingPort : public SerialPort
 {
 public:
     bool opens = true;
@@ -263,7 +263,7 @@ private slots:
 
     void lineAssemblerIsBoundedAndResynchronises()
     {
-        DataPacket packet;
+        LineAssembler packet;
         QCOMPARE(packet.feed(">cV3"), QList<QByteArray>{});
         QCOMPARE(packet.feed("11<2A\r\n>x"), QList<QByteArray>{">cV311<2A\r\n"});
         QCOMPARE(packet.feed("\n\n"), (QList<QByteArray>{">x\n", "\n"}));

@@ -1,7 +1,7 @@
 // Port names from alias links and a given device list, and how they enter
 // the drop-down list.
 
-#include "link/UnitPortListeAnzeigen.h"
+#include "gui/PortList.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 // The about side of the first page: pictures, links, hover styles, flags.
 
-#include "config/UnitIniDatei.h"
+#include "core/IniFile.h"
 #include "link/F_FormVerbindung.h"
 #include "shell/AboutLinks.h"
 #include "shell/ErrorReport.h"

@@ -1,10 +1,10 @@
 // The main window on the offscreen platform, against a temporary program folder.
 
-#include "config/UnitIniDatei.h"
+#include "core/IniFile.h"
 #include "link/F_FormVerbindung.h"
 #include "shell/ErrorReport.h"
 #include "shell/F_FormMain.h"
-#include "shell/MonitorLog.h"
+#include "core/MonitorLog.h"
 #include "shell/PageControl.h"
 
 #include <QAbstractButton>

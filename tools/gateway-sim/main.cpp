@@ -7,7 +7,7 @@
 // in memory, can pace its output like a 9600 baud wire and can misbehave on
 // request.
 
-#include "link/UnitEntDeCoder.h"
+#include "core/Frame.h"
 
 #include <QByteArray>
 #include <QCommandLineParser>

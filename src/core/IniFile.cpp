@@ -1,7 +1,7 @@
-#include "config/UnitIniDatei.h"
+#include "core/IniFile.h"
 
-#include "config/Cp1252.h"
-#include "config/ProfileFile.h"
+#include "core/Cp1252.h"
+#include "core/ProfileFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

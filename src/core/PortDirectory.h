@@ -6,8 +6,6 @@
 #include <QStringList>
 #include <QVector>
 
-class QComboBox;
-
 struct SerialPortEntry
 {
     QString name;   // "COM<n>"
@@ -20,10 +18,8 @@ struct SerialPortEntry
 // 1; a device that an alias already opens is skipped. In that order.
 QVector<SerialPortEntry> DiscoverSerialPorts(const QString &portsDir, const QStringList &devices);
 
-// Appends to `list` the names it does not hold yet (compared without regard
-// to case), at their place in text order, with the device path as tooltip
-// and as Qt::UserRole data. Never removes anything.
-void ListSerialPorts(QComboBox *list, const QString &portsDir, const QStringList &devices);
+// The serial devices that Qt SerialPort finds on this machine.
+QStringList SystemSerialDevices();
 
-// As above, with the devices that Qt SerialPort finds.
-void ListSerialPorts(QComboBox *list, const QString &portsDir);
+// As above, with the devices found on this machine.
+QVector<SerialPortEntry> DiscoverSerialPorts(const QString &portsDir);

@@ -9,7 +9,7 @@
 class QFileSystemWatcher;
 class QSerialPort;
 
-class ComPort : public QObject
+class SerialPort : public QObject
 {
     Q_OBJECT
 public:
@@ -33,12 +33,12 @@ signals:
 };
 
 // The real port, on Qt SerialPort.
-class QtComPort : public ComPort
+class QtSerialPort : public SerialPort
 {
     Q_OBJECT
 public:
-    explicit QtComPort(QObject *parent = nullptr);
-    ~QtComPort() override;
+    explicit QtSerialPort(QObject *parent = nullptr);
+    ~QtSerialPort() override;
 
     bool open(const QString &devicePath, QString *reason) override;
     void close() override;

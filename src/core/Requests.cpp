@@ -1,6 +1,6 @@
-#include "link/Requests.h"
+#include "core/Requests.h"
 
-#include "link/UnitEntDeCoder.h"
+#include "core/Frame.h"
 
 #include <QString>
 

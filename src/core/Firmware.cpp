@@ -1,4 +1,4 @@
-#include "link/Firmware.h"
+#include "core/Firmware.h"
 
 bool HasPoint5 = false;
 bool HasTenPoints = false;

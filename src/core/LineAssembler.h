@@ -4,7 +4,7 @@
 #include <QByteArray>
 #include <QList>
 
-class DataPacket
+class LineAssembler
 {
 public:
     // A line longer than this without LF is dropped up to the next LF: the

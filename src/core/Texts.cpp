@@ -1,4 +1,4 @@
-#include "shell/Unit_deu_eng.h"
+#include "core/Texts.h"
 
 const char *const TextPairs[TextPairCount][2] = {
     {"Konfiguration", "Configuration"},

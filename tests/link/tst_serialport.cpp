@@ -2,7 +2,7 @@
 // reported once and leaves the process idle, and no received line waits for
 // a later byte.
 
-#include "link/ComPort.h"
+#include "core/SerialPort.h"
 
 #include <QEventLoop>
 #include <QSignalSpy>
@@ -54,7 +54,7 @@ double cpuSeconds()
 
 } // namespace
 
-class TestComPort : public QObject
+class TestSerialPort : public QObject
 {
     Q_OBJECT
 private slots:
@@ -71,11 +71,11 @@ private slots:
         for (int attempt = 0; attempt < 50; ++attempt) {
             PtyPair pty;
             QVERIFY(pty.open());
-            QtComPort port;
+            QtSerialPort port;
             QString reason;
             QVERIFY2(port.open(pty.device, &reason), qPrintable(reason));
-            QSignalSpy lost(&port, &ComPort::lost);
-            QSignalSpy received(&port, &ComPort::received);
+            QSignalSpy lost(&port, &SerialPort::lost);
+            QSignalSpy received(&port, &SerialPort::received);
             if (traffic) {
                 for (int i = 0; i <= attempt % 5; ++i)
                     pty.send(">cP0101Produkt  1<39\r\n");
@@ -99,12 +99,12 @@ private slots:
     {
         PtyPair pty;
         QVERIFY(pty.open());
-        QtComPort port;
+        QtSerialPort port;
         QString reason;
         QVERIFY(port.open(pty.device, &reason));
         QByteArray all;
         bool first = true;
-        connect(&port, &ComPort::received, this, [&](const QByteArray &bytes) {
+        connect(&port, &SerialPort::received, this, [&](const QByteArray &bytes) {
             all += bytes;
             if (!first)
                 return;
@@ -121,5 +121,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestComPort)
-#include "tst_comport.moc"
+QTEST_GUILESS_MAIN(TestSerialPort)
+#include "tst_serialport.moc"

@@ -1,4 +1,4 @@
-#include "link/UnitEntDeCoder.h"
+#include "core/Frame.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "link/DataPacket.h"
+#include "core/LineAssembler.h"
 
-QList<QByteArray> DataPacket::feed(const QByteArray &bytes)
+QList<QByteArray> LineAssembler::feed(const QByteArray &bytes)
 {
     QList<QByteArray> lines;
     qsizetype start = 0;
@@ -25,7 +25,7 @@ QList<QByteArray> DataPacket::feed(const QByteArray &bytes)
     return lines;
 }
 
-void DataPacket::reset()
+void LineAssembler::reset()
 {
     m_line.clear();
     m_skipping = false;

@@ -1,4 +1,4 @@
-#include "link/ComPort.h"
+#include "core/SerialPort.h"
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -29,7 +29,7 @@ bool deviceFileExists(const QString &path)
 
 } // namespace
 
-QtComPort::QtComPort(QObject *parent) : ComPort(parent), m_port(new QSerialPort(this))
+QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSerialPort(this))
 {
     connect(m_port, &QSerialPort::readyRead, this, [this] {
         // Qt does not announce bytes that arrive while a readyRead handler is
@@ -62,9 +62,9 @@ QtComPort::QtComPort(QObject *parent) : ComPort(parent), m_port(new QSerialPort(
     });
 }
 
-QtComPort::~QtComPort() = default;
+QtSerialPort::~QtSerialPort() = default;
 
-void QtComPort::reportLost(const QString &reason)
+void QtSerialPort::reportLost(const QString &reason)
 {
     if (m_lostReported || !m_port->isOpen())
         return;
@@ -75,7 +75,7 @@ void QtComPort::reportLost(const QString &reason)
     close();
 }
 
-bool QtComPort::open(const QString &devicePath, QString *reason)
+bool QtSerialPort::open(const QString &devicePath, QString *reason)
 {
     m_permissionError = false;
     m_lostReported = false;
@@ -103,7 +103,7 @@ bool QtComPort::open(const QString &devicePath, QString *reason)
 
 // An adapter that disappears takes its device file with it; the watch sees
 // that even while nothing is sent or received.
-void QtComPort::watchDeviceFile(const QString &devicePath)
+void QtSerialPort::watchDeviceFile(const QString &devicePath)
 {
     const QString canonical = QFileInfo(devicePath).canonicalFilePath();
     m_devicePath = canonical.isEmpty() ? devicePath : canonical;
@@ -116,7 +116,7 @@ void QtComPort::watchDeviceFile(const QString &devicePath)
     });
 }
 
-void QtComPort::close()
+void QtSerialPort::close()
 {
     delete m_watch;
     m_watch = nullptr;
@@ -124,24 +124,24 @@ void QtComPort::close()
         m_port->close();
 }
 
-bool QtComPort::isOpen() const
+bool QtSerialPort::isOpen() const
 {
     return m_port->isOpen();
 }
 
-void QtComPort::clearInput()
+void QtSerialPort::clearInput()
 {
     if (m_port->isOpen())
         m_port->clear(QSerialPort::Input);
 }
 
-void QtComPort::clearOutput()
+void QtSerialPort::clearOutput()
 {
     if (m_port->isOpen())
         m_port->clear(QSerialPort::Output);
 }
 
-void QtComPort::write(const QByteArray &bytes)
+void QtSerialPort::write(const QByteArray &bytes)
 {
     if (m_port->isOpen())
         m_port->write(bytes);

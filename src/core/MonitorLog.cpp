@@ -1,4 +1,4 @@
-#include "shell/MonitorLog.h"
+#include "core/MonitorLog.h"
 
 QString MonitorTimeStamp(const QTime &time)
 {
