@@ -16,14 +16,20 @@ extern int AddressCount;
 inline constexpr const char AddressChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
 // What the gateway's firmware version number gives the tool.
+// Until the gateway names its version, the tool assumes 24 addresses, 20
+// products and no fifth point; the handshake sets 10 products.
 struct FirmwareFeatures
 {
-    bool hasPoint5;
-    bool hasTenPoints;
-    int addressCount;
-    int productCount;
-    int progressTotal;
+    bool hasPoint5 = false;
+    bool hasTenPoints = false;
+    int addressCount = 24;
+    int productCount = 20;
+    int progressTotal = 37; // requests of a run, the progress bar's maximum
 };
+
+// The fixed part of the progress total: ProgressBase + products (+ 1 with
+// the interface record) at start and after the handshake.
+inline constexpr int ProgressBase = 17;
 
 // The features of firmware version `n` (0 when the version is not a number).
 FirmwareFeatures FeaturesForVersion(int n);

@@ -226,3 +226,16 @@ QString ProgramFolder()
     QDir().mkpath(folder);
     return folder + QLatin1Char('/');
 }
+
+void WriteIniValues(const QString &fileName, const QString &section, const IniValues &values)
+{
+    QByteArray content;
+    loadForWrite(fileName, content);
+    const bool utf8 = startsWithBom(content);
+    for (const auto &[key, value] : values)
+        checkStorable(fileName, utf8, {&section, &key, &value});
+    const QByteArray s = encodeFor(section, utf8);
+    for (const auto &[key, value] : values)
+        content = ProfileFile::writeValue(content, s, encodeFor(key, utf8), encodeFor(value, utf8));
+    store(fileName, content);
+}

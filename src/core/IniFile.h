@@ -3,6 +3,8 @@
 // opened and released every time and nothing is cached between calls.
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <stdexcept>
 
@@ -30,6 +32,14 @@ QString ReadIniValue(const QString &fileName, const QString &section, const QStr
 // the file untouched.
 void WriteIniValue(const QString &fileName, const QString &section, const QString &key,
                    const QString &value);
+
+// Keys and their values of one section, in the order they are written.
+using IniValues = QList<QPair<QString, QString>>;
+
+// Writes every value of `values` into `section` in one replace of the file:
+// the bytes are those that the same WriteIniValue calls in order would leave,
+// and a kill leaves the old file or the new one. Refused as WriteIniValue.
+void WriteIniValues(const QString &fileName, const QString &section, const IniValues &values);
 
 // The bytes of a new working configuration file with its 787 default entries,
 // exactly as the same number of single WriteIniValue calls would leave them.

@@ -25,3 +25,27 @@ QString TextPair(int entry, int language)
         return QString();
     return QString::fromUtf8(TextPairs[entry][language == 0 ? 0 : 1]);
 }
+
+QString LostConnectionText(int language)
+{
+    return language == 0
+               ? QStringLiteral("Die Verbindung zum Velmora ist unterbrochen: der serielle Anschluss ist "
+                                "nicht mehr vorhanden (Adapter abgezogen?).")
+               : QStringLiteral("The connection to the Velmora was lost: the serial port is gone "
+                                "(adapter unplugged?).");
+}
+
+QString PermissionHintText(int language)
+{
+    return language == 0
+               ? QStringLiteral("Der Benutzer muss eventuell Mitglied der Gruppe \u201Edialout\u201C sein, "
+                                "oder ein anderes Programm belegt den Anschluss.")
+               : QStringLiteral("You may need to be a member of the \u201Cdialout\u201D group, or another "
+                                "program may hold the port.");
+}
+
+QString NoReplyText(int language)
+{
+    return language == 0 ? QStringLiteral("Keine Antwort vom Velmora \u2013 Übertragung abgebrochen")
+                         : QStringLiteral("No reply from the Velmora \u2013 transfer stopped");
+}

@@ -11,3 +11,13 @@ extern const char *const TextPairs[TextPairCount][2];
 
 // TextPairs[entry][language] as text; language 0 gives German, anything else English.
 QString TextPair(int entry, int language);
+
+// The program's caption, on its message boxes.
+inline constexpr const char *AppCaption = "PC / Velmora";
+
+// The link to the gateway was lost (adapter pulled, hang-up).
+QString LostConnectionText(int language);
+// A port refused for lack of rights.
+QString PermissionHintText(int language);
+// A run whose reply did not come in time.
+QString NoReplyText(int language);

@@ -4,7 +4,7 @@
 #include "core/Cp1252.h"
 #include "link/F_FormVerbindung.h"
 #include "core/Firmware.h"
-#include "core/Requests.h"
+#include "core/Records.h"
 #include "core/Frame.h"
 #include "shell/F_FormMain.h"
 #include "core/Texts.h"

@@ -6,7 +6,7 @@
 #include "config/StatusLight.h"
 #include "link/F_FormVerbindung.h"
 #include "core/Firmware.h"
-#include "core/Requests.h"
+#include "core/Records.h"
 #include "core/Frame.h"
 #include "shell/ErrorReport.h"
 #include "shell/F_FormMain.h"

@@ -26,9 +26,3 @@ void ShowErrorReport(const QString &text)
                     QApplication::activeWindow());
     box.exec();
 }
-
-std::runtime_error ConversionError(const QString &text)
-{
-    return std::runtime_error(
-        QStringLiteral("'%1' ist kein gültiger Integerwert").arg(text).toStdString());
-}

@@ -2,6 +2,8 @@
 // The program's general error report: whatever escapes an event handler is
 // shown in a message box captioned "PC / Velmora", and the program goes on.
 
+#include "core/Errors.h"
+#include "core/Texts.h"
 #include "core/IniFile.h"
 
 #include <QString>
@@ -11,11 +13,6 @@
 #include <type_traits>
 #include <utility>
 
-inline constexpr const char *AppCaption = "PC / Velmora";
-
-// The error of a text that should be a whole number and is not, with the
-// program's run-time text "'<text>' ist kein gültiger Integerwert".
-std::runtime_error ConversionError(const QString &text);
 
 // Shows `text` in a modal error box (or hands it to the handler set below).
 void ShowErrorReport(const QString &text);
@@ -32,7 +29,7 @@ void RunGuarded(F &&f) noexcept
     } catch (const IniError &error) {
         ShowErrorReport(error.text());
     } catch (const std::exception &error) {
-        ShowErrorReport(QString::fromLocal8Bit(error.what()));
+        ShowErrorReport(QString::fromUtf8(error.what()));
     } catch (...) {
         ShowErrorReport(QStringLiteral("Unbekannter Fehler / Unknown error"));
     }

@@ -1,0 +1,182 @@
+#include "core/GatewaySession.h"
+
+#include "core/Cp1252.h"
+#include "core/Errors.h"
+#include "core/Frame.h"
+#include "core/Texts.h"
+#include "core/TransferRun.h"
+#include "core/WorkingFile.h"
+
+GatewaySession::GatewaySession(WorkingFile &file, std::unique_ptr<SerialPort> port, QObject *parent)
+    : QObject(parent), m_file(file), m_port(port ? std::move(port) : std::make_unique<QtSerialPort>()),
+      m_writer(std::make_unique<RecordWriter>()), m_run(std::make_unique<TransferRun>(*this))
+{
+    m_polling.setInterval(1000);
+    connect(&m_polling, &QTimer::timeout, this, &GatewaySession::pollOnce);
+    connect(m_port.get(), &SerialPort::received, this, &GatewaySession::received);
+    connect(m_port.get(), &SerialPort::lost, this, &GatewaySession::lost);
+}
+
+GatewaySession::~GatewaySession()
+{
+    // Records of a run still on their way to the disk are written first.
+    m_writer.reset();
+}
+
+bool GatewaySession::connectTo(const QString &devicePath, QString *reason)
+{
+    if (!m_port->open(devicePath, reason))
+        return false;
+    m_assembler.reset();
+    m_pending.clear();
+    m_versionText = QStringLiteral("unbekannt");
+    m_exchange.clear();
+    setState(State::Connecting);
+    m_polling.start();
+    return true;
+}
+
+bool GatewaySession::lastOpenWasPermissionError() const
+{
+    auto *real = qobject_cast<QtSerialPort *>(m_port.get());
+    return real && real->lastOpenWasPermissionError();
+}
+
+void GatewaySession::disconnect()
+{
+    m_polling.stop();
+    try {
+        m_port->close();
+    } catch (...) {
+        // Closing must never keep the link from going offline.
+    }
+    m_assembler.reset();
+    m_pending.clear();
+    m_versionText = QStringLiteral("---");
+    setState(State::Closed);
+}
+
+bool GatewaySession::isOpen() const
+{
+    return m_port->isOpen();
+}
+
+void GatewaySession::setState(State state)
+{
+    if (m_state == state)
+        return;
+    m_state = state;
+    emit stateChanged(state);
+}
+
+void GatewaySession::flush()
+{
+    m_port->clearInput();
+    m_port->clearOutput();
+    // Bytes received but not yet handled go with the port's buffer.
+    m_assembler.reset();
+    m_pending.clear();
+}
+
+void GatewaySession::pollOnce()
+{
+    m_exchange = m_exchange.isEmpty() ? QStringLiteral("ping") : QString();
+    emit exchangeShown(m_exchange);
+    send("C0P01");
+}
+
+void GatewaySession::send(const QByteArray &command)
+{
+    flush();
+    if (m_state != State::Connecting) {
+        m_exchange = Cp1252::decode(command.left(3));
+        emit exchangeShown(m_exchange);
+    }
+    m_lastRequestLine = BuildRequestFrame(command) + "\r\n";
+    emit requestSent(m_lastRequestLine);
+    m_port->write(m_lastRequestLine);
+}
+
+void GatewaySession::received(const QByteArray &bytes)
+{
+    m_pending.append(m_assembler.feed(bytes));
+    // Lines are handled one at a time, in order; a handler that sends the
+    // next request flushes what is still pending.
+    if (m_delivering)
+        return;
+    m_delivering = true;
+    while (!m_pending.isEmpty())
+        handleLine(m_pending.takeFirst());
+    m_delivering = false;
+}
+
+void GatewaySession::handleLine(const QByteArray &line)
+{
+    try {
+        dispatch(line);
+    } catch (const std::exception &error) {
+        emit errorOccurred(ErrorText(error));
+    }
+}
+
+void GatewaySession::dispatch(const QByteArray &line)
+{
+    emit lineReceived(line);
+    if (!CheckReplyFrame(line)) {
+        flush();
+        return;
+    }
+    m_exchange = QStringLiteral("ok");
+    emit exchangeShown(m_exchange);
+    if (m_state == State::Connecting) {
+        handshake(line);
+        return;
+    }
+    if (line.size() > 2 && line.at(2) == 'V') {
+        m_features = FeaturesForVersion(VersionNumberOf(line));
+        m_versionText = Cp1252::decode(VersionTextOf(line));
+        emit firmwareChanged();
+        return;
+    }
+    Record record;
+    if (!RecordFromReply(line, m_features, &record)) {
+        flush();
+        return;
+    }
+    if (m_run->takesReply(record)) {
+        m_run->replyChecked(record);
+        return;
+    }
+    storeRecord(record);
+}
+
+void GatewaySession::storeRecord(const Record &record)
+{
+    m_file.storeRecord(record.section, record.values);
+    emit recordStored(record, false);
+    if (!record.badField.isNull())
+        throw ConversionError(record.badField);
+}
+
+void GatewaySession::handshake(const QByteArray &line)
+{
+    if (line.size() < 3 || line.at(1) != 'c' || line.at(2) != 'P')
+        return;
+    m_polling.stop();
+    m_features.productCount = 10;
+    m_features.progressTotal = ProgressBase + 10;
+    setState(State::Online);
+    send("S0V");
+}
+
+void GatewaySession::lost(const QString &reason)
+{
+    if (!m_port->isOpen())
+        return;
+    const QString text = LostConnectionText(m_language);
+    // A run under way ends at once; it would otherwise wait for its time-out.
+    if (m_run->isActive())
+        m_run->abort(text);
+    disconnect();
+    emit portLost(text + QStringLiteral("\n\n") + reason);
+}

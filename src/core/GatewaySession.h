@@ -1,0 +1,109 @@
+#pragma once
+// The link to one gateway: the serial port, the line assembler, the polling
+// until the gateway answers, the handshake, the firmware it names, the one
+// send operation every request goes through, and the reply handling that
+// stores records in the working file. It reports through signals and knows
+// no window.
+
+#include "core/Firmware.h"
+#include "core/LineAssembler.h"
+#include "core/Records.h"
+#include "core/SerialPort.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <memory>
+
+class RecordWriter;
+class TransferRun;
+class WorkingFile;
+
+class GatewaySession : public QObject
+{
+    Q_OBJECT
+public:
+    enum class State { Closed, Connecting, Online };
+    Q_ENUM(State)
+
+    // `port` replaces the real serial port (tests pass a recording one).
+    explicit GatewaySession(WorkingFile &file, std::unique_ptr<SerialPort> port = {},
+                            QObject *parent = nullptr);
+    ~GatewaySession() override;
+
+    // Opens the device at 9600 8N1 and polls once a second until the gateway
+    // answers. On failure returns false with the system's reason.
+    bool connectTo(const QString &devicePath, QString *reason);
+    // True when the last connectTo was refused for lack of rights.
+    bool lastOpenWasPermissionError() const;
+    // Closes the port (errors ignored) and stops polling; a run ends with it.
+    void disconnect();
+    bool isOpen() const;
+    State state() const { return m_state; }
+    bool isConnecting() const { return m_state == State::Connecting; }
+    bool isPolling() const { return m_polling.isActive(); }
+    int pollInterval() const { return m_polling.interval(); }
+    // One poll, as the polling timer sends it.
+    void pollOnce();
+    // Frames `command`, reports it and writes it; never waits for a reply.
+    void send(const QByteArray &command);
+    // One received line, LF included, as the line assembler delivers it.
+    void handleLine(const QByteArray &line);
+
+    // What the gateway's firmware gives: rows, addresses, products, run length.
+    const FirmwareFeatures &features() const { return m_features; }
+    // "---" while closed, "unbekannt" while connecting, then e.g. "3.11".
+    QString versionText() const { return m_versionText; }
+    QByteArray lastRequestLine() const { return m_lastRequestLine; }
+
+    // The language of the texts the session reports (0 German, 1 English).
+    void setLanguage(int language) { m_language = language == 0 ? 0 : 1; }
+    int language() const { return m_language; }
+
+    WorkingFile &file() const { return m_file; }
+    SerialPort *port() const { return m_port.get(); }
+    TransferRun &run() const { return *m_run; }
+    RecordWriter &writer() const { return *m_writer; }
+
+signals:
+    void stateChanged(GatewaySession::State state);
+    // The exchange indicator: "ping" blinking while polling, "ok" after each
+    // valid reply, the first three characters of a request sent when online.
+    void exchangeShown(const QString &text);
+    void requestSent(const QByteArray &frame);
+    void lineReceived(const QByteArray &line);
+    void firmwareChanged();
+    // A reply's record is in the working file (`duringRun`: as a run's step).
+    void recordStored(const Record &record, bool duringRun);
+    // The port went away; the link is closed and `message` tells the user.
+    void portLost(const QString &message);
+    // An error to show to the user (a refused store, a conversion error).
+    void errorOccurred(const QString &text);
+
+private:
+    friend class TransferRun;
+    void received(const QByteArray &bytes);
+    void dispatch(const QByteArray &line);
+    void handshake(const QByteArray &line);
+    void storeRecord(const Record &record);
+    void lost(const QString &reason);
+    void flush();
+    void setState(State state);
+
+    WorkingFile &m_file;
+    std::unique_ptr<SerialPort> m_port;
+    std::unique_ptr<RecordWriter> m_writer;
+    std::unique_ptr<TransferRun> m_run;
+    LineAssembler m_assembler;
+    QList<QByteArray> m_pending;
+    bool m_delivering = false;
+    QTimer m_polling;
+    State m_state = State::Closed;
+    FirmwareFeatures m_features;
+    QString m_versionText = QStringLiteral("---");
+    QString m_exchange;
+    QByteArray m_lastRequestLine;
+    int m_language = 0;
+};

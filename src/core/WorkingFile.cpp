@@ -1,0 +1,83 @@
+#include "core/WorkingFile.h"
+
+#include <QCoreApplication>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QThread>
+#include <exception>
+
+namespace {
+// Every replace of a file by this program is a read-modify-write; two of them
+// at once (a page's edit while a run's record is written) would lose one.
+QMutex &writeLock()
+{
+    static QMutex lock;
+    return lock;
+}
+} // namespace
+
+QString WorkingFile::read(const QString &section, const QString &key, const QString &def) const
+{
+    return ReadIniValue(m_path, section, key, def);
+}
+
+void WorkingFile::write(const QString &section, const QString &key, const QString &value) const
+{
+    QMutexLocker locker(&writeLock());
+    WriteIniValue(m_path, section, key, value);
+}
+
+void WorkingFile::storeRecord(const QString &section, const IniValues &values) const
+{
+    storeRecord(m_path, section, values);
+}
+
+void WorkingFile::storeRecord(const QString &path, const QString &section, const IniValues &values)
+{
+    QMutexLocker locker(&writeLock());
+    WriteIniValues(path, section, values);
+}
+
+RecordWriter::RecordWriter(QObject *parent) : QObject(parent), m_thread(std::make_unique<QThread>())
+{
+    m_thread->setObjectName(QStringLiteral("RecordWriter"));
+    m_worker = new QObject;
+    m_worker->moveToThread(m_thread.get());
+    connect(m_thread.get(), &QThread::finished, m_worker, &QObject::deleteLater);
+    m_thread->start();
+}
+
+RecordWriter::~RecordWriter()
+{
+    m_thread->quit();
+    m_thread->wait();
+}
+
+void RecordWriter::store(const QString &path, const QString &section, const IniValues &values,
+                         std::function<void(const QString &)> done)
+{
+    ++m_pending;
+    QMetaObject::invokeMethod(m_worker, [this, path, section, values, done = std::move(done)] {
+        QString error;
+        try {
+            WorkingFile::storeRecord(path, section, values);
+        } catch (const IniError &e) {
+            error = e.text();
+        } catch (const std::exception &e) {
+            error = QString::fromUtf8(e.what());
+        }
+        QMetaObject::invokeMethod(this, [this, error, done] {
+            --m_pending;
+            if (done)
+                done(error);
+        }, Qt::QueuedConnection);
+    }, Qt::QueuedConnection);
+}
+
+void RecordWriter::drain()
+{
+    while (m_pending > 0) {
+        QThread::msleep(1);
+        QCoreApplication::processEvents();
+    }
+}

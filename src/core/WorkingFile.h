@@ -1,0 +1,59 @@
+#pragma once
+// The working configuration file: the one store of the configuration. Every
+// read goes to the file; every change is in the file when the call returns,
+// a whole record in one replace.
+
+#include "core/IniFile.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QThread;
+
+class WorkingFile
+{
+public:
+    explicit WorkingFile(const QString &path = QString()) : m_path(path) {}
+
+    QString path() const { return m_path; }
+    void setPath(const QString &path) { m_path = path; }
+
+    // The value, or `def` when the file, section or key is missing.
+    QString read(const QString &section, const QString &key, const QString &def) const;
+    // One value, immediate and durable. Throws IniError when refused.
+    void write(const QString &section, const QString &key, const QString &value) const;
+    // The keys of one record in one atomic, durable replace of the file.
+    void storeRecord(const QString &section, const IniValues &values) const;
+    // The same into the file at `path`, from any thread: writers of the
+    // program are serialised, so no replace loses another's change.
+    static void storeRecord(const QString &path, const QString &section, const IniValues &values);
+
+private:
+    QString m_path;
+};
+
+// Stores records on a thread of its own, in the order given, so that the
+// wire never waits for the disk. Results come back on the caller's thread.
+class RecordWriter : public QObject
+{
+    Q_OBJECT
+public:
+    explicit RecordWriter(QObject *parent = nullptr);
+    ~RecordWriter() override;
+
+    // Queues the record for the file at `path`; `done` runs on this object's
+    // thread once it is stored, with an empty text, or with the error text.
+    void store(const QString &path, const QString &section, const IniValues &values,
+               std::function<void(const QString &error)> done);
+    // Records queued and not yet stored.
+    int pending() const { return m_pending; }
+    // Waits until every queued record is stored (for the end of a program).
+    void drain();
+
+private:
+    std::unique_ptr<QThread> m_thread;
+    QObject *m_worker = nullptr;
+    int m_pending = 0;
+};
