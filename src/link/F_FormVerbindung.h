@@ -75,7 +75,7 @@ private:
     void StepRunProgress();
     void SendRunRequest(const QByteArray &command);
     void EndRun();
-    QString ReadStored(const QString &section, const QString &key, const QString &def) const;
+    QString ReadStored(const QString &section, const QString &key, const QString &def);
     void Received(const QByteArray &bytes);
     void Lost(const QString &reason);
     void FlushPort();

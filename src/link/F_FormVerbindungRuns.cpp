@@ -2,6 +2,7 @@
 // the reply handling calls the next step once the reply has been stored.
 
 #include "config/Cp1252.h"
+#include "config/UnitIniDatei.h"
 #include "link/F_FormVerbindung.h"
 #include "link/Firmware.h"
 #include "link/Requests.h"
@@ -70,9 +71,23 @@ void TFormVerbindung::RunTimedOut()
     m_main->ui3->ButtonAlleDatenSchreiben->setEnabled(true);
 }
 
-QString TFormVerbindung::ReadStored(const QString &section, const QString &key, const QString &def) const
+QString TFormVerbindung::ReadStored(const QString &section, const QString &key, const QString &def)
 {
-    return m_main ? m_main->ReadIniValue(section, key, def) : def;
+    if (!m_main)
+        return def;
+    try {
+        return m_main->ReadIniValue(section, key, def);
+    } catch (const IniError &error) {
+        // Nothing is sent from a value that could not be read: the run ends
+        // here, before its request, and the caller reports the error once.
+        ReadAllActive = false;
+        WriteAllActive = false;
+        RunTimeout.stop();
+        SetRunProgressText(error.text());
+        m_main->ui3->ButtonAlleDatenLesen->setEnabled(true);
+        m_main->ui3->ButtonAlleDatenSchreiben->setEnabled(true);
+        throw;
+    }
 }
 
 void TFormVerbindung::WriteAddressStep(int a)

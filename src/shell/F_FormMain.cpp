@@ -371,6 +371,11 @@ void TFormMain::WriteIniValue(const QString &section, const QString &key,
     ::WriteIniValue(IniFileName, section, key, value);
 }
 
+void TFormMain::CheckIniReadable() const
+{
+    ReadIniFile(IniFileName);
+}
+
 void TFormMain::SetEditorPagesVisible(bool visible)
 {
     for (QWidget *page : {TabSheet2, TabSheet3, TabSheet4, TabSheetInterface})
