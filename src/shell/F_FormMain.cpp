@@ -228,6 +228,8 @@ void TFormMain::FormShow()
     IniFileName = m_programFolder + QString::fromLatin1(IniBaseName);
     Language = 0;
     try {
+        // Copies left by a write that was killed before it finished.
+        RemoveStaleTemporaryFiles(IniFileName);
         CreateDefaultIniFile(IniFileName);
         bool ok = false;
         const int stored = ReadIniValue(QStringLiteral("Speech"), QStringLiteral("Speech"),
