@@ -22,22 +22,33 @@ void TFormMain::TabSheetInterfaceShow()
     };
     // Selecting a different index stores it (the click handlers); a file
     // that cannot take it is no reason to complain while merely showing.
-    m_loadingInterface = true;
-    for (const auto &setting : settings) {
-        int v = 3;
-        try {
+    // All four are read first, so that a file that cannot be read leaves no
+    // group showing a value that did not come from it.
+    int values[4] = {3, 3, 3, 3};
+    try {
+        for (int i = 0; i < 4; ++i) {
             bool ok = false;
-            const int stored = ReadIniValue(QStringLiteral("INTERFACE"), QLatin1String(setting.key),
+            const int stored = ReadIniValue(QStringLiteral("INTERFACE"), QLatin1String(settings[i].key),
                                             QStringLiteral("3"))
                                    .toInt(&ok);
             if (ok)
-                v = stored;
-        } catch (const IniError &) {
+                values[i] = stored;
         }
+    } catch (const IniError &) {
+        m_loadingInterface = true;
+        for (const auto &setting : settings)
+            setting.group->setItemIndex(-1);
+        m_loadingInterface = false;
+        m_interfaceStale = true;
+        throw;
+    }
+    m_loadingInterface = true;
+    for (int i = 0; i < 4; ++i) {
         // Above the last item selects the last one, negative selects none.
-        setting.group->setItemIndex(v);
+        settings[i].group->setItemIndex(values[i]);
     }
     m_loadingInterface = false;
+    m_interfaceStale = false;
 }
 
 void TFormMain::InterfaceGroupClick(const QString &key, int index)

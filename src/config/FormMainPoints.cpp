@@ -148,20 +148,32 @@ void TFormMain::LoadAddressPage(int address)
 {
     const QString section = QStringLiteral("QVR") + QString::number(address);
     const auto rows = pointRows(*ui2);
+    // Everything is read before anything is shown: a file that cannot be
+    // read leaves no list showing a value that did not come from it.
+    QStringList quality, edv;
     try {
         for (int k = 1; k <= 10; ++k) {
             if ((k == 5 && !HasPoint5) || (k == 6 && !HasTenPoints))
                 break;
             const QString d = twoDigits(k);
             const QString n = QString::number(k);
-            const QString q = ReadIniValue(section, QStringLiteral("Qualitaet") + n, d);
-            const QString e = ReadIniValue(section, QStringLiteral("EDV") + n, d);
-            selectItem(rows[k - 1].quality, q);
-            selectItem(rows[k - 1].edv, e);
+            quality << ReadIniValue(section, QStringLiteral("Qualitaet") + n, d);
+            edv << ReadIniValue(section, QStringLiteral("EDV") + n, d);
         }
     } catch (const IniError &) {
-        // The remaining points keep what they showed.
+        for (const PointRow &row : rows) {
+            row.quality->setCurrentIndex(-1);
+            row.edv->setCurrentIndex(-1);
+        }
+        m_pointsStale = true;
+        ClearProductGroup();
+        throw;
     }
+    for (int k = 1; k <= quality.size(); ++k) {
+        selectItem(rows[k - 1].quality, quality.at(k - 1));
+        selectItem(rows[k - 1].edv, edv.at(k - 1));
+    }
+    m_pointsStale = false;
     LoadProductGroup();
 }
 
@@ -189,15 +201,28 @@ void TFormMain::LoadProductGroup()
 {
     const int m = ui2->Label50->text().toInt();
     const QString section = QStringLiteral("PRODUKT") + QString::number(m);
+    QString quality, name;
     try {
-        selectItem(ui2->ComboBox1, ReadIniValue(section, QStringLiteral("Qualitaet"), twoDigits(m)));
-        const QString name = ReadIniValue(section, QStringLiteral("Name"),
-                                          QStringLiteral("Produkt ") + QString::number(m));
-        TextFieldGuard::show(ui2->Edit5, name);
-        m_nameTyped = false;
+        quality = ReadIniValue(section, QStringLiteral("Qualitaet"), twoDigits(m));
+        name = ReadIniValue(section, QStringLiteral("Name"), QStringLiteral("Produkt ") + QString::number(m));
     } catch (const IniError &) {
-        // What was not yet shown keeps its content.
+        ClearProductGroup();
+        throw;
     }
+    selectItem(ui2->ComboBox1, quality);
+    TextFieldGuard::show(ui2->Edit5, name);
+    m_nameTyped = false;
+    m_productStale = false;
+}
+
+void TFormMain::ClearProductGroup()
+{
+    ui2->ComboBox1->setCurrentIndex(-1);
+    TextFieldGuard::show(ui2->Edit5, QString());
+    // An empty name that the file did not give is nothing to store.
+    NameEdited = false;
+    m_nameTyped = false;
+    m_productStale = true;
 }
 
 void TFormMain::StorePendingName()

@@ -4,6 +4,7 @@
 #include "shell/F_FormMain.h"
 
 #include "config/SaveLoad.h"
+#include "core/IniFile.h"
 #include "link/F_FormVerbindung.h"
 #include "shell/ErrorReport.h"
 
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 
 namespace {
 
@@ -56,31 +56,25 @@ QString choosePath(QWidget *parent, bool save)
     return QFileInfo(WithIniExtension(chosen)).absoluteFilePath();
 }
 
-// Copies `source` to `target` through a temporary file in the target's
-// folder, so that a failed copy leaves neither a half file nor a changed one.
-// Returns the reason of a failure, empty on success.
+// Copies `source` to `target` with the working file's own safe replace:
+// neither a half file nor a changed one when it fails, the target's owner
+// and mode kept, no foreign link followed. Returns the reason of a failure,
+// empty on success.
 QString copyFile(const QString &source, const QString &target, int language)
 {
     const QString sourceCanonical = QFileInfo(source).canonicalFilePath();
     if (!sourceCanonical.isEmpty() && sourceCanonical == QFileInfo(target).canonicalFilePath())
         return language == 0 ? QStringLiteral("Das Ziel ist die geöffnete Konfiguration selbst.")
                              : QStringLiteral("The target is the opened configuration itself.");
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return in.errorString();
-    const QByteArray bytes = in.readAll();
-    if (in.error() != QFileDevice::NoError)
-        return in.errorString();
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return out.errorString();
-    if (out.write(bytes) != bytes.size()) {
-        const QString reason = out.errorString();
-        out.cancelWriting();
-        return reason;
+    try {
+        const std::optional<QByteArray> bytes = ReadIniFile(source);
+        if (!bytes)
+            return language == 0 ? QStringLiteral("%1 gibt es nicht.").arg(source)
+                                 : QStringLiteral("%1 does not exist.").arg(source);
+        StoreIniFile(target, *bytes);
+    } catch (const IniError &error) {
+        return error.text();
     }
-    if (!out.commit())
-        return out.errorString();
     return QString();
 }
 
@@ -134,6 +128,15 @@ void TFormMain::Button7Click()
     const QString path = choosePath(this, false);
     if (path.isEmpty())
         return;
+    // A FIFO would hang every read and a device would be read without end;
+    // a name that does not exist yet is fine, the first write creates it.
+    const QFileInfo chosen(path);
+    if (chosen.exists() && !chosen.isFile()) {
+        ShowErrorReport(Language == 0
+                            ? QStringLiteral("%1 ist keine gewöhnliche Datei und kann nicht geöffnet werden.").arg(path)
+                            : QStringLiteral("%1 is not a regular file and cannot be opened.").arg(path));
+        return;
+    }
     // The chosen file becomes the working file; the pages read it when shown.
     IniFileName = path;
     ui3->LabelIniName2->setText(IniFileName);

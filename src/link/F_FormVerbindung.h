@@ -78,7 +78,7 @@ private:
     void EndRun();
     void AbortRun(const QString &text);
     void FinishRun(const QString &text);
-    QString ReadStored(const QString &section, const QString &key, const QString &def) const;
+    QString ReadStored(const QString &section, const QString &key, const QString &def);
     void Received(const QByteArray &bytes);
     void Lost(const QString &reason);
     void FlushPort();

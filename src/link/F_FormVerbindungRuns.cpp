@@ -2,6 +2,7 @@
 // the reply handling calls the next step once the reply has been stored.
 
 #include "core/Cp1252.h"
+#include "core/IniFile.h"
 #include "link/F_FormVerbindung.h"
 #include "core/Firmware.h"
 #include "core/Records.h"
@@ -15,12 +16,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-namespace {
-const QString NoReplyText[2] = {
-    QStringLiteral("Keine Antwort vom Velmora \u2013 Übertragung abgebrochen"),
-    QStringLiteral("No reply from the Velmora \u2013 transfer stopped"),
-};
-} // namespace
 
 void TFormVerbindung::SetRunProgressText(const QString &text)
 {
@@ -74,12 +69,26 @@ void TFormVerbindung::RunTimedOut()
 {
     if (!ReadAllActive && !WriteAllActive)
         return;
-    FinishRun(NoReplyText[m_main && m_main->Language != 0 ? 1 : 0]);
+    FinishRun(NoReplyText(m_main ? m_main->Language : 0));
 }
 
-QString TFormVerbindung::ReadStored(const QString &section, const QString &key, const QString &def) const
+QString TFormVerbindung::ReadStored(const QString &section, const QString &key, const QString &def)
 {
-    return m_main ? m_main->ReadIniValue(section, key, def) : def;
+    if (!m_main)
+        return def;
+    try {
+        return m_main->ReadIniValue(section, key, def);
+    } catch (const IniError &error) {
+        // Nothing is sent from a value that could not be read: the run ends
+        // here, before its request, and the caller reports the error once.
+        ReadAllActive = false;
+        WriteAllActive = false;
+        RunTimeout.stop();
+        SetRunProgressText(error.text());
+        m_main->ui3->ButtonAlleDatenLesen->setEnabled(true);
+        m_main->ui3->ButtonAlleDatenSchreiben->setEnabled(true);
+        throw;
+    }
 }
 
 void TFormVerbindung::WriteAddressStep(int a)

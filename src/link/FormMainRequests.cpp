@@ -66,6 +66,8 @@ void TFormMain::ButtonKonfigurationLesenClick()
 void TFormMain::ButtonKonfigurationSchreibenClick()
 {
     ui2->StatusLightQualitaet->setLit(true);
+    // Lists without a selection send the stored value: it must be readable.
+    CheckIniReadable();
     const QByteArray address = Cp1252::encode(ui2->Label59->text()).left(1);
     const int a = QByteArray(AddressChars).indexOf(address);
     const QString section = QStringLiteral("QVR") + QString::number(a);
@@ -96,6 +98,11 @@ void TFormMain::Button2Click()
 void TFormMain::Button5Click()
 {
     ui2->StatusLightProdukt->setLit(true);
+    CheckIniReadable();
+    // A group left empty by a failed load shows nothing to send: load it now,
+    // unless the user has typed a name since.
+    if (m_productStale && !m_nameTyped)
+        LoadProductGroup();
     const int m = ui2->Label50->text().toInt();
     QString quality = ui2->ComboBox1->currentText();
     if (quality.isEmpty())
@@ -113,6 +120,9 @@ void TFormMain::ButtonDruckerAuslesenClick()
 void TFormMain::ButtonDruckerSchreibenClick()
 {
     ui4->StatusLightDrucker->setLit(true);
+    CheckIniReadable();
+    if (m_printerStale && !ui4->eKopfzeiledrucker->isModified())
+        TabSheet4Show();
     const int index = ui4->cbDruckerModell->currentIndex();
     // No model selected would send "-1": the stored model goes instead.
     const QByteArray model = index >= 0
@@ -131,6 +141,7 @@ void TFormMain::ButtonReadInterfaceClick()
 void TFormMain::ButtonWriteInterfaceClick()
 {
     uiInterface->ApdStatusLightInterface->setLit(true);
+    CheckIniReadable();
     const std::pair<RadioGroup *, const char *> groups[4] = {
         {uiInterface->RadioGroupBaudrateRS232, "BaudrateRS232"},
         {uiInterface->RadioGroupParameterRS232, "ParameterRS232"},

@@ -229,6 +229,8 @@ void TFormMain::FormShow()
     IniFileName = m_programFolder + QString::fromLatin1(IniBaseName);
     Language = 0;
     try {
+        // Copies left by a write that was killed before it finished.
+        RemoveStaleTemporaryFiles(IniFileName);
         CreateDefaultIniFile(IniFileName);
         bool ok = false;
         const int stored = ReadIniValue(QStringLiteral("Speech"), QStringLiteral("Speech"),
@@ -370,6 +372,11 @@ void TFormMain::WriteIniValue(const QString &section, const QString &key,
                               const QString &value) const
 {
     ::WriteIniValue(IniFileName, section, key, value);
+}
+
+void TFormMain::CheckIniReadable() const
+{
+    ReadIniFile(IniFileName);
 }
 
 void TFormMain::SetEditorPagesVisible(bool visible)

@@ -138,11 +138,20 @@ public:
     void TabSheet4Show();
     void cbDruckerModellChange();
     void eKopfzeiledruckerExit();
+    // Throws the read error of a working file that exists but cannot be
+    // read; a write button calls it before it builds its request.
+    void CheckIniReadable() const;
 private:
     void StorePendingName();
+    void ClearProductGroup();
     void InterfaceGroupClick(const QString &key, int index);
     bool m_nameTyped = false;
     bool m_loadingInterface = false;
+    // Set while a page shows no values because its last load failed.
+    bool m_pointsStale = false;
+    bool m_productStale = false;
+    bool m_printerStale = false;
+    bool m_interfaceStale = false;
 
 public:
     // ---- port list on the first page (FormMainPorts.cpp) ----

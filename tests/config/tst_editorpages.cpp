@@ -439,6 +439,56 @@ private slots:
         QVERIFY(m_errors.isEmpty());
     }
 
+    // A working file that cannot be read is reported once per action, and the
+    // pages show no value that did not come from it: nothing the user might
+    // take for the file's content, or that leaving a field would store.
+    void unreadableFileReportedOncePerAction()
+    {
+        const QByteArray original("[QVR0]\r\nQualitaet1=42\r\n[PRODUKT1]\r\nName=Pils\r\n[PRINTER]\r\nHead=Kopf\r\n");
+        writeIni(original);
+        start();
+        showPage(m_form->TabSheet2);
+        QCOMPARE(child<QComboBox>(QStringLiteral("ComboBox10"))->currentText(), QStringLiteral("42"));
+        showPage(m_form->TabSheet4);
+        QCOMPARE(child<QLineEdit>(QStringLiteral("eKopfzeiledrucker"))->text(), QStringLiteral("Kopf"));
+
+        QVERIFY(QFile::remove(iniPath()));
+        QVERIFY(QDir().mkdir(iniPath()));
+        m_errors.clear();
+        const auto reported = [this](int count) {
+            QCOMPARE(m_errors.size(), count);
+            QVERIFY2(m_errors.constLast().contains(iniPath() + QStringLiteral(" cannot be read: ")),
+                     qPrintable(m_errors.constLast()));
+        };
+
+        showPage(m_form->TabSheet2);
+        reported(1);
+        for (const char *name : {"ComboBox10", "ComboBox14", "ComboBox1"})
+            QCOMPARE(child<QComboBox>(QLatin1String(name))->currentIndex(), -1);
+        QCOMPARE(child<QLineEdit>(QStringLiteral("Edit5"))->text(), QString());
+        arrow("UpDown3", true);
+        reported(2);
+        showPage(m_form->TabSheetInterface);
+        reported(3);
+        for (const char *name : {"RadioGroupBaudrateRS232", "RadioGroupParameterRS485"})
+            QCOMPARE(child<RadioGroup>(QLatin1String(name))->itemIndex(), -1);
+        showPage(m_form->TabSheet4);
+        reported(4);
+        QCOMPARE(child<QComboBox>(QStringLiteral("cbDruckerModell"))->currentIndex(), -1);
+        auto *head = child<QLineEdit>(QStringLiteral("eKopfzeiledrucker"));
+        QCOMPARE(head->text(), QString());
+
+        // Once the file is back, leaving the empty fields stores nothing.
+        QVERIFY(QDir().rmdir(iniPath()));
+        writeIni(original);
+        head->setFocus();
+        child<QComboBox>(QStringLiteral("cbDruckerModell"))->setFocus();
+        showPage(m_form->TabSheet2);
+        arrow("UpDown2", true);
+        QCOMPARE(fileBytes(), original);
+        QCOMPARE(m_errors.size(), 4);
+    }
+
     void readOnlyFileBrowsesAndReportsUserChanges()
     {
         start();

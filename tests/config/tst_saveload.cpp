@@ -20,6 +20,9 @@
 #include <functional>
 #include <memory>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // Working file content with CR LF, a Windows-1252 umlaut and no final line end.
@@ -200,6 +203,80 @@ private slots:
         QCOMPARE(m_form->ReadIniValue(QStringLiteral("PRINTER"), QStringLiteral("Head"), QString()),
                  QStringLiteral("X"));
         QCOMPARE(bytesOf(iniPath()), WorkingBytes);
+    }
+
+    // A FIFO would hang every read, a device would be read without end.
+    void openRefusesWhatIsNotARegularFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("fifo") << "fifo";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("link to a device") << "device";
+    }
+    void openRefusesWhatIsNotARegularFile()
+    {
+        QFETCH(QString, kind);
+        start();
+        const QString chosen = path(QStringLiteral("chosen.ini"));
+        const QByteArray name = QFile::encodeName(chosen);
+        if (kind == "fifo")
+            QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        else if (kind == "folder")
+            QVERIFY(QDir().mkdir(chosen));
+        else
+            QCOMPARE(::symlink("/dev/zero", name.constData()), 0);
+        m_chosen = chosen;
+        QTest::mouseClick(child<QPushButton>("Button7"), Qt::LeftButton);
+
+        QCOMPARE(m_form->IniFileName, iniPath());
+        QCOMPARE(m_errors,
+                 QStringList{QStringLiteral("%1 ist keine gewöhnliche Datei und kann nicht geöffnet werden.").arg(chosen)});
+        showPage(m_form->TabSheet3);
+        QCOMPARE(child<QLabel>("LabelIniName2")->text(), iniPath());
+    }
+
+    void saveThroughLinks_data()
+    {
+        QTest::addColumn<bool>("shared");  // the link lies in a sticky world-writable folder
+        QTest::addColumn<bool>("foreign"); // the link belongs to another user
+        QTest::addColumn<bool>("dangling");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("own link, own folder") << false << false << false << true;
+        QTest::newRow("own link, shared folder") << true << false << false << false;
+        QTest::newRow("foreign link, shared folder") << true << true << false << false;
+        QTest::newRow("own link to nothing") << false << false << true << false;
+    }
+    void saveThroughLinks()
+    {
+        QFETCH(bool, shared);
+        QFETCH(bool, foreign);
+        QFETCH(bool, dangling);
+        QFETCH(bool, saved);
+        if (foreign && ::geteuid() != 0)
+            QSKIP("giving a link to another user needs root");
+        start();
+        const QString folder = path(QStringLiteral("folder"));
+        QVERIFY(QDir().mkdir(folder));
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), shared ? 01777 : 0700) == 0);
+        const QString target = path(QStringLiteral("notes.txt"));
+        if (!dangling)
+            writeFile(target, "notes");
+        const QString link = folder + QStringLiteral("/site.ini");
+        QCOMPARE(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0);
+        if (foreign)
+            QCOMPARE(::lchown(QFile::encodeName(link).constData(), 65534, 65534), 0);
+        m_chosen = link;
+        QTest::mouseClick(child<QPushButton>("Button8"), Qt::LeftButton);
+
+        QVERIFY(QFileInfo(link).isSymLink());
+        if (saved) {
+            QVERIFY(m_errors.isEmpty());
+            QCOMPARE(bytesOf(target), WorkingBytes);
+            return;
+        }
+        QCOMPARE(m_errors.size(), 1);
+        QVERIFY2(m_errors.constFirst().contains(link + QStringLiteral(" is not written")), qPrintable(m_errors.constFirst()));
+        QCOMPARE(bytesOf(target), dangling ? QByteArray("<missing>") : QByteArray("notes"));
     }
 
     void cancelChangesNothingButTheDisplay_data()

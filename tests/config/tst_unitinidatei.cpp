@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+#include <QtEndian>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,6 +34,32 @@ void setMode(const QString &path, int mode)
 {
     ::chmod(QFile::encodeName(path).constData(), mode_t(mode));
 }
+
+// `text` as a Windows editor saves it as "Unicode": UTF-16 with its mark.
+QByteArray utf16(const QString &text, bool big)
+{
+    QByteArray out(big ? "\xFE\xFF" : "\xFF\xFE");
+    out.resize(2 + text.size() * 2);
+    if (big)
+        qToBigEndian<char16_t>(text.utf16(), text.size(), out.data() + 2);
+    else
+        qToLittleEndian<char16_t>(text.utf16(), text.size(), out.data() + 2);
+    return out;
+}
+
+struct stat statOf(const QString &path)
+{
+    struct stat st {};
+    ::lstat(QFile::encodeName(path).constData(), &st);
+    return st;
+}
+
+bool isRoot()
+{
+    return ::geteuid() == 0;
+}
+
+constexpr uid_t Nobody = 65534;
 
 QStringList listing(const QString &folder)
 {
@@ -96,12 +124,19 @@ private slots:
 
     void readsFile_data();
     void readsFile();
-    void readNeverFails();
+    void readsLargeBinaryFile();
+    void readErrors_data();
+    void readErrors();
     void writeRoundTrips_data();
     void writeRoundTrips();
     void refusesAndKeepsFile_data();
     void refusesAndKeepsFile();
     void refusesWhenFolderIsGone();
+    void brokenUtf16IsNotRewritten();
+    void linksWrittenThroughOnlyWhenTrusted_data();
+    void linksWrittenThroughOnlyWhenTrusted();
+    void keepsOwnerGroupAndMode();
+    void removesStaleTemporaryFiles();
     void refusesUnstorableCharacter_data();
     void refusesUnstorableCharacter();
     void permissions_data();
@@ -150,6 +185,8 @@ void TestUnitIniDatei::readsFile_data()
     QTest::newRow("name not in windows-1252") << QByteArray("[S]\r\n?=x\r\n") << "S" << "中" << Default;
     QTest::newRow("5000 characters") << QByteArray("[S]\r\nk=" + QByteArray(5000, 'x')) << "S" << "k" << QString(2047, 'x');
     // 2047 UTF-16 units, without half of a surrogate pair at the end.
+    QTest::newRow("utf-16 le with bom") << utf16("[S]\r\nk = \"M\u00fcller \u4e2d\"\r\n", false) << "s" << "K" << "Müller 中";
+    QTest::newRow("utf-16 be with bom") << utf16("[S]\r\nk=M\u00fcller \u4e2d\r\n", true) << "S" << "k" << "Müller 中";
     QTest::newRow("utf-8 cut whole") << QByteArray(Bom + "[S]\r\nk=" + QByteArray("\xF0\x9F\x98\x80").repeated(3000)) << "S" << "k"
                                      << QStringLiteral("😀").repeated(1023);
 }
@@ -166,20 +203,59 @@ void TestUnitIniDatei::readsFile()
     QCOMPARE(ReadIniValue(m_path, section, key, Default), value);
 }
 
-void TestUnitIniDatei::readNeverFails()
+void TestUnitIniDatei::readsLargeBinaryFile()
 {
     QByteArray big(10 * 1024 * 1024, Qt::Uninitialized);
     QRandomGenerator(42).fillRange(reinterpret_cast<quint32 *>(big.data()), big.size() / 4);
     QVERIFY(put(m_path, big + "\r\n[S]\r\nk=v\r\n"));
     QCOMPARE(ReadIniValue(m_path, "S", "k", Default), "v");
+}
 
-    QCOMPARE(ReadIniValue(m_dir->path(), "S", "k", Default), Default);
+void TestUnitIniDatei::readErrors_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason"); // empty: no error, the default
 
-    if (::geteuid() != 0) {
+    QTest::newRow("unreadable file") << "unreadable" << "Permission denied";
+    QTest::newRow("folder") << "folder" << "not a regular file";
+    QTest::newRow("fifo") << "fifo" << "not a regular file";
+    QTest::newRow("device") << "device" << "not a regular file";
+    QTest::newRow("link to nothing") << "dangling" << "";
+}
+
+// A file that is there but cannot be read is an error, never the defaults:
+// the values shown or sent would not be the file's.
+void TestUnitIniDatei::readErrors()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+
+    QString path = m_path;
+    const QByteArray name = QFile::encodeName(m_path);
+    if (kind == "unreadable") {
+        if (isRoot())
+            QSKIP("root reads every file");
         QVERIFY(put(m_path, "[S]\r\nk=v\r\n"));
-        setMode(m_path, 0200);
-        QCOMPARE(ReadIniValue(m_path, "S", "k", Default), Default);
+        setMode(m_path, 0);
+    } else if (kind == "folder") {
+        QVERIFY(QDir().mkdir(m_path));
+    } else if (kind == "fifo") {
+        QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+    } else if (kind == "device") {
+        path = QStringLiteral("/dev/zero");
+    } else {
+        QCOMPARE(::symlink("nothing.ini", name.constData()), 0);
     }
+
+    const QString error = errorOf([&] { ReadIniValue(path, "S", "k", Default); });
+    if (reason.isEmpty()) {
+        QCOMPARE(error, QStringLiteral("<no error>"));
+        QCOMPARE(ReadIniValue(path, "S", "k", Default), Default);
+        return;
+    }
+    QVERIFY2(error.startsWith(path + " kann nicht gelesen werden: "), qPrintable(error));
+    QVERIFY2(error.contains("\n" + path + " cannot be read: " + reason), qPrintable(error));
+    QCOMPARE(errorOf([&] { ReadIniFile(path); }), error);
 }
 
 void TestUnitIniDatei::writeRoundTrips_data()
@@ -191,6 +267,12 @@ void TestUnitIniDatei::writeRoundTrips_data()
     QTest::newRow("windows-1252") << QByteArray() << "Müller €" << QByteArray("[S]\r\nk=M\xFCller \x80\r\n");
     QTest::newRow("utf-8 with bom") << Bom << "Müller 中" << QByteArray(Bom + "[S]\r\nk=M\xC3\xBCller \xE4\xB8\xAD\r\n");
     QTest::newRow("replace keeps the rest") << QByteArray("; c\n[S]\n k = 1\n\n") << "2" << QByteArray("; c\n[S]\nk=2\n\n");
+    // UTF-16 stays UTF-16 with its mark, as Windows keeps it.
+    QTest::newRow("utf-16 le, replace") << utf16("[S]\r\nk=1\r\n[T]\r\nx=\u00e4\r\n", false) << "Müller 中"
+                                        << utf16("[S]\r\nk=Müller 中\r\n[T]\r\nx=\u00e4\r\n", false);
+    QTest::newRow("utf-16 be, new section") << utf16("; \U0001F600\r\n", true) << "€"
+                                            << utf16("; \U0001F600\r\n[S]\r\nk=€\r\n", true);
+    QTest::newRow("utf-16 le, mark only") << utf16("", false) << "v" << utf16("[S]\r\nk=v\r\n", false);
 }
 
 void TestUnitIniDatei::writeRoundTrips()
@@ -259,6 +341,120 @@ void TestUnitIniDatei::refusesWhenFolderIsGone()
     QCOMPARE(errorOf([&] { WriteIniValue(path, "S", "k", "v"); }), refusal(path));
     QCOMPARE(errorOf([&] { CreateDefaultIniFile(path); }), refusal(path));
     QVERIFY(!QFileInfo::exists(folder));
+}
+
+void TestUnitIniDatei::brokenUtf16IsNotRewritten()
+{
+    // An odd byte count or a lone surrogate cannot come back unchanged.
+    for (const QByteArray &broken : {utf16("[S]\r\nk=1\r\n", false) + 'x',
+                                     utf16(QStringLiteral("[S]\r\nk=1\r\n; ") + QChar(0xD800), true)}) {
+        QVERIFY(put(m_path, broken));
+        QCOMPARE(ReadIniValue(m_path, "S", "k", Default), "1");
+        const QString error = errorOf([&] { WriteIniValue(m_path, "S", "k", "2"); });
+        QVERIFY2(error.contains(m_path + " is not valid UTF-16 text"), qPrintable(error));
+        QCOMPARE(bytesOf(m_path), broken);
+    }
+}
+
+void TestUnitIniDatei::linksWrittenThroughOnlyWhenTrusted_data()
+{
+    QTest::addColumn<QString>("folderKind"); // "own" (0700) or "shared" (sticky, world-writable)
+    QTest::addColumn<bool>("foreignLink");   // the link belongs to another user
+    QTest::addColumn<bool>("dangling");
+    QTest::addColumn<bool>("written");
+
+    QTest::newRow("own link, own folder") << "own" << false << false << true;
+    QTest::newRow("own link, shared folder") << "shared" << false << false << false;
+    QTest::newRow("foreign link, shared folder") << "shared" << true << false << false;
+    QTest::newRow("foreign link, own folder") << "own" << true << false << false;
+    QTest::newRow("own link to nothing") << "own" << false << true << false;
+}
+
+void TestUnitIniDatei::linksWrittenThroughOnlyWhenTrusted()
+{
+    QFETCH(QString, folderKind);
+    QFETCH(bool, foreignLink);
+    QFETCH(bool, dangling);
+    QFETCH(bool, written);
+    if (foreignLink && !isRoot())
+        QSKIP("giving a link to another user needs root");
+
+    const QString folder = m_dir->filePath(folderKind);
+    QVERIFY(QDir().mkdir(folder));
+    setMode(folder, folderKind == "shared" ? 01777 : 0700);
+    const QString target = m_dir->filePath("notes.txt");
+    const QByteArray notes("private notes\n");
+    if (!dangling) {
+        QVERIFY(put(target, notes));
+        setMode(target, 0640);
+    }
+    const QString link = folder + "/site.ini";
+    QCOMPARE(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0);
+    if (foreignLink)
+        QCOMPARE(::lchown(QFile::encodeName(link).constData(), Nobody, Nobody), 0);
+
+    const QString error = errorOf([&] { WriteIniValue(link, "PRINTER", "Head", "x"); });
+    QVERIFY(QFileInfo(link).isSymLink());
+    if (written) {
+        QCOMPARE(error, QStringLiteral("<no error>"));
+        QCOMPARE(bytesOf(target), notes + "[PRINTER]\r\nHead=x\r\n");
+        QCOMPARE(modeOf(target), 0640);
+        QCOMPARE(listing(folder), QStringList{"site.ini"});
+        return;
+    }
+    QVERIFY2(error.contains(link + " is not written"), qPrintable(error));
+    QCOMPARE(QFileInfo::exists(target), !dangling);
+    if (!dangling)
+        QCOMPARE(bytesOf(target), notes);
+    QCOMPARE(errorOf([&] { StoreIniFile(link, "x"); }), error);
+    QVERIFY(!CreateDefaultIniFile(link));
+    QCOMPARE(QFileInfo::exists(target), !dangling);
+    QCOMPARE(listing(folder), QStringList{"site.ini"});
+}
+
+void TestUnitIniDatei::keepsOwnerGroupAndMode()
+{
+    if (!isRoot())
+        QSKIP("giving a file to another user needs root");
+    // Root editing a user's file must leave it the user's.
+    QVERIFY(put(m_path, "[S]\r\nk=1\r\n"));
+    QCOMPARE(::chown(QFile::encodeName(m_path).constData(), Nobody, Nobody), 0);
+    setMode(m_path, 0604);
+    WriteIniValue(m_path, "S", "k", "2");
+    const struct stat st = statOf(m_path);
+    QCOMPARE(st.st_uid, Nobody);
+    QCOMPARE(st.st_gid, gid_t(Nobody));
+    QCOMPARE(int(st.st_mode & 07777), 0604);
+    QCOMPARE(bytesOf(m_path), QByteArray("[S]\r\nk=2\r\n"));
+}
+
+void TestUnitIniDatei::removesStaleTemporaryFiles()
+{
+    QVERIFY(put(m_path, "[S]\r\nk=1\r\n"));
+    const QString stale = m_path + ".aZ09xY";
+    QVERIFY(put(stale, DefaultIniContent()));
+    // Not the program's copies of this file: other names, a folder, a link.
+    const QStringList others{m_path + ".tmp", m_path + ".aZ09xYz", m_dir->filePath("Other.ini.aZ09xY"),
+                             m_path + ".Fold3r", m_path + ".L1nk00"};
+    QVERIFY(put(others.at(0), "a"));
+    QVERIFY(put(others.at(1), "b"));
+    QVERIFY(put(others.at(2), "c"));
+    QVERIFY(QDir().mkdir(others.at(3)));
+    QCOMPARE(::symlink(QFile::encodeName(stale).constData(), QFile::encodeName(others.at(4)).constData()), 0);
+    QString foreign;
+    if (isRoot()) {
+        foreign = m_path + ".n0b0dy";
+        QVERIFY(put(foreign, "d"));
+        QCOMPARE(::chown(QFile::encodeName(foreign).constData(), Nobody, Nobody), 0);
+    }
+
+    QCOMPARE(RemoveStaleTemporaryFiles(m_path), 1);
+    QVERIFY(!QFileInfo::exists(stale));
+    QCOMPARE(bytesOf(m_path), QByteArray("[S]\r\nk=1\r\n"));
+    for (const QString &other : others)
+        QVERIFY2(QFileInfo(other).exists() || QFileInfo(other).isSymLink(), qPrintable(other));
+    if (!foreign.isEmpty())
+        QVERIFY(QFileInfo::exists(foreign));
 }
 
 void TestUnitIniDatei::refusesUnstorableCharacter_data()

@@ -14,6 +14,7 @@
 
 #include <QComboBox>
 #include <QProgressBar>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QLabel>
@@ -22,6 +23,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+
+#include <unistd.h>
 
 namespace {
 
@@ -454,6 +457,50 @@ private slots:
         QCOMPARE(click("ButtonWriteInterface"), BuildRequestFrame("C1I3140") + "\r\n");
         QCOMPARE(click("ButtonReadInterface"), BuildRequestFrame("C0I") + "\r\n");
         QVERIFY(m_errors.isEmpty());
+    }
+
+    // A working file that is there but cannot be read gives no values to
+    // send: nothing goes to the gateway, and the reason is said once.
+    void nothingSentFromUnreadableFile_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("folder"); // a folder at the file's name, else mode 000
+        for (const char *button : {"ButtonAlleDatenSchreiben", "ButtonKonfigurationSchreiben", "Button5",
+                                   "ButtonDruckerSchreiben", "ButtonWriteInterface"})
+            QTest::newRow(button) << QString::fromLatin1(button) << true;
+        QTest::newRow("ButtonAlleDatenSchreiben, mode 000") << "ButtonAlleDatenSchreiben" << false;
+    }
+    void nothingSentFromUnreadableFile()
+    {
+        QFETCH(QString, button);
+        QFETCH(bool, folder);
+        if (!folder && ::geteuid() == 0)
+            QSKIP("root reads every file");
+        goOnline();
+        m_port->reply("cV311");
+        m_port->answer = true;
+        const QString ini = m_form->IniFileName;
+        if (folder) {
+            QVERIFY(QFile::remove(ini));
+            QVERIFY(QDir().mkdir(ini));
+        } else {
+            QVERIFY(QFile::setPermissions(ini, {}));
+        }
+        const int before = m_port->written.size();
+        m_errors.clear();
+
+        m_form->findChild<QPushButton *>(button)->click();
+
+        QCOMPARE(m_port->written.size(), before);
+        QCOMPARE(m_errors.size(), 1);
+        QVERIFY2(m_errors.constFirst().contains(ini + QStringLiteral(" cannot be read: ")),
+                 qPrintable(m_errors.constFirst()));
+        QVERIFY(!m_link->WriteAllActive && !m_link->ReadAllActive);
+        QVERIFY(m_form->findChild<QPushButton *>("ButtonAlleDatenSchreiben")->isEnabled());
+        QVERIFY(m_form->findChild<QPushButton *>("ButtonAlleDatenLesen")->isEnabled());
+        if (button == QLatin1String("ButtonAlleDatenSchreiben"))
+            QCOMPARE(m_form->findChild<QLabel *>("Label5")->text(), m_errors.constFirst());
+        QFile::setPermissions(ini, QFile::ReadOwner | QFile::WriteOwner);
     }
 
     void runsSendEveryRecordInOrder_data()

@@ -520,6 +520,25 @@ private slots:
         QVERIFY(m_form->isVisible());
     }
 
+    // A write killed before its rename leaves a complete copy; the next start
+    // removes it, and only it. An unreadable file is said once, in German.
+    void startRemovesStaleCopiesAndReportsUnreadableFile()
+    {
+        QVERIFY(QDir().mkdir(iniPath()));
+        const QString stale = iniPath() + QStringLiteral(".Xy12Ab");
+        const QString other = folder() + QStringLiteral("Other.ini.Xy12Ab");
+        for (const QString &path : {stale, other}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        start();
+        QVERIFY(!QFileInfo::exists(stale));
+        QVERIFY(QFileInfo::exists(other));
+        QTRY_COMPARE(m_errors.size(), 1);
+        QVERIFY2(m_errors[0].startsWith(iniPath() + QStringLiteral(" kann nicht gelesen werden: ")), qPrintable(m_errors[0]));
+        QCOMPARE(m_form->Language, 0);
+    }
+
     void errorsOfHandlersAreReportedAndTheProgramGoesOn()
     {
         start();
