@@ -1,0 +1,48 @@
+#pragma once
+// One gateway session driven from the command line: connect as the window's
+// connect button does, then read-all and write-all runs, each waited for in
+// an event loop that always ends (connect time-out, the run's reply
+// time-out, a lost port, an interrupt).
+
+#include "core/GatewaySession.h"
+#include "core/TransferRun.h"
+#include "core/WorkingFile.h"
+
+#include <QString>
+
+class ProgressBar;
+
+class CliTransfer
+{
+public:
+    // `label` names the port in messages ("COM7 (/dev/ttyUSB0)"); replies
+    // that arrive outside a run are stored in `straysPath`, never in a
+    // file of the user's.
+    CliTransfer(const QString &label, const QString &straysPath, ProgressBar &progress);
+
+    // Opens `device` at 9600 8N1, polls until the gateway answers and
+    // waits for its version. Throws CliError after `timeoutMs` without it.
+    void connectTo(const QString &device, int timeoutMs);
+    // One run with `workPath` as the working file; `title` heads the
+    // progress line. Throws CliError when the run does not end with OK.
+    void run(TransferRun::Kind kind, const QString &workPath, const QString &title);
+
+    const FirmwareFeatures &features() const { return m_session.features(); }
+    QString versionText() const { return m_session.versionText(); }
+    // Records handled by the last run.
+    int records() const { return m_records; }
+
+private:
+    QString failure(const QString &reason) const;
+
+    QString m_label;
+    QString m_straysPath;
+    ProgressBar &m_progress;
+    WorkingFile m_file;
+    GatewaySession m_session;
+    int m_records = 0;
+};
+
+// A core text in English: the English line of a two-language text, the
+// known German run-time texts translated.
+QString EnglishText(const QString &text);

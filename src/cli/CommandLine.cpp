@@ -1,0 +1,139 @@
+#include "cli/CommandLine.h"
+
+#include "cli/CliError.h"
+
+#include <QCommandLineParser>
+#include <cmath>
+
+namespace {
+
+QString seeHelp()
+{
+    return QStringLiteral("; see velmora-cli --help");
+}
+
+} // namespace
+
+QString CommandLine::helpText()
+{
+    return QStringLiteral(
+        "Usage: velmora-cli COMMAND [ARGUMENTS] [OPTIONS]\n"
+        "Reads, writes and compares the configuration of a Velmora gateway without a window.\n"
+        "\n"
+        "Commands:\n"
+        "  ports                       List the serial ports: COM<n>, a tab, the device path.\n"
+        "  read PORT FILE              Read every record of the gateway into FILE. FILE is\n"
+        "                              created with the default contents when missing and\n"
+        "                              replaced only when the whole read has succeeded.\n"
+        "  write PORT FILE             Write every record of FILE to the gateway, then read\n"
+        "                              them back and list what the gateway holds differently.\n"
+        "  diff FILE1 FILE2            List the gateway settings in which the two files\n"
+        "                              differ, as the write command would send them.\n"
+        "\n"
+        "PORT is a name COM<n> as 'velmora-cli ports' lists it, or a device path.\n"
+        "\n"
+        "Options:\n"
+        "  --backup BACKUP             write: first read the gateway into BACKUP; nothing is\n"
+        "                              written when the backup fails.\n"
+        "  --no-verify                 write: do not read the gateway back after writing.\n"
+        "  --timeout SECONDS           read, write: how long to wait for the gateway to answer\n"
+        "                              when connecting (default 10).\n"
+        "  -q, --quiet                 No progress and no summary; errors are still shown.\n"
+        "  -h, --help                  Show this help.\n"
+        "  -V, --version               Show the version.\n"
+        "\n"
+        "Progress is shown on standard error when it is a terminal; results go to standard\n"
+        "output.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  success, files equal, or the gateway holds what was written\n"
+        "  1  differences found (diff, or the check after write)\n"
+        "  2  an error: no answer, a port that cannot be opened or is lost, a missing reply,\n"
+        "     a file that cannot be read or written, a bad command line\n");
+}
+
+CommandLine CommandLine::parse(const QStringList &argv)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")}, QString());
+    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, QString());
+    const QCommandLineOption timeout(QStringLiteral("timeout"), QString(), QStringLiteral("seconds"));
+    const QCommandLineOption backup(QStringLiteral("backup"), QString(), QStringLiteral("file"));
+    const QCommandLineOption noVerify(QStringLiteral("no-verify"), QString());
+    parser.addOptions({help, version, quiet, timeout, backup, noVerify});
+    if (!parser.parse(argv)) {
+        QString text = parser.errorText();
+        if (text.endsWith(u'.'))
+            text.chop(1);
+        text[0] = text.at(0).toLower();
+        throw CliError(text + seeHelp());
+    }
+
+    CommandLine line;
+    if (parser.isSet(help)) {
+        line.command = Command::Help;
+        return line;
+    }
+    if (parser.isSet(version)) {
+        line.command = Command::Version;
+        return line;
+    }
+
+    QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty())
+        throw CliError(QStringLiteral("no command given") + seeHelp());
+    const QString name = positional.takeFirst();
+    struct Shape { const char *name; Command command; int arguments; const char *usage; };
+    static const Shape shapes[] = {
+        {"ports", Command::Ports, 0, "ports"},
+        {"read", Command::Read, 2, "read PORT FILE"},
+        {"write", Command::Write, 2, "write PORT FILE [--backup BACKUP] [--no-verify]"},
+        {"diff", Command::Diff, 2, "diff FILE1 FILE2"},
+    };
+    const Shape *shape = nullptr;
+    for (const Shape &s : shapes) {
+        if (name == QLatin1String(s.name))
+            shape = &s;
+    }
+    if (!shape)
+        throw CliError(QStringLiteral("unknown command '%1'").arg(name) + seeHelp());
+    if (positional.size() != shape->arguments)
+        throw CliError(QStringLiteral("%1 arguments for %2; usage: velmora-cli %3")
+                           .arg(positional.size() < shape->arguments ? QStringLiteral("missing")
+                                                                    : QStringLiteral("too many"),
+                                name, QLatin1String(shape->usage)));
+    for (const QString &argument : positional) {
+        if (argument.isEmpty())
+            throw CliError(QStringLiteral("empty argument for %1").arg(name) + seeHelp());
+    }
+    line.command = shape->command;
+    line.arguments = positional;
+    line.quiet = parser.isSet(quiet);
+
+    const auto onlyFor = [&](const QCommandLineOption &option, std::initializer_list<Command> commands) {
+        if (parser.isSet(option) && std::find(commands.begin(), commands.end(), line.command) == commands.end())
+            throw CliError(QStringLiteral("option --%1 does not apply to %2")
+                               .arg(option.names().constLast(), name) + seeHelp());
+    };
+    onlyFor(backup, {Command::Write});
+    onlyFor(noVerify, {Command::Write});
+    onlyFor(timeout, {Command::Read, Command::Write});
+
+    if (parser.isSet(backup)) {
+        line.backup = parser.value(backup);
+        if (line.backup.isEmpty())
+            throw CliError(QStringLiteral("--backup needs a file name") + seeHelp());
+    }
+    line.verify = !parser.isSet(noVerify);
+    if (parser.isSet(timeout)) {
+        bool ok = false;
+        const double seconds = parser.value(timeout).toDouble(&ok);
+        if (!ok || !std::isfinite(seconds) || seconds <= 0 || seconds > 86400)
+            throw CliError(QStringLiteral("--timeout takes a number of seconds above 0 and up to 86400, not '%1'")
+                               .arg(parser.value(timeout)));
+        line.timeoutMs = std::max(1, int(std::lround(seconds * 1000)));
+    }
+    return line;
+}

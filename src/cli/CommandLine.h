@@ -1,0 +1,22 @@
+#pragma once
+// The command line of velmora-cli: one command, its arguments, the options.
+
+#include <QString>
+#include <QStringList>
+
+struct CommandLine
+{
+    enum class Command { Help, Version, Ports, Read, Write, Diff };
+
+    Command command = Command::Help;
+    QStringList arguments; // PORT FILE, or FILE1 FILE2
+    QString backup;        // write --backup
+    bool verify = true;    // write without --no-verify
+    bool quiet = false;
+    int timeoutMs = 10000; // connect --timeout
+
+    // Throws CliError for an unknown command or option, a missing or extra
+    // argument, an option the command does not take, or a bad --timeout.
+    static CommandLine parse(const QStringList &argv);
+    static QString helpText();
+};

@@ -1,0 +1,61 @@
+#include "cli/Interrupts.h"
+
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int g_pipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_raised = 0;
+Interrupts *g_instance = nullptr;
+
+extern "C" void onSignal(int)
+{
+    g_raised = 1;
+    if (g_pipe[1] >= 0) {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
+    }
+}
+
+} // namespace
+
+Interrupts::Interrupts()
+{
+    if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        char buffer[16];
+        while (::read(g_pipe[0], buffer, sizeof buffer) > 0) {
+        }
+        emit interrupted();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    // The second signal finds the default action again.
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+}
+
+Interrupts &Interrupts::install()
+{
+    if (!g_instance)
+        g_instance = new Interrupts;
+    return *g_instance;
+}
+
+Interrupts *Interrupts::instance()
+{
+    return g_instance;
+}
+
+bool Interrupts::raised() const
+{
+    return g_raised != 0;
+}

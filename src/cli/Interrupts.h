@@ -1,0 +1,23 @@
+#pragma once
+// Ctrl-C, a closed SSH session or a kill while a run is under way: the
+// signal ends the wait in the event loop, so that the run stops, the
+// temporary copies are removed and FILE stays as it was. A second signal
+// ends the program at once.
+
+#include <QObject>
+
+class Interrupts : public QObject
+{
+    Q_OBJECT
+public:
+    // Catches SIGINT, SIGTERM and SIGHUP from now on.
+    static Interrupts &install();
+    static Interrupts *instance();
+    bool raised() const;
+
+signals:
+    void interrupted();
+
+private:
+    Interrupts();
+};

@@ -1,0 +1,263 @@
+// velmora-cli: back up, write, check and compare gateway configurations
+// from a shell, with the window's port names, working-file rules and runs.
+
+#include "cli/CliError.h"
+#include "cli/CliFiles.h"
+#include "cli/CliTransfer.h"
+#include "cli/CommandLine.h"
+#include "cli/ConfigDiff.h"
+#include "cli/Interrupts.h"
+#include "cli/ProgressBar.h"
+#include "core/IniFile.h"
+#include "core/PortDirectory.h"
+#include "core/WorkingFile.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+enum Status { Success = 0, Differences = 1, Failure = 2 };
+
+void printOut(const QString &line)
+{
+    std::fputs((line + u'\n').toUtf8().constData(), stdout);
+}
+
+// Qt's own diagnostics would break the one-line messages.
+void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fputs(("velmora-cli: " + text.simplified() + u'\n').toUtf8().constData(), stderr);
+}
+
+struct Port
+{
+    QString label;
+    QString device;
+};
+
+// A name COM<n> as the window lists it (aliases in ports/ of the program
+// folder first, then the devices found), or a device path.
+Port resolvePort(const QString &argument)
+{
+    static const QRegularExpression comName(QStringLiteral("^COM\\d+$"), QRegularExpression::CaseInsensitiveOption);
+    if (!comName.match(argument).hasMatch())
+        return {argument, argument};
+    const QVector<SerialPortEntry> ports = DiscoverSerialPorts(ProgramFolder() + QStringLiteral("ports/"));
+    for (const SerialPortEntry &entry : ports) {
+        if (entry.name.compare(argument, Qt::CaseInsensitive) == 0)
+            return {QStringLiteral("%1 (%2)").arg(entry.name, entry.device), entry.device};
+    }
+    throw CliError(QStringLiteral("%1: no such port; 'velmora-cli ports' lists the ports").arg(argument));
+}
+
+// A private folder for the runs' working copies, removed at the end.
+class Scratch
+{
+public:
+    Scratch() : m_dir(QDir::tempPath() + QStringLiteral("/velmora-cli-XXXXXX"))
+    {
+        if (!m_dir.isValid())
+            throw CliError(QStringLiteral("cannot create a temporary folder in %1: %2")
+                               .arg(QDir::tempPath(), m_dir.errorString()));
+    }
+    QString path(const char *name) const { return m_dir.filePath(QLatin1String(name)); }
+
+    // A working copy holding `content`.
+    QString copy(const char *name, const QByteArray &content) const
+    {
+        const QString file = path(name);
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size() || !out.flush())
+            throw CliError(QStringLiteral("cannot write %1: %2").arg(file, out.errorString()));
+        return file;
+    }
+
+    static QByteArray contents(const QString &file)
+    {
+        QFile in(file);
+        if (!in.open(QIODevice::ReadOnly))
+            throw CliError(QStringLiteral("%1: cannot be read: %2").arg(file, in.errorString()));
+        return in.readAll();
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void checkInterrupt()
+{
+    if (Interrupts::instance() && Interrupts::instance()->raised())
+        throw CliError(QStringLiteral("interrupted"));
+}
+
+QString firmwareNote(const CliTransfer &transfer)
+{
+    return QStringLiteral("firmware %1").arg(transfer.versionText());
+}
+
+// A read-all run into a copy of `target` (the default contents when there
+// is none); `target` is replaced by the result once the run has succeeded.
+void readInto(CliTransfer &transfer, const Scratch &scratch, const char *copyName,
+              const QString &target, const std::optional<QByteArray> &before, const QString &title)
+{
+    const QString copy = scratch.copy(copyName, before ? *before : DefaultIniContent());
+    transfer.run(TransferRun::Kind::ReadAll, copy, title);
+    checkInterrupt();
+    CliFiles::replace(target, Scratch::contents(copy));
+}
+
+int commandPorts()
+{
+    const QVector<SerialPortEntry> ports = DiscoverSerialPorts(ProgramFolder() + QStringLiteral("ports/"));
+    for (const SerialPortEntry &entry : ports)
+        printOut(entry.name + u'\t' + entry.device);
+    return Success;
+}
+
+int commandRead(const CommandLine &line, ProgressBar &progress)
+{
+    const QString &file = line.arguments.at(1);
+    const std::optional<QByteArray> before = CliFiles::readProfile(file);
+    CliFiles::checkReplaceable(file);
+    const Port port = resolvePort(line.arguments.at(0));
+    Scratch scratch;
+    CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
+    transfer.connectTo(port.device, line.timeoutMs);
+    readInto(transfer, scratch, "read.ini", file, before, QStringLiteral("Reading"));
+    if (!line.quiet)
+        printOut(QStringLiteral("%1: %2 records read into %3 (%4)")
+                     .arg(port.label).arg(transfer.records()).arg(file, firmwareNote(transfer)));
+    return Success;
+}
+
+int commandWrite(const CommandLine &line, ProgressBar &progress)
+{
+    const QString &file = line.arguments.at(1);
+    const std::optional<QByteArray> source = CliFiles::readProfile(file);
+    // A missing file would send nothing but defaults: a typo must not do that.
+    if (!source)
+        throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
+    std::optional<QByteArray> backupBefore;
+    if (!line.backup.isEmpty()) {
+        if (CliFiles::sameFile(line.backup, file))
+            throw CliError(QStringLiteral("%1: the backup would replace the file to be written").arg(line.backup));
+        backupBefore = CliFiles::readProfile(line.backup);
+        CliFiles::checkReplaceable(line.backup);
+    }
+    const Port port = resolvePort(line.arguments.at(0));
+    Scratch scratch;
+    CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
+    transfer.connectTo(port.device, line.timeoutMs);
+
+    if (!line.backup.isEmpty()) {
+        readInto(transfer, scratch, "backup.ini", line.backup, backupBefore, QStringLiteral("Backing up"));
+        if (!line.quiet)
+            printOut(QStringLiteral("%1: %2 records saved in %3 (%4)")
+                         .arg(port.label).arg(transfer.records()).arg(line.backup, firmwareNote(transfer)));
+    }
+
+    // The run stores the gateway's answers in its working file: a copy, so
+    // that FILE stays the configuration it was.
+    const QString sent = scratch.copy("sent.ini", *source);
+    transfer.run(TransferRun::Kind::WriteAll, scratch.copy("write.ini", *source), QStringLiteral("Writing"));
+    checkInterrupt();
+    if (!line.quiet)
+        printOut(QStringLiteral("%1: %2 records written from %3 (%4)")
+                     .arg(port.label).arg(transfer.records()).arg(file, firmwareNote(transfer)));
+    if (!line.verify)
+        return Success;
+
+    const QString readBack = scratch.copy("verify.ini", DefaultIniContent());
+    transfer.run(TransferRun::Kind::ReadAll, readBack, QStringLiteral("Verifying"));
+    checkInterrupt();
+    QList<ConfigDifference> differences;
+    try {
+        differences = ConfigDiff::compare(WorkingFile(sent), WorkingFile(readBack), transfer.features());
+    } catch (const IniError &error) {
+        throw CliError(EnglishText(error.text()));
+    }
+    for (const ConfigDifference &d : differences)
+        printOut(QStringLiteral("[%1] %2: sent %3, gateway has %4")
+                     .arg(d.section, d.key, ConfigDiff::quoted(d.first), ConfigDiff::quoted(d.second)));
+    if (!differences.isEmpty()) {
+        std::fprintf(stderr, "velmora-cli: %s: the gateway holds %d value(s) other than written\n",
+                     qPrintable(port.label), int(differences.size()));
+        return Differences;
+    }
+    if (!line.quiet)
+        printOut(QStringLiteral("%1: the gateway holds what was written").arg(port.label));
+    return Success;
+}
+
+int commandDiff(const CommandLine &line)
+{
+    // Compared from private copies: checked once, and not changed under us.
+    Scratch scratch;
+    QStringList copies;
+    const char *names[2] = {"first.ini", "second.ini"};
+    for (int i = 0; i < 2; ++i) {
+        const QString &file = line.arguments.at(i);
+        const std::optional<QByteArray> content = CliFiles::readProfile(file);
+        if (!content)
+            throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
+        copies << scratch.copy(names[i], *content);
+    }
+    QList<ConfigDifference> differences;
+    try {
+        differences = ConfigDiff::compare(WorkingFile(copies[0]), WorkingFile(copies[1]), ConfigDiff::largestLayout());
+    } catch (const IniError &error) {
+        throw CliError(EnglishText(error.text()));
+    }
+    for (const ConfigDifference &d : differences)
+        printOut(QStringLiteral("[%1] %2: %3 -> %4")
+                     .arg(d.section, d.key, ConfigDiff::quoted(d.first), ConfigDiff::quoted(d.second)));
+    return differences.isEmpty() ? Success : Differences;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qInstallMessageHandler(quietMessages);
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("velmora-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
+
+    ProgressBar progress(false);
+    try {
+        const CommandLine line = CommandLine::parse(QCoreApplication::arguments());
+        progress = ProgressBar(!line.quiet && ProgressBar::stderrIsTerminal());
+        Interrupts::install();
+        switch (line.command) {
+        case CommandLine::Command::Help:
+            std::fputs(CommandLine::helpText().toUtf8().constData(), stdout);
+            return Success;
+        case CommandLine::Command::Version:
+            printOut(QStringLiteral("velmora-cli ") + QCoreApplication::applicationVersion());
+            return Success;
+        case CommandLine::Command::Ports:
+            return commandPorts();
+        case CommandLine::Command::Read:
+            return commandRead(line, progress);
+        case CommandLine::Command::Write:
+            return commandWrite(line, progress);
+        case CommandLine::Command::Diff:
+            return commandDiff(line);
+        }
+    } catch (const CliError &error) {
+        progress.clear();
+        std::fputs(("velmora-cli: " + error.text() + u'\n').toUtf8().constData(), stderr);
+        return Failure;
+    } catch (const std::exception &error) {
+        progress.clear();
+        std::fprintf(stderr, "velmora-cli: %s\n", error.what());
+        return Failure;
+    }
+    return Failure;
+}
