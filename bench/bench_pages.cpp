@@ -4,9 +4,9 @@
 // the first argument sets the iterations.
 
 #include "core/Firmware.h"
-#include "shell/ErrorReport.h"
+#include "gui/ErrorReport.h"
 #include "shell/F_FormMain.h"
-#include "shell/PageControl.h"
+#include "gui/PageControl.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

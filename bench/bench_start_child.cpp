@@ -5,8 +5,8 @@
 
 #include "link/F_FormVerbindung.h"
 #include "shell/F_FormMain.h"
-#include "shell/Unit_Pogramm.h"
-#include "shell/VelmoraApplication.h"
+#include "gui/SingleInstance.h"
+#include "gui/VelmoraApplication.h"
 
 #include <QFile>
 #include <QMainWindow>

@@ -3,7 +3,7 @@
 
 #include "core/SerialPort.h"
 #include "link/F_FormVerbindung.h"
-#include "shell/ErrorReport.h"
+#include "gui/ErrorReport.h"
 
 #include <QCoreApplication>
 #include <cstddef>

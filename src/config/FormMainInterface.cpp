@@ -3,7 +3,7 @@
 
 #include "shell/F_FormMain.h"
 
-#include "config/RadioGroup.h"
+#include "gui/RadioGroup.h"
 #include "core/IniFile.h"
 
 #include "ui_TabSheetInterface.h"

@@ -3,13 +3,13 @@
 
 #include "shell/F_FormMain.h"
 
-#include "config/RadioGroup.h"
-#include "config/StatusLight.h"
-#include "config/TextFieldGuard.h"
+#include "gui/RadioGroup.h"
+#include "gui/StatusLight.h"
+#include "gui/TextFieldGuard.h"
 #include "core/IniFile.h"
-#include "config/UpDown.h"
+#include "gui/UpDown.h"
 #include "core/Firmware.h"
-#include "shell/ErrorReport.h"
+#include "gui/ErrorReport.h"
 
 #include "ui_TabSheet2.h"
 #include "ui_TabSheet4.h"

@@ -2,8 +2,8 @@
 
 #include "shell/F_FormMain.h"
 
-#include "config/StatusLight.h"
-#include "config/TextFieldGuard.h"
+#include "gui/StatusLight.h"
+#include "gui/TextFieldGuard.h"
 #include "core/IniFile.h"
 
 #include "ui_TabSheet4.h"

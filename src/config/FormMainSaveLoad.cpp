@@ -6,7 +6,7 @@
 #include "config/SaveLoad.h"
 #include "core/IniFile.h"
 #include "link/F_FormVerbindung.h"
-#include "shell/ErrorReport.h"
+#include "gui/ErrorReport.h"
 
 #include "ui_TabSheet3.h"
 

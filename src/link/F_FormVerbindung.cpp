@@ -4,12 +4,12 @@
 #include "core/SerialPort.h"
 #include "core/Firmware.h"
 #include "core/Frame.h"
-#include "shell/ErrorReport.h"
+#include "gui/ErrorReport.h"
 #include "shell/F_FormMain.h"
 #include "core/Texts.h"
 
-#include "config/RadioGroup.h"
-#include "config/StatusLight.h"
+#include "gui/RadioGroup.h"
+#include "gui/StatusLight.h"
 #include "core/MonitorLog.h"
 
 #include "ui_TabSheet1.h"

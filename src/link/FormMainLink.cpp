@@ -1,12 +1,12 @@
 // The connect button of the first page and the layout that follows the
 // gateway's firmware.
 
-#include "config/StatusLight.h"
+#include "gui/StatusLight.h"
 #include "link/F_FormVerbindung.h"
 #include "core/Firmware.h"
-#include "shell/ErrorReport.h"
+#include "gui/ErrorReport.h"
 #include "shell/F_FormMain.h"
-#include "shell/PageControl.h"
+#include "gui/PageControl.h"
 #include "core/Texts.h"
 
 #include "ui_TabSheet1.h"

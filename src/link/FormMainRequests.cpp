@@ -2,13 +2,13 @@
 // status light and sends one request; the reply handling does the rest.
 
 #include "core/Cp1252.h"
-#include "config/RadioGroup.h"
-#include "config/StatusLight.h"
+#include "gui/RadioGroup.h"
+#include "gui/StatusLight.h"
 #include "link/F_FormVerbindung.h"
 #include "core/Firmware.h"
 #include "core/Records.h"
 #include "core/Frame.h"
-#include "shell/ErrorReport.h"
+#include "gui/ErrorReport.h"
 #include "shell/F_FormMain.h"
 
 #include "ui_TabSheet2.h"

@@ -1,12 +1,12 @@
 #include "shell/F_FormMain.h"
 
-#include "config/RadioGroup.h"
+#include "gui/RadioGroup.h"
 #include "core/IniFile.h"
 #include "link/F_FormVerbindung.h"
 #include "core/Firmware.h"
-#include "shell/ErrorReport.h"
+#include "gui/ErrorReport.h"
 #include "core/MonitorLog.h"
-#include "shell/UnitSprache.h"
+#include "gui/Language.h"
 #include "core/Texts.h"
 
 #include "ui_FormMain.h"
@@ -29,7 +29,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStatusBar>
-#include "shell/PageControl.h"
+#include "gui/PageControl.h"
 
 namespace {
 

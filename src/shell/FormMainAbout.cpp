@@ -1,11 +1,11 @@
 // The about side of the first page: the pictures, the web and mail links with
 // their hover styles, and the two flags that choose the language.
 
-#include "shell/AboutLinks.h"
-#include "shell/ErrorReport.h"
+#include "gui/AboutLinks.h"
+#include "gui/ErrorReport.h"
 #include "shell/F_FormMain.h"
-#include "shell/JpegImage.h"
-#include "shell/UnitSprache.h"
+#include "gui/JpegImage.h"
+#include "gui/Language.h"
 
 #include "ui_TabSheet1.h"
 

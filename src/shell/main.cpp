@@ -1,9 +1,9 @@
 #include "core/IniFile.h"
 #include "link/F_FormVerbindung.h"
 #include "shell/F_FormMain.h"
-#include "shell/Unit_Pogramm.h"
-#include "shell/ErrorReport.h"
-#include "shell/VelmoraApplication.h"
+#include "gui/SingleInstance.h"
+#include "gui/ErrorReport.h"
+#include "gui/VelmoraApplication.h"
 
 #include <QMessageBox>
 

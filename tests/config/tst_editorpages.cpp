@@ -2,14 +2,14 @@
 // temporary working configuration file.
 
 #include "core/Cp1252.h"
-#include "config/RadioGroup.h"
-#include "config/StatusLight.h"
+#include "gui/RadioGroup.h"
+#include "gui/StatusLight.h"
 #include "core/IniFile.h"
-#include "config/UpDown.h"
+#include "gui/UpDown.h"
 #include "core/Firmware.h"
-#include "shell/ErrorReport.h"
+#include "gui/ErrorReport.h"
 #include "shell/F_FormMain.h"
-#include "shell/PageControl.h"
+#include "gui/PageControl.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -3,9 +3,9 @@
 
 #include "config/SaveLoad.h"
 #include "link/F_FormVerbindung.h"
-#include "shell/ErrorReport.h"
+#include "gui/ErrorReport.h"
 #include "shell/F_FormMain.h"
-#include "shell/PageControl.h"
+#include "gui/PageControl.h"
 
 #include <QDir>
 #include <QFile>

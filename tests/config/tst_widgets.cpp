@@ -1,6 +1,6 @@
-#include "config/RadioGroup.h"
-#include "config/StatusLight.h"
-#include "config/UpDown.h"
+#include "gui/RadioGroup.h"
+#include "gui/StatusLight.h"
+#include "gui/UpDown.h"
 
 #include <QRadioButton>
 #include <QSignalSpy>

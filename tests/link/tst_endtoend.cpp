@@ -3,7 +3,7 @@
 
 #include "link/F_FormVerbindung.h"
 #include "core/Firmware.h"
-#include "shell/ErrorReport.h"
+#include "gui/ErrorReport.h"
 #include "shell/F_FormMain.h"
 
 #include "core/IniFile.h"

@@ -5,11 +5,11 @@
 #include "link/F_FormVerbindung.h"
 #include "core/Firmware.h"
 #include "core/Frame.h"
-#include "shell/ErrorReport.h"
+#include "gui/ErrorReport.h"
 #include "shell/F_FormMain.h"
-#include "shell/PageControl.h"
+#include "gui/PageControl.h"
 
-#include "config/RadioGroup.h"
+#include "gui/RadioGroup.h"
 #include "core/IniFile.h"
 
 #include <QComboBox>

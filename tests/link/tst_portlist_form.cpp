@@ -1,8 +1,8 @@
 // The first page's port list in the main window, on the offscreen platform.
 
-#include "shell/ErrorReport.h"
+#include "gui/ErrorReport.h"
 #include "shell/F_FormMain.h"
-#include "shell/PageControl.h"
+#include "gui/PageControl.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -2,11 +2,11 @@
 
 #include "core/IniFile.h"
 #include "link/F_FormVerbindung.h"
-#include "shell/AboutLinks.h"
-#include "shell/ErrorReport.h"
+#include "gui/AboutLinks.h"
+#include "gui/ErrorReport.h"
 #include "shell/F_FormMain.h"
-#include "shell/JpegImage.h"
-#include "shell/PageControl.h"
+#include "gui/JpegImage.h"
+#include "gui/PageControl.h"
 
 #include <QAbstractButton>
 #include <QLabel>

@@ -2,10 +2,10 @@
 
 #include "core/IniFile.h"
 #include "link/F_FormVerbindung.h"
-#include "shell/ErrorReport.h"
+#include "gui/ErrorReport.h"
 #include "shell/F_FormMain.h"
 #include "core/MonitorLog.h"
-#include "shell/PageControl.h"
+#include "gui/PageControl.h"
 
 #include <QAbstractButton>
 #include <QClipboard>

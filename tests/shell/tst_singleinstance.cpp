@@ -1,7 +1,7 @@
 // One instance per user: in process through the lock and socket, and with
 // the real program started twice.
 
-#include "shell/Unit_Pogramm.h"
+#include "gui/SingleInstance.h"
 
 #include <QProcess>
 #include <QSignalSpy>

@@ -3,7 +3,7 @@
 
 #include "link/F_FormVerbindung.h"
 #include "shell/F_FormMain.h"
-#include "shell/PageControl.h"
+#include "gui/PageControl.h"
 
 #include <QApplication>
 #include <QDir>

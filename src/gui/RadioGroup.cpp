@@ -1,4 +1,4 @@
-#include "config/RadioGroup.h"
+#include "gui/RadioGroup.h"
 
 #include <QButtonGroup>
 #include <QRadioButton>

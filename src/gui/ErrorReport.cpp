@@ -1,4 +1,4 @@
-#include "shell/ErrorReport.h"
+#include "gui/ErrorReport.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "shell/UnitSprache.h"
+#include "gui/Language.h"
 
 #include <QAbstractButton>
 #include <QAction>

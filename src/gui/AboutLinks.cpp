@@ -1,4 +1,4 @@
-#include "shell/AboutLinks.h"
+#include "gui/AboutLinks.h"
 
 #include <QDesktopServices>
 #include <QUrl>

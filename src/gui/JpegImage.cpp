@@ -1,4 +1,4 @@
-#include "shell/JpegImage.h"
+#include "gui/JpegImage.h"
 
 #include <QFile>
 

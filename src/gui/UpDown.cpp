@@ -1,4 +1,4 @@
-#include "config/UpDown.h"
+#include "gui/UpDown.h"
 
 #include <QHBoxLayout>
 #include <QToolButton>

@@ -1,4 +1,4 @@
-#include "config/TextFieldGuard.h"
+#include "gui/TextFieldGuard.h"
 
 #include "core/Cp1252.h"
 

@@ -1,4 +1,4 @@
-#include "shell/Unit_Pogramm.h"
+#include "gui/SingleInstance.h"
 
 #include <QDir>
 #include <QFile>

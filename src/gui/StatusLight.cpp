@@ -1,4 +1,4 @@
-#include "config/StatusLight.h"
+#include "gui/StatusLight.h"
 
 #include <QPainter>
 

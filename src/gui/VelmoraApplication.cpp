@@ -1,6 +1,6 @@
-#include "shell/VelmoraApplication.h"
+#include "gui/VelmoraApplication.h"
 
-#include "shell/ErrorReport.h"
+#include "gui/ErrorReport.h"
 
 VelmoraApplication::VelmoraApplication(int &argc, char **argv) : QApplication(argc, argv) {}
 

@@ -1,4 +1,4 @@
-#include "shell/PageControl.h"
+#include "gui/PageControl.h"
 
 #include <QTabBar>
 
