@@ -5,6 +5,7 @@
 #include "link/F_FormVerbindung.h"
 #include "link/Firmware.h"
 #include "shell/ErrorReport.h"
+#include "shell/Fonts.h"
 #include "shell/MonitorLog.h"
 #include "shell/UnitSprache.h"
 #include "shell/Unit_deu_eng.h"
@@ -48,14 +49,6 @@ const QStringList FormatItems = {
     QStringLiteral("7-N-1"), QStringLiteral("7_E-1"), QStringLiteral("7-O-1"),
     QStringLiteral("8-N-1 (default)"), QStringLiteral("8-E-1"), QStringLiteral("8-O-1")};
 
-QFont pixelFont(const QString &family, int pixels, bool bold = false)
-{
-    QFont font(family);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
 void setTextColour(QWidget *widget, const QColor &colour)
 {
     QPalette palette = widget->palette();
@@ -78,10 +71,10 @@ TFormMain::TFormMain(const QString &programFolder, QWidget *parent)
 {
     // Fonts are set before the controls exist: setting them afterwards would
     // send every control a font change, which slows the start noticeably.
-    setFont(pixelFont(QStringLiteral("Arial"), 11));
+    setFont(FormFont(11));
     ui->setupUi(this);
     PageControl1 = ui->PageControl1;
-    const QFont pageFont = pixelFont(QStringLiteral("Verdana"), 11);
+    const QFont pageFont = PageFont(11);
     PageControl1->setFont(pageFont);
     const auto newPage = [&pageFont] {
         auto *page = new QWidget;
@@ -147,9 +140,9 @@ TFormMain::~TFormMain()
 
 void TFormMain::SetupFonts()
 {
-    ui1->LabelTitel->setFont(pixelFont(QStringLiteral("Verdana"), 12, true));
+    ui1->LabelTitel->setFont(PageFont(12, true));
     for (QLabel *link : {ui1->LabelUrl, ui1->LabelMailto}) {
-        QFont font = pixelFont(QStringLiteral("Verdana"), 11);
+        QFont font = PageFont(11);
         font.setUnderline(true);
         link->setFont(font);
         setTextColour(link, Qt::blue);
