@@ -41,6 +41,7 @@ struct SeenBox
     QString caption;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons;
 };
 
 // Answers the next modal message box with `button` and records what it showed.
@@ -56,6 +57,9 @@ void answerNextMessageBox(QMessageBox::StandardButton button, std::shared_ptr<Se
         seen->caption = box->windowTitle();
         seen->text = box->text();
         seen->icon = box->icon();
+        for (QAbstractButton *b : box->buttons())
+            seen->buttons << b->text();
+        seen->buttons.sort();
         timer->stop();
         timer->deleteLater();
         box->button(button)->click();
@@ -267,6 +271,8 @@ private slots:
                  language == 0 ? QStringLiteral("Verbinden") : QStringLiteral("Connect"));
         QCOMPARE(child<QLabel>("Label1")->text(),
                  language == 0 ? QStringLiteral("COM Port auswählen:") : QStringLiteral("Select COM port:"));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"),
+                 language == 0 ? QStringLiteral("Suchen in:") : QStringLiteral("Look in:"));
         // An existing file is used as it is, however few keys it holds.
         QFile f(iniPath());
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -390,16 +396,23 @@ private slots:
         QTest::addColumn<int>("language");
         QTest::addColumn<bool>("yes");
         QTest::addColumn<QString>("question");
-        QTest::newRow("German, No") << 0 << false << QStringLiteral("Möchten Sie das Programm jetzt beenden ?");
-        QTest::newRow("German, Yes") << 0 << true << QStringLiteral("Möchten Sie das Programm jetzt beenden ?");
-        QTest::newRow("English, Yes") << 1 << true << QStringLiteral("Quit application now ?");
+        QTest::addColumn<QStringList>("buttons");
+        const QString german = QStringLiteral("Möchten Sie das Programm jetzt beenden ?");
+        const QStringList ja{"&Ja", "&Nein"};
+        QTest::newRow("German, No") << 0 << false << german << ja;
+        QTest::newRow("German, Yes") << 0 << true << german << ja;
+        QTest::newRow("English, Yes") << 1 << true << QStringLiteral("Quit application now ?")
+                                      << QStringList{"&No", "&Yes"};
     }
     void escapeAsksBeforeClosing()
     {
         QFETCH(int, language);
         QFETCH(bool, yes);
         QFETCH(QString, question);
+        QFETCH(QStringList, buttons);
         start();
+        // Switched at run time, away from the language of the start.
+        m_form->SetLanguage(1 - language);
         m_form->SetLanguage(language);
         m_link->Connecting = true;
         m_link->TimerPolling.start();
@@ -410,6 +423,7 @@ private slots:
         QCOMPARE(seen->caption, QStringLiteral("PC / Velmora"));
         QCOMPARE(seen->text, question);
         QCOMPARE(seen->icon, QMessageBox::Warning);
+        QCOMPARE(seen->buttons, buttons);
         QTRY_COMPARE(m_form->isVisible(), !yes);
         QCOMPARE(m_form->TimerUhrzeit.isActive(), !yes);
         QCOMPARE(m_link->Connecting, !yes);
