@@ -7,6 +7,7 @@
 #include "shell/ErrorReport.h"
 #include "shell/Fonts.h"
 #include "shell/MonitorLog.h"
+#include "shell/ProgramIcon.h"
 #include "shell/UnitSprache.h"
 #include "shell/Unit_deu_eng.h"
 
@@ -103,6 +104,7 @@ TFormMain::TFormMain(const QString &programFolder, QWidget *parent)
     PageControl1->addTab(TabSheetMonitor, QStringLiteral("Monitor"));
 
     setFixedSize(750, 500);
+    setWindowIcon(ProgramIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);

@@ -1,6 +1,7 @@
 #include "config/UnitIniDatei.h"
 #include "link/F_FormVerbindung.h"
 #include "shell/F_FormMain.h"
+#include "shell/ProgramIcon.h"
 #include "shell/Unit_Pogramm.h"
 #include "shell/VelmoraApplication.h"
 
@@ -15,6 +16,8 @@ int main(int argc, char *argv[])
 
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QGuiApplication::setDesktopFileName(QStringLiteral("velmora"));
+    // Dialogs without a parent window show it too.
+    QApplication::setWindowIcon(ProgramIcon());
 
     TFormMain formMain(ProgramFolder());
     TFormVerbindung formVerbindung(&formMain);

@@ -197,6 +197,12 @@ private slots:
         QCOMPARE(m_form->minimumSize(), QSize(750, 500));
         QCOMPARE(m_form->maximumSize(), QSize(750, 500));
         QVERIFY(!(m_form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        // The packaged icon, carried inside the program.
+        const QImage icon = m_form->windowIcon().pixmap(64, 64).toImage();
+        QVERIFY(!icon.isNull());
+        QCOMPARE(icon.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 QImage(QStringLiteral(VELMORA_SOURCE_DIR "/packaging/velmora.png"))
+                     .convertToFormat(QImage::Format_ARGB32_Premultiplied));
         QCOMPARE(child<QLabel>("LabelTitel")->text(), QStringLiteral("PC / Velmora 1.1.1"));
         QCOMPARE(child<QLabel>("LabelTitel")->palette().color(QPalette::WindowText), QColor(188, 207, 19));
 
