@@ -4,6 +4,7 @@
 #include "config/UnitIniDatei.h"
 #include "link/F_FormVerbindung.h"
 #include "link/Firmware.h"
+#include "shell/ClockText.h"
 #include "shell/ErrorReport.h"
 #include "shell/Fonts.h"
 #include "shell/MonitorLog.h"
@@ -335,10 +336,7 @@ void TFormMain::RefreshCaptions()
 
 void TFormMain::TimerUhrzeitTimer()
 {
-    const QLocale locale = QLocale::system();
-    const QString format = locale.dateFormat(QLocale::ShortFormat) + QStringLiteral("   ")
-                           + locale.timeFormat(QLocale::ShortFormat);
-    SetStatusText(4, locale.toString(QDateTime::currentDateTime(), format));
+    SetStatusText(4, ClockText(QLocale::system(), QDateTime::currentDateTime()));
     ui1->lVERSION->setText(VersionText);
     ui1->lVERSION->repaint();
 }
