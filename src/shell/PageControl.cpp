@@ -5,9 +5,9 @@
 
 namespace {
 
-// Qt's styles keep 12 px on each side of a tab's caption, a Windows tab
-// control about 4: with the style's margins "Speichern / Laden" does not fit
-// into a 115 px tab. The tab's own frame is left to the style.
+// Qt's styles keep 12 px on each side of a tab's caption; the layout's fixed
+// tab widths were made for about 4, and with 12 "Speichern / Laden" does not
+// fit into a 115 px tab. The tab's own frame is left to the style.
 class TabPaddingStyle : public QProxyStyle
 {
 public:
