@@ -24,7 +24,8 @@ done
 grep -q "^-rwxr-xr-x .* ./usr/bin/velmora\$" <<<"$contents" \
   || { echo "check-package: ./usr/bin/velmora is not executable" >&2; status=1; }
 depends="$(dpkg-deb --field "$deb" Depends)"
-for dep in libqt6widgets6 libqt6serialport6 libqt6network6 libjpeg62-turbo qt6-qpa-plugins; do
+for dep in libqt6widgets6 libqt6serialport6 libqt6network6 libjpeg62-turbo qt6-qpa-plugins \
+           fonts-liberation fonts-dejavu-core qt6-translations-l10n; do
   grep -qw "$dep" <<<"$depends" || { echo "check-package: Depends lacks $dep" >&2; status=1; }
 done
 [ $status -eq 0 ] && echo "check-package: $(basename "$deb") ok"

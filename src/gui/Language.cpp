@@ -1,5 +1,7 @@
 #include "gui/Language.h"
 
+#include "gui/QtTranslations.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -103,6 +105,8 @@ void ApplyLanguage(QObject *form, int offset)
 
 void ApplyLanguage(int offset)
 {
+    // Dialogs of Qt's own (quit question, file dialogs) speak the same language.
+    UseQtTranslations(offset == 0 ? 0 : 1);
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget *window : windows)
         ApplyLanguage(window, offset);

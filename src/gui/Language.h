@@ -14,6 +14,7 @@ QString LoadText(int number);
 // Gives every tagged label, button, check box, radio button, group box, radio
 // group and menu item of the program's windows the text number tag + offset
 // (offset 0 German, 1000 English). A tag without a text keeps its caption.
+// Qt's own dialog texts follow (UseQtTranslations).
 void ApplyLanguage(int offset);
 
 // The same walk over the controls of one window only.

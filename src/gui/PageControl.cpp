@@ -1,8 +1,24 @@
 #include "gui/PageControl.h"
 
+#include <QProxyStyle>
 #include <QTabBar>
 
 namespace {
+
+// Qt's styles keep 12 px on each side of a tab's caption; the layout's fixed
+// tab widths were made for about 4, and with 12 "Speichern / Laden" does not
+// fit into a 115 px tab. The tab's own frame is left to the style.
+class TabPaddingStyle : public QProxyStyle
+{
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption *option,
+                    const QWidget *widget) const override
+    {
+        if (metric == PM_TabBarTabHSpace)
+            return 8;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
 class FixedWidthTabBar : public QTabBar
 {
 public:
@@ -20,7 +36,12 @@ protected:
 
 PageControl::PageControl(QWidget *parent) : QTabWidget(parent)
 {
-    setTabBar(new FixedWidthTabBar(this));
+    auto *bar = new FixedWidthTabBar(this);
+    // Without a base style the proxy follows the application's style.
+    auto *style = new TabPaddingStyle;
+    style->setParent(bar);
+    bar->setStyle(style);
+    setTabBar(bar);
 }
 
 int PageControl::tabWidth() const

@@ -8,6 +8,9 @@
 #include "core/MonitorLog.h"
 #include "gui/Language.h"
 #include "core/Texts.h"
+#include "gui/ClockText.h"
+#include "gui/Fonts.h"
+#include "gui/ProgramIcon.h"
 
 #include "ui_FormMain.h"
 #include "ui_TabSheet1.h"
@@ -48,14 +51,6 @@ const QStringList FormatItems = {
     QStringLiteral("7-N-1"), QStringLiteral("7_E-1"), QStringLiteral("7-O-1"),
     QStringLiteral("8-N-1 (default)"), QStringLiteral("8-E-1"), QStringLiteral("8-O-1")};
 
-QFont pixelFont(const QString &family, int pixels, bool bold = false)
-{
-    QFont font(family);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
 void setTextColour(QWidget *widget, const QColor &colour)
 {
     QPalette palette = widget->palette();
@@ -78,10 +73,10 @@ TFormMain::TFormMain(const QString &programFolder, QWidget *parent)
 {
     // Fonts are set before the controls exist: setting them afterwards would
     // send every control a font change, which slows the start noticeably.
-    setFont(pixelFont(QStringLiteral("Arial"), 11));
+    setFont(FormFont(11));
     ui->setupUi(this);
     PageControl1 = ui->PageControl1;
-    const QFont pageFont = pixelFont(QStringLiteral("Verdana"), 11);
+    const QFont pageFont = PageFont(11);
     PageControl1->setFont(pageFont);
     const auto newPage = [&pageFont] {
         auto *page = new QWidget;
@@ -111,6 +106,7 @@ TFormMain::TFormMain(const QString &programFolder, QWidget *parent)
     PageControl1->addTab(TabSheetMonitor, QStringLiteral("Monitor"));
 
     setFixedSize(750, 500);
+    setWindowIcon(ProgramIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);
@@ -148,9 +144,9 @@ TFormMain::~TFormMain()
 
 void TFormMain::SetupFonts()
 {
-    ui1->LabelTitel->setFont(pixelFont(QStringLiteral("Verdana"), 12, true));
+    ui1->LabelTitel->setFont(PageFont(12, true));
     for (QLabel *link : {ui1->LabelUrl, ui1->LabelMailto}) {
-        QFont font = pixelFont(QStringLiteral("Verdana"), 11);
+        QFont font = PageFont(11);
         font.setUnderline(true);
         link->setFont(font);
         setTextColour(link, Qt::blue);
@@ -343,10 +339,7 @@ void TFormMain::RefreshCaptions()
 
 void TFormMain::TimerUhrzeitTimer()
 {
-    const QLocale locale = QLocale::system();
-    const QString format = locale.dateFormat(QLocale::ShortFormat) + QStringLiteral("   ")
-                           + locale.timeFormat(QLocale::ShortFormat);
-    SetStatusText(4, locale.toString(QDateTime::currentDateTime(), format));
+    SetStatusText(4, ClockText(QLocale::system(), QDateTime::currentDateTime()));
     ui1->lVERSION->setText(VersionText);
     ui1->lVERSION->repaint();
 }

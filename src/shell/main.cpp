@@ -5,6 +5,8 @@
 #include "gui/ErrorReport.h"
 #include "gui/VelmoraApplication.h"
 
+#include "gui/ProgramIcon.h"
+
 #include <QMessageBox>
 
 int main(int argc, char *argv[])
@@ -22,6 +24,8 @@ int main(int argc, char *argv[])
 
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QGuiApplication::setDesktopFileName(QStringLiteral("velmora"));
+    // Dialogs without a parent window show it too.
+    QApplication::setWindowIcon(ProgramIcon());
 
     TFormMain formMain(ProgramFolder());
     TFormVerbindung formVerbindung(&formMain);

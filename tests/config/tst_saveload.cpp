@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -395,14 +396,27 @@ private slots:
     {
         QTest::addColumn<QMessageBox::StandardButton>("answer");
         QTest::addColumn<bool>("replaced");
-        QTest::newRow("confirmed") << QMessageBox::Yes << true;
-        QTest::newRow("declined") << QMessageBox::No << false;
+        QTest::addColumn<int>("language");
+        // Qt's own texts of the dialog and its prompt: file name label, save
+        // button, the prompt and its buttons.
+        QTest::addColumn<QStringList>("texts");
+        const QStringList german{"Datei&name:", "S&peichern",
+                                 "Die Datei %1 existiert bereits.\nSoll sie überschrieben werden?",
+                                 "&Ja", "&Nein"};
+        const QStringList english{"File &name:", "Save",
+                                  "%1 already exists.\nDo you want to replace it?", "&Yes", "&No"};
+        QTest::newRow("German, confirmed") << QMessageBox::Yes << true << 0 << german;
+        QTest::newRow("German, declined") << QMessageBox::No << false << 0 << german;
+        QTest::newRow("English, confirmed") << QMessageBox::Yes << true << 1 << english;
     }
     void realSaveDialogAsksBeforeReplacing()
     {
         QFETCH(QMessageBox::StandardButton, answer);
         QFETCH(bool, replaced);
+        QFETCH(int, language);
+        QFETCH(QStringList, texts);
         start();
+        m_form->SetLanguage(language);
         SetFileChooser({});
         const QByteArray before("old copy");
         writeFile(path(QStringLiteral("copy.ini")), before);
@@ -411,7 +425,12 @@ private slots:
         QString objectName, title, suffix;
         QStringList filters;
         bool confirms = false, ownDialog = false, prompted = false;
+        QStringList shown;
         onNextModal<QFileDialog>([&](QFileDialog *dialog) {
+            if (auto *label = dialog->findChild<QLabel *>(QStringLiteral("fileNameLabel")))
+                shown << label->text();
+            if (auto *box = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox")))
+                shown << box->button(QDialogButtonBox::Save)->text();
             objectName = dialog->objectName();
             mode = dialog->acceptMode();
             title = dialog->windowTitle();
@@ -421,6 +440,8 @@ private slots:
             ownDialog = dialog->testOption(QFileDialog::DontUseNativeDialog);
             onNextModal<QMessageBox>([&, answer](QMessageBox *box) {
                 prompted = true;
+                shown << box->text() << box->button(QMessageBox::Yes)->text()
+                      << box->button(QMessageBox::No)->text();
                 box->button(answer)->click();
             });
             typeFileName(dialog, path(QStringLiteral("copy.ini")));
@@ -438,6 +459,8 @@ private slots:
         QVERIFY(confirms);
         QVERIFY(ownDialog);
         QVERIFY(prompted);
+        texts[2] = texts[2].arg(QStringLiteral("copy.ini"));
+        QCOMPARE(shown, texts);
         QCOMPARE(bytesOf(path(QStringLiteral("copy.ini"))), replaced ? WorkingBytes : before);
         QCOMPARE(m_form->IniFileName, iniPath());
         QVERIFY(m_errors.isEmpty());

@@ -229,6 +229,9 @@ private slots:
 
         const bool en = language == 1;
         QCOMPARE(caption("Button1"), en ? QStringLiteral("Connect") : QStringLiteral("Verbinden"));
+        // Qt's own dialogs switch too.
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"),
+                 en ? QStringLiteral("&Yes") : QStringLiteral("&Ja"));
         QCOMPARE(caption("Label1"), en ? QStringLiteral("Select COM port:")
                                        : QStringLiteral("COM Port auswählen:"));
         QCOMPARE(caption("Button7"),

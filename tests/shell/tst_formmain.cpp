@@ -44,6 +44,7 @@ struct SeenBox
     QString caption;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons;
 };
 
 // Answers the next modal message box with `button` and records what it showed.
@@ -59,6 +60,9 @@ void answerNextMessageBox(QMessageBox::StandardButton button, std::shared_ptr<Se
         seen->caption = box->windowTitle();
         seen->text = box->text();
         seen->icon = box->icon();
+        for (QAbstractButton *b : box->buttons())
+            seen->buttons << b->text();
+        seen->buttons.sort();
         timer->stop();
         timer->deleteLater();
         box->button(button)->click();
@@ -196,6 +200,12 @@ private slots:
         QCOMPARE(m_form->minimumSize(), QSize(750, 500));
         QCOMPARE(m_form->maximumSize(), QSize(750, 500));
         QVERIFY(!(m_form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        // The packaged icon, carried inside the program.
+        const QImage icon = m_form->windowIcon().pixmap(64, 64).toImage();
+        QVERIFY(!icon.isNull());
+        QCOMPARE(icon.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 QImage(QStringLiteral(VELMORA_SOURCE_DIR "/packaging/velmora.png"))
+                     .convertToFormat(QImage::Format_ARGB32_Premultiplied));
         QCOMPARE(child<QLabel>("LabelTitel")->text(), QStringLiteral("PC / Velmora 1.1.1"));
         QCOMPARE(child<QLabel>("LabelTitel")->palette().color(QPalette::WindowText), QColor(188, 207, 19));
 
@@ -270,6 +280,8 @@ private slots:
                  language == 0 ? QStringLiteral("Verbinden") : QStringLiteral("Connect"));
         QCOMPARE(child<QLabel>("Label1")->text(),
                  language == 0 ? QStringLiteral("COM Port auswählen:") : QStringLiteral("Select COM port:"));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"),
+                 language == 0 ? QStringLiteral("Suchen in:") : QStringLiteral("Look in:"));
         // An existing file is used as it is, however few keys it holds.
         QFile f(iniPath());
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -393,16 +405,23 @@ private slots:
         QTest::addColumn<int>("language");
         QTest::addColumn<bool>("yes");
         QTest::addColumn<QString>("question");
-        QTest::newRow("German, No") << 0 << false << QStringLiteral("Möchten Sie das Programm jetzt beenden ?");
-        QTest::newRow("German, Yes") << 0 << true << QStringLiteral("Möchten Sie das Programm jetzt beenden ?");
-        QTest::newRow("English, Yes") << 1 << true << QStringLiteral("Quit application now ?");
+        QTest::addColumn<QStringList>("buttons");
+        const QString german = QStringLiteral("Möchten Sie das Programm jetzt beenden ?");
+        const QStringList ja{"&Ja", "&Nein"};
+        QTest::newRow("German, No") << 0 << false << german << ja;
+        QTest::newRow("German, Yes") << 0 << true << german << ja;
+        QTest::newRow("English, Yes") << 1 << true << QStringLiteral("Quit application now ?")
+                                      << QStringList{"&No", "&Yes"};
     }
     void escapeAsksBeforeClosing()
     {
         QFETCH(int, language);
         QFETCH(bool, yes);
         QFETCH(QString, question);
+        QFETCH(QStringList, buttons);
         start();
+        // Switched at run time, away from the language of the start.
+        m_form->SetLanguage(1 - language);
         m_form->SetLanguage(language);
         m_link->Connecting = true;
         m_link->TimerPolling.start();
@@ -413,6 +432,7 @@ private slots:
         QCOMPARE(seen->caption, QStringLiteral("PC / Velmora"));
         QCOMPARE(seen->text, question);
         QCOMPARE(seen->icon, QMessageBox::Warning);
+        QCOMPARE(seen->buttons, buttons);
         QTRY_COMPARE(m_form->isVisible(), !yes);
         QCOMPARE(m_form->TimerUhrzeit.isActive(), !yes);
         QCOMPARE(m_link->Connecting, !yes);

@@ -1,7 +1,12 @@
-// Shows the main window with a fresh working file, opens each page in turn
-// and saves what the window shows as <folder>/<page>.png.
+// Shows the main window with a fresh working file, the editor pages and the
+// monitor tab, opens each page in turn in German and in English and saves
+// what the window shows as <folder>/<de|en>/<page>.png. Any caption that its
+// control cuts off is listed, and the exit status is 2.
+
+#include "TextFit.h"
 
 #include "link/F_FormVerbindung.h"
+#include "core/Firmware.h"
 #include "shell/F_FormMain.h"
 #include "gui/PageControl.h"
 
@@ -16,8 +21,6 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     const QString outFolder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
-    const int language = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 1;
-    QDir().mkpath(outFolder);
 
     // A fixed folder: its path shows on the configuration page.
     QDir programFolder(QDir::temp().filePath(QStringLiteral("velmora-screenshots")));
@@ -36,9 +39,12 @@ int main(int argc, char *argv[])
     // program does.
     form.TimerUhrzeit.stop();
     form.SetStatusText(4, QStringLiteral("10.12.2026   08:00"));
-    form.SetLanguage(language);
+    // Every row that the largest firmware shows.
+    HasPoint5 = true;
+    HasTenPoints = true;
+    form.ApplyFirmwareLayout();
     form.SetEditorPagesVisible(true);
-    form.ImageDblClick(); // the monitor tab
+    form.ImageDblClick(); // the monitor tab, with which the tabs are narrowest
 
     const struct
     {
@@ -47,16 +53,32 @@ int main(int argc, char *argv[])
     } pages[] = {{form.TabSheet1, "about"},          {form.TabSheet2, "configuration"},
                  {form.TabSheetInterface, "interface"}, {form.TabSheet4, "printer"},
                  {form.TabSheet3, "save-load"},       {form.TabSheetMonitor, "monitor"}};
-    for (const auto &p : pages) {
-        form.PageControl1->setCurrentWidget(p.page);
-        QTest::qWait(50);
-        const QString file =
-            outFolder + QLatin1Char('/') + QLatin1String(p.name) + QStringLiteral(".png");
-        if (!form.grab().save(file)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
-            return 1;
+    const struct
+    {
+        int language;
+        const char *folder;
+    } languages[] = {{0, "de"}, {1, "en"}};
+
+    QStringList clipped;
+    for (const auto &l : languages) {
+        form.SetLanguage(l.language);
+        const QString folder = outFolder + QLatin1Char('/') + QLatin1String(l.folder);
+        QDir().mkpath(folder);
+        for (const auto &p : pages) {
+            form.PageControl1->setCurrentWidget(p.page);
+            QTest::qWait(50);
+            for (const QString &problem : textfit::clippedTexts(&form))
+                clipped << QLatin1String(l.folder) + QLatin1Char(' ') + problem;
+            const QString file = folder + QLatin1Char('/') + QLatin1String(p.name) + QStringLiteral(".png");
+            if (!form.grab().save(file)) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+                return 1;
+            }
+            std::printf("%s\n", qPrintable(file));
         }
-        std::printf("%s\n", qPrintable(file));
     }
-    return 0;
+    clipped.removeDuplicates();
+    for (const QString &problem : clipped)
+        std::fprintf(stderr, "cut off: %s\n", qPrintable(problem));
+    return clipped.isEmpty() ? 0 : 2;
 }

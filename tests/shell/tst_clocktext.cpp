@@ -1,0 +1,45 @@
+#include "gui/ClockText.h"
+
+#include <QtTest>
+
+class TestClockText : public QObject
+{
+    Q_OBJECT
+private slots:
+    void clockShowsFourDigitYearInLocaleOrder_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("German") << "de_DE" << "08.12.2026   20:35";
+        QTest::newRow("US: month first, 12-hour clock") << "en_US" << "12/8/2026   8:35 PM";
+        QTest::newRow("British: already four digits") << "en_GB" << "08/12/2026   20:35";
+        QTest::newRow("Korean: year first") << "ko_KR" << "2026. 12. 8.   오후 8:35";
+        QTest::newRow("Bulgarian: quoted literals") << "bg_BG" << "8.12.2026 г.   20:35 ч.";
+    }
+    void clockShowsFourDigitYearInLocaleOrder()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, expected);
+        const QDateTime when(QDate(2026, 12, 8), QTime(20, 35, 41));
+        QCOMPARE(ClockText(QLocale(locale), when), expected);
+    }
+
+    void yearFieldsOutsideQuotesOnly_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("two digits") << "dd.MM.yy" << "dd.MM.yyyy";
+        QTest::newRow("four digits stay") << "yyyy-MM-dd" << "yyyy-MM-dd";
+        QTest::newRow("quoted y stays") << "d 'yy' yy" << "d 'yy' yyyy";
+        QTest::newRow("escaped quote") << "d''yy 'it''s y'" << "d''yyyy 'it''s y'";
+    }
+    void yearFieldsOutsideQuotesOnly()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, expected);
+        QCOMPARE(WithFourDigitYear(format), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClockText)
+#include "tst_clocktext.moc"
