@@ -293,6 +293,11 @@ private:
             writeAll(bytes);
             return;
         }
+        // An idle wire starts now; a busy one goes on where it is, so that
+        // a late timer does not count as time the wire stood still.
+        const double now = m_clock.nsecsElapsed() / 1e9;
+        if (m_out.isEmpty() && m_wireFree < now)
+            m_wireFree = now;
         m_out += bytes;
         if (!m_sender.isActive())
             sendPaced();
@@ -302,8 +307,6 @@ private:
     void sendPaced()
     {
         const double now = m_clock.nsecsElapsed() / 1e9;
-        if (m_wireFree < now)
-            m_wireFree = now;
         // Hand over the bytes whose time on the wire has begun.
         qsizetype count = 0;
         while (count < m_out.size() && m_wireFree <= now + 1e-9) {
