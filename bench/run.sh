@@ -6,3 +6,5 @@ scripts/build.sh build-bench -DCMAKE_BUILD_TYPE=Release -DVELMORA_BUILD_TESTS=OF
 for b in build-bench/bench/bench_ini build-bench/bench/bench_startup build-bench/bench/bench_pages build-bench/bench/bench_link build-bench/bench/bench_runs; do
   if [ -x "$b" ]; then "$b"; fi
 done
+# velmora-cli against the simulator paced at 9600 baud, and its memory.
+bench/bench_cli.sh build-bench
