@@ -1,5 +1,8 @@
 #include "gui/Fonts.h"
 
+#include <QPalette>
+#include <QWidget>
+
 #include <QStringList>
 
 namespace {
@@ -25,4 +28,11 @@ QFont FormFont(int pixels, bool bold)
 QFont PageFont(int pixels, bool bold)
 {
     return pixelFont({QStringLiteral("DejaVu Sans"), QStringLiteral("Verdana")}, pixels, bold);
+}
+
+void SetTextColour(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
 }

@@ -1,11 +1,9 @@
 #include "core/IniFile.h"
-#include "link/F_FormVerbindung.h"
-#include "shell/F_FormMain.h"
-#include "gui/SingleInstance.h"
-#include "gui/ErrorReport.h"
-#include "gui/VelmoraApplication.h"
-
+#include "core/Texts.h"
+#include "gui/MainWindow.h"
 #include "gui/ProgramIcon.h"
+#include "gui/SingleInstance.h"
+#include "gui/VelmoraApplication.h"
 
 #include <QMessageBox>
 
@@ -27,16 +25,13 @@ int main(int argc, char *argv[])
     // Dialogs without a parent window show it too.
     QApplication::setWindowIcon(ProgramIcon());
 
-    TFormMain formMain(ProgramFolder());
-    TFormVerbindung formVerbindung(&formMain);
-    formMain.SetFormVerbindung(&formVerbindung);
-
-    QObject::connect(&instance, &SingleInstance::activationRequested, &formMain, [&formMain] {
-        formMain.showNormal();
-        formMain.raise();
-        formMain.activateWindow();
+    MainWindow window(ProgramFolder());
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
+        window.showNormal();
+        window.raise();
+        window.activateWindow();
     });
 
-    formMain.show();
+    window.show();
     return app.exec();
 }

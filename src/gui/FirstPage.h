@@ -1,0 +1,51 @@
+#pragma once
+// The first page: the port list and the connect button, the firmware version,
+// and the about panel with the maker's logo, web and mail links and the two
+// language flags.
+
+#include <QWidget>
+#include <memory>
+
+class GatewaySession;
+class QLabel;
+
+namespace Ui {
+class TabSheet1;
+}
+
+class FirstPage : public QWidget
+{
+    Q_OBJECT
+public:
+    FirstPage(GatewaySession &session, const QString &portsFolder, QWidget *parent = nullptr);
+    ~FirstPage() override;
+
+    // Refreshes the port list while offline and selects its first port.
+    void shown();
+    // Opens the chosen port, or closes the open link.
+    void connectButtonClicked();
+    // The port list and the button as an open or a closed link has them.
+    void showLinkOpen(bool open);
+    void refreshCaptions();
+    void showVersion(const QString &version);
+    void setTitle(const QString &title);
+
+signals:
+    void linkOpened(const QString &portName);
+    void disconnectRequested();
+    void languageChosen(int language);
+    void monitorToggleRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void setupAbout();
+    void openWebAddress();
+    void openMailAddress();
+    void showLinkHovered(QObject *link, bool hovered);
+
+    GatewaySession &m_session;
+    QString m_portsFolder;
+    std::unique_ptr<Ui::TabSheet1> m_ui;
+};

@@ -1,0 +1,145 @@
+#include "gui/InterfacePage.h"
+
+#include "core/GatewaySession.h"
+#include "core/IniFile.h"
+#include "core/Texts.h"
+#include "core/WorkingFile.h"
+#include "gui/ErrorReport.h"
+#include "gui/Fonts.h"
+#include "gui/RadioGroup.h"
+#include "gui/StatusLight.h"
+
+#include "ui_TabSheetInterface.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+const QStringList BaudRateItems = {
+    QStringLiteral("1200 Baud"),  QStringLiteral("2400 Baud"),  QStringLiteral("4800 Baud"),
+    QStringLiteral("9600 Baud (default)"), QStringLiteral("19200 Baud"), QStringLiteral("38400 Baud")};
+const QStringList FormatItems = {
+    QStringLiteral("7-N-1"), QStringLiteral("7_E-1"), QStringLiteral("7-O-1"),
+    QStringLiteral("8-N-1 (default)"), QStringLiteral("8-E-1"), QStringLiteral("8-O-1")};
+
+const char *const Keys[4] = {"BaudrateRS232", "ParameterRS232", "BaudrateRS485", "ParameterRS485"};
+
+} // namespace
+
+InterfacePage::InterfacePage(GatewaySession &session, QWidget *parent)
+    : QWidget(parent), m_session(session), m_ui(std::make_unique<Ui::TabSheetInterface>())
+{
+    setFont(PageFont(11));
+    m_ui->setupUi(this);
+    m_ui->RadioGroupBaudrateRS232->setItems(BaudRateItems);
+    m_ui->RadioGroupBaudrateRS485->setItems(BaudRateItems);
+    m_ui->RadioGroupParameterRS232->setItems(FormatItems);
+    m_ui->RadioGroupParameterRS485->setItems(FormatItems);
+
+    RadioGroup *groups[4] = {m_ui->RadioGroupBaudrateRS232, m_ui->RadioGroupParameterRS232,
+                             m_ui->RadioGroupBaudrateRS485, m_ui->RadioGroupParameterRS485};
+    for (int i = 0; i < 4; ++i) {
+        RadioGroup *group = groups[i];
+        const QString key = QLatin1String(Keys[i]);
+        connect(group, &RadioGroup::itemIndexChanged, this,
+                Guarded([this, group, key] { storeChoice(key, group->itemIndex()); }));
+    }
+    connect(m_ui->ButtonReadInterface, &QPushButton::clicked, this, Guarded([this] { readClicked(); }));
+    connect(m_ui->ButtonWriteInterface, &QPushButton::clicked, this, Guarded([this] { writeClicked(); }));
+    connect(&m_session, &GatewaySession::recordStored, this,
+            Guarded([this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));
+}
+
+InterfacePage::~InterfacePage() = default;
+
+void InterfacePage::refreshCaptions()
+{
+    m_ui->LabelBaudrate232->setText(TextPair(9, m_session.language()));
+    m_ui->LabelBaudrate485->setText(TextPair(10, m_session.language()));
+}
+
+void InterfacePage::shown()
+{
+    RadioGroup *groups[4] = {m_ui->RadioGroupBaudrateRS232, m_ui->RadioGroupParameterRS232,
+                             m_ui->RadioGroupBaudrateRS485, m_ui->RadioGroupParameterRS485};
+    // All four are read first, so that a file that cannot be read leaves no
+    // group showing a value that did not come from it.
+    int values[4] = {3, 3, 3, 3};
+    try {
+        for (int i = 0; i < 4; ++i) {
+            bool ok = false;
+            const int stored = m_session.file()
+                                   .read(QStringLiteral("INTERFACE"), QLatin1String(Keys[i]), QStringLiteral("3"))
+                                   .toInt(&ok);
+            if (ok)
+                values[i] = stored;
+        }
+    } catch (const IniError &) {
+        m_loading = true;
+        for (RadioGroup *group : groups)
+            group->setItemIndex(-1);
+        m_loading = false;
+        throw;
+    }
+    // Selecting a different index stores it (the click handlers); a file
+    // that cannot take it is no reason to complain while merely showing.
+    m_loading = true;
+    for (int i = 0; i < 4; ++i) {
+        // Above the last item selects the last one, negative selects none.
+        groups[i]->setItemIndex(values[i]);
+    }
+    m_loading = false;
+}
+
+void InterfacePage::storeChoice(const QString &key, int index)
+{
+    if (index < 0)
+        return;
+    try {
+        m_session.file().write(QStringLiteral("INTERFACE"), key, QString::number(index));
+    } catch (const IniError &) {
+        if (!m_loading)
+            throw;
+    }
+}
+
+void InterfacePage::readClicked()
+{
+    m_ui->ApdStatusLightInterface->setLit(true);
+    m_session.send(InterfaceReadRequest());
+}
+
+void InterfacePage::writeClicked()
+{
+    m_ui->ApdStatusLightInterface->setLit(true);
+    ReadIniFile(m_session.file().path());
+    RadioGroup *groups[4] = {m_ui->RadioGroupBaudrateRS232, m_ui->RadioGroupParameterRS232,
+                             m_ui->RadioGroupBaudrateRS485, m_ui->RadioGroupParameterRS485};
+    QList<int> indexes;
+    for (int i = 0; i < 4; ++i) {
+        // A group without a selection would send "-1": the stored value goes instead.
+        const int shown = groups[i]->itemIndex();
+        indexes << (shown >= 0 ? shown
+                               : InterfaceIndexOf(m_session.file().read(QStringLiteral("INTERFACE"),
+                                                                        QLatin1String(Keys[i]), QStringLiteral("3"))));
+    }
+    m_session.send(InterfaceWriteRequest(indexes));
+}
+
+void InterfacePage::recordStored(const Record &record, bool)
+{
+    if (record.kind != RecordKind::Interface)
+        return;
+    m_ui->ApdStatusLightInterface->setLit(false);
+    RadioGroup *groups[4] = {m_ui->RadioGroupBaudrateRS232, m_ui->RadioGroupParameterRS232,
+                             m_ui->RadioGroupBaudrateRS485, m_ui->RadioGroupParameterRS485};
+    // The groups show the reply up to a field that is no digit; that field
+    // is reported by the session.
+    for (int i = 0; i < 4 && i < record.values.size(); ++i) {
+        const QString v = record.values.at(i).second;
+        if (v.size() != 1 || !v.at(0).isDigit() || v.at(0).unicode() > '9')
+            break;
+        groups[i]->setItemIndex(v.toInt());
+    }
+}

@@ -1,0 +1,35 @@
+#pragma once
+// The interface page: baud rate and character format of the gateway's RS232
+// and RS485 sides, on firmware that has them.
+
+#include "core/Records.h"
+
+#include <QWidget>
+#include <memory>
+
+class GatewaySession;
+
+namespace Ui {
+class TabSheetInterface;
+}
+
+class InterfacePage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit InterfacePage(GatewaySession &session, QWidget *parent = nullptr);
+    ~InterfacePage() override;
+
+    void shown();
+    void refreshCaptions();
+
+private:
+    void storeChoice(const QString &key, int index);
+    void readClicked();
+    void writeClicked();
+    void recordStored(const Record &record, bool duringRun);
+
+    GatewaySession &m_session;
+    std::unique_ptr<Ui::TabSheetInterface> m_ui;
+    bool m_loading = false;
+};

@@ -1,0 +1,374 @@
+#include "gui/MainWindow.h"
+
+#include "core/IniFile.h"
+#include "core/Texts.h"
+#include "core/TransferRun.h"
+#include "gui/ClockText.h"
+#include "gui/ErrorReport.h"
+#include "gui/FirstPage.h"
+#include "gui/Fonts.h"
+#include "gui/InterfacePage.h"
+#include "gui/Language.h"
+#include "gui/MonitorPage.h"
+#include "gui/PageControl.h"
+#include "gui/PointsPage.h"
+#include "gui/PrinterPage.h"
+#include "gui/ProgramIcon.h"
+#include "gui/SaveLoadPage.h"
+
+#include "ui_FormMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStatusBar>
+
+namespace {
+constexpr char VersionCaption[] = "PC / Velmora 1.1.1";
+constexpr char MakerPanelText[] = "Beispiel Zapftechnik GmbH  2004 - 2026";
+constexpr int PanelWidths[4] = {220, 90, 130, 80};
+constexpr int TabWidth = 130;
+constexpr int TabWidthWithMonitor = 115;
+} // namespace
+
+MainWindow::MainWindow(const QString &programFolder, std::unique_ptr<SerialPort> port, QWidget *parent)
+    : QMainWindow(parent), m_programFolder(programFolder),
+      m_session(std::make_unique<GatewaySession>(m_file, std::move(port))),
+      m_ui(std::make_unique<Ui::TFormMain>())
+{
+    // Fonts are set before the controls exist: setting them afterwards would
+    // send every control a font change, which slows the start noticeably.
+    setFont(FormFont(11));
+    m_ui->setupUi(this);
+    m_pages = m_ui->PageControl1;
+    m_pages->setFont(PageFont(11));
+    createPages();
+
+    setFixedSize(750, 500);
+    setWindowIcon(ProgramIcon());
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setupStatusBar();
+
+    // Key preview: the hot keys and Escape reach the window before the
+    // focused control.
+    qApp->installEventFilter(this);
+
+    connect(&m_clock, &QTimer::timeout, this, Guarded([this] { updateClock(); }));
+    connect(m_pages, &QTabWidget::currentChanged, this, Guarded([this](int index) { pageShown(index); }));
+    connectSession();
+
+    m_pages->setCurrentWidget(m_firstPage);
+    setWindowTitle(QString::fromUtf8(VersionCaption));
+    m_firstPage->setTitle(QString::fromUtf8(VersionCaption));
+    m_pages->setTabVisible(m_pages->indexOf(m_monitorPage), false);
+    m_pages->setTabWidth(TabWidth);
+    // Centred on the desktop; Qt's device-independent pixels keep the
+    // 750 x 500 proportions on any screen scale.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+MainWindow::~MainWindow()
+{
+    qApp->removeEventFilter(this);
+}
+
+void MainWindow::createPages()
+{
+    GatewaySession &session = *m_session;
+    m_firstPage = new FirstPage(session, m_programFolder + QStringLiteral("ports/"));
+    m_pointsPage = new PointsPage(session);
+    m_interfacePage = new InterfacePage(session);
+    m_printerPage = new PrinterPage(session);
+    m_saveLoadPage = new SaveLoadPage(session);
+    m_monitorPage = new MonitorPage;
+    m_pages->addTab(m_firstPage, QString::fromUtf8(AppCaption));
+    m_pages->addTab(m_pointsPage, TextPair(0, 0));
+    m_pages->addTab(m_interfacePage, TextPair(3, 0));
+    m_pages->addTab(m_printerPage, TextPair(2, 0));
+    m_pages->addTab(m_saveLoadPage, TextPair(1, 0));
+    m_pages->addTab(m_monitorPage, QStringLiteral("Monitor"));
+
+    connect(m_firstPage, &FirstPage::linkOpened, this, [this](const QString &name) { linkOpened(name); });
+    connect(m_firstPage, &FirstPage::disconnectRequested, this, Guarded([this] { disconnectLink(); }));
+    connect(m_firstPage, &FirstPage::languageChosen, this, Guarded([this](int l) { chooseLanguage(l); }));
+    connect(m_firstPage, &FirstPage::monitorToggleRequested, this, Guarded([this] { toggleMonitor(); }));
+    connect(m_monitorPage, &MonitorPage::closeRequested, this, Guarded([this] {
+                if (monitorShown())
+                    toggleMonitor();
+            }));
+}
+
+void MainWindow::setupStatusBar()
+{
+    QStatusBar *bar = m_ui->StatusBar;
+    bar->setSizeGripEnabled(false);
+    for (int i = 0; i < 5; ++i) {
+        auto *panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setAlignment(Qt::AlignCenter);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        if (i < 4)
+            panel->setFixedWidth(PanelWidths[i]);
+        bar->addWidget(panel, i < 4 ? 0 : 1);
+        m_panels[i] = panel;
+    }
+    m_panels[0]->setText(QString::fromUtf8(MakerPanelText));
+}
+
+void MainWindow::connectSession()
+{
+    GatewaySession &session = *m_session;
+    connect(&session, &GatewaySession::stateChanged, this, Guarded([this](GatewaySession::State state) {
+                if (state != GatewaySession::State::Online)
+                    return;
+                setStatusText(2, QStringLiteral("ONLINE"));
+                setEditorPagesVisible(true);
+            }));
+    connect(&session, &GatewaySession::exchangeShown, this, [this](const QString &text) {
+        setStatusText(3, text);
+        // Shown at once: the reply handling does not return to the event
+        // loop before the next request.
+        m_panels[3]->repaint();
+    });
+    connect(&session, &GatewaySession::firmwareChanged, this, Guarded([this] { applyFirmwareLayout(); }));
+    connect(&session, &GatewaySession::portLost, this, Guarded([this](const QString &message) {
+                showOffline();
+                ShowErrorReport(message);
+            }));
+    connect(&session, &GatewaySession::errorOccurred, this, [](const QString &text) { ShowErrorReport(text); });
+    connect(&session, &GatewaySession::requestSent, m_monitorPage, &MonitorPage::logSent);
+    connect(&session, &GatewaySession::lineReceived, m_monitorPage, &MonitorPage::logReceived);
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        RunGuarded([this] { firstShow(); });
+    }
+}
+
+void MainWindow::firstShow()
+{
+    setEditorPagesVisible(false);
+    m_firstPage->findChild<QWidget *>(QStringLiteral("Button1"))->setFocus();
+    setStatusText(2, QStringLiteral("OFFLINE"));
+    m_clock.start(1000);
+    updateClock();
+
+    m_file.setPath(m_programFolder + QString::fromLatin1(IniBaseName));
+    int language = 0;
+    try {
+        // Copies left by a write that was killed before it finished.
+        RemoveStaleTemporaryFiles(m_file.path());
+        CreateDefaultIniFile(m_file.path());
+        bool ok = false;
+        const int stored = m_file.read(QStringLiteral("Speech"), QStringLiteral("Speech"), QStringLiteral("0")).toInt(&ok);
+        language = (ok && stored != 0) ? 1 : 0;
+    } catch (const IniError &error) {
+        // The tool still starts, in German, and says why its file is missing.
+        const QString text = error.text();
+        QMetaObject::invokeMethod(this, [text] { ShowErrorReport(text); }, Qt::QueuedConnection);
+    }
+    m_session->setLanguage(language);
+    refreshCaptions();
+    ApplyLanguage(language == 0 ? 0 : EnglishOffset);
+    m_firstPage->shown();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    bool quit = false;
+    RunGuarded([&] { quit = confirmClose(); });
+    if (quit)
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool MainWindow::confirmClose()
+{
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(AppCaption), TextPair(14, language()),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName(QStringLiteral("QuitQuestion"));
+    if (box.exec() != QMessageBox::Yes)
+        return false;
+    m_clock.stop();
+    try {
+        m_session->disconnect();
+    } catch (...) {
+        // Closing the link must not keep the program from ending.
+    }
+    return true;
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    const auto *keyEvent = static_cast<QKeyEvent *>(event);
+    const Qt::KeyboardModifiers modifiers =
+        keyEvent->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    if (keyEvent->key() == Qt::Key_Escape && !(modifiers & (Qt::ControlModifier | Qt::AltModifier))) {
+        // Escape asks to close, with the confirmation of the close itself.
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        return true;
+    }
+    bool handled = false;
+    RunGuarded([&] { handled = handleHotKey(keyEvent->key(), modifiers); });
+    return handled;
+}
+
+bool MainWindow::handleHotKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    // Each hot key counts only with exactly its modifier held.
+    bool handled = false;
+    if (key == Qt::Key_F5 && modifiers == Qt::AltModifier) {
+        toggleMonitor();
+        handled = true;
+    }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && modifiers == Qt::ShiftModifier) {
+        setEditorPagesVisible(true);
+        m_pages->setCurrentWidget(m_firstPage);
+        handled = true;
+    }
+    if (key == Qt::Key_F12 && modifiers == Qt::AltModifier) {
+        setLanguage(language() == 0 ? 1 : 0);
+        handled = true;
+    }
+    return handled;
+}
+
+void MainWindow::setLanguage(int language)
+{
+    m_session->setLanguage(language);
+    ApplyLanguage(this->language() == 0 ? 0 : EnglishOffset);
+    refreshCaptions();
+}
+
+void MainWindow::chooseLanguage(int language)
+{
+    // The captions switch even when the choice cannot be stored, so the
+    // window never shows one language while it holds the other; the store
+    // failure is still reported afterwards.
+    m_session->setLanguage(language);
+    std::exception_ptr storeFailure;
+    try {
+        m_file.write(QStringLiteral("Speech"), QStringLiteral("Speech"), QString::number(language));
+    } catch (...) {
+        storeFailure = std::current_exception();
+    }
+    ApplyLanguage(language == 0 ? 0 : EnglishOffset);
+    refreshCaptions();
+    if (storeFailure)
+        std::rethrow_exception(storeFailure);
+}
+
+void MainWindow::refreshCaptions()
+{
+    const int l = language();
+    m_pages->setTabText(m_pages->indexOf(m_pointsPage), TextPair(0, l));
+    m_pages->setTabText(m_pages->indexOf(m_saveLoadPage), TextPair(1, l));
+    m_pages->setTabText(m_pages->indexOf(m_printerPage), TextPair(2, l));
+    m_pages->setTabText(m_pages->indexOf(m_interfacePage), TextPair(3, l));
+    m_printerPage->refreshCaptions();
+    m_interfacePage->refreshCaptions();
+    m_pointsPage->refreshCaptions();
+    m_firstPage->refreshCaptions();
+}
+
+void MainWindow::updateClock()
+{
+    setStatusText(4, ClockText(QLocale::system(), QDateTime::currentDateTime()));
+    m_firstPage->showVersion(m_session->versionText());
+}
+
+QString MainWindow::statusText(int panel) const
+{
+    return (panel >= 0 && panel < 5) ? m_panels[panel]->text() : QString();
+}
+
+void MainWindow::setStatusText(int panel, const QString &text)
+{
+    if (panel >= 0 && panel < 5)
+        m_panels[panel]->setText(text);
+}
+
+void MainWindow::setEditorPagesVisible(bool visible)
+{
+    for (QWidget *page : {static_cast<QWidget *>(m_pointsPage), static_cast<QWidget *>(m_saveLoadPage),
+                          static_cast<QWidget *>(m_printerPage), static_cast<QWidget *>(m_interfacePage)})
+        m_pages->setTabVisible(m_pages->indexOf(page), visible);
+}
+
+bool MainWindow::isPageVisible(QWidget *page) const
+{
+    return m_pages->isTabVisible(m_pages->indexOf(page));
+}
+
+void MainWindow::pageShown(int index)
+{
+    QWidget *page = m_pages->widget(index);
+    if (page == m_monitorPage)
+        m_monitorPage->shown();
+    else if (page == m_firstPage)
+        m_firstPage->shown();
+    else if (page == m_pointsPage)
+        m_pointsPage->shown();
+    else if (page == m_interfacePage)
+        m_interfacePage->shown();
+    else if (page == m_printerPage)
+        m_printerPage->shown();
+    else if (page == m_saveLoadPage)
+        m_saveLoadPage->shown();
+}
+
+void MainWindow::toggleMonitor()
+{
+    const bool show = !monitorShown();
+    m_monitorPage->setRecording(show);
+    m_pages->setTabWidth(show ? TabWidthWithMonitor : TabWidth);
+    m_pages->setTabVisible(m_pages->indexOf(m_monitorPage), show);
+}
+
+bool MainWindow::monitorShown() const
+{
+    return m_monitorPage->recording();
+}
+
+void MainWindow::linkOpened(const QString &portName)
+{
+    setStatusText(1, portName);
+    setStatusText(2, QStringLiteral("OFFLINE"));
+}
+
+void MainWindow::disconnectLink()
+{
+    m_session->disconnect();
+    showOffline();
+}
+
+void MainWindow::showOffline()
+{
+    m_firstPage->showLinkOpen(false);
+    setEditorPagesVisible(false);
+    setStatusText(1, QString());
+    setStatusText(2, QStringLiteral("OFFLINE"));
+}
+
+void MainWindow::applyFirmwareLayout()
+{
+    m_pointsPage->applyFirmwareLayout();
+    m_pages->setTabVisible(m_pages->indexOf(m_interfacePage), m_session->features().hasTenPoints);
+}

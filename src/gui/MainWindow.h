@@ -1,0 +1,103 @@
+#pragma once
+// The main window: start-up, the pages in their tabs, the status bar with
+// its clock, the hot keys, the language, the monitor toggle and the
+// confirmed close. The pages are classes of their own; this window only
+// puts them together and connects them to the gateway session.
+
+#include "core/GatewaySession.h"
+#include "core/WorkingFile.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <QTimer>
+#include <memory>
+
+class QLabel;
+class PageControl;
+class FirstPage;
+class PointsPage;
+class InterfacePage;
+class PrinterPage;
+class SaveLoadPage;
+class MonitorPage;
+class SerialPort;
+
+namespace Ui {
+class TFormMain;
+}
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // `programFolder` holds the working file and ports/ (with trailing '/');
+    // `port` replaces the real serial port (tests pass a recording one).
+    explicit MainWindow(const QString &programFolder, std::unique_ptr<SerialPort> port = {},
+                        QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    GatewaySession &session() { return *m_session; }
+    WorkingFile &workingFile() { return m_file; }
+    QString programFolder() const { return m_programFolder; }
+
+    // 0 German, 1 English.
+    int language() const { return m_session->language(); }
+    // Switches every text to `language` for this run (Alt+F12).
+    void setLanguage(int language);
+    // Switches and stores the choice in the working file (the flags).
+    void chooseLanguage(int language);
+
+    // Status bar panels 0..4.
+    QString statusText(int panel) const;
+    void setStatusText(int panel, const QString &text);
+
+    // The monitor page's tab, shown or hidden (Alt+F5, logo double-click).
+    void toggleMonitor();
+    bool monitorShown() const;
+
+    void setEditorPagesVisible(bool visible);
+    bool isPageVisible(QWidget *page) const;
+    PageControl *pageControl() const { return m_pages; }
+
+    FirstPage *firstPage() const { return m_firstPage; }
+    PointsPage *pointsPage() const { return m_pointsPage; }
+    InterfacePage *interfacePage() const { return m_interfacePage; }
+    PrinterPage *printerPage() const { return m_printerPage; }
+    SaveLoadPage *saveLoadPage() const { return m_saveLoadPage; }
+    MonitorPage *monitorPage() const { return m_monitorPage; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createPages();
+    void setupStatusBar();
+    void connectSession();
+    void firstShow();
+    bool confirmClose();
+    bool handleHotKey(int key, Qt::KeyboardModifiers modifiers);
+    void updateClock();
+    void refreshCaptions();
+    void pageShown(int index);
+    void linkOpened(const QString &portName);
+    void disconnectLink();
+    void showOffline();
+    void applyFirmwareLayout();
+
+    QString m_programFolder;
+    WorkingFile m_file;
+    std::unique_ptr<GatewaySession> m_session;
+    std::unique_ptr<Ui::TFormMain> m_ui;
+    PageControl *m_pages = nullptr;
+    FirstPage *m_firstPage = nullptr;
+    PointsPage *m_pointsPage = nullptr;
+    InterfacePage *m_interfacePage = nullptr;
+    PrinterPage *m_printerPage = nullptr;
+    SaveLoadPage *m_saveLoadPage = nullptr;
+    MonitorPage *m_monitorPage = nullptr;
+    QLabel *m_panels[5] = {};
+    QTimer m_clock;
+    bool m_shown = false;
+};

@@ -1,0 +1,36 @@
+#pragma once
+// The monitor page: a time-stamped log of the serial traffic, kept while its
+// tab is shown, with copy, clear and close.
+
+#include <QWidget>
+#include <memory>
+
+namespace Ui {
+class TabSheetMonitor;
+}
+
+class MonitorPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit MonitorPage(QWidget *parent = nullptr);
+    ~MonitorPage() override;
+
+    // Lines are logged only while recording (the tab is shown).
+    void setRecording(bool recording) { m_recording = recording; }
+    bool recording() const { return m_recording; }
+    void logSent(const QByteArray &frame);
+    void logReceived(const QByteArray &line);
+    void shown();
+    void copyToClipboard();
+    void clear();
+
+signals:
+    void closeRequested();
+
+private:
+    void append(const QString &line);
+
+    std::unique_ptr<Ui::TabSheetMonitor> m_ui;
+    bool m_recording = false;
+};

@@ -1,0 +1,362 @@
+#include "gui/PointsPage.h"
+
+#include "core/Cp1252.h"
+#include "core/Frame.h"
+#include "core/GatewaySession.h"
+#include "core/IniFile.h"
+#include "core/Texts.h"
+#include "core/WorkingFile.h"
+#include "gui/ErrorReport.h"
+#include "gui/Fonts.h"
+#include "gui/StatusLight.h"
+#include "gui/TextFieldGuard.h"
+#include "gui/UpDown.h"
+
+#include "ui_TabSheet2.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+constexpr int NameLimit = 10;
+
+QString twoDigits(int n)
+{
+    return QString::number(n).rightJustified(2, QLatin1Char('0'));
+}
+
+struct PointRow
+{
+    QComboBox *quality;
+    QComboBox *edv;
+};
+
+// Dispensing points 1 to 10, in order.
+std::array<PointRow, 10> pointRows(const Ui::TabSheet2 &ui)
+{
+    return {{{ui.ComboBox10, ui.ComboBox14},
+             {ui.ComboBox11, ui.ComboBox15},
+             {ui.ComboBox12, ui.ComboBox16},
+             {ui.ComboBox13, ui.ComboBox17},
+             {ui.ComboBox2, ui.ComboBox3},
+             {ui.ComboBoxQualityZP6, ui.ComboBoxEdvZP6},
+             {ui.ComboBoxQualityZP7, ui.ComboBoxEdvZP7},
+             {ui.ComboBoxQualityZP8, ui.ComboBoxEdvZP8},
+             {ui.ComboBoxQualityZP9, ui.ComboBoxEdvZP9},
+             {ui.ComboBoxQualityZP10, ui.ComboBoxEdvZP10}}};
+}
+
+// Selects the item whose text is `value` exactly; no such item leaves the box empty.
+void selectItem(QComboBox *box, const QString &value)
+{
+    box->setCurrentIndex(box->findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+// Steps 1-based `p` by one within 1 .. count, wrapping at both ends.
+int wrapStep(int p, bool next, int count)
+{
+    p += next ? 1 : -1;
+    if (p > count)
+        p = 1;
+    if (p < 1)
+        p = count;
+    return p;
+}
+
+} // namespace
+
+PointsPage::PointsPage(GatewaySession &session, QWidget *parent)
+    : QWidget(parent), m_session(session), m_ui(std::make_unique<Ui::TabSheet2>())
+{
+    setFont(PageFont(11));
+    m_ui->setupUi(this);
+    QFont small = m_ui->Label47->font();
+    small.setPixelSize(9); // 7 point
+    m_ui->Label47->setFont(small);
+
+    // Dispensing points.
+    connect(m_ui->UpDown3, &UpDown::clicked, this,
+            Guarded([this](UpDown::Button b) { stepAddress(b == UpDown::Button::Next); }));
+    const auto rows = pointRows(*m_ui);
+    for (int k = 1; k <= 10; ++k) {
+        // activated: only the user's own choices are stored, not the loads.
+        connect(rows[k - 1].quality, &QComboBox::activated, this, Guarded([this, k] { storePointChoice(k, false); }));
+        connect(rows[k - 1].edv, &QComboBox::activated, this, Guarded([this, k] { storePointChoice(k, true); }));
+    }
+    connect(m_ui->ButtonKonfigurationLesen, &QPushButton::clicked, this, Guarded([this] { readPointsClicked(); }));
+    connect(m_ui->ButtonKonfigurationSchreiben, &QPushButton::clicked, this,
+            Guarded([this] { writePointsClicked(); }));
+
+    // Product group.
+    connect(m_ui->UpDown2, &UpDown::clicked, this,
+            Guarded([this](UpDown::Button b) { stepProduct(b == UpDown::Button::Next); }));
+    connect(m_ui->ComboBox1, &QComboBox::activated, this, Guarded([this] { storeProductQuality(); }));
+    connect(m_ui->Edit5, &QLineEdit::textChanged, this, [this] { m_nameEdited = true; });
+    connect(m_ui->Edit5, &QLineEdit::textEdited, this, [this] { m_nameTyped = true; });
+    new TextFieldGuard(m_ui->Edit5, NameLimit, [this] { RunGuarded([this] { storeProductName(); }); });
+    connect(m_ui->Button2, &QPushButton::clicked, this, Guarded([this] { readProductClicked(); }));
+    connect(m_ui->Button5, &QPushButton::clicked, this, Guarded([this] { writeProductClicked(); }));
+
+    connect(&m_session, &GatewaySession::recordStored, this,
+            Guarded([this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));
+}
+
+PointsPage::~PointsPage() = default;
+
+int PointsPage::shownAddress() const
+{
+    const QString text = m_ui->Label59->text();
+    const char *found = text.size() == 1 && text.at(0).unicode() < 0x80 && text.at(0).unicode() > 0
+                            ? std::strchr(AddressChars, text.at(0).toLatin1())
+                            : nullptr;
+    return found ? int(found - AddressChars) : 0;
+}
+
+QComboBox *PointsPage::pointList(int point, bool edv) const
+{
+    const PointRow row = pointRows(*m_ui).at(point - 1);
+    return edv ? row.edv : row.quality;
+}
+
+void PointsPage::refreshCaptions()
+{
+    m_ui->GroupBoxProduktName->setTitle(TextPair(13, m_session.language()));
+}
+
+void PointsPage::applyFirmwareLayout()
+{
+    const FirmwareFeatures &f = m_session.features();
+    for (QWidget *w : {static_cast<QWidget *>(m_ui->Label9), static_cast<QWidget *>(m_ui->ComboBox2),
+                       static_cast<QWidget *>(m_ui->ComboBox3)})
+        w->setVisible(f.hasPoint5);
+    for (int k = 6; k <= 10; ++k) {
+        if (QWidget *label = findChild<QWidget *>(QStringLiteral("LabelAnzeigeZP%1").arg(k)))
+            label->setVisible(f.hasTenPoints);
+        pointList(k, false)->setVisible(f.hasTenPoints);
+        pointList(k, true)->setVisible(f.hasTenPoints);
+    }
+    const int top = f.hasTenPoints ? 340 : 212;
+    m_ui->ButtonKonfigurationLesen->move(m_ui->ButtonKonfigurationLesen->x(), top);
+    m_ui->ButtonKonfigurationSchreiben->move(m_ui->ButtonKonfigurationSchreiben->x(), top);
+    m_ui->StatusLightQualitaet->move(m_ui->StatusLightQualitaet->x(), top + 6);
+}
+
+void PointsPage::shown()
+{
+    m_ui->LabelIniName1->setText(m_session.file().path());
+    m_ui->StatusLightProdukt->setLit(true);
+    m_ui->StatusLightQualitaet->setLit(true);
+    if (m_ui->ComboBox10->count() == 0) {
+        QStringList items;
+        items.reserve(99);
+        for (int n = 1; n <= 99; ++n)
+            items << twoDigits(n);
+        const auto fill = [&items](QComboBox *box) {
+            box->addItems(items);
+            // A list selects its first item when filled; until loaded it shows none.
+            box->setCurrentIndex(-1);
+        };
+        for (const PointRow &row : pointRows(*m_ui)) {
+            fill(row.quality);
+            fill(row.edv);
+        }
+        fill(m_ui->ComboBox1);
+    }
+    loadAddress(shownAddress());
+}
+
+void PointsPage::loadAddress(int address)
+{
+    const FirmwareFeatures &f = m_session.features();
+    const QString section = QStringLiteral("QVR") + QString::number(address);
+    const auto rows = pointRows(*m_ui);
+    // Everything is read before anything is shown: a file that cannot be
+    // read leaves no list showing a value that did not come from it.
+    QStringList quality, edv;
+    try {
+        for (int k = 1; k <= 10; ++k) {
+            if ((k == 5 && !f.hasPoint5) || (k == 6 && !f.hasTenPoints))
+                break;
+            const QString d = twoDigits(k);
+            const QString n = QString::number(k);
+            quality << m_session.file().read(section, QStringLiteral("Qualitaet") + n, d);
+            edv << m_session.file().read(section, QStringLiteral("EDV") + n, d);
+        }
+    } catch (const IniError &) {
+        for (const PointRow &row : rows) {
+            row.quality->setCurrentIndex(-1);
+            row.edv->setCurrentIndex(-1);
+        }
+        m_pointsStale = true;
+        clearProductGroup();
+        throw;
+    }
+    for (int k = 1; k <= quality.size(); ++k) {
+        selectItem(rows[k - 1].quality, quality.at(k - 1));
+        selectItem(rows[k - 1].edv, edv.at(k - 1));
+    }
+    m_pointsStale = false;
+    loadProductGroup();
+}
+
+void PointsPage::stepAddress(bool next)
+{
+    // The arrows never take the focus, so the name field is not left by
+    // pressing them; the load below would replace a pending name.
+    storePendingName();
+    const int p = wrapStep(shownAddress() + 1, next, m_session.features().addressCount);
+    m_ui->Label59->setText(QString(QLatin1Char(AddressChars[p - 1])));
+    m_ui->Label59->repaint();
+    loadAddress(p - 1);
+}
+
+void PointsPage::storePointChoice(int point, bool edv)
+{
+    const QComboBox *box = pointList(point, edv);
+    m_session.file().write(QStringLiteral("QVR") + QString::number(shownAddress()),
+                           (edv ? QStringLiteral("EDV") : QStringLiteral("Qualitaet")) + QString::number(point),
+                           box->currentText());
+}
+
+void PointsPage::loadProductGroup()
+{
+    const int m = m_ui->Label50->text().toInt();
+    const QString section = QStringLiteral("PRODUKT") + QString::number(m);
+    QString quality, name;
+    try {
+        quality = m_session.file().read(section, QStringLiteral("Qualitaet"), twoDigits(m));
+        name = m_session.file().read(section, QStringLiteral("Name"), QStringLiteral("Produkt ") + QString::number(m));
+    } catch (const IniError &) {
+        clearProductGroup();
+        throw;
+    }
+    selectItem(m_ui->ComboBox1, quality);
+    TextFieldGuard::show(m_ui->Edit5, name);
+    m_nameTyped = false;
+    m_productStale = false;
+}
+
+void PointsPage::clearProductGroup()
+{
+    m_ui->ComboBox1->setCurrentIndex(-1);
+    TextFieldGuard::show(m_ui->Edit5, QString());
+    // An empty name that the file did not give is nothing to store.
+    m_nameEdited = false;
+    m_nameTyped = false;
+    m_productStale = true;
+}
+
+void PointsPage::storePendingName()
+{
+    if (!m_nameEdited)
+        return;
+    if (m_nameTyped) {
+        // A refused write ends the step, so the typed name stays on screen.
+        storeProductName();
+        return;
+    }
+    // The shown name came from the file or its default, not from the user:
+    // a file that cannot be written must not keep the user from browsing.
+    try {
+        storeProductName();
+    } catch (const IniError &) {
+    }
+}
+
+void PointsPage::stepProduct(bool next)
+{
+    storePendingName();
+    const int m = wrapStep(m_ui->Label50->text().toInt(), next, m_session.features().productCount);
+    m_ui->Label50->setText(QString::number(m));
+    m_ui->Label50->repaint();
+    loadProductGroup();
+}
+
+void PointsPage::storeProductQuality()
+{
+    m_session.file().write(QStringLiteral("PRODUKT") + m_ui->Label50->text(), QStringLiteral("Qualitaet"),
+                           m_ui->ComboBox1->currentText());
+}
+
+void PointsPage::storeProductName()
+{
+    m_session.file().write(QStringLiteral("PRODUKT") + m_ui->Label50->text(), QStringLiteral("Name"),
+                           m_ui->Edit5->text());
+    m_nameEdited = false;
+    m_nameTyped = false;
+}
+
+void PointsPage::readPointsClicked()
+{
+    m_ui->StatusLightQualitaet->setLit(true);
+    m_session.send("C0Z" + Cp1252::encode(m_ui->Label59->text()));
+}
+
+void PointsPage::writePointsClicked()
+{
+    m_ui->StatusLightQualitaet->setLit(true);
+    // Lists without a selection send the stored value: it must be readable.
+    ReadIniFile(m_session.file().path());
+    const QByteArray address = Cp1252::encode(m_ui->Label59->text()).left(1);
+    const int a = QByteArray(AddressChars).indexOf(address);
+    const QString section = QStringLiteral("QVR") + QString::number(a);
+    QList<QByteArray> quality, edv;
+    for (int k = 1; k <= 10; ++k) {
+        // A list without a selection would shift every later field: it sends
+        // the stored value, as the write-all run would.
+        const auto value = [&](bool isEdv) {
+            const QString shown = pointList(k, isEdv)->currentText();
+            if (!shown.isEmpty())
+                return Cp1252::encode(shown);
+            const QString key = (isEdv ? QStringLiteral("EDV") : QStringLiteral("Qualitaet")) + QString::number(k);
+            return Cp1252::encode(m_session.file().read(section, key, twoDigits(a)));
+        };
+        quality << value(false);
+        edv << value(true);
+    }
+    const FirmwareFeatures &f = m_session.features();
+    m_session.send(PointsWriteRequest(address.isEmpty() ? '0' : address.at(0), quality, edv, f.hasPoint5,
+                                      f.hasTenPoints));
+}
+
+void PointsPage::readProductClicked()
+{
+    m_ui->StatusLightProdukt->setLit(true);
+    m_session.send("C0P" + PadLeft(Cp1252::encode(m_ui->Label50->text()), 2, '0'));
+}
+
+void PointsPage::writeProductClicked()
+{
+    m_ui->StatusLightProdukt->setLit(true);
+    ReadIniFile(m_session.file().path());
+    // A group left empty by a failed load shows nothing to send: load it now,
+    // unless the user has typed a name since.
+    if (m_productStale && !m_nameTyped)
+        loadProductGroup();
+    const int m = m_ui->Label50->text().toInt();
+    QString quality = m_ui->ComboBox1->currentText();
+    if (quality.isEmpty())
+        quality = m_session.file().read(QStringLiteral("PRODUKT") + QString::number(m), QStringLiteral("Qualitaet"),
+                                        twoDigits(m));
+    m_session.send(ProductWriteRequest(m, Cp1252::encode(quality), Cp1252::encode(m_ui->Edit5->text())));
+}
+
+void PointsPage::recordStored(const Record &record, bool duringRun)
+{
+    // A run stores its records without showing them here.
+    if (duringRun)
+        return;
+    if (record.kind == RecordKind::Points) {
+        m_ui->StatusLightQualitaet->setLit(false);
+        loadAddress(record.address);
+    } else if (record.kind == RecordKind::Product) {
+        m_ui->StatusLightProdukt->setLit(false);
+        loadProductGroup();
+    }
+}

@@ -1,0 +1,61 @@
+#pragma once
+// The dispensing-point page: quality and EDV number of each point of one
+// terminal address, and the product group (quality and name of one product),
+// each with its read and write buttons and status light.
+
+#include "core/Records.h"
+
+#include <QWidget>
+#include <memory>
+
+class GatewaySession;
+class QComboBox;
+
+namespace Ui {
+class TabSheet2;
+}
+
+class PointsPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PointsPage(GatewaySession &session, QWidget *parent = nullptr);
+    ~PointsPage() override;
+
+    void shown();
+    void refreshCaptions();
+    // Shows the rows and moves the buttons as the gateway's firmware has them.
+    void applyFirmwareLayout();
+
+    // Shows the values stored for terminal address `address`, then the
+    // product group.
+    void loadAddress(int address);
+    void loadProductGroup();
+    // The arrows: the next or previous address or product, wrapping around.
+    void stepAddress(bool next);
+    void stepProduct(bool next);
+    // The quality or EDV list of dispensing point 1..10.
+    QComboBox *pointList(int point, bool edv) const;
+
+private:
+    void storePointChoice(int point, bool edv);
+    void storeProductQuality();
+    void storeProductName();
+    void storePendingName();
+    void clearProductGroup();
+    void readPointsClicked();
+    void writePointsClicked();
+    void readProductClicked();
+    void writeProductClicked();
+    void recordStored(const Record &record, bool duringRun);
+    int shownAddress() const;
+
+    GatewaySession &m_session;
+    std::unique_ptr<Ui::TabSheet2> m_ui;
+    // Set when the name field's text changes; cleared once stored.
+    bool m_nameEdited = false;
+    bool m_nameTyped = false;
+    // Set while a part shows no values because its last load failed.
+    bool m_pointsStale = false;
+    bool m_productStale = false;
+};

@@ -1,0 +1,124 @@
+#include "gui/PrinterPage.h"
+
+#include "core/Cp1252.h"
+#include "core/GatewaySession.h"
+#include "core/IniFile.h"
+#include "core/Texts.h"
+#include "core/WorkingFile.h"
+#include "gui/ErrorReport.h"
+#include "gui/Fonts.h"
+#include "gui/StatusLight.h"
+#include "gui/TextFieldGuard.h"
+
+#include "ui_TabSheet4.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+constexpr int HeaderLimit = 40;
+} // namespace
+
+PrinterPage::PrinterPage(GatewaySession &session, QWidget *parent)
+    : QWidget(parent), m_session(session), m_ui(std::make_unique<Ui::TabSheet4>())
+{
+    setFont(PageFont(11));
+    m_ui->setupUi(this);
+    connect(m_ui->cbDruckerModell, &QComboBox::activated, this, Guarded([this] { storeModel(); }));
+    new TextFieldGuard(m_ui->eKopfzeiledrucker, HeaderLimit, [this] { RunGuarded([this] { storeHeader(); }); });
+    connect(m_ui->ButtonDruckerAuslesen, &QPushButton::clicked, this, Guarded([this] { readClicked(); }));
+    connect(m_ui->ButtonDruckerSchreiben, &QPushButton::clicked, this, Guarded([this] { writeClicked(); }));
+    connect(&m_session, &GatewaySession::recordStored, this,
+            Guarded([this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));
+}
+
+PrinterPage::~PrinterPage() = default;
+
+void PrinterPage::refreshCaptions()
+{
+    const int language = m_session.language();
+    m_ui->GroupBoxPrinter->setTitle(TextPair(4, language));
+    m_ui->LabelDruckerKopfzeile->setText(TextPair(11, language));
+    m_ui->LabelDruckerFusszeile->setText(TextPair(12, language));
+}
+
+void PrinterPage::shown()
+{
+    m_ui->StatusLightDrucker->setLit(true);
+    QString model, head;
+    try {
+        model = m_session.file().read(QStringLiteral("PRINTER"), QStringLiteral("Modell"), QStringLiteral("00"));
+        head = m_session.file().read(QStringLiteral("PRINTER"), QStringLiteral("Head"),
+                                     QStringLiteral("Deutsche Brantel"));
+    } catch (const IniError &) {
+        // Nothing shown that the file did not give.
+        m_ui->cbDruckerModell->setCurrentIndex(-1);
+        TextFieldGuard::show(m_ui->eKopfzeiledrucker, QString());
+        m_stale = true;
+        throw;
+    }
+    bool ok = false;
+    int index = model.toInt(&ok);
+    if (!ok)
+        index = 0;
+    // No such model leaves the list without a selection; the file keeps its value.
+    m_ui->cbDruckerModell->setCurrentIndex(index >= 0 && index < m_ui->cbDruckerModell->count() ? index : -1);
+    TextFieldGuard::show(m_ui->eKopfzeiledrucker, head);
+    m_stale = false;
+}
+
+void PrinterPage::storeModel()
+{
+    const int index = m_ui->cbDruckerModell->currentIndex();
+    if (index >= 0)
+        m_session.file().write(QStringLiteral("PRINTER"), QStringLiteral("Modell"), QString::number(index));
+}
+
+void PrinterPage::storeHeader()
+{
+    // The empty field of a page that could not be loaded is not the user's.
+    if (m_stale && !m_ui->eKopfzeiledrucker->isModified())
+        return;
+    m_session.file().write(QStringLiteral("PRINTER"), QStringLiteral("Head"), m_ui->eKopfzeiledrucker->text());
+}
+
+void PrinterPage::readClicked()
+{
+    m_ui->StatusLightDrucker->setLit(true);
+    m_session.send(PrinterReadRequest());
+}
+
+void PrinterPage::writeClicked()
+{
+    m_ui->StatusLightDrucker->setLit(true);
+    ReadIniFile(m_session.file().path());
+    if (m_stale && !m_ui->eKopfzeiledrucker->isModified())
+        shown();
+    const int index = m_ui->cbDruckerModell->currentIndex();
+    // No model selected would send "-1": the stored model goes instead.
+    const QByteArray model =
+        index >= 0 ? QByteArray::number(index)
+                   : Cp1252::encode(m_session.file().read(QStringLiteral("PRINTER"), QStringLiteral("Modell"),
+                                                          QStringLiteral("00")));
+    m_session.send(PrinterWriteRequest(model, Cp1252::encode(m_ui->eKopfzeiledrucker->text())));
+}
+
+void PrinterPage::recordStored(const Record &record, bool)
+{
+    // The printer reply is shown also during a run, as its last record.
+    if (record.kind != RecordKind::Printer)
+        return;
+    m_ui->StatusLightDrucker->setLit(false);
+    bool ok = false;
+    const int index = record.value(QStringLiteral("Modell")).toInt(&ok);
+    QComboBox *list = m_ui->cbDruckerModell;
+    const int entry = ok ? index : 0;
+    list->setCurrentIndex(entry >= 0 && entry < list->count() ? entry : -1);
+    list->repaint();
+    m_ui->eKopfzeiledrucker->setText(record.value(QStringLiteral("Head")));
+    m_ui->eKopfzeiledrucker->repaint();
+    m_stale = false;
+}

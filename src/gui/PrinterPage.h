@@ -1,0 +1,35 @@
+#pragma once
+// The printer page: the receipt printer's model and header line.
+
+#include "core/Records.h"
+
+#include <QWidget>
+#include <memory>
+
+class GatewaySession;
+
+namespace Ui {
+class TabSheet4;
+}
+
+class PrinterPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PrinterPage(GatewaySession &session, QWidget *parent = nullptr);
+    ~PrinterPage() override;
+
+    void shown();
+    void refreshCaptions();
+
+private:
+    void storeModel();
+    void storeHeader();
+    void readClicked();
+    void writeClicked();
+    void recordStored(const Record &record, bool duringRun);
+
+    GatewaySession &m_session;
+    std::unique_ptr<Ui::TabSheet4> m_ui;
+    bool m_stale = false;
+};

@@ -1,0 +1,201 @@
+#include "gui/SaveLoadPage.h"
+
+#include "core/GatewaySession.h"
+#include "core/IniFile.h"
+#include "core/TransferRun.h"
+#include "core/WorkingFile.h"
+#include "gui/ErrorReport.h"
+#include "gui/Fonts.h"
+
+#include "ui_TabSheet3.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+
+FileChooser &chooser()
+{
+    static FileChooser hook;
+    return hook;
+}
+
+QString chooseWithDialog(QWidget *parent, bool save)
+{
+    QFileDialog dialog(parent);
+    dialog.setObjectName(save ? QStringLiteral("SaveDialog") : QStringLiteral("OpenDialog"));
+    // The toolkit's own dialog, so that it behaves the same on every desktop.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setNameFilter(QStringLiteral("ini (*.ini)"));
+    dialog.setDefaultSuffix(QStringLiteral("ini"));
+    if (save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setWindowTitle(QStringLiteral("Zum bearbeiten speichern unter"));
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        // Any name is accepted: a missing file reads as defaults and is
+        // created by the first write.
+        dialog.setFileMode(QFileDialog::AnyFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+QString choosePath(QWidget *parent, bool save)
+{
+    const QString chosen = chooser() ? chooser()(parent, save) : chooseWithDialog(parent, save);
+    if (chosen.isEmpty())
+        return QString();
+    return QFileInfo(WithIniExtension(chosen)).absoluteFilePath();
+}
+
+// Copies `source` to `target` with the working file's own safe replace:
+// neither a half file nor a changed one when it fails, the target's owner
+// and mode kept, no foreign link followed. Returns the reason of a failure,
+// empty on success.
+QString copyFile(const QString &source, const QString &target, int language)
+{
+    const QString sourceCanonical = QFileInfo(source).canonicalFilePath();
+    if (!sourceCanonical.isEmpty() && sourceCanonical == QFileInfo(target).canonicalFilePath())
+        return language == 0 ? QStringLiteral("Das Ziel ist die geöffnete Konfiguration selbst.")
+                             : QStringLiteral("The target is the opened configuration itself.");
+    try {
+        const std::optional<QByteArray> bytes = ReadIniFile(source);
+        if (!bytes)
+            return language == 0 ? QStringLiteral("%1 gibt es nicht.").arg(source)
+                                 : QStringLiteral("%1 does not exist.").arg(source);
+        StoreIniFile(target, *bytes);
+    } catch (const IniError &error) {
+        return error.text();
+    }
+    return QString();
+}
+
+} // namespace
+
+void SetFileChooser(FileChooser hook)
+{
+    chooser() = std::move(hook);
+}
+
+QString WithIniExtension(const QString &path)
+{
+    if (path.isEmpty())
+        return path;
+    const QString name = QFileInfo(path).fileName();
+    if (name.isEmpty() || name.contains(u'.'))
+        return path;
+    return path + QStringLiteral(".ini");
+}
+
+SaveLoadPage::SaveLoadPage(GatewaySession &session, QWidget *parent)
+    : QWidget(parent), m_session(session), m_ui(std::make_unique<Ui::TabSheet3>())
+{
+    setFont(PageFont(11));
+    m_ui->setupUi(this);
+    SetTextColour(m_ui->Label5, DarkShadow);
+    connect(m_ui->Button7, &QPushButton::clicked, this, Guarded([this] { openClicked(); }));
+    connect(m_ui->Button8, &QPushButton::clicked, this, Guarded([this] { saveClicked(); }));
+    connect(m_ui->ButtonAlleDatenLesen, &QPushButton::clicked, this,
+            Guarded([this] { m_session.run().start(TransferRun::Kind::ReadAll); }));
+    connect(m_ui->ButtonAlleDatenSchreiben, &QPushButton::clicked, this,
+            Guarded([this] { m_session.run().start(TransferRun::Kind::WriteAll); }));
+    TransferRun &run = m_session.run();
+    connect(&run, &TransferRun::started, this, [this](int total) { runStarted(total); });
+    connect(&run, &TransferRun::progressed, this,
+            [this](int value, const QString &text) { runProgressed(value, text); });
+    connect(&run, &TransferRun::finished, this, [this](bool, const QString &text) { runFinished(text); });
+}
+
+SaveLoadPage::~SaveLoadPage() = default;
+
+void SaveLoadPage::resetProgress()
+{
+    m_ui->Label5->setText(QString());
+    m_ui->ProgressAnzeige->setValue(0);
+    m_ui->ProgressAnzeige->setMaximum(m_session.features().progressTotal);
+    m_ui->ProgressAnzeige->repaint();
+}
+
+void SaveLoadPage::shown()
+{
+    // A run owns the progress display until it ends.
+    if (m_session.run().isActive())
+        return;
+    m_ui->ProgressAnzeige->setValue(0);
+    m_ui->ProgressAnzeige->setMaximum(m_session.features().progressTotal);
+    m_ui->ProgressAnzeige->repaint();
+    m_ui->LabelIniName2->setText(m_session.file().path());
+    m_ui->Label5->hide();
+    m_ui->ButtonAlleDatenLesen->setEnabled(true);
+}
+
+void SaveLoadPage::openClicked()
+{
+    resetProgress();
+    const QString path = choosePath(this, false);
+    if (path.isEmpty())
+        return;
+    // A FIFO would hang every read and a device would be read without end;
+    // a name that does not exist yet is fine, the first write creates it.
+    const QFileInfo chosen(path);
+    if (chosen.exists() && !chosen.isFile()) {
+        ShowErrorReport(m_session.language() == 0
+                            ? QStringLiteral("%1 ist keine gewöhnliche Datei und kann nicht geöffnet werden.").arg(path)
+                            : QStringLiteral("%1 is not a regular file and cannot be opened.").arg(path));
+        return;
+    }
+    // The chosen file becomes the working file; the pages read it when shown.
+    m_session.file().setPath(path);
+    m_ui->LabelIniName2->setText(path);
+    m_ui->LabelIniName2->repaint();
+}
+
+void SaveLoadPage::saveClicked()
+{
+    resetProgress();
+    const QString path = choosePath(this, true);
+    if (path.isEmpty())
+        return;
+    const int language = m_session.language();
+    const QString reason = copyFile(m_session.file().path(), path, language);
+    if (reason.isEmpty())
+        return;
+    const QString text = language == 0
+                             ? QStringLiteral("Die Konfiguration konnte nicht nach %1 gespeichert werden.").arg(path)
+                             : QStringLiteral("The configuration could not be saved to %1.").arg(path);
+    ShowErrorReport(text + u'\n' + reason);
+}
+
+void SaveLoadPage::runStarted(int total)
+{
+    m_ui->ButtonAlleDatenLesen->setEnabled(false);
+    m_ui->ButtonAlleDatenSchreiben->setEnabled(false);
+    m_ui->Label5->setText(QString());
+    m_ui->Label5->setVisible(true);
+    m_ui->ProgressAnzeige->setMaximum(total);
+    m_ui->ProgressAnzeige->setValue(0);
+    m_ui->ProgressAnzeige->repaint();
+}
+
+void SaveLoadPage::runProgressed(int value, const QString &text)
+{
+    if (!text.isNull()) {
+        m_ui->Label5->setText(text);
+        m_ui->Label5->repaint();
+    }
+    m_ui->ProgressAnzeige->setValue(value);
+}
+
+void SaveLoadPage::runFinished(const QString &text)
+{
+    m_ui->Label5->setText(text);
+    m_ui->Label5->repaint();
+    m_ui->ButtonAlleDatenLesen->setEnabled(true);
+    m_ui->ButtonAlleDatenSchreiben->setEnabled(true);
+}

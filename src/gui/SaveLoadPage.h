@@ -1,0 +1,46 @@
+#pragma once
+// The save/load page: the read-all and write-all runs with their progress,
+// opening another configuration file as the working file, and saving a copy
+// of the working file.
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class GatewaySession;
+
+namespace Ui {
+class TabSheet3;
+}
+
+// Returns the chosen path for opening (save = false) or saving, empty when
+// cancelled. Set, it stands in for the file dialogs; empty restores them.
+using FileChooser = std::function<QString(QWidget *parent, bool save)>;
+void SetFileChooser(FileChooser chooser);
+
+// A file name typed without an extension gets ".ini", as the dialogs do.
+QString WithIniExtension(const QString &path);
+
+class SaveLoadPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit SaveLoadPage(GatewaySession &session, QWidget *parent = nullptr);
+    ~SaveLoadPage() override;
+
+    void shown();
+    // Makes a chosen file the working file.
+    void openClicked();
+    // Saves a copy of the working file under a chosen name.
+    void saveClicked();
+
+private:
+    void resetProgress();
+    void runStarted(int total);
+    void runProgressed(int value, const QString &text);
+    void runFinished(const QString &text);
+
+    GatewaySession &m_session;
+    std::unique_ptr<Ui::TabSheet3> m_ui;
+};
