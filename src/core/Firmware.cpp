@@ -1,8 +1,5 @@
 #include "core/Firmware.h"
 
-bool HasPoint5 = false;
-bool HasTenPoints = false;
-int AddressCount = 24;
 
 FirmwareFeatures FeaturesForVersion(int n)
 {
