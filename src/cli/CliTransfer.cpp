@@ -109,7 +109,8 @@ void CliTransfer::connectTo(const QString &device, int timeoutMs)
     }
 }
 
-void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QString &title)
+void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QString &title,
+                      const QString &context)
 {
     if (!m_session.isOpen())
         throw CliError(failure(QStringLiteral("the port is closed")));
@@ -189,5 +190,5 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
         reason = text.isEmpty() ? NoReplyText(1) : EnglishText(text);
     if (!step.isEmpty())
         reason += QStringLiteral(" (at %1)").arg(step.trimmed());
-    throw CliError(failure(oneLine(reason)));
+    throw CliError(failure(context + oneLine(reason)));
 }

@@ -24,8 +24,10 @@ public:
     // waits for its version. Throws CliError after `timeoutMs` without it.
     void connectTo(const QString &device, int timeoutMs);
     // One run with `workPath` as the working file; `title` heads the
-    // progress line. Throws CliError when the run does not end with OK.
-    void run(TransferRun::Kind kind, const QString &workPath, const QString &title);
+    // progress line. Throws CliError when the run does not end with OK, its
+    // text led by `context` (what the failure means for the user).
+    void run(TransferRun::Kind kind, const QString &workPath, const QString &title,
+             const QString &context = QString());
 
     const FirmwareFeatures &features() const { return m_session.features(); }
     QString versionText() const { return m_session.versionText(); }

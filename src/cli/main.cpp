@@ -104,10 +104,11 @@ QString firmwareNote(const CliTransfer &transfer)
 // A read-all run into a copy of `target` (the default contents when there
 // is none); `target` is replaced by the result once the run has succeeded.
 void readInto(CliTransfer &transfer, const Scratch &scratch, const char *copyName,
-              const QString &target, const std::optional<QByteArray> &before, const QString &title)
+              const QString &target, const std::optional<QByteArray> &before, const QString &title,
+              const QString &context = QString())
 {
     const QString copy = scratch.copy(copyName, before ? *before : DefaultIniContent());
-    transfer.run(TransferRun::Kind::ReadAll, copy, title);
+    transfer.run(TransferRun::Kind::ReadAll, copy, title, context);
     checkInterrupt();
     CliFiles::replace(target, Scratch::contents(copy));
 }
@@ -156,7 +157,8 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     transfer.connectTo(port.device, line.timeoutMs);
 
     if (!line.backup.isEmpty()) {
-        readInto(transfer, scratch, "backup.ini", line.backup, backupBefore, QStringLiteral("Backing up"));
+        readInto(transfer, scratch, "backup.ini", line.backup, backupBefore, QStringLiteral("Backing up"),
+                 QStringLiteral("backup failed, nothing written: "));
         if (!line.quiet)
             printOut(QStringLiteral("%1: %2 records saved in %3 (%4)")
                          .arg(port.label).arg(transfer.records()).arg(line.backup, firmwareNote(transfer)));
@@ -165,7 +167,8 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     // The run stores the gateway's answers in its working file: a copy, so
     // that FILE stays the configuration it was.
     const QString sent = scratch.copy("sent.ini", *source);
-    transfer.run(TransferRun::Kind::WriteAll, scratch.copy("write.ini", *source), QStringLiteral("Writing"));
+    transfer.run(TransferRun::Kind::WriteAll, scratch.copy("write.ini", *source), QStringLiteral("Writing"),
+                 QStringLiteral("writing stopped, the gateway may hold part of %1: ").arg(file));
     checkInterrupt();
     if (!line.quiet)
         printOut(QStringLiteral("%1: %2 records written from %3 (%4)")
@@ -174,7 +177,8 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
         return Success;
 
     const QString readBack = scratch.copy("verify.ini", DefaultIniContent());
-    transfer.run(TransferRun::Kind::ReadAll, readBack, QStringLiteral("Verifying"));
+    transfer.run(TransferRun::Kind::ReadAll, readBack, QStringLiteral("Verifying"),
+                 QStringLiteral("written, but the check failed: "));
     checkInterrupt();
     QList<ConfigDifference> differences;
     try {

@@ -195,18 +195,24 @@ struct Cli
 
     Result run(const QStringList &arguments) { return finish(start(arguments)); }
 
+    // The simulator's --verbose log so far, once `until` is in it or the
+    // log has been quiet for `quietMs`.
+    QByteArray simLog(const QByteArray &until = {}, int quietMs = 300)
+    {
+        sim.setReadChannel(QProcess::StandardError);
+        do {
+            log += sim.readAllStandardError();
+        } while ((until.isEmpty() || !log.contains(until)) && sim.waitForReadyRead(until.isEmpty() ? quietMs : 20000));
+        log += sim.readAllStandardError();
+        sim.setReadChannel(QProcess::StandardOutput);
+        return log;
+    }
+    QByteArray log;
+
     // Waits until the simulator has been asked for `command`.
     bool simulatorSaw(const QByteArray &command)
     {
-        QByteArray log;
-        sim.setReadChannel(QProcess::StandardError);
-        while (!log.contains("<- " + command + "\n")) {
-            if (!sim.waitForReadyRead(20000))
-                break;
-            log += sim.readAllStandardError();
-        }
-        sim.setReadChannel(QProcess::StandardOutput);
-        return log.contains("<- " + command + "\n");
+        return simLog("<- " + command + "\n").contains("<- " + command + "\n");
     }
 
     QStringList leftovers() const
@@ -371,7 +377,11 @@ private slots:
             << "COM7 (%1): No reply from the Velmora \u2013 transfer stopped (at Device: A)";
         QTest::newRow("bad record in the backup")
             << QStringList{"--fault", "bad-checksum", "--fault-after", "30", "--fault-count", "1"} << "write"
-            << "COM7 (%1): No reply from the Velmora \u2013 transfer stopped (at Product data: 5)";
+            << "COM7 (%1): backup failed, nothing written: No reply from the Velmora \u2013 transfer stopped (at Product data: 5)";
+        QTest::newRow("bad record while writing")
+            << QStringList{"--fault", "bad-checksum", "--fault-after", "30", "--fault-count", "1"} << "write-only"
+            << "COM7 (%1): writing stopped, the gateway may hold part of %2: No reply from the Velmora \u2013 "
+               "transfer stopped (at Product data: 5)";
     }
     void gatewayFailuresLeaveTheFilesAsTheyWere()
     {
@@ -384,17 +394,17 @@ private slots:
         writeState(file, newState);
         const QByteArray before = bytesOf(file);
         QFile::copy(file, cli.path("backup.ini"));
-        QStringList arguments{command, "COM7", file, "--timeout", "1.5"};
+        QStringList arguments{command.left(5), "COM7", file, "--timeout", "1.5"};
         if (command == "write")
             arguments << "--backup" << cli.path("backup.ini");
         const Result r = cli.run(arguments);
         QCOMPARE(r.status, 2);
-        QCOMPARE(r.err, "velmora-cli: " + message.arg(cli.device) + "\n");
+        QCOMPARE(r.err, "velmora-cli: " + message.replace("%1", cli.device).replace("%2", file) + "\n");
         QCOMPARE(bytesOf(file), before);
         QCOMPARE(bytesOf(cli.path("backup.ini")), before);
         QCOMPARE(cli.leftovers(), QStringList({"backup.ini", "site.ini", "velmora-cli"}));
         // Nothing was written to the gateway after a failed backup.
-        QVERIFY(!cli.sim.readAllStandardError().contains("<- C1"));
+        QCOMPARE(cli.simLog().contains("<- C1"), command == "write-only");
     }
 
     // The port goes away, or the technician presses Ctrl-C, in the middle of
@@ -480,7 +490,7 @@ private slots:
         QCOMPARE(r.err, QStringLiteral("velmora-cli: %1: %2\n").arg(bad, reason));
         if (!content.isEmpty() && content != "<dir>")
             QCOMPARE(bytesOf(bad), content);
-        QVERIFY(!cli.sim.readAllStandardError().contains("<- "));
+        QVERIFY(!cli.simLog().contains("<- "));
     }
 
     void unwritableTargetsAreRefusedBeforeTheRun_data()
@@ -517,7 +527,7 @@ private slots:
         QCOMPARE(r.err, "velmora-cli: " + reason + "\n");
         QCOMPARE(bytesOf(cli.path("ro.ini")), before);
         QCOMPARE(bytesOf(good), before);
-        QVERIFY(!cli.sim.readAllStandardError().contains("<- "));
+        QVERIFY(!cli.simLog().contains("<- "));
     }
 
     void portsThatAreNoGateway_data()
