@@ -114,7 +114,7 @@ QList<Entry> defaultEntries()
 
 } // namespace
 
-class TestUnitIniDatei : public QObject
+class TestIniFile : public QObject
 {
     Q_OBJECT
 
@@ -151,14 +151,14 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-void TestUnitIniDatei::init()
+void TestIniFile::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_path = m_dir->filePath(IniBaseName);
 }
 
-void TestUnitIniDatei::cleanup()
+void TestIniFile::cleanup()
 {
     setMode(m_dir->path(), 0700);
     if (QFileInfo::exists(m_path))
@@ -166,7 +166,7 @@ void TestUnitIniDatei::cleanup()
     m_dir.reset();
 }
 
-void TestUnitIniDatei::readsFile_data()
+void TestIniFile::readsFile_data()
 {
     QTest::addColumn<QByteArray>("content"); // null: no file
     QTest::addColumn<QString>("section");
@@ -191,7 +191,7 @@ void TestUnitIniDatei::readsFile_data()
                                      << QStringLiteral("😀").repeated(1023);
 }
 
-void TestUnitIniDatei::readsFile()
+void TestIniFile::readsFile()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, section);
@@ -203,7 +203,7 @@ void TestUnitIniDatei::readsFile()
     QCOMPARE(ReadIniValue(m_path, section, key, Default), value);
 }
 
-void TestUnitIniDatei::readsLargeBinaryFile()
+void TestIniFile::readsLargeBinaryFile()
 {
     QByteArray big(10 * 1024 * 1024, Qt::Uninitialized);
     QRandomGenerator(42).fillRange(reinterpret_cast<quint32 *>(big.data()), big.size() / 4);
@@ -211,7 +211,7 @@ void TestUnitIniDatei::readsLargeBinaryFile()
     QCOMPARE(ReadIniValue(m_path, "S", "k", Default), "v");
 }
 
-void TestUnitIniDatei::readErrors_data()
+void TestIniFile::readErrors_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason"); // empty: no error, the default
@@ -225,7 +225,7 @@ void TestUnitIniDatei::readErrors_data()
 
 // A file that is there but cannot be read is an error, never the defaults:
 // the values shown or sent would not be the file's.
-void TestUnitIniDatei::readErrors()
+void TestIniFile::readErrors()
 {
     QFETCH(QString, kind);
     QFETCH(QString, reason);
@@ -258,7 +258,7 @@ void TestUnitIniDatei::readErrors()
     QCOMPARE(errorOf([&] { ReadIniFile(path); }), error);
 }
 
-void TestUnitIniDatei::writeRoundTrips_data()
+void TestIniFile::writeRoundTrips_data()
 {
     QTest::addColumn<QByteArray>("before"); // null: no file
     QTest::addColumn<QString>("value");
@@ -275,7 +275,7 @@ void TestUnitIniDatei::writeRoundTrips_data()
     QTest::newRow("utf-16 le, mark only") << utf16("", false) << "v" << utf16("[S]\r\nk=v\r\n", false);
 }
 
-void TestUnitIniDatei::writeRoundTrips()
+void TestIniFile::writeRoundTrips()
 {
     QFETCH(QByteArray, before);
     QFETCH(QString, value);
@@ -289,7 +289,7 @@ void TestUnitIniDatei::writeRoundTrips()
     QCOMPARE(listing(m_dir->path()), QStringList{IniBaseName});
 }
 
-void TestUnitIniDatei::refusesAndKeepsFile_data()
+void TestIniFile::refusesAndKeepsFile_data()
 {
     QTest::addColumn<QString>("setup");
 
@@ -299,7 +299,7 @@ void TestUnitIniDatei::refusesAndKeepsFile_data()
     QTest::newRow("unreadable file") << "unreadable";
 }
 
-void TestUnitIniDatei::refusesAndKeepsFile()
+void TestIniFile::refusesAndKeepsFile()
 {
     QFETCH(QString, setup);
     if (setup == "unreadable" && ::geteuid() == 0)
@@ -331,7 +331,7 @@ void TestUnitIniDatei::refusesAndKeepsFile()
     QCOMPARE(listing(m_dir->path()), QStringList{IniBaseName});
 }
 
-void TestUnitIniDatei::refusesWhenFolderIsGone()
+void TestIniFile::refusesWhenFolderIsGone()
 {
     const QString folder = m_dir->filePath("gone");
     const QString path = folder + "/" + IniBaseName;
@@ -343,7 +343,7 @@ void TestUnitIniDatei::refusesWhenFolderIsGone()
     QVERIFY(!QFileInfo::exists(folder));
 }
 
-void TestUnitIniDatei::brokenUtf16IsNotRewritten()
+void TestIniFile::brokenUtf16IsNotRewritten()
 {
     // An odd byte count or a lone surrogate cannot come back unchanged.
     for (const QByteArray &broken : {utf16("[S]\r\nk=1\r\n", false) + 'x',
@@ -356,7 +356,7 @@ void TestUnitIniDatei::brokenUtf16IsNotRewritten()
     }
 }
 
-void TestUnitIniDatei::linksWrittenThroughOnlyWhenTrusted_data()
+void TestIniFile::linksWrittenThroughOnlyWhenTrusted_data()
 {
     QTest::addColumn<QString>("folderKind"); // "own" (0700) or "shared" (sticky, world-writable)
     QTest::addColumn<bool>("foreignLink");   // the link belongs to another user
@@ -370,7 +370,7 @@ void TestUnitIniDatei::linksWrittenThroughOnlyWhenTrusted_data()
     QTest::newRow("own link to nothing") << "own" << false << true << false;
 }
 
-void TestUnitIniDatei::linksWrittenThroughOnlyWhenTrusted()
+void TestIniFile::linksWrittenThroughOnlyWhenTrusted()
 {
     QFETCH(QString, folderKind);
     QFETCH(bool, foreignLink);
@@ -412,7 +412,7 @@ void TestUnitIniDatei::linksWrittenThroughOnlyWhenTrusted()
     QCOMPARE(listing(folder), QStringList{"site.ini"});
 }
 
-void TestUnitIniDatei::keepsOwnerGroupAndMode()
+void TestIniFile::keepsOwnerGroupAndMode()
 {
     if (!isRoot())
         QSKIP("giving a file to another user needs root");
@@ -428,7 +428,7 @@ void TestUnitIniDatei::keepsOwnerGroupAndMode()
     QCOMPARE(bytesOf(m_path), QByteArray("[S]\r\nk=2\r\n"));
 }
 
-void TestUnitIniDatei::removesStaleTemporaryFiles()
+void TestIniFile::removesStaleTemporaryFiles()
 {
     QVERIFY(put(m_path, "[S]\r\nk=1\r\n"));
     const QString stale = m_path + ".aZ09xY";
@@ -457,7 +457,7 @@ void TestUnitIniDatei::removesStaleTemporaryFiles()
         QVERIFY(QFileInfo::exists(foreign));
 }
 
-void TestUnitIniDatei::refusesUnstorableCharacter_data()
+void TestIniFile::refusesUnstorableCharacter_data()
 {
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
@@ -470,7 +470,7 @@ void TestUnitIniDatei::refusesUnstorableCharacter_data()
     QTest::newRow("in section") << "😀" << "k" << "v" << "😀" << "U+1F600";
 }
 
-void TestUnitIniDatei::refusesUnstorableCharacter()
+void TestIniFile::refusesUnstorableCharacter()
 {
     QFETCH(QString, section);
     QFETCH(QString, key);
@@ -490,7 +490,7 @@ void TestUnitIniDatei::refusesUnstorableCharacter()
     QVERIFY(!QFileInfo::exists(missing));
 }
 
-void TestUnitIniDatei::permissions_data()
+void TestIniFile::permissions_data()
 {
     QTest::addColumn<int>("mode"); // -1: no file yet
     QTest::addColumn<int>("mask");
@@ -503,7 +503,7 @@ void TestUnitIniDatei::permissions_data()
     QTest::newRow("new, umask 027") << -1 << 027 << 0640;
 }
 
-void TestUnitIniDatei::permissions()
+void TestIniFile::permissions()
 {
     QFETCH(int, mode);
     QFETCH(int, mask);
@@ -520,7 +520,7 @@ void TestUnitIniDatei::permissions()
     QCOMPARE(modeOf(m_path), expected);
 }
 
-void TestUnitIniDatei::defaultContent()
+void TestIniFile::defaultContent()
 {
     QByteArray expected = "[Speech]\r\nSpeech=0\r\n";
     for (int n = 0; n <= 36; ++n) {
@@ -548,7 +548,7 @@ void TestUnitIniDatei::defaultContent()
     QCOMPARE(content.mid(qvr36, content.indexOf('[', qvr36) - qvr36).count("\r\n"), 20);
 }
 
-void TestUnitIniDatei::defaultContentEqualsSingleWrites()
+void TestIniFile::defaultContentEqualsSingleWrites()
 {
     const QList<Entry> entries = defaultEntries();
     QCOMPARE(entries.size(), 787);
@@ -557,7 +557,7 @@ void TestUnitIniDatei::defaultContentEqualsSingleWrites()
     QCOMPARE(bytesOf(m_path), DefaultIniContent());
 }
 
-void TestUnitIniDatei::createDefaultFile()
+void TestIniFile::createDefaultFile()
 {
     QVERIFY(CreateDefaultIniFile(m_path));
     QCOMPARE(bytesOf(m_path), DefaultIniContent());
@@ -573,7 +573,7 @@ void TestUnitIniDatei::createDefaultFile()
     QVERIFY(!QFileInfo::exists(m_path));
 }
 
-void TestUnitIniDatei::programFolder()
+void TestIniFile::programFolder()
 {
     // The executable's folder when the program may write there, else the
     // user's config folder, created on demand.
@@ -592,5 +592,5 @@ void TestUnitIniDatei::programFolder()
     }
 }
 
-QTEST_GUILESS_MAIN(TestUnitIniDatei)
-#include "tst_unitinidatei.moc"
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "tst_inifile.moc"

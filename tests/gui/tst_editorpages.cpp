@@ -1,15 +1,19 @@
 // The editor pages on the real main window (offscreen), each against a
 // temporary working configuration file.
 
+#include "WindowFixture.h"
+
 #include "core/Cp1252.h"
+#include "core/Firmware.h"
+#include "core/IniFile.h"
+#include "gui/ErrorReport.h"
+#include "gui/InterfacePage.h"
+#include "gui/PageControl.h"
+#include "gui/PointsPage.h"
+#include "gui/PrinterPage.h"
 #include "gui/RadioGroup.h"
 #include "gui/StatusLight.h"
-#include "core/IniFile.h"
 #include "gui/UpDown.h"
-#include "core/Firmware.h"
-#include "gui/ErrorReport.h"
-#include "shell/F_FormMain.h"
-#include "gui/PageControl.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -25,55 +29,37 @@ class TestEditorPages : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TFormMain> m_form;
-    QStringList m_errors;
+    std::unique_ptr<WindowFixture> f;
 
-    QString iniPath() const { return m_dir->path() + QStringLiteral("/Velmora.ini"); }
+    QString iniPath() const { return f->iniPath(); }
+    void writeIni(const QByteArray &bytes) { f->writeIni(bytes); }
+    QByteArray fileBytes() const { return f->iniBytes(); }
+    QString stored(const char *section, const char *key) const { return f->stored(section, key); }
 
-    void writeIni(const QByteArray &bytes)
-    {
-        QFile file(iniPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-
-    QByteArray fileBytes() const
-    {
-        QFile file(iniPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    QString stored(const char *section, const char *key) const
-    {
-        return ReadIniValue(iniPath(), QLatin1String(section), QLatin1String(key),
-                            QStringLiteral("<missing>"));
-    }
-
-    // Starts on the file as it is (the default file when none was written).
+    // Starts on the file as it is (the default file when none was written),
+    // the editor pages shown as Shift+Enter shows them.
     void start()
     {
-        m_form = std::make_unique<TFormMain>(m_dir->path() + u'/');
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        m_form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-        m_form->SetEditorPagesVisible(true);
+        f->start();
+        f->activate();
+        f->window->setEditorPagesVisible(true);
     }
 
-    void showPage(QWidget *page)
+    // Starts online with a gateway whose firmware is `version`.
+    void startOnline(const QByteArray &version)
     {
-        m_form->PageControl1->setCurrentWidget(m_form->TabSheet1);
-        m_form->PageControl1->setCurrentWidget(page);
+        start();
+        f->goOnline(version);
+        QCOMPARE(f->window->session().features().productCount,
+                 FeaturesForVersion(version.toInt()).productCount);
     }
+
+    void showPage(QWidget *page) { f->showPage(page); }
 
     template <class T = QWidget>
     T *child(const QString &name) const
     {
-        T *found = m_form->findChild<T *>(name);
-        if (!found)
-            qWarning("no control %s", qPrintable(name));
-        return found;
+        return f->child<T>(name);
     }
 
     void arrow(const char *upDown, bool next, int times = 1)
@@ -111,37 +97,33 @@ class TestEditorPages : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_errors.clear();
-        SetErrorReportHandler([this](const QString &text) { m_errors << text; });
-        AddressCount = 24;
+        f = std::make_unique<WindowFixture>();
+        QVERIFY(f->dir.isValid());
     }
 
     void cleanup()
     {
-        m_form.reset();
-        SetErrorReportHandler({});
-        AddressCount = 24;
+        f.reset();
     }
 
     void addressStepperWraps_data()
     {
+        QTest::addColumn<QByteArray>("version");
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("forward");
         QTest::addColumn<QString>("backFromZero");
-        QTest::newRow("24") << 24 << "123456789ABCDEFGHIJKLMN01" << "N";
-        QTest::newRow("16") << 16 << "123456789ABCDEF01" << "F";
+        QTest::newRow("24") << QByteArray("311") << 24 << "123456789ABCDEFGHIJKLMN01" << "N";
+        QTest::newRow("16") << QByteArray("109") << 16 << "123456789ABCDEF01" << "F";
     }
     void addressStepperWraps()
     {
+        QFETCH(QByteArray, version);
         QFETCH(int, count);
         QFETCH(QString, forward);
         QFETCH(QString, backFromZero);
-        start();
-        HasPoint5 = HasTenPoints = true;
-        AddressCount = count;
-        showPage(m_form->TabSheet2);
+        startOnline(version);
+        QCOMPARE(f->window->session().features().addressCount, count);
+        showPage(f->window->pointsPage());
         const QByteArray before = fileBytes();
 
         QString seen;
@@ -154,21 +136,23 @@ private slots:
         QCOMPARE(address(), backFromZero);
         // Stepping shows, it does not store.
         QCOMPARE(fileBytes(), before);
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(f->errors.isEmpty());
     }
 
     void productStepperWraps_data()
     {
+        QTest::addColumn<QByteArray>("version");
         QTest::addColumn<int>("count");
-        QTest::newRow("10") << 10;
-        QTest::newRow("20") << 20;
+        QTest::newRow("10") << QByteArray("106") << 10;
+        QTest::newRow("20") << QByteArray("311") << 20;
     }
     void productStepperWraps()
     {
+        QFETCH(QByteArray, version);
         QFETCH(int, count);
-        start();
-        m_form->ProductCount = count;
-        showPage(m_form->TabSheet2);
+        startOnline(version);
+        QCOMPARE(f->window->session().features().productCount, count);
+        showPage(f->window->pointsPage());
         const QByteArray before = fileBytes();
 
         arrow("UpDown2", false);
@@ -186,7 +170,7 @@ private slots:
         QCOMPARE(seen.at(count - 2), QString::number(count));
         QCOMPARE(seen.last(), QStringLiteral("1"));
         QCOMPARE(fileBytes(), before);
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(f->errors.isEmpty());
     }
 
     void selectionWritesItsKeyAtOnce_data()
@@ -210,16 +194,15 @@ private slots:
         QFETCH(QString, item);
         QFETCH(QString, section);
         QFETCH(QString, key);
-        start();
-        HasPoint5 = HasTenPoints = true;
-        showPage(m_form->TabSheet2);
+        startOnline("311");
+        showPage(f->window->pointsPage());
         arrow("UpDown3", addressSteps > 0, qAbs(addressSteps));
         arrow("UpDown2", true, productSteps);
 
         auto *box = child<QComboBox>(combo);
         choose(box, item);
         QCOMPARE(ReadIniValue(iniPath(), section, key, QString()), item);
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(f->errors.isEmpty());
 
         // Another record shows the file's value, coming back shows the choice.
         const char *stepper = productSteps ? "UpDown2" : "UpDown3";
@@ -242,13 +225,14 @@ private slots:
         QFETCH(QString, leaveBy);
         QFETCH(QString, productAfter);
         start();
-        showPage(m_form->TabSheet2);
+        showPage(f->window->pointsPage());
         arrow("UpDown2", true, 2);
         auto *edit = child<QLineEdit>(QStringLiteral("Edit5"));
         edit->setFocus();
         edit->selectAll();
         type(edit, QStringLiteral("Weißbier Ä"));
-        QVERIFY(m_form->NameEdited);
+        // Typing alone stores nothing yet.
+        QVERIFY(stored("PRODUKT3", "Name") != QStringLiteral("Weißbier Ä"));
 
         if (leaveBy == QLatin1String("ComboBox1"))
             child(leaveBy)->setFocus();
@@ -257,14 +241,14 @@ private slots:
         QCOMPARE(product(), productAfter);
         QCOMPARE(stored("PRODUKT3", "Name"), QStringLiteral("Weißbier Ä"));
         QVERIFY(fileBytes().contains("Name=Wei\xDF" "bier \xC4\r\n"));
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(f->errors.isEmpty());
     }
 
     void missingNameStoredWithDefaultOnNextStep()
     {
         writeIni("[PRODUKT7]\r\nQualitaet=07\r\n");
         start();
-        showPage(m_form->TabSheet2);
+        showPage(f->window->pointsPage());
         arrow("UpDown2", true, 6);
         QCOMPARE(child<QLineEdit>(QStringLiteral("Edit5"))->text(), QStringLiteral("Produkt 7"));
         QCOMPARE(stored("PRODUKT7", "Name"), QStringLiteral("<missing>"));
@@ -276,8 +260,8 @@ private slots:
     {
         writeIni(QByteArray());
         start();
-        showPage(m_form->TabSheet2);
-        showPage(m_form->TabSheet2);
+        showPage(f->window->pointsPage());
+        showPage(f->window->pointsPage());
         QCOMPARE(child<QLabel>(QStringLiteral("LabelIniName1"))->text(), iniPath());
         QVERIFY(child<StatusLight>(QStringLiteral("StatusLightQualitaet"))->lit());
         QVERIFY(child<StatusLight>(QStringLiteral("StatusLightProdukt"))->lit());
@@ -295,18 +279,18 @@ private slots:
         QCOMPARE(child<QComboBox>(QStringLiteral("ComboBox1"))->currentText(), QStringLiteral("01"));
         QCOMPARE(child<QLineEdit>(QStringLiteral("Edit5"))->text(), QStringLiteral("Produkt 1"));
 
-        showPage(m_form->TabSheet4);
+        showPage(f->window->printerPage());
         QCOMPARE(child<QComboBox>(QStringLiteral("cbDruckerModell"))->currentText(), QStringLiteral("unbekannt"));
         QCOMPARE(child<QLineEdit>(QStringLiteral("eKopfzeiledrucker"))->text(), QStringLiteral("Deutsche Brantel"));
 
-        showPage(m_form->TabSheetInterface);
+        showPage(f->window->interfacePage());
         for (const char *name : {"RadioGroupBaudrateRS232", "RadioGroupParameterRS232",
                                  "RadioGroupBaudrateRS485", "RadioGroupParameterRS485"})
             QCOMPARE(child<RadioGroup>(QLatin1String(name))->itemIndex(), 3);
         // Only the interface page's first show stores anything.
         QCOMPARE(fileBytes(), QByteArray("[INTERFACE]\r\nBaudrateRS232=3\r\nParameterRS232=3\r\n"
                                          "BaudrateRS485=3\r\nParameterRS485=3\r\n"));
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(f->errors.isEmpty());
     }
 
     void storedNonItemsShowEmpty_data()
@@ -324,7 +308,7 @@ private slots:
                  + "\r\n[PRODUKT1]\r\nQualitaet=" + value + "\r\nName=Produkt  1\r\n");
         start();
         const QByteArray before = fileBytes();
-        showPage(m_form->TabSheet2);
+        showPage(f->window->pointsPage());
         for (const char *name : {"ComboBox10", "ComboBox15", "ComboBox1"})
             QCOMPARE(child<QComboBox>(QLatin1String(name))->currentIndex(), -1);
         QCOMPARE(child<QComboBox>(QStringLiteral("ComboBox14"))->currentText(), QStringLiteral("01"));
@@ -351,7 +335,7 @@ private slots:
         QFETCH(QString, after);
         writeIni("[INTERFACE]\r\nBaudrateRS485=" + value + "\r\n");
         start();
-        showPage(m_form->TabSheetInterface);
+        showPage(f->window->interfacePage());
         auto *group = child<RadioGroup>(QStringLiteral("RadioGroupBaudrateRS485"));
         QCOMPARE(group->itemIndex(), index);
         QCOMPARE(stored("INTERFACE", "BaudrateRS485"), after);
@@ -359,7 +343,7 @@ private slots:
 
         group->findChildren<QRadioButton *>().at(4)->click();
         QCOMPARE(stored("INTERFACE", "BaudrateRS485"), QStringLiteral("4"));
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(f->errors.isEmpty());
     }
 
     void printerModelFromStoredValue_data()
@@ -379,7 +363,7 @@ private slots:
         writeIni("[PRINTER]\r\nModell=" + value + "\r\n");
         start();
         const QByteArray before = fileBytes();
-        showPage(m_form->TabSheet4);
+        showPage(f->window->printerPage());
         auto *box = child<QComboBox>(QStringLiteral("cbDruckerModell"));
         QCOMPARE(box->currentIndex(), index);
         QVERIFY(child<StatusLight>(QStringLiteral("StatusLightDrucker"))->lit());
@@ -396,8 +380,8 @@ private slots:
         QTest::addColumn<int>("limit");
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
-        QTest::newRow("product name") << "TabSheet2" << "Edit5" << 10 << "PRODUKT1" << "Name";
-        QTest::newRow("printer header") << "TabSheet4" << "eKopfzeiledrucker" << 40 << "PRINTER" << "Head";
+        QTest::newRow("product name") << "points" << "Edit5" << 10 << "PRODUKT1" << "Name";
+        QTest::newRow("printer header") << "printer" << "eKopfzeiledrucker" << 40 << "PRINTER" << "Head";
     }
     void textFieldsLimitTypingButKeepLongerText()
     {
@@ -409,7 +393,8 @@ private slots:
         const QString longer = QString(limit + 5, QLatin1Char('a')) + QStringLiteral("ü");
         writeIni("[" + section.toLatin1() + "]\r\n" + key.toLatin1() + "=" + Cp1252::encode(longer) + "\r\n");
         start();
-        showPage(page == QLatin1String("TabSheet2") ? m_form->TabSheet2 : m_form->TabSheet4);
+        showPage(page == QLatin1String("points") ? static_cast<QWidget *>(f->window->pointsPage())
+                                                   : f->window->printerPage());
         auto *edit = child<QLineEdit>(field);
         QCOMPARE(edit->text(), longer);
 
@@ -428,7 +413,7 @@ private slots:
         QCOMPARE(edit->text(), QStringLiteral("Ä") + QString(limit - 1, QLatin1Char('x')));
 
         // Leaving the field stores it exactly as shown, also unchanged.
-        QWidget *elsewhere = child(page == QLatin1String("TabSheet2") ? QStringLiteral("ComboBox1")
+        QWidget *elsewhere = child(page == QLatin1String("points") ? QStringLiteral("ComboBox1")
                                                                       : QStringLiteral("cbDruckerModell"));
         elsewhere->setFocus();
         QCOMPARE(ReadIniValue(iniPath(), section, key, QString()), edit->text());
@@ -436,7 +421,7 @@ private slots:
         edit->setFocus();
         elsewhere->setFocus();
         QCOMPARE(ReadIniValue(iniPath(), section, key, QString()), longer);
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(f->errors.isEmpty());
     }
 
     // A working file that cannot be read is reported once per action, and the
@@ -447,32 +432,32 @@ private slots:
         const QByteArray original("[QVR0]\r\nQualitaet1=42\r\n[PRODUKT1]\r\nName=Pils\r\n[PRINTER]\r\nHead=Kopf\r\n");
         writeIni(original);
         start();
-        showPage(m_form->TabSheet2);
+        showPage(f->window->pointsPage());
         QCOMPARE(child<QComboBox>(QStringLiteral("ComboBox10"))->currentText(), QStringLiteral("42"));
-        showPage(m_form->TabSheet4);
+        showPage(f->window->printerPage());
         QCOMPARE(child<QLineEdit>(QStringLiteral("eKopfzeiledrucker"))->text(), QStringLiteral("Kopf"));
 
         QVERIFY(QFile::remove(iniPath()));
         QVERIFY(QDir().mkdir(iniPath()));
-        m_errors.clear();
+        f->errors.clear();
         const auto reported = [this](int count) {
-            QCOMPARE(m_errors.size(), count);
-            QVERIFY2(m_errors.constLast().contains(iniPath() + QStringLiteral(" cannot be read: ")),
-                     qPrintable(m_errors.constLast()));
+            QCOMPARE(f->errors.size(), count);
+            QVERIFY2(f->errors.constLast().contains(iniPath() + QStringLiteral(" cannot be read: ")),
+                     qPrintable(f->errors.constLast()));
         };
 
-        showPage(m_form->TabSheet2);
+        showPage(f->window->pointsPage());
         reported(1);
         for (const char *name : {"ComboBox10", "ComboBox14", "ComboBox1"})
             QCOMPARE(child<QComboBox>(QLatin1String(name))->currentIndex(), -1);
         QCOMPARE(child<QLineEdit>(QStringLiteral("Edit5"))->text(), QString());
         arrow("UpDown3", true);
         reported(2);
-        showPage(m_form->TabSheetInterface);
+        showPage(f->window->interfacePage());
         reported(3);
         for (const char *name : {"RadioGroupBaudrateRS232", "RadioGroupParameterRS485"})
             QCOMPARE(child<RadioGroup>(QLatin1String(name))->itemIndex(), -1);
-        showPage(m_form->TabSheet4);
+        showPage(f->window->printerPage());
         reported(4);
         QCOMPARE(child<QComboBox>(QStringLiteral("cbDruckerModell"))->currentIndex(), -1);
         auto *head = child<QLineEdit>(QStringLiteral("eKopfzeiledrucker"));
@@ -483,26 +468,26 @@ private slots:
         writeIni(original);
         head->setFocus();
         child<QComboBox>(QStringLiteral("cbDruckerModell"))->setFocus();
-        showPage(m_form->TabSheet2);
+        showPage(f->window->pointsPage());
         arrow("UpDown2", true);
         QCOMPARE(fileBytes(), original);
-        QCOMPARE(m_errors.size(), 4);
+        QCOMPARE(f->errors.size(), 4);
     }
 
     void readOnlyFileBrowsesAndReportsUserChanges()
     {
         start();
         QVERIFY(QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-        showPage(m_form->TabSheet2);
+        showPage(f->window->pointsPage());
         arrow("UpDown3", true, 3);
         arrow("UpDown2", true, 3);
-        showPage(m_form->TabSheetInterface);
-        QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join(u'\n')));
+        showPage(f->window->interfacePage());
+        QVERIFY2(f->errors.isEmpty(), qPrintable(f->errors.join(u'\n')));
 
-        showPage(m_form->TabSheet2);
+        showPage(f->window->pointsPage());
         auto *box = child<QComboBox>(QStringLiteral("ComboBox12"));
         choose(box, QStringLiteral("33"));
-        QCOMPARE(m_errors, QStringList{QStringLiteral("In %1 kann nicht geschrieben werden").arg(iniPath())});
+        QCOMPARE(f->errors, QStringList{QStringLiteral("In %1 kann nicht geschrieben werden").arg(iniPath())});
         QCOMPARE(box->currentText(), QStringLiteral("33"));
 
         // A typed name that cannot be stored stays on screen; the step does not happen.
@@ -511,7 +496,7 @@ private slots:
         edit->selectAll();
         QTest::keyClicks(edit, QStringLiteral("Pils"));
         arrow("UpDown2", true);
-        QCOMPARE(m_errors.size(), 2);
+        QCOMPARE(f->errors.size(), 2);
         QCOMPARE(product(), QStringLiteral("4"));
         QCOMPARE(edit->text(), QStringLiteral("Pils"));
         QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::WriteOwner);

@@ -1,12 +1,13 @@
 // The about side of the first page: pictures, links, hover styles, flags.
 
+#include "WindowFixture.h"
+
 #include "core/IniFile.h"
-#include "link/F_FormVerbindung.h"
 #include "gui/AboutLinks.h"
 #include "gui/ErrorReport.h"
-#include "shell/F_FormMain.h"
 #include "gui/JpegImage.h"
 #include "gui/PageControl.h"
+#include "gui/PointsPage.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -61,39 +62,24 @@ QByteArray resourceBytes(const QString &path)
 
 } // namespace
 
-class TestAbout : public QObject
+class TestFirstPage : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TFormMain> m_form;
-    std::unique_ptr<TFormVerbindung> m_link;
-    QStringList m_errors;
+    std::unique_ptr<WindowFixture> f;
     QStringList m_opened;
     bool m_openerResult = true;
 
-    QString iniPath() const { return m_dir->path() + QStringLiteral("/Velmora.ini"); }
+    QString iniPath() const { return f->iniPath(); }
 
-    void start()
-    {
-        m_form = std::make_unique<TFormMain>(m_dir->path() + u'/');
-        m_link = std::make_unique<TFormVerbindung>(m_form.get());
-        m_form->SetFormVerbindung(m_link.get());
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    }
-
-    void restart()
-    {
-        m_form.reset();
-        m_link.reset();
-        start();
-    }
+    void start() { f->start(); }
+    // The program started again on the same folder.
+    void restart() { f->start(); }
 
     template <class T = QWidget>
     T *child(const char *name) const
     {
-        return m_form->findChild<T *>(QString::fromLatin1(name));
+        return f->window->findChild<T *>(QString::fromLatin1(name));
     }
 
     QString caption(const char *name) const
@@ -108,12 +94,10 @@ class TestAbout : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_errors.clear();
+        f = std::make_unique<WindowFixture>();
+        QVERIFY(f->dir.isValid());
         m_opened.clear();
         m_openerResult = true;
-        SetErrorReportHandler([this](const QString &text) { m_errors << text; });
         SetAddressOpener([this](const QString &address) {
             m_opened << address;
             return m_openerResult;
@@ -122,9 +106,7 @@ private slots:
 
     void cleanup()
     {
-        m_form.reset();
-        m_link.reset();
-        SetErrorReportHandler({});
+        f.reset();
         SetAddressOpener({});
         QVERIFY(!QApplication::overrideCursor());
     }
@@ -177,7 +159,7 @@ private slots:
         QCOMPARE(logo->geometry(), QRect(40, 47, 220, 47));
         QCOMPARE(child<QLabel>("Image1")->pixmap().size(), QSize(32, 20));
         QCOMPARE(child<QLabel>("Image2")->pixmap().size(), QSize(32, 20));
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(f->errors.isEmpty());
     }
 
     void damagedJpegGivesEmptyImage_data()
@@ -219,8 +201,8 @@ private slots:
             file.write("[Speech]\r\nSpeech= " + stored + "\r\n");
         }
         start();
-        QTest::mouseClick(m_form->findChild<QLabel *>(flag), Qt::LeftButton);
-        QCOMPARE(m_form->Language, language);
+        QTest::mouseClick(f->window->findChild<QLabel *>(flag), Qt::LeftButton);
+        QCOMPARE(f->window->language(), language);
         // Rewritten even when unchanged: the blank before the value is gone.
         QFile file(iniPath());
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -238,19 +220,20 @@ private slots:
                  en ? QStringLiteral("Open file") : QStringLiteral("Datei öffnen"));
         QCOMPARE(caption("Label18"),
                  en ? QStringLiteral("Printer model") : QStringLiteral("Druckermodell"));
-        QCOMPARE(m_form->PageControl1->tabText(m_form->PageControl1->indexOf(m_form->TabSheet2)),
+        QCOMPARE(f->window->pageControl()->tabText(f->window->pageControl()->indexOf(f->window->pointsPage())),
                  en ? QStringLiteral("Configuration") : QStringLiteral("Konfiguration"));
 
         restart();
-        QCOMPARE(m_form->Language, language);
+        QCOMPARE(f->window->language(), language);
         QCOMPARE(caption("Button1"), en ? QStringLiteral("Connect") : QStringLiteral("Verbinden"));
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(f->errors.isEmpty());
     }
 
     void flagClickWhileOnlineKeepsDisconnectCaption()
     {
         start();
-        m_form->SetStatusText(2, QStringLiteral("ONLINE"));
+        f->goOnline();
+        QCOMPARE(f->window->statusText(2), QStringLiteral("ONLINE"));
         QTest::mouseClick(child<QLabel>("Image2"), Qt::LeftButton);
         QCOMPARE(caption("Button1"), QStringLiteral("Disconnect"));
         QTest::mouseClick(child<QLabel>("Image1"), Qt::LeftButton);
@@ -263,10 +246,10 @@ private slots:
         QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         const QByteArray before = resourceBytes(iniPath());
         QTest::mouseClick(child<QLabel>("Image2"), Qt::LeftButton);
-        QCOMPARE(m_form->Language, 1);
+        QCOMPARE(f->window->language(), 1);
         QCOMPARE(caption("Button1"), QStringLiteral("Connect"));
-        QCOMPARE(m_errors.size(), 1);
-        QVERIFY2(m_errors.first().contains(iniPath()), qPrintable(m_errors.first()));
+        QCOMPARE(f->errors.size(), 1);
+        QVERIFY2(f->errors.first().contains(iniPath()), qPrintable(f->errors.first()));
         QCOMPARE(resourceBytes(iniPath()), before);
     }
 
@@ -301,10 +284,10 @@ private slots:
         QFETCH(QString, address);
         QFETCH(bool, message);
         start();
-        m_form->SetLanguage(language);
+        f->window->setLanguage(language);
         m_openerResult = opens;
-        auto seen = answerNextMessageBox(m_form.get());
-        QTest::mouseClick(m_form->findChild<QLabel *>(label), Qt::LeftButton);
+        auto seen = answerNextMessageBox(f->window.get());
+        QTest::mouseClick(f->window->findChild<QLabel *>(label), Qt::LeftButton);
         QCOMPARE(m_opened, QStringList{address});
         QCOMPARE(seen->seen, message);
         if (message) {
@@ -312,7 +295,7 @@ private slots:
             QCOMPARE(seen->caption, QStringLiteral("PC / Velmora"));
             QCOMPARE(seen->icon, QMessageBox::NoIcon);
         }
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(f->errors.isEmpty());
     }
 
     void hoverStylesFollowTheMouse()
@@ -357,10 +340,10 @@ private slots:
 
         // Closing the window under the mouse gives the cursor back too.
         enter(mail);
-        m_form.reset();
+        f->window.reset();
         QVERIFY(!QApplication::overrideCursor());
     }
 };
 
-QTEST_MAIN(TestAbout)
-#include "tst_about.moc"
+QTEST_MAIN(TestFirstPage)
+#include "tst_firstpage.moc"

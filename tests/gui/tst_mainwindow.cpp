@@ -1,11 +1,17 @@
 // The main window on the offscreen platform, against a temporary program folder.
 
+#include "WindowFixture.h"
+
 #include "core/IniFile.h"
-#include "link/F_FormVerbindung.h"
-#include "gui/ErrorReport.h"
-#include "shell/F_FormMain.h"
 #include "core/MonitorLog.h"
+#include "gui/ErrorReport.h"
+#include "gui/FirstPage.h"
+#include "gui/InterfacePage.h"
+#include "gui/MonitorPage.h"
 #include "gui/PageControl.h"
+#include "gui/PointsPage.h"
+#include "gui/PrinterPage.h"
+#include "gui/SaveLoadPage.h"
 
 #include <QAbstractButton>
 #include <QClipboard>
@@ -128,46 +134,33 @@ const TaggedCaption TaggedCaptions[] = {
 
 } // namespace
 
-class TestFormMain : public QObject
+class TestMainWindow : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TFormMain> m_form;
-    std::unique_ptr<TFormVerbindung> m_link;
-    QStringList m_errors;
+    std::unique_ptr<WindowFixture> f;
 
-    QString folder() const { return m_dir->path() + u'/'; }
-    QString iniPath() const { return folder() + QStringLiteral("Velmora.ini"); }
-
-    void writeIni(const QByteArray &bytes)
-    {
-        QFile file(iniPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-
-    void start(const QString &programFolder = QString())
-    {
-        m_form = std::make_unique<TFormMain>(programFolder.isEmpty() ? folder() : programFolder);
-        m_link = std::make_unique<TFormVerbindung>(m_form.get());
-        m_form->SetFormVerbindung(m_link.get());
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    }
+    QString folder() const { return f->folder(); }
+    QString iniPath() const { return f->iniPath(); }
+    void writeIni(const QByteArray &bytes) { f->writeIni(bytes); }
+    void start(const QString &programFolder = QString()) { f->start(true, programFolder); }
 
     template <class T = QWidget>
     T *child(const char *name) const
     {
-        T *found = m_form->findChild<T *>(QString::fromLatin1(name));
-        if (!found)
-            qWarning("no control %s", name);
-        return found;
+        return f->child<T>(name);
     }
 
     QString tabText(QWidget *page) const
     {
-        return m_form->PageControl1->tabText(m_form->PageControl1->indexOf(page));
+        return f->window->pageControl()->tabText(f->window->pageControl()->indexOf(page));
+    }
+
+    // The editor pages, in tab order.
+    QList<QWidget *> editorPages() const
+    {
+        MainWindow *w = f->window.get();
+        return {w->pointsPage(), w->saveLoadPage(), w->printerPage(), w->interfacePage()};
     }
 
     void pressOn(QWidget *target, Qt::Key key, Qt::KeyboardModifiers modifiers)
@@ -179,29 +172,25 @@ class TestFormMain : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_errors.clear();
-        SetErrorReportHandler([this](const QString &text) { m_errors << text; });
+        f = std::make_unique<WindowFixture>();
+        QVERIFY(f->dir.isValid());
     }
 
     void cleanup()
     {
-        m_form.reset();
-        m_link.reset();
-        SetErrorReportHandler({});
+        f.reset();
     }
 
     void startShowsFirstPageOfflineWithDefaults()
     {
         start();
-        QCOMPARE(m_form->windowTitle(), QStringLiteral("PC / Velmora 1.1.1"));
-        QCOMPARE(m_form->size(), QSize(750, 500));
-        QCOMPARE(m_form->minimumSize(), QSize(750, 500));
-        QCOMPARE(m_form->maximumSize(), QSize(750, 500));
-        QVERIFY(!(m_form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(f->window->windowTitle(), QStringLiteral("PC / Velmora 1.1.1"));
+        QCOMPARE(f->window->size(), QSize(750, 500));
+        QCOMPARE(f->window->minimumSize(), QSize(750, 500));
+        QCOMPARE(f->window->maximumSize(), QSize(750, 500));
+        QVERIFY(!(f->window->windowFlags() & Qt::WindowMaximizeButtonHint));
         // The packaged icon, carried inside the program.
-        const QImage icon = m_form->windowIcon().pixmap(64, 64).toImage();
+        const QImage icon = f->window->windowIcon().pixmap(64, 64).toImage();
         QVERIFY(!icon.isNull());
         QCOMPARE(icon.convertToFormat(QImage::Format_ARGB32_Premultiplied),
                  QImage(QStringLiteral(VELMORA_SOURCE_DIR "/packaging/velmora.png"))
@@ -209,30 +198,32 @@ private slots:
         QCOMPARE(child<QLabel>("LabelTitel")->text(), QStringLiteral("PC / Velmora 1.1.1"));
         QCOMPARE(child<QLabel>("LabelTitel")->palette().color(QPalette::WindowText), QColor(188, 207, 19));
 
-        QCOMPARE(m_form->PageControl1->currentWidget(), m_form->TabSheet1);
-        QCOMPARE(tabText(m_form->TabSheet1), QStringLiteral("PC / Velmora"));
-        QCOMPARE(m_form->PageControl1->tabBar()->tabRect(0).width(), 130);
-        QVERIFY(m_form->IsPageVisible(m_form->TabSheet1));
-        for (QWidget *page : {m_form->TabSheet2, m_form->TabSheet3, m_form->TabSheet4,
-                              m_form->TabSheetInterface, m_form->TabSheetMonitor})
-            QVERIFY(!m_form->IsPageVisible(page));
+        QCOMPARE(f->window->pageControl()->currentWidget(), f->window->firstPage());
+        QCOMPARE(tabText(f->window->firstPage()), QStringLiteral("PC / Velmora"));
+        QCOMPARE(f->window->pageControl()->tabBar()->tabRect(0).width(), 130);
+        QVERIFY(f->window->isPageVisible(f->window->firstPage()));
+        QVERIFY(!f->window->isPageVisible(f->window->monitorPage()));
+        for (QWidget *page : editorPages())
+            QVERIFY(!f->window->isPageVisible(page));
 
-        QCOMPARE(m_form->StatusText(2), QStringLiteral("OFFLINE"));
-        QVERIFY(!m_form->StatusText(0).isEmpty());
-        QVERIFY(m_form->StatusText(1).isEmpty());
-        QVERIFY(!m_form->StatusText(4).isEmpty());
-        QVERIFY(m_form->TimerUhrzeit.isActive());
+        QCOMPARE(f->window->statusText(2), QStringLiteral("OFFLINE"));
+        QVERIFY(!f->window->statusText(0).isEmpty());
+        QVERIFY(f->window->statusText(1).isEmpty());
+        QVERIFY(!f->window->statusText(4).isEmpty());
+        // The clock goes on.
+        f->window->setStatusText(4, QString());
+        QTRY_VERIFY(!f->window->statusText(4).isEmpty());
         QCOMPARE(child<QLabel>("lVERSION")->text(), QStringLiteral("---"));
         QVERIFY(child<QPushButton>("Button1")->hasFocus());
 
-        QCOMPARE(m_form->MonitorActive, 0);
-        QCOMPARE(m_form->ProductCount, 20);
-        QCOMPARE(m_form->ProgressTotal, 37);
-        QCOMPARE(m_form->IniFileName, iniPath());
+        QVERIFY(!f->window->monitorShown());
+        QCOMPARE(f->window->session().features().productCount, 20);
+        QCOMPARE(f->window->session().features().progressTotal, 37);
+        QCOMPARE(f->window->workingFile().path(), iniPath());
         QFile file(iniPath());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), DefaultIniContent());
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(f->errors.isEmpty());
     }
 
     void interfaceItemsFilledAtCreation()
@@ -275,7 +266,7 @@ private slots:
         QFETCH(int, language);
         writeIni(file);
         start();
-        QCOMPARE(m_form->Language, language);
+        QCOMPARE(f->window->language(), language);
         QCOMPARE(child<QPushButton>("Button1")->text(),
                  language == 0 ? QStringLiteral("Verbinden") : QStringLiteral("Connect"));
         QCOMPARE(child<QLabel>("Label1")->text(),
@@ -283,9 +274,9 @@ private slots:
         QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"),
                  language == 0 ? QStringLiteral("Suchen in:") : QStringLiteral("Look in:"));
         // An existing file is used as it is, however few keys it holds.
-        QFile f(iniPath());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), file);
+        QFile stored(iniPath());
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QCOMPARE(stored.readAll(), file);
     }
 
     void captionsFollowLanguage()
@@ -297,7 +288,7 @@ private slots:
                 expectedTags.insert(QString::fromLatin1(c.object), c.tag);
         }
         QMap<QString, int> tags;
-        for (QObject *object : m_form->findChildren<QObject *>()) {
+        for (QObject *object : f->window->findChildren<QObject *>()) {
             const int tag = object->property("tag").toInt();
             if (tag != 0)
                 tags.insert(object->objectName(), tag);
@@ -307,23 +298,23 @@ private slots:
         const QString text22 = QStringLiteral("Kopfzeile für Ausdruck (max. 40 Zeichen)");
         const QString text1022 = QStringLiteral("Headline for the printout (max. 40 characters)");
         for (int language : {0, 1, 0}) {
-            if (m_form->Language != language)
+            if (f->window->language() != language)
                 pressOn(child("cb_COM_Port"), Qt::Key_F12, Qt::AltModifier);
-            QCOMPARE(m_form->Language, language);
+            QCOMPARE(f->window->language(), language);
             for (const TaggedCaption &c : TaggedCaptions) {
                 QObject *object = child<QObject>(c.object);
                 QVERIFY2(object, c.object);
                 QCOMPARE(captionOf(object), QString::fromUtf8(language == 0 ? c.german : c.english));
             }
-            QCOMPARE(tabText(m_form->TabSheet2), language == 0 ? QStringLiteral("Konfiguration")
+            QCOMPARE(tabText(f->window->pointsPage()), language == 0 ? QStringLiteral("Konfiguration")
                                                                 : QStringLiteral("Configuration"));
-            QCOMPARE(tabText(m_form->TabSheet3), language == 0 ? QStringLiteral("Speichern / Laden")
+            QCOMPARE(tabText(f->window->saveLoadPage()), language == 0 ? QStringLiteral("Speichern / Laden")
                                                                 : QStringLiteral("Save / Load"));
-            QCOMPARE(tabText(m_form->TabSheet4),
+            QCOMPARE(tabText(f->window->printerPage()),
                      language == 0 ? QStringLiteral("Drucker") : QStringLiteral("Printer"));
-            QCOMPARE(tabText(m_form->TabSheetInterface), QStringLiteral("Interface"));
-            QCOMPARE(tabText(m_form->TabSheetMonitor), QStringLiteral("Monitor"));
-            for (QObject *object : m_form->findChildren<QObject *>()) {
+            QCOMPARE(tabText(f->window->interfacePage()), QStringLiteral("Interface"));
+            QCOMPARE(tabText(f->window->monitorPage()), QStringLiteral("Monitor"));
+            for (QObject *object : f->window->findChildren<QObject *>()) {
                 const QString caption = captionOf(object);
                 QVERIFY2(caption != text22 && caption != text1022, qPrintable(object->objectName()));
             }
@@ -335,13 +326,15 @@ private slots:
     void connectButtonFollowsLinkState()
     {
         start();
-        m_form->SetStatusText(2, QStringLiteral("ONLINE"));
-        m_form->SetLanguage(1);
+        f->goOnline();
+        QCOMPARE(f->window->statusText(2), QStringLiteral("ONLINE"));
+        f->window->setLanguage(1);
         QCOMPARE(child<QPushButton>("Button1")->text(), QStringLiteral("Disconnect"));
-        m_form->SetLanguage(0);
+        f->window->setLanguage(0);
         QCOMPARE(child<QPushButton>("Button1")->text(), QStringLiteral("Trennen"));
-        m_form->SetStatusText(2, QStringLiteral("OFFLINE"));
-        m_form->SetLanguage(1);
+        QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
+        QCOMPARE(f->window->statusText(2), QStringLiteral("OFFLINE"));
+        f->window->setLanguage(1);
         QCOMPARE(child<QPushButton>("Button1")->text(), QStringLiteral("Connect"));
     }
 
@@ -375,27 +368,26 @@ private slots:
         QFETCH(bool, pages);
         QFETCH(int, language);
         start();
-        m_form->PageControl1->setCurrentWidget(m_form->TabSheet1);
+        f->window->pageControl()->setCurrentWidget(f->window->firstPage());
         // Sent to a control that has the focus: the window sees the keys first.
         pressOn(child("cb_COM_Port"), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(m_form->MonitorActive == 1, monitor);
-        QCOMPARE(m_form->IsPageVisible(m_form->TabSheetMonitor), monitor);
-        for (QWidget *page : {m_form->TabSheet2, m_form->TabSheet3, m_form->TabSheet4,
-                              m_form->TabSheetInterface})
-            QCOMPARE(m_form->IsPageVisible(page), pages);
-        QCOMPARE(m_form->Language, language);
-        QCOMPARE(m_form->PageControl1->currentWidget(), m_form->TabSheet1);
-        QVERIFY(m_form->isVisible());
+        QCOMPARE(f->window->monitorShown(), monitor);
+        QCOMPARE(f->window->isPageVisible(f->window->monitorPage()), monitor);
+        for (QWidget *page : editorPages())
+            QCOMPARE(f->window->isPageVisible(page), pages);
+        QCOMPARE(f->window->language(), language);
+        QCOMPARE(f->window->pageControl()->currentWidget(), f->window->firstPage());
+        QVERIFY(f->window->isVisible());
     }
 
     void shiftEnterSwitchesToFirstPage()
     {
         start();
         pressOn(child("cb_COM_Port"), Qt::Key_F5, Qt::AltModifier);
-        m_form->PageControl1->setCurrentWidget(m_form->TabSheetMonitor);
+        f->window->pageControl()->setCurrentWidget(f->window->monitorPage());
         pressOn(child("MemoDebug"), Qt::Key_Return, Qt::ShiftModifier);
-        QCOMPARE(m_form->PageControl1->currentWidget(), m_form->TabSheet1);
-        QVERIFY(m_form->IsPageVisible(m_form->TabSheet3));
+        QCOMPARE(f->window->pageControl()->currentWidget(), f->window->firstPage());
+        QVERIFY(f->window->isPageVisible(f->window->saveLoadPage()));
         // The log did not take the key.
         QVERIFY(child<QPlainTextEdit>("MemoDebug")->toPlainText().isEmpty());
     }
@@ -421,10 +413,12 @@ private slots:
         QFETCH(QStringList, buttons);
         start();
         // Switched at run time, away from the language of the start.
-        m_form->SetLanguage(1 - language);
-        m_form->SetLanguage(language);
-        m_link->Connecting = true;
-        m_link->TimerPolling.start();
+        f->window->setLanguage(1 - language);
+        f->window->setLanguage(language);
+        f->connectToCom3();
+        GatewaySession &session = f->window->session();
+        QVERIFY(session.isConnecting());
+        QVERIFY(session.isPolling());
         auto seen = std::make_shared<SeenBox>();
         answerNextMessageBox(yes ? QMessageBox::Yes : QMessageBox::No, seen);
         pressOn(child("eKopfzeiledrucker"), Qt::Key_Escape, Qt::NoModifier);
@@ -433,10 +427,14 @@ private slots:
         QCOMPARE(seen->text, question);
         QCOMPARE(seen->icon, QMessageBox::Warning);
         QCOMPARE(seen->buttons, buttons);
-        QTRY_COMPARE(m_form->isVisible(), !yes);
-        QCOMPARE(m_form->TimerUhrzeit.isActive(), !yes);
-        QCOMPARE(m_link->Connecting, !yes);
-        QCOMPARE(m_link->TimerPolling.isActive(), !yes);
+        QTRY_COMPARE(f->window->isVisible(), !yes);
+        QCOMPARE(session.isConnecting(), !yes);
+        QCOMPARE(session.isPolling(), !yes);
+        if (!yes) {
+            // The clock goes on.
+            f->window->setStatusText(4, QString());
+            QTRY_VERIFY(!f->window->statusText(4).isEmpty());
+        }
     }
 
     void titleBarCloseAsksToo()
@@ -444,27 +442,27 @@ private slots:
         start();
         auto seen = std::make_shared<SeenBox>();
         answerNextMessageBox(QMessageBox::No, seen);
-        QVERIFY(!m_form->close());
+        QVERIFY(!f->window->close());
         QVERIFY(seen->seen);
-        QVERIFY(m_form->isVisible());
+        QVERIFY(f->window->isVisible());
     }
 
     void monitorLogsOnlyWhileShown()
     {
         start();
         auto *memo = child<QPlainTextEdit>("MemoDebug");
-        m_form->LogSentRequest(QStringLiteral(">C0P01<9E\r\n"));
+        f->window->monitorPage()->logSent(">C0P01<9E\r\n");
         QVERIFY(memo->toPlainText().isEmpty());
 
-        m_form->ImageDblClick();
-        QCOMPARE(m_form->MonitorActive, 1);
-        QVERIFY(m_form->IsPageVisible(m_form->TabSheetMonitor));
-        QCOMPARE(m_form->PageControl1->tabBar()->tabRect(0).width(), 115);
-        QCOMPARE(m_form->PageControl1->currentWidget(), m_form->TabSheet1); // not switched to
+        f->window->toggleMonitor();
+        QVERIFY(f->window->monitorShown());
+        QVERIFY(f->window->isPageVisible(f->window->monitorPage()));
+        QCOMPARE(f->window->pageControl()->tabBar()->tabRect(0).width(), 115);
+        QCOMPARE(f->window->pageControl()->currentWidget(), f->window->firstPage()); // not switched to
 
-        m_form->LogSentRequest(QStringLiteral(">C0P01<9E\r\n"));
-        m_form->LogReceivedLine(QStringLiteral("  \r\n"));
-        m_form->LogReceivedLine(QStringLiteral(">P0101Produkt  1<3A\r\n"));
+        f->window->monitorPage()->logSent(">C0P01<9E\r\n");
+        f->window->monitorPage()->logReceived("  \r\n");
+        f->window->monitorPage()->logReceived(">P0101Produkt  1<3A\r\n");
         QStringList lines = memo->toPlainText().split(u'\n');
         QCOMPARE(lines.size(), 3);
         QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d:\\d\\d\\d # >C0P01<9E$"))
@@ -474,11 +472,11 @@ private slots:
 
         // Closing keeps the lines; nothing is logged while closed.
         QTest::mouseClick(child<QPushButton>("ButtonDebugClose"), Qt::LeftButton);
-        QCOMPARE(m_form->MonitorActive, 0);
-        QVERIFY(!m_form->IsPageVisible(m_form->TabSheetMonitor));
-        QCOMPARE(m_form->PageControl1->tabBar()->tabRect(0).width(), 130);
-        m_form->LogSentRequest(QStringLiteral(">S0V<xx\r\n"));
-        m_form->ImageDblClick();
+        QVERIFY(!f->window->monitorShown());
+        QVERIFY(!f->window->isPageVisible(f->window->monitorPage()));
+        QCOMPARE(f->window->pageControl()->tabBar()->tabRect(0).width(), 130);
+        f->window->monitorPage()->logSent(">S0V<xx\r\n");
+        f->window->toggleMonitor();
         QCOMPARE(memo->toPlainText().split(u'\n').size(), 3);
 
         // Copy puts every line with CR LF on the clipboard, user text included.
@@ -497,11 +495,11 @@ private slots:
     void monitorKeepsOnlyTheMostRecentLines()
     {
         start();
-        m_form->ImageDblClick();
+        f->window->toggleMonitor();
         auto *memo = child<QPlainTextEdit>("MemoDebug");
         // A stream of garbage lines, each logged with its separator.
         for (int i = 0; i < MonitorLineLimit / 2 + 5; ++i)
-            m_form->LogReceivedLine(QStringLiteral("garbage %1\r\n").arg(i));
+            f->window->monitorPage()->logReceived("garbage " + QByteArray::number(i) + "\r\n");
         QCOMPARE(memo->blockCount(), MonitorLineLimit);
         QVERIFY(memo->document()->lastBlock().previous().text().endsWith(
             QStringLiteral(" # garbage %1").arg(MonitorLineLimit / 2 + 4)));
@@ -512,19 +510,19 @@ private slots:
     {
         start();
         QTest::mouseDClick(child("Image"), Qt::LeftButton);
-        QCOMPARE(m_form->MonitorActive, 1);
-        m_form->AppendMonitorLine(QStringLiteral("a"));
-        m_form->AppendMonitorLine(QStringLiteral("b"));
-        m_form->PageControl1->setCurrentWidget(m_form->TabSheetMonitor);
+        QVERIFY(f->window->monitorShown());
+        f->window->monitorPage()->logReceived("a\r\n");
+        f->window->monitorPage()->logReceived("b\r\n");
+        f->window->pageControl()->setCurrentWidget(f->window->monitorPage());
         auto *memo = child<QPlainTextEdit>("MemoDebug");
         QVERIFY(memo->hasFocus());
         QVERIFY(memo->textCursor().atEnd());
 
         pressOn(memo, Qt::Key_F5, Qt::AltModifier);
-        QCOMPARE(m_form->MonitorActive, 0);
-        QVERIFY(m_form->PageControl1->currentWidget() != m_form->TabSheetMonitor);
+        QVERIFY(!f->window->monitorShown());
+        QVERIFY(f->window->pageControl()->currentWidget() != f->window->monitorPage());
         QTest::mouseDClick(child("Image"), Qt::LeftButton);
-        QCOMPARE(m_form->MonitorActive, 1);
+        QVERIFY(f->window->monitorShown());
     }
 
     void refusedCreationIsReportedAndStartsGerman()
@@ -532,12 +530,12 @@ private slots:
         writeIni("[Speech]\r\nSpeech=1\r\n"); // not the program folder used below
         const QString gone = folder() + QStringLiteral("missing/");
         start(gone);
-        QTRY_COMPARE(m_errors.size(), 1);
-        QCOMPARE(m_errors[0],
+        QTRY_COMPARE(f->errors.size(), 1);
+        QCOMPARE(f->errors[0],
                  QStringLiteral("In ") + gone + QStringLiteral("Velmora.ini kann nicht geschrieben werden"));
-        QCOMPARE(m_form->Language, 0);
+        QCOMPARE(f->window->language(), 0);
         QCOMPARE(child<QLabel>("Label1")->text(), QStringLiteral("COM Port auswählen:"));
-        QVERIFY(m_form->isVisible());
+        QVERIFY(f->window->isVisible());
     }
 
     // A write killed before its rename leaves a complete copy; the next start
@@ -554,9 +552,9 @@ private slots:
         start();
         QVERIFY(!QFileInfo::exists(stale));
         QVERIFY(QFileInfo::exists(other));
-        QTRY_COMPARE(m_errors.size(), 1);
-        QVERIFY2(m_errors[0].startsWith(iniPath() + QStringLiteral(" kann nicht gelesen werden: ")), qPrintable(m_errors[0]));
-        QCOMPARE(m_form->Language, 0);
+        QTRY_COMPARE(f->errors.size(), 1);
+        QVERIFY2(f->errors[0].startsWith(iniPath() + QStringLiteral(" kann nicht gelesen werden: ")), qPrintable(f->errors[0]));
+        QCOMPARE(f->window->language(), 0);
     }
 
     void errorsOfHandlersAreReportedAndTheProgramGoesOn()
@@ -564,15 +562,15 @@ private slots:
         start();
         QVERIFY(QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::ReadUser));
         const QByteArray before = DefaultIniContent();
-        RunGuarded([&] { m_form->WriteIniValue("PRINTER", "Head", "x"); });
-        QCOMPARE(m_errors, QStringList{QStringLiteral("In ") + iniPath()
+        RunGuarded([&] { f->window->workingFile().write("PRINTER", "Head", "x"); });
+        QCOMPARE(f->errors, QStringList{QStringLiteral("In ") + iniPath()
                                        + QStringLiteral(" kann nicht geschrieben werden")});
         QFile file(iniPath());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), before);
-        QVERIFY(m_form->isVisible());
+        QVERIFY(f->window->isVisible());
     }
 };
 
-QTEST_MAIN(TestFormMain)
-#include "tst_formmain.moc"
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,11 +1,14 @@
 // The save/load page on the real main window (offscreen): opening another
 // working configuration file, saving a copy, and the progress display.
 
-#include "config/SaveLoad.h"
-#include "link/F_FormVerbindung.h"
+#include "WindowFixture.h"
+
+#include "core/TransferRun.h"
 #include "gui/ErrorReport.h"
-#include "shell/F_FormMain.h"
 #include "gui/PageControl.h"
+#include "gui/PointsPage.h"
+#include "gui/PrinterPage.h"
+#include "gui/SaveLoadPage.h"
 
 #include <QDir>
 #include <QFile>
@@ -73,39 +76,26 @@ class TestSaveLoad : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TFormMain> m_form;
-    std::unique_ptr<TFormVerbindung> m_link;
-    QStringList m_errors;
+    std::unique_ptr<WindowFixture> f;
     QString m_chosen;
 
-    QString path(const QString &name) const { return m_dir->path() + u'/' + name; }
-    QString iniPath() const { return path(QStringLiteral("Velmora.ini")); }
+    QString path(const QString &name) const { return f->dir.path() + u'/' + name; }
+    QString iniPath() const { return f->iniPath(); }
 
     void start()
     {
         writeFile(iniPath(), WorkingBytes);
-        m_form = std::make_unique<TFormMain>(m_dir->path() + u'/');
-        m_link = std::make_unique<TFormVerbindung>(m_form.get());
-        m_form->SetFormVerbindung(m_link.get());
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        m_form->SetEditorPagesVisible(true);
+        f->start();
+        f->activate();
+        f->window->setEditorPagesVisible(true);
     }
 
-    void showPage(QWidget *page)
-    {
-        m_form->PageControl1->setCurrentWidget(m_form->TabSheet1);
-        m_form->PageControl1->setCurrentWidget(page);
-    }
+    void showPage(QWidget *page) { f->showPage(page); }
 
     template <class T = QWidget>
     T *child(const char *name) const
     {
-        T *found = m_form->findChild<T *>(QString::fromLatin1(name));
-        if (!found)
-            qWarning("no control %s", name);
-        return found;
+        return f->child<T>(name);
     }
 
     // The state a finished run leaves on the page.
@@ -121,25 +111,21 @@ class TestSaveLoad : public QObject
     {
         QCOMPARE(child<QLabel>("Label5")->text(), QString());
         QCOMPARE(child<QProgressBar>("ProgressAnzeige")->value(), 0);
-        QCOMPARE(child<QProgressBar>("ProgressAnzeige")->maximum(), m_form->ProgressTotal);
+        QCOMPARE(child<QProgressBar>("ProgressAnzeige")->maximum(), f->window->session().features().progressTotal);
     }
 
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_errors.clear();
+        f = std::make_unique<WindowFixture>();
+        QVERIFY(f->dir.isValid());
         m_chosen.clear();
-        SetErrorReportHandler([this](const QString &text) { m_errors << text; });
         SetFileChooser([this](QWidget *, bool) { return m_chosen; });
     }
 
     void cleanup()
     {
-        m_form.reset();
-        m_link.reset();
-        SetErrorReportHandler({});
+        f.reset();
         SetFileChooser({});
     }
 
@@ -176,21 +162,22 @@ private slots:
         m_chosen = path(typed);
         QTest::mouseClick(child<QPushButton>("Button7"), Qt::LeftButton);
 
-        QCOMPARE(m_form->IniFileName, path(expected));
+        QCOMPARE(f->window->workingFile().path(), path(expected));
         QCOMPARE(child<QLabel>("LabelIniName2")->text(), path(expected));
         verifyDisplayReset();
 
         // The pages now read and write the opened file; the old one stays as it was.
-        showPage(m_form->TabSheet4);
+        showPage(f->window->printerPage());
         auto *head = child<QLineEdit>("eKopfzeiledrucker");
         QCOMPARE(head->text(), QStringLiteral("Other head"));
+        head->setFocus();
         head->setText(QStringLiteral("Edited"));
-        m_form->eKopfzeiledruckerExit();
+        child("cbDruckerModell")->setFocus();
         QCOMPARE(bytesOf(path(expected)), QByteArray("[PRINTER]\r\nModell=1\r\nHead=Edited\r\n"));
         QCOMPARE(bytesOf(iniPath()), WorkingBytes);
-        showPage(m_form->TabSheet2);
+        showPage(f->window->pointsPage());
         QCOMPARE(child<QLabel>("LabelIniName1")->text(), path(expected));
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(f->errors.isEmpty());
     }
 
     void openMissingFileCreatesItOnFirstWrite()
@@ -198,10 +185,10 @@ private slots:
         start();
         m_chosen = path(QStringLiteral("new"));
         QTest::mouseClick(child<QPushButton>("Button7"), Qt::LeftButton);
-        QCOMPARE(m_form->IniFileName, path(QStringLiteral("new.ini")));
-        QVERIFY(!QFile::exists(m_form->IniFileName));
-        m_form->WriteIniValue(QStringLiteral("PRINTER"), QStringLiteral("Head"), QStringLiteral("X"));
-        QCOMPARE(m_form->ReadIniValue(QStringLiteral("PRINTER"), QStringLiteral("Head"), QString()),
+        QCOMPARE(f->window->workingFile().path(), path(QStringLiteral("new.ini")));
+        QVERIFY(!QFile::exists(f->window->workingFile().path()));
+        f->window->workingFile().write(QStringLiteral("PRINTER"), QStringLiteral("Head"), QStringLiteral("X"));
+        QCOMPARE(f->window->workingFile().read(QStringLiteral("PRINTER"), QStringLiteral("Head"), QString()),
                  QStringLiteral("X"));
         QCOMPARE(bytesOf(iniPath()), WorkingBytes);
     }
@@ -229,10 +216,10 @@ private slots:
         m_chosen = chosen;
         QTest::mouseClick(child<QPushButton>("Button7"), Qt::LeftButton);
 
-        QCOMPARE(m_form->IniFileName, iniPath());
-        QCOMPARE(m_errors,
+        QCOMPARE(f->window->workingFile().path(), iniPath());
+        QCOMPARE(f->errors,
                  QStringList{QStringLiteral("%1 ist keine gewöhnliche Datei und kann nicht geöffnet werden.").arg(chosen)});
-        showPage(m_form->TabSheet3);
+        showPage(f->window->saveLoadPage());
         QCOMPARE(child<QLabel>("LabelIniName2")->text(), iniPath());
     }
 
@@ -271,12 +258,12 @@ private slots:
 
         QVERIFY(QFileInfo(link).isSymLink());
         if (saved) {
-            QVERIFY(m_errors.isEmpty());
+            QVERIFY(f->errors.isEmpty());
             QCOMPARE(bytesOf(target), WorkingBytes);
             return;
         }
-        QCOMPARE(m_errors.size(), 1);
-        QVERIFY2(m_errors.constFirst().contains(link + QStringLiteral(" is not written")), qPrintable(m_errors.constFirst()));
+        QCOMPARE(f->errors.size(), 1);
+        QVERIFY2(f->errors.constFirst().contains(link + QStringLiteral(" is not written")), qPrintable(f->errors.constFirst()));
         QCOMPARE(bytesOf(target), dangling ? QByteArray("<missing>") : QByteArray("notes"));
     }
 
@@ -293,10 +280,10 @@ private slots:
         leaveRunDisplay();
         QTest::mouseClick(child<QPushButton>(qPrintable(button)), Qt::LeftButton);
         verifyDisplayReset();
-        QCOMPARE(m_form->IniFileName, iniPath());
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"Velmora.ini"});
+        QCOMPARE(f->window->workingFile().path(), iniPath());
+        QCOMPARE(QDir(f->dir.path()).entryList(QDir::Files), QStringList{"Velmora.ini"});
         QCOMPARE(bytesOf(iniPath()), WorkingBytes);
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(f->errors.isEmpty());
     }
 
     void saveCopiesTheWorkingFile_data()
@@ -322,13 +309,13 @@ private slots:
         QTest::mouseClick(child<QPushButton>("Button8"), Qt::LeftButton);
 
         QCOMPARE(bytesOf(path(expected)), WorkingBytes);
-        QCOMPARE(m_form->IniFileName, iniPath());
+        QCOMPARE(f->window->workingFile().path(), iniPath());
         QCOMPARE(bytesOf(iniPath()), WorkingBytes);
         verifyDisplayReset();
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(f->errors.isEmpty());
 
         // Editing goes on in the working file; the copy is a snapshot.
-        m_form->WriteIniValue(QStringLiteral("PRINTER"), QStringLiteral("Head"), QStringLiteral("Later"));
+        f->window->workingFile().write(QStringLiteral("PRINTER"), QStringLiteral("Head"), QStringLiteral("Later"));
         QCOMPARE(bytesOf(path(expected)), WorkingBytes);
     }
 
@@ -356,21 +343,21 @@ private slots:
         QFETCH(QString, headline);
         start();
         if (target.startsWith(QLatin1String("gone/..")))
-            QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("gone")));
-        m_form->SetLanguage(language);
+            QVERIFY(QDir(f->dir.path()).mkdir(QStringLiteral("gone")));
+        f->window->setLanguage(language);
         if (removeWorkingFile)
             QVERIFY(QFile::remove(iniPath()));
-        const QStringList filesBefore = QDir(m_dir->path()).entryList(QDir::Files);
+        const QStringList filesBefore = QDir(f->dir.path()).entryList(QDir::Files);
         m_chosen = path(target);
         QTest::mouseClick(child<QPushButton>("Button8"), Qt::LeftButton);
 
         const QString shownPath = QFileInfo(path(target)).absoluteFilePath();
-        QVERIFY(!m_errors.isEmpty());
-        const QStringList lines = m_errors.constFirst().split(u'\n');
+        QVERIFY(!f->errors.isEmpty());
+        const QStringList lines = f->errors.constFirst().split(u'\n');
         QCOMPARE(lines.constFirst(), headline.arg(shownPath));
         QVERIFY2(lines.size() > 1 && !lines.at(1).isEmpty(), "the reason follows the headline");
-        QCOMPARE(m_form->IniFileName, iniPath());
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), filesBefore);
+        QCOMPARE(f->window->workingFile().path(), iniPath());
+        QCOMPARE(QDir(f->dir.path()).entryList(QDir::Files), filesBefore);
         if (!removeWorkingFile)
             QCOMPARE(bytesOf(iniPath()), WorkingBytes);
     }
@@ -416,7 +403,7 @@ private slots:
         QFETCH(int, language);
         QFETCH(QStringList, texts);
         start();
-        m_form->SetLanguage(language);
+        f->window->setLanguage(language);
         SetFileChooser({});
         const QByteArray before("old copy");
         writeFile(path(QStringLiteral("copy.ini")), before);
@@ -462,8 +449,8 @@ private slots:
         texts[2] = texts[2].arg(QStringLiteral("copy.ini"));
         QCOMPARE(shown, texts);
         QCOMPARE(bytesOf(path(QStringLiteral("copy.ini"))), replaced ? WorkingBytes : before);
-        QCOMPARE(m_form->IniFileName, iniPath());
-        QVERIFY(m_errors.isEmpty());
+        QCOMPARE(f->window->workingFile().path(), iniPath());
+        QVERIFY(f->errors.isEmpty());
     }
 
     void realOpenDialogAddsExtension()
@@ -488,30 +475,33 @@ private slots:
         QCOMPARE(mode, QFileDialog::AcceptOpen);
         QCOMPARE(suffix, QStringLiteral("ini"));
         QCOMPARE(filters, QStringList{"ini (*.ini)"});
-        QCOMPARE(m_form->IniFileName, path(QStringLiteral("other.ini")));
+        QCOMPARE(f->window->workingFile().path(), path(QStringLiteral("other.ini")));
     }
 
     void pageShownLeavesRunDisplayAlone_data()
     {
         QTest::addColumn<bool>("readAll");
-        QTest::addColumn<bool>("writeAll");
-        QTest::newRow("read-all run") << true << false;
-        QTest::newRow("write-all run") << false << true;
+        QTest::newRow("read-all run") << true;
+        QTest::newRow("write-all run") << false;
     }
     void pageShownLeavesRunDisplayAlone()
     {
         QFETCH(bool, readAll);
-        QFETCH(bool, writeAll);
         start();
-        showPage(m_form->TabSheet3);
+        f->goOnline();
+        showPage(f->window->saveLoadPage());
+        // A run under way: the gateway has not answered its first request yet.
+        QTest::mouseClick(child<QPushButton>(readAll ? "ButtonAlleDatenLesen" : "ButtonAlleDatenSchreiben"),
+                          Qt::LeftButton);
+        const TransferRun &run = f->window->session().run();
+        QVERIFY(run.isActive());
+        QCOMPARE(run.kind(), readAll ? TransferRun::Kind::ReadAll : TransferRun::Kind::WriteAll);
         child<QLabel>("Label5")->setText(QStringLiteral("12 / 46"));
         child<QLabel>("Label5")->show();
         child<QProgressBar>("ProgressAnzeige")->setMaximum(46);
         child<QProgressBar>("ProgressAnzeige")->setValue(12);
         child<QPushButton>("ButtonAlleDatenLesen")->setEnabled(false);
-        m_link->ReadAllActive = readAll;
-        m_link->WriteAllActive = writeAll;
-        showPage(m_form->TabSheet3);
+        showPage(f->window->saveLoadPage());
 
         QCOMPARE(child<QLabel>("Label5")->text(), QStringLiteral("12 / 46"));
         QVERIFY(!child<QLabel>("Label5")->isHidden());
@@ -523,10 +513,12 @@ private slots:
     void pageShownWhileIdleResetsDisplay()
     {
         start();
-        m_form->ProgressTotal = 27;
+        // The handshake's run length, until the gateway names its firmware.
+        f->goOnline();
+        QCOMPARE(f->window->session().features().progressTotal, 27);
         leaveRunDisplay();
         child<QPushButton>("ButtonAlleDatenLesen")->setEnabled(false);
-        showPage(m_form->TabSheet3);
+        showPage(f->window->saveLoadPage());
         QCOMPARE(child<QProgressBar>("ProgressAnzeige")->value(), 0);
         QCOMPARE(child<QProgressBar>("ProgressAnzeige")->maximum(), 27);
         QVERIFY(child<QLabel>("Label5")->isHidden());

@@ -2,13 +2,10 @@
 // with the fonts the package installs and the monitor tab shown or not.
 
 #include "TextFit.h"
+#include "WindowFixture.h"
 
-#include "link/F_FormVerbindung.h"
-#include "core/Firmware.h"
-#include "shell/F_FormMain.h"
 #include "gui/PageControl.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestTextFit : public QObject
@@ -28,30 +25,24 @@ private slots:
     {
         QFETCH(int, language);
         QFETCH(bool, monitor);
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        TFormMain form(dir.path() + u'/');
-        TFormVerbindung link(&form);
-        form.SetFormVerbindung(&link);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        WindowFixture f;
+        QVERIFY(f.dir.isValid());
+        f.start();
+        MainWindow &form = *f.window;
 
-        // Every row that the largest firmware shows.
-        HasPoint5 = true;
-        HasTenPoints = true;
-        const auto restore = qScopeGuard([] {
-            HasPoint5 = false;
-            HasTenPoints = false;
-        });
-        form.ApplyFirmwareLayout();
-        form.SetEditorPagesVisible(true);
-        form.SetStatusText(2, QStringLiteral("OFFLINE"));
-        form.SetLanguage(language);
+        // Every row that the largest firmware shows, with the captions of a
+        // closed link.
+        f.goOnline("311");
+        QVERIFY(form.session().features().hasTenPoints);
+        QTest::mouseClick(f.child<QPushButton>("Button1"), Qt::LeftButton);
+        QVERIFY(!form.session().isOpen());
+        form.setEditorPagesVisible(true);
+        form.setLanguage(language);
         if (monitor)
-            form.ImageDblClick();
+            form.toggleMonitor();
 
         QStringList problems;
-        PageControl *pages = form.PageControl1;
+        PageControl *pages = form.pageControl();
         for (int i = 0; i < pages->count(); ++i) {
             if (!pages->isTabVisible(i))
                 continue;

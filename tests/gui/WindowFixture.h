@@ -1,0 +1,126 @@
+#pragma once
+// The one set-up of the window tests: a temporary program folder, the real
+// main window on the offscreen platform with a recording port in place of the
+// serial port, and the error reports collected instead of shown.
+
+#include "core/IniFile.h"
+#include "core/RecordingPort.h"
+#include "gui/ErrorReport.h"
+#include "gui/FirstPage.h"
+#include "gui/MainWindow.h"
+#include "gui/PageControl.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+struct WindowFixture
+{
+    QTemporaryDir dir;
+    QStringList errors;
+    RecordingPort *port = nullptr;
+    std::unique_ptr<MainWindow> window;
+
+    WindowFixture()
+    {
+        SetErrorReportHandler([this](const QString &text) { errors << text; });
+    }
+    ~WindowFixture()
+    {
+        window.reset();
+        SetErrorReportHandler({});
+    }
+
+    QString folder() const { return dir.path() + u'/'; }
+    QString iniPath() const { return dir.filePath(QStringLiteral("Velmora.ini")); }
+
+    void writeIni(const QByteArray &bytes) const
+    {
+        QFile file(iniPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QByteArray iniBytes() const
+    {
+        QFile file(iniPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QString stored(const char *section, const char *key) const
+    {
+        return ReadIniValue(window ? window->workingFile().path() : iniPath(), QLatin1String(section),
+                            QLatin1String(key), QStringLiteral("<missing>"));
+    }
+
+    // Builds the window on the folder as it is and shows it (first-show
+    // start-up: the default file, the language, the port list). A window
+    // already there is closed first, as when the program is started again.
+    // `programFolder` replaces the temporary folder (e.g. one that is missing).
+    void start(bool show = true, const QString &programFolder = QString())
+    {
+        window.reset();
+        auto recording = std::make_unique<RecordingPort>();
+        port = recording.get();
+        window = std::make_unique<MainWindow>(programFolder.isEmpty() ? folder() : programFolder,
+                                              std::move(recording));
+        if (show) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        }
+    }
+
+    // Makes the window the active one, so that focus moves between its
+    // controls as the user moves it (fields store their text on leaving).
+    void activate()
+    {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    // Shows `page` as a tab click does, also when it is the current one.
+    void showPage(QWidget *page)
+    {
+        window->pageControl()->setCurrentWidget(window->firstPage());
+        window->pageControl()->setCurrentWidget(page);
+    }
+
+    template <class T = QWidget>
+    T *child(const char *name) const
+    {
+        return child<T>(QLatin1String(name));
+    }
+    template <class T = QWidget>
+    T *child(const QString &name) const
+    {
+        T *found = window->findChild<T *>(name);
+        if (!found)
+            qWarning("no control %s", qPrintable(name));
+        return found;
+    }
+
+    // Connects through COM3 (a stand-in device) and answers the poll, so the
+    // link is online and the editor pages are shown.
+    void connectToCom3();
+    void goOnline(const QByteArray &version = QByteArray());
+};
+
+#include <QComboBox>
+#include <QPushButton>
+
+inline void WindowFixture::connectToCom3()
+{
+    auto *list = child<QComboBox>("cb_COM_Port");
+    list->clear();
+    list->addItem(QStringLiteral("COM3"), QStringLiteral("/dev/pts/77"));
+    list->setCurrentIndex(0);
+    QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
+}
+
+inline void WindowFixture::goOnline(const QByteArray &version)
+{
+    connectToCom3();
+    port->reply("cP0101Produkt  1");
+    if (!version.isEmpty())
+        port->reply("cV" + version);
+}
