@@ -31,6 +31,7 @@ bool GatewaySession::connectTo(const QString &devicePath, QString *reason)
     m_pending.clear();
     m_versionText = QStringLiteral("unbekannt");
     m_exchange.clear();
+    m_unansweredPolls = 0;
     setState(State::Connecting);
     m_polling.start();
     return true;
@@ -80,6 +81,9 @@ void GatewaySession::flush()
 
 void GatewaySession::pollOnce()
 {
+    // Every poll since the connect went unanswered: a reply resets the count.
+    if (++m_unansweredPolls == UnansweredPollLimit)
+        emit notAnswering(UnansweredPollLimit);
     m_exchange = m_exchange.isEmpty() ? QStringLiteral("ping") : QString();
     emit exchangeShown(m_exchange);
     send("C0P01");
@@ -127,6 +131,7 @@ void GatewaySession::dispatch(const QByteArray &line)
         return;
     }
     m_exchange = QStringLiteral("ok");
+    m_unansweredPolls = 0;
     emit exchangeShown(m_exchange);
     if (m_state == State::Connecting) {
         handshake(line);

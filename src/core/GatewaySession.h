@@ -47,6 +47,8 @@ public:
     int pollInterval() const { return m_polling.interval(); }
     // One poll, as the polling timer sends it.
     void pollOnce();
+    // Polls without a valid reply after which notAnswering is sent.
+    static constexpr int UnansweredPollLimit = 5;
     // Frames `command`, reports it and writes it; never waits for a reply.
     void send(const QByteArray &command);
     // One received line, LF included, as the line assembler delivers it.
@@ -77,6 +79,9 @@ signals:
     void firmwareChanged();
     // A reply's record is in the working file (`duringRun`: as a run's step).
     void recordStored(const Record &record, bool duringRun);
+    // The gateway has not answered this many polls in a row (sent once per
+    // connection); polling goes on.
+    void notAnswering(int polls);
     // The port went away; the link is closed and `message` tells the user.
     void portLost(const QString &message);
     // An error to show to the user (a refused store, a conversion error).
@@ -104,6 +109,7 @@ private:
     FirmwareFeatures m_features;
     QString m_versionText = QStringLiteral("---");
     QString m_exchange;
+    int m_unansweredPolls = 0;
     QByteArray m_lastRequestLine;
     int m_language = 0;
 };

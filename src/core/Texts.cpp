@@ -49,3 +49,13 @@ QString NoReplyText(int language)
     return language == 0 ? QStringLiteral("Keine Antwort vom Velmora \u2013 Übertragung abgebrochen")
                          : QStringLiteral("No reply from the Velmora \u2013 transfer stopped");
 }
+
+QString NotAnsweringText(int language, const QString &port, const QString &device)
+{
+    const QString where = device.isEmpty() ? port : QStringLiteral("%1 (%2)").arg(port, device);
+    return language == 0
+               ? QStringLiteral("Keine Antwort vom Velmora an %1 \u2013 Kabel, Stromversorgung und "
+                                "gewählten Anschluss prüfen.").arg(where)
+               : QStringLiteral("No answer from the Velmora on %1 \u2013 check the cable, its power and "
+                                "the port chosen.").arg(where);
+}

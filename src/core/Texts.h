@@ -21,3 +21,5 @@ QString LostConnectionText(int language);
 QString PermissionHintText(int language);
 // A run whose reply did not come in time.
 QString NoReplyText(int language);
+// The gateway does not answer the polls on `port` (`device`).
+QString NotAnsweringText(int language, const QString &port, const QString &device);

@@ -194,7 +194,7 @@ void FirstPage::connectButtonClicked()
         box.exec();
         return;
     }
-    emit linkOpened(portName);
+    emit linkOpened(portName, device);
     showLinkOpen(true);
 }
 

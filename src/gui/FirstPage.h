@@ -31,7 +31,7 @@ public:
     void setTitle(const QString &title);
 
 signals:
-    void linkOpened(const QString &portName);
+    void linkOpened(const QString &portName, const QString &device);
     void disconnectRequested();
     void languageChosen(int language);
     void monitorToggleRequested();

@@ -95,7 +95,8 @@ void MainWindow::createPages()
     m_pages->addTab(m_saveLoadPage, TextPair(1, 0));
     m_pages->addTab(m_monitorPage, QStringLiteral("Monitor"));
 
-    connect(m_firstPage, &FirstPage::linkOpened, this, [this](const QString &name) { linkOpened(name); });
+    connect(m_firstPage, &FirstPage::linkOpened, this,
+            [this](const QString &name, const QString &device) { linkOpened(name, device); });
     connect(m_firstPage, &FirstPage::disconnectRequested, this, Guarded([this] { disconnectLink(); }));
     connect(m_firstPage, &FirstPage::languageChosen, this, Guarded([this](int l) { chooseLanguage(l); }));
     connect(m_firstPage, &FirstPage::monitorToggleRequested, this, Guarded([this] { toggleMonitor(); }));
@@ -126,12 +127,16 @@ void MainWindow::connectSession()
 {
     GatewaySession &session = *m_session;
     connect(&session, &GatewaySession::stateChanged, this, Guarded([this](GatewaySession::State state) {
+                showNotAnswering(false);
                 if (state != GatewaySession::State::Online)
                     return;
                 setStatusText(2, QStringLiteral("ONLINE"));
                 setEditorPagesVisible(true);
             }));
+    connect(&session, &GatewaySession::notAnswering, this, [this] { showNotAnswering(true); });
     connect(&session, &GatewaySession::exchangeShown, this, [this](const QString &text) {
+        if (text == QLatin1String("ok"))
+            showNotAnswering(false);
         setStatusText(3, text);
         // Shown at once: the reply handling does not return to the event
         // loop before the next request.
@@ -286,6 +291,8 @@ void MainWindow::refreshCaptions()
     m_interfacePage->refreshCaptions();
     m_pointsPage->refreshCaptions();
     m_firstPage->refreshCaptions();
+    if (m_notAnswering)
+        showNotAnswering(true);
 }
 
 void MainWindow::updateClock()
@@ -347,10 +354,24 @@ bool MainWindow::monitorShown() const
     return m_monitorPage->recording();
 }
 
-void MainWindow::linkOpened(const QString &portName)
+void MainWindow::linkOpened(const QString &portName, const QString &device)
 {
+    m_portName = portName;
+    m_device = device;
     setStatusText(1, portName);
     setStatusText(2, QStringLiteral("OFFLINE"));
+}
+
+// A port with nothing behind it polls for ever; after a few polls the status
+// bar says so and what to check, in place of its panels, until the gateway
+// answers or the link is closed.
+void MainWindow::showNotAnswering(bool shown)
+{
+    m_notAnswering = shown;
+    if (shown)
+        statusBar()->showMessage(NotAnsweringText(language(), m_portName, m_device));
+    else
+        statusBar()->clearMessage();
 }
 
 void MainWindow::disconnectLink()

@@ -81,7 +81,8 @@ private:
     void updateClock();
     void refreshCaptions();
     void pageShown(int index);
-    void linkOpened(const QString &portName);
+    void linkOpened(const QString &portName, const QString &device);
+    void showNotAnswering(bool shown);
     void disconnectLink();
     void showOffline();
     void applyFirmwareLayout();
@@ -100,4 +101,7 @@ private:
     QLabel *m_panels[5] = {};
     QTimer m_clock;
     bool m_shown = false;
+    QString m_portName;
+    QString m_device;
+    bool m_notAnswering = false;
 };
