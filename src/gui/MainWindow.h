@@ -54,6 +54,8 @@ public:
     // The monitor page's tab, shown or hidden (Alt+F5, logo double-click).
     void toggleMonitor();
     bool monitorShown() const;
+    // The clock of the status bar ticks until the window is closed.
+    bool clockRunning() const { return m_clock.isActive(); }
 
     void setEditorPagesVisible(bool visible);
     bool isPageVisible(QWidget *page) const;

@@ -430,6 +430,7 @@ private slots:
         QTRY_COMPARE(f->window->isVisible(), !yes);
         QCOMPARE(session.isConnecting(), !yes);
         QCOMPARE(session.isPolling(), !yes);
+        QCOMPARE(f->window->clockRunning(), !yes);
         if (!yes) {
             // The clock goes on.
             f->window->setStatusText(4, QString());
