@@ -103,7 +103,9 @@ void TransferRun::sendNext()
     m_progress = std::min(m_progress + 1, m_total);
     emit progressed(m_progress, text);
     m_session.send(request);
-    m_timeout.start();
+    // A write that fails loses the port at once, and that ended the run.
+    if (m_active)
+        m_timeout.start();
 }
 
 bool TransferRun::takesReply(const Record &record) const
