@@ -4,7 +4,7 @@
 
 #include <QtTest>
 
-class TestEntDeCoder : public QObject
+class TestFrame : public QObject
 {
     Q_OBJECT
 
@@ -21,7 +21,7 @@ private slots:
     void padLeft();
 };
 
-void TestEntDeCoder::buildsRequestFrames_data()
+void TestFrame::buildsRequestFrames_data()
 {
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<QByteArray>("frame");
@@ -36,14 +36,14 @@ void TestEntDeCoder::buildsRequestFrames_data()
     QTest::newRow("blanks kept") << QByteArray(" a ") << QByteArray("> a <1B");
 }
 
-void TestEntDeCoder::buildsRequestFrames()
+void TestFrame::buildsRequestFrames()
 {
     QFETCH(QByteArray, command);
     QFETCH(QByteArray, frame);
     QCOMPARE(BuildRequestFrame(command), frame);
 }
 
-void TestEntDeCoder::builtFramesPassTheCheck_data()
+void TestFrame::builtFramesPassTheCheck_data()
 {
     QTest::addColumn<QByteArray>("command");
 
@@ -52,7 +52,7 @@ void TestEntDeCoder::builtFramesPassTheCheck_data()
     QTest::newRow("sum beyond 16 bits") << QByteArray(400, '\xff');
 }
 
-void TestEntDeCoder::builtFramesPassTheCheck()
+void TestFrame::builtFramesPassTheCheck()
 {
     QFETCH(QByteArray, command);
     const QByteArray frame = BuildRequestFrame(command);
@@ -63,7 +63,7 @@ void TestEntDeCoder::builtFramesPassTheCheck()
     QVERIFY(!CheckReplyFrame(broken));
 }
 
-void TestEntDeCoder::checksReplyFrames_data()
+void TestFrame::checksReplyFrames_data()
 {
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<bool>("accepted");
@@ -97,14 +97,14 @@ void TestEntDeCoder::checksReplyFrames_data()
         << QByteArray(">C0P01<9E") + QByteArray(100, 'x') + "\r\n" << false;
 }
 
-void TestEntDeCoder::checksReplyFrames()
+void TestFrame::checksReplyFrames()
 {
     QFETCH(QByteArray, line);
     QFETCH(bool, accepted);
     QCOMPARE(CheckReplyFrame(line), accepted);
 }
 
-void TestEntDeCoder::hexWord_data()
+void TestFrame::hexWord_data()
 {
     QTest::addColumn<int>("value");
     QTest::addColumn<QByteArray>("digits");
@@ -115,14 +115,14 @@ void TestEntDeCoder::hexWord_data()
     QTest::newRow("upper case, order") << 0xABC1 << QByteArray("ABC1");
 }
 
-void TestEntDeCoder::hexWord()
+void TestFrame::hexWord()
 {
     QFETCH(int, value);
     QFETCH(QByteArray, digits);
     QCOMPARE(HexWord(quint16(value)), digits);
 }
 
-void TestEntDeCoder::padLeft_data()
+void TestFrame::padLeft_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("width");
@@ -137,7 +137,7 @@ void TestEntDeCoder::padLeft_data()
     QTest::newRow("negative width") << QByteArray("ab") << -3 << ' ' << QByteArray("ab");
 }
 
-void TestEntDeCoder::padLeft()
+void TestFrame::padLeft()
 {
     QFETCH(QByteArray, text);
     QFETCH(int, width);
@@ -146,5 +146,5 @@ void TestEntDeCoder::padLeft()
     QCOMPARE(PadLeft(text, width, fill), padded);
 }
 
-QTEST_APPLESS_MAIN(TestEntDeCoder)
-#include "tst_entdecoder.moc"
+QTEST_APPLESS_MAIN(TestFrame)
+#include "tst_frame.moc"

@@ -1,12 +1,14 @@
 // The tool's real serial link through a pseudo-terminal to the gateway
 // simulator: port list, connect, poll, handshake, version, disconnect, again.
 
-#include "link/F_FormVerbindung.h"
-#include "core/Firmware.h"
-#include "gui/ErrorReport.h"
-#include "shell/F_FormMain.h"
-
+#include "core/GatewaySession.h"
 #include "core/IniFile.h"
+#include "core/TransferRun.h"
+#include "gui/ErrorReport.h"
+#include "gui/InterfacePage.h"
+#include "gui/MainWindow.h"
+#include "gui/PointsPage.h"
+#include "gui/SaveLoadPage.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -21,13 +23,13 @@
 namespace {
 
 // The simulator on a port alias in a temporary program folder, and the
-// tool's main window and link on that folder with the alias selected.
+// tool's main window with its real serial port on that folder with the
+// alias selected.
 struct SimulatorSession
 {
     QTemporaryDir dir;
     QProcess sim;
-    std::unique_ptr<TFormMain> form;
-    std::unique_ptr<TFormVerbindung> link;
+    std::unique_ptr<MainWindow> form;
 
     bool start(const QString &name, const QStringList &simArguments)
     {
@@ -35,9 +37,7 @@ struct SimulatorSession
                   QStringList{"--ports-dir", dir.filePath("ports"), "--name", name} + simArguments);
         if (!sim.waitForReadyRead(10000) || !sim.readLine().startsWith((name + " /dev/").toLatin1()))
             return false;
-        form = std::make_unique<TFormMain>(dir.path() + u'/');
-        link = std::make_unique<TFormVerbindung>(form.get());
-        form->SetFormVerbindung(link.get());
+        form = std::make_unique<MainWindow>(dir.path() + u'/');
         form->show();
         // The simulator's alias is offered as a port.
         auto *list = form->findChild<QComboBox *>("cb_COM_Port");
@@ -50,7 +50,6 @@ struct SimulatorSession
 
     ~SimulatorSession()
     {
-        link.reset();
         form.reset();
         sim.terminate();
         sim.waitForFinished(5000);
@@ -81,23 +80,23 @@ private slots:
 
         SimulatorSession session;
         QVERIFY(session.start("COM7", {"--firmware", firmware}));
-        TFormMain &form = *session.form;
-        TFormVerbindung &link = *session.link;
+        MainWindow &form = *session.form;
+        GatewaySession &link = form.session();
         auto *button = session.button("Button1");
         for (int round = 0; round < 2; ++round) {
             QTest::mouseClick(button, Qt::LeftButton);
-            QVERIFY(link.Connecting);
-            QTRY_COMPARE_WITH_TIMEOUT(form.StatusText(2), QStringLiteral("ONLINE"), 10000);
-            QTRY_COMPARE_WITH_TIMEOUT(form.VersionText, version, 5000);
-            QCOMPARE(HasTenPoints, ten);
-            QCOMPARE(form.IsPageVisible(form.TabSheetInterface), ten);
-            QVERIFY(form.IsPageVisible(form.TabSheet3));
-            QCOMPARE(form.StatusText(1), QStringLiteral("COM7"));
+            QVERIFY(link.isConnecting());
+            QTRY_COMPARE_WITH_TIMEOUT(form.statusText(2), QStringLiteral("ONLINE"), 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(form.session().versionText(), version, 5000);
+            QCOMPARE(link.features().hasTenPoints, ten);
+            QCOMPARE(form.isPageVisible(form.interfacePage()), ten);
+            QVERIFY(form.isPageVisible(form.saveLoadPage()));
+            QCOMPARE(form.statusText(1), QStringLiteral("COM7"));
 
             QTest::mouseClick(button, Qt::LeftButton);
-            QVERIFY(!link.IsPortOpen());
-            QCOMPARE(form.StatusText(2), QStringLiteral("OFFLINE"));
-            QVERIFY(!form.IsPageVisible(form.TabSheet2));
+            QVERIFY(!link.isOpen());
+            QCOMPARE(form.statusText(2), QStringLiteral("OFFLINE"));
+            QVERIFY(!form.isPageVisible(form.pointsPage()));
         }
         QVERIFY(errors.isEmpty());
         // The simulator takes its alias away when it ends.
@@ -120,16 +119,16 @@ private slots:
         SetErrorReportHandler([&errors](const QString &text) { errors << text; });
         SimulatorSession session;
         QVERIFY(session.start("COM8", {"--firmware", firmware}));
-        TFormMain &form = *session.form;
+        MainWindow &form = *session.form;
         QTest::mouseClick(session.button("Button1"), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(form.VersionText, firmware.left(1) + u'.' + firmware.mid(1), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.session().versionText(), firmware.left(1) + u'.' + firmware.mid(1), 10000);
         auto *label = form.findChild<QLabel *>("Label5");
-        const QString file = form.IniFileName;
+        const QString file = form.workingFile().path();
 
         // Read all: the simulator's state lands in the working file.
         QTest::mouseClick(form.findChild<QPushButton *>("ButtonAlleDatenLesen"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("OK"), 20000);
-        QTRY_COMPARE(ReadIniValue(file, "PRINTER", "Head", "-"), QStringLiteral("Simulierte Kopfzeile"));
+        QCOMPARE(ReadIniValue(file, "PRINTER", "Head", "-"), QStringLiteral("Simulierte Kopfzeile"));
         QCOMPARE(ReadIniValue(file, "PRODUKT1", "Qualitaet", "-"), QStringLiteral("41"));
         QCOMPARE(ReadIniValue(file, "PRODUKT10", "Name", "-"), QStringLiteral("Sim 10"));
         QCOMPARE(ReadIniValue(file, "QVR15", "EDV4", "-"), QStringLiteral("50"));
@@ -140,13 +139,13 @@ private slots:
         WriteIniValue(file, "PRINTER", "Head", "Neue Kopfzeile");
         QTest::mouseClick(form.findChild<QPushButton *>("ButtonAlleDatenSchreiben"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("OK"), 20000);
-        QTest::qWait(300); // the printer reply
-        form.IniFileName = session.dir.filePath("second.ini");
+        // "OK" comes once the printer record, the last, is stored.
+        form.workingFile().setPath(session.dir.filePath("second.ini"));
         QTest::mouseClick(form.findChild<QPushButton *>("ButtonAlleDatenLesen"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("OK"), 20000);
-        QTRY_COMPARE(ReadIniValue(form.IniFileName, "PRINTER", "Head", "-"), QStringLiteral("Neue Kopfzeile"));
-        QCOMPARE(ReadIniValue(form.IniFileName, "PRODUKT2", "Name", "-"), QStringLiteral("Weizen"));
-        QCOMPARE(ReadIniValue(form.IniFileName, "QVR3", "Qualitaet2", "-"), QStringLiteral("77"));
+        QCOMPARE(ReadIniValue(form.workingFile().path(), "PRINTER", "Head", "-"), QStringLiteral("Neue Kopfzeile"));
+        QCOMPARE(ReadIniValue(form.workingFile().path(), "PRODUKT2", "Name", "-"), QStringLiteral("Weizen"));
+        QCOMPARE(ReadIniValue(form.workingFile().path(), "QVR3", "Qualitaet2", "-"), QStringLiteral("77"));
         QVERIFY(errors.isEmpty());
         SetErrorReportHandler({});
     }
@@ -167,23 +166,23 @@ private slots:
             SetErrorReportHandler([&errors](const QString &text) { errors << text; });
             SimulatorSession session;
             QVERIFY(session.start("COM6", {"--firmware", "311"}));
-            TFormMain &form = *session.form;
-            TFormVerbindung &link = *session.link;
+            MainWindow &form = *session.form;
+            GatewaySession &link = form.session();
             QTest::mouseClick(session.button("Button1"), Qt::LeftButton);
-            link.TimerPollingTimer(); // no need to wait a second for the first poll
-            QTRY_COMPARE_WITH_TIMEOUT(form.VersionText, QStringLiteral("3.11"), 5000);
+            link.pollOnce(); // no need to wait a second for the first poll
+            QTRY_COMPARE_WITH_TIMEOUT(form.session().versionText(), QStringLiteral("3.11"), 5000);
             if (duringRun) {
                 QTest::mouseClick(form.findChild<QPushButton *>("ButtonAlleDatenLesen"), Qt::LeftButton);
                 QTest::qWait(attempt % 7 * 15);
-                QVERIFY(link.ReadAllActive);
+                QVERIFY((link.run().isActive() && link.run().kind() == TransferRun::Kind::ReadAll));
             }
             session.sim.kill();
             QTRY_COMPARE_WITH_TIMEOUT(errors.size(), 1, 3000);
             QVERIFY(errors[0].startsWith(QStringLiteral("Die Verbindung zum Velmora ist unterbrochen")));
-            QVERIFY(!link.IsPortOpen());
-            QCOMPARE(form.StatusText(2), QStringLiteral("OFFLINE"));
-            QVERIFY(!link.ReadAllActive);
-            QVERIFY(!link.RunTimeout.isActive());
+            QVERIFY(!link.isOpen());
+            QCOMPARE(form.statusText(2), QStringLiteral("OFFLINE"));
+            QVERIFY(!(link.run().isActive() && link.run().kind() == TransferRun::Kind::ReadAll));
+            QVERIFY(!link.run().isTimerActive());
             if (attempt == 0) {
                 // Idle afterwards: a port left polled would spin a whole core.
                 rusage before{}, after{};
@@ -206,19 +205,19 @@ private slots:
         SimulatorSession session;
         QVERIFY(session.start("COM9", {"--firmware", "106", "--fault", "silence", "--fault-after", "8",
                                        "--fault-count", "1"}));
-        TFormMain &form = *session.form;
-        TFormVerbindung &link = *session.link;
+        MainWindow &form = *session.form;
+        GatewaySession &link = form.session();
         QTest::mouseClick(session.button("Button1"), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(form.VersionText, QStringLiteral("1.06"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.session().versionText(), QStringLiteral("1.06"), 10000);
         QTest::mouseClick(form.findChild<QPushButton *>("ButtonAlleDatenLesen"), Qt::LeftButton);
         auto *label = form.findChild<QLabel *>("Label5");
         QTRY_VERIFY_WITH_TIMEOUT(label->text().startsWith(QStringLiteral("Keine Antwort")), 10000);
-        QVERIFY(!link.ReadAllActive);
+        QVERIFY(!(link.run().isActive() && link.run().kind() == TransferRun::Kind::ReadAll));
         QVERIFY(form.findChild<QPushButton *>("ButtonAlleDatenLesen")->isEnabled());
         // The file is whole: what came before the gap is stored, the rest as it was.
-        QCOMPARE(ReadIniValue(form.IniFileName, "QVR0", "Qualitaet1", "-"), QStringLiteral("01"));
-        QCOMPARE(ReadIniValue(form.IniFileName, "QVR36", "EDV10", "-"), QStringLiteral("10"));
-        QCOMPARE(ReadIniValue(form.IniFileName, "INTERFACE", "ParameterRS485", "-"), QStringLiteral("3"));
+        QCOMPARE(ReadIniValue(form.workingFile().path(), "QVR0", "Qualitaet1", "-"), QStringLiteral("01"));
+        QCOMPARE(ReadIniValue(form.workingFile().path(), "QVR36", "EDV10", "-"), QStringLiteral("10"));
+        QCOMPARE(ReadIniValue(form.workingFile().path(), "INTERFACE", "ParameterRS485", "-"), QStringLiteral("3"));
     }
 };
 

@@ -1,5 +1,4 @@
-// Port names from alias links and a given device list, and how they enter
-// the drop-down list.
+// How the port names enter the drop-down list.
 
 #include "gui/PortList.h"
 
@@ -19,31 +18,6 @@ class TestPortList : public QObject
     QString dev(const QString &name) const { return m_dir->path() + QStringLiteral("/dev/") + name; }
     QString ports() const { return m_dir->path() + QStringLiteral("/ports/"); }
 
-    // Stand-ins for device nodes: plain files, so that paths resolve.
-    void makeDevices(const QStringList &names)
-    {
-        for (const QString &name : names) {
-            QVERIFY(QDir().mkpath(QFileInfo(dev(name)).path()));
-            QFile file(dev(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
-    }
-
-    // "COM2>ttyS0" links COM2 to dev/ttyS0; a bare name is a plain file.
-    void makePortsEntries(const QStringList &entries)
-    {
-        QVERIFY(QDir().mkpath(ports()));
-        for (const QString &entry : entries) {
-            const QStringList parts = entry.split(u'>');
-            if (parts.size() == 1) {
-                QFile file(ports() + parts[0]);
-                QVERIFY(file.open(QIODevice::WriteOnly));
-            } else {
-                QVERIFY(QFile::link(dev(parts[1]), ports() + parts[0]));
-            }
-        }
-    }
-
     QStringList devices(const QStringList &names) const
     {
         QStringList paths;
@@ -57,71 +31,14 @@ private slots:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
-        makeDevices({"ttyS0", "ttyS1", "ttyUSB0", "ttyUSB1", "ttyUSB2", "ttyUSB10", "ttyACM0",
-                     "pts/3", "rfcomm0", "pty", "serial/by-id/usb-adapter"});
-        QFile::remove(dev("serial/by-id/usb-adapter"));
-        QVERIFY(QFile::link(dev("ttyUSB0"), dev("serial/by-id/usb-adapter")));
-    }
-
-    void naming_data()
-    {
-        QTest::addColumn<QStringList>("aliases");
-        QTest::addColumn<QStringList>("found");
-        QTest::addColumn<QStringList>("expected");
-
-        QTest::newRow("families in order")
-            << QStringList()
-            << QStringList{"rfcomm0", "ttyACM0", "pts/3", "ttyUSB1", "ttyS1", "ttyUSB0", "ttyS0"}
-            << QStringList{"COM1=ttyS0", "COM2=ttyS1", "COM3=ttyUSB0", "COM4=ttyUSB1",
-                           "COM5=ttyACM0", "COM6=pts/3", "COM7=rfcomm0"};
-        QTest::newRow("numeric, not text order")
-            << QStringList() << QStringList{"ttyUSB10", "ttyUSB2"}
-            << QStringList{"COM1=ttyUSB2", "COM2=ttyUSB10"};
-        QTest::newRow("aliases first, gaps filled")
-            << QStringList{"COM4>ttyUSB2", "COM2>pty"}
-            << QStringList{"ttyACM0", "ttyUSB0", "ttyS0"}
-            << QStringList{"COM2=pty", "COM4=ttyUSB2", "COM1=ttyS0", "COM3=ttyUSB0",
-                           "COM5=ttyACM0"};
-        QTest::newRow("device behind an alias listed once")
-            << QStringList{"COM7>serial/by-id/usb-adapter", "COM8>ttyS1"}
-            << QStringList{"ttyUSB0", "ttyS0", "ttyS1"}
-            << QStringList{"COM7=serial/by-id/usb-adapter", "COM8=ttyS1", "COM1=ttyS0"};
-        QTest::newRow("alias names in any case")
-            << QStringList{"com3>pty", "Com12>ttyACM0"} << QStringList()
-            << QStringList{"COM3=pty", "COM12=ttyACM0"};
-        QTest::newRow("other entries ignored")
-            << QStringList{"COM1", "PORT2>ttyS1", "COM3x>pty", "COM>pty", "xCOM4>pty",
-                           "COM0>pty"}
-            << QStringList{"ttyS0", "ttyS1"}
-            << QStringList{"COM1=ttyS0", "COM2=ttyS1"};
-        QTest::newRow("dead alias keeps its number")
-            << QStringList{"COM1>gone"} << QStringList{"ttyS0"} << QStringList{"COM2=ttyS0"};
-        QTest::newRow("same number twice")
-            << QStringList{"COM3>pty", "com3>ttyS1"} << QStringList{"ttyS0"}
-            << QStringList{"COM3=pty", "COM1=ttyS0"};
-        QTest::newRow("device given twice")
-            << QStringList() << QStringList{"ttyS0", "ttyS0"} << QStringList{"COM1=ttyS0"};
-    }
-
-    void naming()
-    {
-        QFETCH(QStringList, aliases);
-        QFETCH(QStringList, found);
-        QFETCH(QStringList, expected);
-        makePortsEntries(aliases);
-
-        QStringList got;
-        for (const SerialPortEntry &entry : DiscoverSerialPorts(ports(), devices(found)))
-            got << entry.name + u'=' + entry.device.mid(dev(QString()).size());
-        QCOMPARE(got, expected);
-    }
-
-    void missingPortsFolder()
-    {
-        const QVector<SerialPortEntry> found =
-            DiscoverSerialPorts(m_dir->path() + QStringLiteral("/nowhere/"), devices({"ttyUSB0"}));
-        QCOMPARE(found.size(), 1);
-        QCOMPARE(found[0].name, QStringLiteral("COM1"));
+        // Stand-ins for device nodes: plain files, so that paths resolve.
+        QVERIFY(QDir().mkpath(dev(QString())));
+        for (const char *name : {"ttyS0", "ttyS1", "ttyUSB0", "ttyACM0", "pty"}) {
+            QFile file(dev(QLatin1String(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QDir().mkpath(ports()));
+        QVERIFY(QFile::link(dev("pty"), ports() + "COM10"));
     }
 
     void dropDownKeepsSortedAndNeverShrinks()
@@ -129,7 +46,6 @@ private slots:
         QComboBox list;
         list.addItem(QStringLiteral("com2"));
         list.addItem(QStringLiteral("Other"));
-        makePortsEntries({"COM10>pty"});
 
         ListSerialPorts(&list, ports(), devices({"ttyS0", "ttyS1", "ttyUSB0"}));
         ListSerialPorts(&list, ports(), devices({"ttyS0", "ttyS1", "ttyUSB0"}));

@@ -1,13 +1,12 @@
 // The first page's port list in the main window, on the offscreen platform.
 
-#include "gui/ErrorReport.h"
-#include "shell/F_FormMain.h"
-#include "gui/PageControl.h"
+#include "WindowFixture.h"
+
+#include "gui/SaveLoadPage.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -15,11 +14,9 @@ class TestPortListForm : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TFormMain> m_form;
-    QStringList m_errors;
+    std::unique_ptr<WindowFixture> f;
 
-    QString folder() const { return m_dir->path() + u'/'; }
+    QString folder() const { return f->folder(); }
 
     // Registers ports/<name> as an alias of a fresh stand-in device.
     void addAlias(const QString &name)
@@ -30,38 +27,28 @@ class TestPortListForm : public QObject
         QVERIFY(QFile::link(device.fileName(), folder() + QStringLiteral("ports/") + name));
     }
 
-    QComboBox *box() const
-    {
-        return m_form->findChild<QComboBox *>(QStringLiteral("cb_COM_Port"));
-    }
+    QComboBox *box() const { return f->child<QComboBox>("cb_COM_Port"); }
 
-    void start()
-    {
-        m_form = std::make_unique<TFormMain>(folder());
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    }
+    void start() { f->start(); }
 
     void showFirstPageAgain()
     {
-        m_form->PageControl1->setCurrentWidget(m_form->TabSheet3);
-        m_form->PageControl1->setCurrentWidget(m_form->TabSheet1);
+        f->window->pageControl()->setCurrentWidget(f->window->saveLoadPage());
+        f->window->pageControl()->setCurrentWidget(f->window->firstPage());
     }
 
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_errors.clear();
-        SetErrorReportHandler([this](const QString &text) { m_errors << text; });
+        f = std::make_unique<WindowFixture>();
+        QVERIFY(f->dir.isValid());
     }
 
     void cleanup()
     {
-        m_form.reset();
-        SetErrorReportHandler({});
-        QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join(u'\n')));
+        const QStringList errors = f->errors;
+        f.reset();
+        QVERIFY2(errors.isEmpty(), qPrintable(errors.join(u'\n')));
     }
 
     void startAndReturnRefreshAndSelectFirst()

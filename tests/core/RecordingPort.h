@@ -1,0 +1,70 @@
+#pragma once
+// A serial port that records what the tool writes, for session and window
+// tests; it answers run requests like a gateway with fixed records when
+// `answer` is set.
+
+#include "core/Frame.h"
+#include "core/SerialPort.h"
+
+#include <QList>
+#include <QTimer>
+
+class RecordingPort : public SerialPort
+{
+public:
+    bool opens = true;
+    bool opened = false;
+    QString device;
+    QList<QByteArray> written;
+    int inputFlushes = 0;
+    int outputFlushes = 0;
+    bool answer = false;
+    int silentAfter = -1; // leaves the request with this index unanswered
+    int lostAt = -1;      // the device goes away while the request with this index is written
+
+    bool open(const QString &devicePath, QString *reason) override
+    {
+        device = devicePath;
+        if (!opens) {
+            *reason = QStringLiteral("Permission denied");
+            return false;
+        }
+        opened = true;
+        return true;
+    }
+    void close() override { opened = false; }
+    bool isOpen() const override { return opened; }
+    void clearInput() override { ++inputFlushes; }
+    void clearOutput() override { ++outputFlushes; }
+    void write(const QByteArray &bytes) override
+    {
+        written << bytes;
+        if (written.size() - 1 == lostAt) {
+            unplug();
+            return;
+        }
+        if (answer)
+            QTimer::singleShot(0, this, [this, bytes] { answerRequest(bytes); });
+    }
+
+    void answerRequest(const QByteArray &frame)
+    {
+        if (written.size() - 1 == silentAfter)
+            return;
+        const QByteArray c = frame.mid(1, frame.indexOf('<') - 1);
+        const QByteArray kind = c.mid(1, 2);
+        if (kind == "0Z" || kind == "1Z")
+            reply("cZ" + c.mid(3, 1) + "1112131421222324" + "3141" + "3646374738483949" + "4050");
+        else if (kind == "0P" || kind == "1P")
+            reply("cP" + c.mid(3, 2) + "77" + "   Answer");
+        else if (kind == "0I" || kind == "1I")
+            reply("cI0123");
+        else if (kind == "0D" || kind == "1D")
+            reply("cD01" + QByteArray(40, 'h'));
+    }
+
+    // A framed reply line as the gateway sends it.
+    void reply(const QByteArray &record) { emit received(BuildRequestFrame(record) + "\r\n"); }
+    void inject(const QByteArray &bytes) { emit received(bytes); }
+    void unplug() { emit lost(QStringLiteral("No such device")); }
+};

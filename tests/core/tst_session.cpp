@@ -1,0 +1,723 @@
+// The link to the gateway without a window: polling, handshake, firmware,
+// reply handling and the read-all and write-all runs, on a recording port.
+
+#include "RecordingPort.h"
+
+#include "core/Firmware.h"
+#include "core/Frame.h"
+#include "core/GatewaySession.h"
+#include "core/IniFile.h"
+#include "core/LineAssembler.h"
+#include "core/Texts.h"
+#include "core/TransferRun.h"
+#include "core/WorkingFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+Q_DECLARE_METATYPE(Record)
+
+namespace {
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The command of a framed request: what lies between ">" and "<".
+QByteArray commandOf(const QByteArray &frame)
+{
+    return frame.mid(1, frame.indexOf('<') - 1);
+}
+
+// Counts the renames onto one file name in a folder: each replace of the
+// working file is one. The moves from the temporary names are watched too,
+// or the kernel may merge the identical events of successive renames.
+class RenameCounter
+{
+public:
+    RenameCounter(const QString &folder, const QString &name) : m_name(QFile::encodeName(name))
+    {
+        m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (m_fd >= 0)
+            ::inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), IN_MOVED_FROM | IN_MOVED_TO);
+    }
+    ~RenameCounter()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool isValid() const { return m_fd >= 0; }
+    // Renames onto the name since the last call.
+    int take()
+    {
+        int count = 0;
+        alignas(inotify_event) char buffer[64 * 1024];
+        for (;;) {
+            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+            if (n <= 0)
+                return count;
+            for (ssize_t at = 0; at < n;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                if ((event->mask & IN_MOVED_TO) && event->len > 0 && m_name == event->name)
+                    ++count;
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+    }
+
+private:
+    int m_fd = -1;
+    QByteArray m_name;
+};
+
+} // namespace
+
+class TestSession : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<WorkingFile> m_file;
+    std::unique_ptr<GatewaySession> m_session;
+    RecordingPort *m_port = nullptr;
+    QStringList m_errors;
+    QStringList m_lost;
+
+    QString ini() const { return m_file->path(); }
+    QString stored(const QString &section, const QString &key) const
+    {
+        return ReadIniValue(ini(), section, key, QStringLiteral("<missing>"));
+    }
+
+    void connectToPort() { QVERIFY(m_session->connectTo(QStringLiteral("/dev/pts/77"), nullptr)); }
+
+    void goOnline(const QByteArray &version = QByteArray())
+    {
+        connectToPort();
+        m_port->reply("cP0101Produkt  1");
+        QCOMPARE(m_session->state(), GatewaySession::State::Online);
+        if (!version.isEmpty())
+            m_port->reply("cV" + version);
+    }
+
+private slots:
+    void initTestCase() { qRegisterMetaType<Record>(); }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_file = std::make_unique<WorkingFile>(m_dir->filePath(QStringLiteral("Velmora.ini")));
+        QVERIFY(CreateDefaultIniFile(m_file->path()));
+        auto port = std::make_unique<RecordingPort>();
+        m_port = port.get();
+        m_session = std::make_unique<GatewaySession>(*m_file, std::move(port));
+        m_errors.clear();
+        m_lost.clear();
+        connect(m_session.get(), &GatewaySession::errorOccurred, this, [this](const QString &t) { m_errors << t; });
+        connect(m_session.get(), &GatewaySession::portLost, this, [this](const QString &t) { m_lost << t; });
+    }
+
+    void cleanup()
+    {
+        m_session.reset();
+        if (m_file)
+            QFile::setPermissions(m_file->path(), QFile::ReadOwner | QFile::WriteOwner);
+        m_file.reset();
+        m_dir.reset();
+    }
+
+    void connectPollsUntilTheProductReply()
+    {
+        QSignalSpy states(m_session.get(), &GatewaySession::stateChanged);
+        QSignalSpy shown(m_session.get(), &GatewaySession::exchangeShown);
+        QCOMPARE(m_session->versionText(), QStringLiteral("---"));
+        QString reason;
+        QVERIFY(m_session->connectTo(QStringLiteral("/dev/pts/77"), &reason));
+        QCOMPARE(m_port->device, QStringLiteral("/dev/pts/77"));
+        QVERIFY(m_session->isConnecting());
+        QCOMPARE(m_session->versionText(), QStringLiteral("unbekannt"));
+        QVERIFY(m_session->isPolling());
+        QCOMPARE(m_session->pollInterval(), 1000);
+
+        // The poll blinks "ping" and sends the first product's read request.
+        m_session->pollOnce();
+        QCOMPARE(m_port->written.last(), QByteArray(">C0P01<9E\r\n"));
+        m_session->pollOnce();
+        QCOMPARE(m_port->written.size(), 2);
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown.at(0).at(0).toString(), QStringLiteral("ping"));
+        QCOMPARE(shown.at(1).at(0).toString(), QString());
+
+        // A good line of another kind only says "ok" while connecting.
+        m_port->reply("cV311");
+        QCOMPARE(shown.last().at(0).toString(), QStringLiteral("ok"));
+        QVERIFY(m_session->isConnecting());
+        QCOMPARE(m_session->versionText(), QStringLiteral("unbekannt"));
+
+        const QByteArray before = bytesOf(ini());
+        QSignalSpy sent(m_session.get(), &GatewaySession::requestSent);
+        m_port->reply("cP0101Produkt  1");
+        QCOMPARE(m_session->state(), GatewaySession::State::Online);
+        QVERIFY(!m_session->isPolling());
+        QCOMPARE(m_session->features().productCount, 10);
+        QCOMPARE(m_session->features().progressTotal, 27);
+        QCOMPARE(m_port->written.last(), QByteArray(">S0V<53\r\n"));
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(sent.at(0).at(0).toByteArray(), QByteArray(">S0V<53\r\n"));
+        QCOMPARE(shown.last().at(0).toString(), QStringLiteral("S0V"));
+        QCOMPARE(states.size(), 2);
+        QCOMPARE(states.at(0).at(0).value<GatewaySession::State>(), GatewaySession::State::Connecting);
+        QCOMPARE(states.at(1).at(0).value<GatewaySession::State>(), GatewaySession::State::Online);
+        // The product record of the handshake is not stored.
+        QCOMPARE(bytesOf(ini()), before);
+        QVERIFY(m_errors.isEmpty());
+    }
+
+    void versionSetsFirmwareFeatures_data()
+    {
+        QTest::addColumn<QByteArray>("digits");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("point5");
+        QTest::addColumn<bool>("ten");
+        QTest::addColumn<int>("addresses");
+        QTest::addColumn<int>("products");
+        QTest::addColumn<int>("total");
+        QTest::newRow("106") << QByteArray("106") << "1.06" << false << false << 16 << 10 << 27;
+        QTest::newRow("107") << QByteArray("107") << "1.07" << false << false << 16 << 20 << 37;
+        QTest::newRow("109") << QByteArray("109") << "1.09" << false << false << 16 << 20 << 37;
+        QTest::newRow("110") << QByteArray("110") << "1.10" << true << false << 24 << 20 << 45;
+        QTest::newRow("207") << QByteArray("207") << "2.07" << true << false << 24 << 20 << 45;
+        QTest::newRow("208") << QByteArray("208") << "2.08" << false << false << 16 << 20 << 37;
+        QTest::newRow("209") << QByteArray("209") << "2.09" << true << false << 24 << 20 << 45;
+        QTest::newRow("310") << QByteArray("310") << "3.10" << true << false << 24 << 20 << 45;
+        QTest::newRow("311") << QByteArray("311") << "3.11" << true << true << 24 << 20 << 46;
+        QTest::newRow("999") << QByteArray("999") << "9.99" << true << true << 24 << 20 << 46;
+        QTest::newRow("not a number") << QByteArray("3x1") << "3.x1" << false << false << 16 << 10 << 27;
+    }
+    void versionSetsFirmwareFeatures()
+    {
+        QFETCH(QByteArray, digits);
+        QFETCH(QString, text);
+        QFETCH(bool, point5);
+        QFETCH(bool, ten);
+        QFETCH(int, addresses);
+        QFETCH(int, products);
+        QFETCH(int, total);
+        goOnline();
+        QSignalSpy changed(m_session.get(), &GatewaySession::firmwareChanged);
+        m_port->reply("cV" + digits);
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(m_session->versionText(), text);
+        const FirmwareFeatures &f = m_session->features();
+        QCOMPARE(f.hasPoint5, point5);
+        QCOMPARE(f.hasTenPoints, ten);
+        QCOMPARE(f.addressCount, addresses);
+        QCOMPARE(f.productCount, products);
+        QCOMPARE(f.progressTotal, total);
+    }
+
+    void badLinesAreDroppedWithBothBuffersFlushed_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("shown"); // the exchange text after the line
+        const QByteArray good = BuildRequestFrame("cV311");
+        QTest::newRow("bad checksum") << QByteArray(">cV311<00\r\n") << "S0V";
+        QTest::newRow("no checksum") << QByteArray(">cV311\r\n") << "S0V";
+        QTest::newRow("binary") << QByteArray("\x01\xff\x80<\x00\n", 6) << "S0V";
+        QTest::newRow("unknown letter") << BuildRequestFrame("cX311") + "\n" << "ok";
+        QTest::newRow("byte in front") << "x" + good + "\n" << "ok";
+        QByteArray lower = BuildRequestFrame("cQ"); // ">cQ<2E"
+        lower.replace(lower.size() - 2, 2, lower.right(2).toLower());
+        QTest::newRow("lower-case digits, unknown letter") << lower + "\n" << "ok";
+    }
+    void badLinesAreDroppedWithBothBuffersFlushed()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, shown);
+        goOnline();
+        QSignalSpy exchange(m_session.get(), &GatewaySession::exchangeShown);
+        QSignalSpy records(m_session.get(), &GatewaySession::recordStored);
+        const int inputs = m_port->inputFlushes, outputs = m_port->outputFlushes;
+        const int writes = m_port->written.size();
+        const QByteArray before = bytesOf(ini());
+        m_port->inject(line);
+        QCOMPARE(m_port->inputFlushes, inputs + 1);
+        QCOMPARE(m_port->outputFlushes, outputs + 1);
+        QCOMPARE(m_port->written.size(), writes);
+        const QString last = exchange.isEmpty() ? QStringLiteral("S0V") : exchange.last().at(0).toString();
+        QCOMPARE(last, shown);
+        QCOMPARE(m_session->versionText(), QStringLiteral("unbekannt"));
+        QCOMPARE(records.size(), 0);
+        QCOMPARE(bytesOf(ini()), before);
+        QVERIFY(m_errors.isEmpty());
+    }
+
+    // Bytes of a line begun before a flush are not glued to the next reply.
+    void flushForgetsALineBegun()
+    {
+        goOnline();
+        m_port->inject(">cZ0111");
+        m_session->send("C0P01");
+        QSignalSpy changed(m_session.get(), &GatewaySession::firmwareChanged);
+        m_port->reply("cV311");
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(m_session->versionText(), QStringLiteral("3.11"));
+    }
+
+    void lineAssemblerIsBoundedAndResynchronises()
+    {
+        LineAssembler packet;
+        QCOMPARE(packet.feed(">cV3"), QList<QByteArray>{});
+        QCOMPARE(packet.feed("11<2A\r\n>x"), QList<QByteArray>{">cV311<2A\r\n"});
+        QCOMPARE(packet.feed("\n\n"), (QList<QByteArray>{">x\n", "\n"}));
+        // An endless line without LF is dropped, not kept.
+        for (int i = 0; i < 1000; ++i)
+            QCOMPARE(packet.feed(QByteArray(1000, 'A')), QList<QByteArray>{});
+        QCOMPARE(packet.feed("tail\n>ok\n"), QList<QByteArray>{">ok\n"});
+        // A line of exactly the limit passes; one byte more is dropped.
+        const QByteArray longest = QByteArray(LineAssembler::MaxLine - 1, 'B') + '\n';
+        QCOMPARE(packet.feed(longest), QList<QByteArray>{longest});
+        QCOMPARE(packet.feed("C" + longest + ">ok\n"), QList<QByteArray>{">ok\n"});
+    }
+
+    void disconnectAndConnectAgainPollsFromTheStart()
+    {
+        goOnline("311");
+        QCOMPARE(m_session->versionText(), QStringLiteral("3.11"));
+        m_session->disconnect();
+        QVERIFY(!m_port->opened);
+        QVERIFY(!m_session->isOpen());
+        QCOMPARE(m_session->state(), GatewaySession::State::Closed);
+        QVERIFY(!m_session->isPolling());
+        QCOMPARE(m_session->versionText(), QStringLiteral("---"));
+
+        connectToPort();
+        QVERIFY(m_session->isConnecting());
+        QVERIFY(m_session->isPolling());
+        m_port->reply("cP0101Produkt  1");
+        QCOMPARE(m_port->written.last(), QByteArray(">S0V<53\r\n"));
+        QCOMPARE(m_session->features().progressTotal, 27);
+    }
+
+    void portThatDoesNotOpenStaysClosed()
+    {
+        m_port->opens = false;
+        QSignalSpy states(m_session.get(), &GatewaySession::stateChanged);
+        QString reason;
+        QVERIFY(!m_session->connectTo(QStringLiteral("/dev/pts/77"), &reason));
+        QCOMPARE(reason, QStringLiteral("Permission denied"));
+        QCOMPARE(m_session->state(), GatewaySession::State::Closed);
+        QVERIFY(!m_session->isPolling());
+        QCOMPARE(m_session->versionText(), QStringLiteral("---"));
+        QCOMPARE(states.size(), 0);
+        QVERIFY(m_port->written.isEmpty());
+    }
+
+    void pointsReplyIsStoredByPosition_data()
+    {
+        QTest::addColumn<QByteArray>("version");
+        QTest::addColumn<int>("points");
+        QTest::newRow("four points (208)") << QByteArray("208") << 4;
+        QTest::newRow("five points (310)") << QByteArray("310") << 5;
+        QTest::newRow("ten points (311)") << QByteArray("311") << 10;
+    }
+    void pointsReplyIsStoredByPosition()
+    {
+        QFETCH(QByteArray, version);
+        QFETCH(int, points);
+        goOnline(version);
+        // Qualities 11..14 and EDV numbers 21..24, then pairs (3k, 4k) for points 5..10.
+        QByteArray record = "cZB1112131421222324";
+        for (int k = 5; k <= points; ++k)
+            record += QByteArray::number(30 + k) + QByteArray::number(40 + k);
+        QSignalSpy records(m_session.get(), &GatewaySession::recordStored);
+        m_port->reply(record);
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records.at(0).at(0).value<Record>().address, 11);
+        QCOMPARE(records.at(0).at(1).toBool(), false);
+        for (int k = 1; k <= 10; ++k) {
+            const QString q = stored("QVR11", QStringLiteral("Qualitaet%1").arg(k));
+            const QString e = stored("QVR11", QStringLiteral("EDV%1").arg(k));
+            const QString defaultValue = QString::number(k).rightJustified(2, u'0');
+            QCOMPARE(q, k <= 4 ? QString::number(10 + k) : k <= points ? QString::number(30 + k) : defaultValue);
+            QCOMPARE(e, k <= 4 ? QString::number(20 + k) : k <= points ? QString::number(40 + k) : defaultValue);
+        }
+        QVERIFY(m_errors.isEmpty());
+    }
+
+    void productPrinterAndInterfaceRepliesAreStored()
+    {
+        goOnline("311");
+        m_port->reply("cP0712    Pilsen");
+        QCOMPARE(stored("PRODUKT7", "Qualitaet"), QStringLiteral("12"));
+        QVERIFY(bytesOf(ini()).contains("[PRODUKT7]\r\nQualitaet=12\r\nName=    Pilsen\r\n"));
+
+        m_port->reply("cD02" + QByteArray(40, ' '));
+        QCOMPARE(stored("PRINTER", "Modell"), QStringLiteral("02"));
+        QCOMPARE(stored("PRINTER", "Head"), QString());
+        m_port->reply("cD03  Zapfhaus M\xfcller" + QByteArray(23, ' '));
+        QCOMPARE(stored("PRINTER", "Head"), QStringLiteral("Zapfhaus Müller"));
+
+        m_port->reply("cI4125");
+        for (auto [key, value] : {std::pair{"BaudrateRS232", "4"}, {"ParameterRS232", "1"},
+                                  {"BaudrateRS485", "2"}, {"ParameterRS485", "5"}})
+            QCOMPARE(stored("INTERFACE", key), QLatin1String(value));
+        QVERIFY(m_errors.isEmpty());
+    }
+
+    void repliesWithFieldsThatAreNoNumbers_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("error"); // empty: none
+        QTest::addColumn<QString>("section"); // empty: the file stays as it was
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("product number") << QByteArray("cPx712    Pilsen")
+                                        << "'x7' ist kein gültiger Integerwert" << "" << "" << "";
+        // The interface record is stored as it came, then the error is said.
+        QTest::newRow("interface digit") << QByteArray("cI41x5") << "'x' ist kein gültiger Integerwert"
+                                         << "INTERFACE" << "BaudrateRS485" << "x";
+        QTest::newRow("interface short") << QByteArray("cI41") << "'<' ist kein gültiger Integerwert"
+                                         << "INTERFACE" << "ParameterRS232" << "1";
+        // An address outside the address characters goes to section "QVR-1".
+        QTest::newRow("address") << QByteArray("cZ#1112131421222324") << "" << "QVR-1" << "EDV4" << "24";
+    }
+    void repliesWithFieldsThatAreNoNumbers()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, error);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        goOnline();
+        const QByteArray before = bytesOf(ini());
+        m_port->reply(reply);
+        QCOMPARE(m_errors, error.isEmpty() ? QStringList() : QStringList{error});
+        if (section.isEmpty())
+            QCOMPARE(bytesOf(ini()), before);
+        else
+            QCOMPARE(stored(section, key), value);
+    }
+
+    void runsSendEveryRecordInOrder_data()
+    {
+        QTest::addColumn<QByteArray>("version");
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<int>("zLength");
+        QTest::newRow("read 106") << QByteArray("106") << false << 27 << 4;
+        QTest::newRow("write 106") << QByteArray("106") << true << 27 << 20;
+        QTest::newRow("write 107") << QByteArray("107") << true << 37 << 20;
+        QTest::newRow("write 310") << QByteArray("310") << true << 45 << 24;
+        QTest::newRow("write 311") << QByteArray("311") << true << 46 << 44;
+        QTest::newRow("read 311") << QByteArray("311") << false << 46 << 4;
+    }
+    void runsSendEveryRecordInOrder()
+    {
+        QFETCH(QByteArray, version);
+        QFETCH(bool, write);
+        QFETCH(int, requests);
+        QFETCH(int, zLength);
+        goOnline(version);
+        const FirmwareFeatures f = m_session->features();
+        m_file->write("INTERFACE", "ParameterRS485", "x");
+        m_file->write("PRINTER", "Modell", "7");
+        m_file->write("QVR10", "Qualitaet1", "55");
+        m_port->answer = true;
+        const int before = m_port->written.size();
+        TransferRun &run = m_session->run();
+        QSignalSpy started(&run, &TransferRun::started);
+        QSignalSpy progressed(&run, &TransferRun::progressed);
+        QSignalSpy records(m_session.get(), &GatewaySession::recordStored);
+        // What the file and the signals hold when the run says it is done.
+        QStringList finished;
+        QString printerAtEnd;
+        int storedAtEnd = -1;
+        connect(&run, &TransferRun::finished, this, [&](bool ok, const QString &text) {
+            finished << (ok ? QStringLiteral("ok: ") : QStringLiteral("failed: ")) + text;
+            printerAtEnd = stored("PRINTER", "Modell");
+            storedAtEnd = records.size();
+        });
+
+        run.start(write ? TransferRun::Kind::WriteAll : TransferRun::Kind::ReadAll);
+        QVERIFY(run.isActive());
+        QCOMPARE(run.kind(), write ? TransferRun::Kind::WriteAll : TransferRun::Kind::ReadAll);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
+        QCOMPARE(finished.first(), QStringLiteral("ok: OK"));
+        QCOMPARE(printerAtEnd, QStringLiteral("01"));
+        QCOMPARE(storedAtEnd, requests);
+        QVERIFY(!run.isActive());
+        QVERIFY(!run.isTimerActive());
+        QCOMPARE(m_session->writer().pending(), 0);
+
+        QCOMPARE(started.size(), 1);
+        QCOMPARE(started.at(0).at(0).toInt(), requests);
+        QCOMPARE(progressed.size(), requests);
+        for (int i = 0; i < requests; ++i)
+            QCOMPARE(progressed.at(i).at(0).toInt(), i + 1);
+        QCOMPARE(progressed.at(0).at(1).toString(), QStringLiteral("Zapfstelle: 0"));
+        QCOMPARE(progressed.at(f.addressCount).at(1).toString(), QStringLiteral("Produktdaten: 1"));
+        QVERIFY(progressed.last().at(1).toString().isNull());
+
+        const QList<QByteArray> sent = m_port->written.mid(before);
+        QCOMPARE(sent.size(), requests);
+        QCOMPARE(commandOf(sent.first()).left(4), QByteArray(write ? "C1Z0" : "C0Z0"));
+        QCOMPARE(commandOf(sent.first()).size() - 3, write ? zLength - 3 : 1);
+        QCOMPARE(commandOf(sent.last()).left(3), QByteArray(write ? "C1D" : "C0D"));
+        // Addresses in order, then products in order.
+        for (int a = 0; a < f.addressCount; ++a)
+            QCOMPARE(commandOf(sent.at(a)).mid(3, 1), QByteArray(1, AddressChars[a]));
+        for (int p = 1; p <= f.productCount; ++p)
+            QCOMPARE(commandOf(sent.at(f.addressCount + p - 1)).mid(2, 3),
+                     "P" + QByteArray::number(p).rightJustified(2, '0'));
+        QCOMPARE(f.hasTenPoints, commandOf(sent.at(requests - 2)).startsWith(write ? "C1I" : "C0I"));
+        if (write) {
+            QCOMPARE(commandOf(sent.last()), "C1D07" + QByteArray("Deutsche Brantel").leftJustified(40, ' '));
+            if (f.hasTenPoints)
+                QCOMPARE(commandOf(sent.at(requests - 2)), QByteArray("C1I3333")); // "x" sends 3
+            // Address 10 sends the values stored in section "QVR10", as "A".
+            QCOMPARE(commandOf(sent.at(10)).left(12), QByteArray("C1ZA55020304"));
+        }
+        // The replies of the run were stored, the last address's among them.
+        QCOMPARE(stored(QStringLiteral("QVR%1").arg(f.addressCount - 1), "EDV4"), QStringLiteral("24"));
+        QCOMPARE(stored("PRODUKT1", "Qualitaet"), QStringLiteral("77"));
+        for (const QList<QVariant> &args : records)
+            QVERIFY(args.at(1).toBool());
+        QVERIFY(m_errors.isEmpty());
+    }
+
+    // Each record of a run is one replace of the file, with the bytes that
+    // single writes of its values would leave.
+    void runStoresEachRecordInOneReplace_data()
+    {
+        QTest::addColumn<QByteArray>("version");
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<int>("count");
+        QTest::newRow("read 311") << QByteArray("311") << false << 46;
+        QTest::newRow("write 106") << QByteArray("106") << true << 27;
+    }
+    void runStoresEachRecordInOneReplace()
+    {
+        QFETCH(QByteArray, version);
+        QFETCH(bool, write);
+        QFETCH(int, count);
+        goOnline(version);
+        const QString single = m_dir->filePath(QStringLiteral("single.ini"));
+        QVERIFY(QFile::copy(ini(), single));
+        RenameCounter renames(m_dir->path(), QStringLiteral("Velmora.ini"));
+        QVERIFY(renames.isValid());
+        QSignalSpy records(m_session.get(), &GatewaySession::recordStored);
+        QSignalSpy finished(&m_session->run(), &TransferRun::finished);
+        m_port->answer = true;
+
+        m_session->run().start(write ? TransferRun::Kind::WriteAll : TransferRun::Kind::ReadAll);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
+        QVERIFY(finished.at(0).at(0).toBool());
+        QCOMPARE(records.size(), count);
+        QCOMPARE(renames.take(), count);
+
+        for (const QList<QVariant> &args : records) {
+            const Record record = args.at(0).value<Record>();
+            for (const auto &[key, value] : record.values)
+                WriteIniValue(single, record.section, key, value);
+        }
+        QCOMPARE(bytesOf(ini()), bytesOf(single));
+        QVERIFY(bytesOf(ini()).contains("[PRODUKT1]\r\nQualitaet=77\r\n"));
+    }
+
+    // The next request goes out when a reply is checked; its record reaches
+    // the file afterwards, on the writer's thread.
+    void nextRequestGoesOutBeforeThePreviousRecordIsStored()
+    {
+        goOnline("106");
+        QSignalSpy records(m_session.get(), &GatewaySession::recordStored);
+        QSignalSpy finished(&m_session->run(), &TransferRun::finished);
+        m_session->run().start(TransferRun::Kind::ReadAll);
+        QCOMPARE(commandOf(m_port->written.last()), QByteArray("C0Z0"));
+
+        const int before = m_port->written.size();
+        m_port->answerRequest(m_port->written.last());
+        QCOMPARE(m_port->written.size(), before + 1);
+        QCOMPARE(commandOf(m_port->written.last()), QByteArray("C0Z1"));
+        QCOMPARE(records.size(), 0);
+        QCOMPARE(m_session->writer().pending(), 1);
+        QVERIFY(m_session->run().isTimerActive());
+
+        // Replies as fast as the requests come: the writer falls behind and
+        // catches up; the run ends once every record is in the file.
+        for (int i = 1; i < 27; ++i)
+            m_port->answerRequest(m_port->written.last());
+        QCOMPARE(m_port->written.size(), before + 26);
+        QVERIFY(m_session->writer().pending() > 0);
+        QCOMPARE(finished.size(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
+        QVERIFY(finished.at(0).at(0).toBool());
+        QCOMPARE(records.size(), 27);
+        QCOMPARE(stored("PRINTER", "Head"), QString(40, u'h'));
+        QCOMPARE(stored("QVR15", "Qualitaet1"), QStringLiteral("11"));
+    }
+
+    // A working file that is there but cannot be read gives no values to
+    // send: nothing goes to the gateway, and the reason is said once.
+    void runFromUnreadableFileSendsNothing_data()
+    {
+        QTest::addColumn<bool>("folder"); // a folder at the file's name, else mode 000
+        QTest::newRow("folder") << true;
+        QTest::newRow("mode 000") << false;
+    }
+    void runFromUnreadableFileSendsNothing()
+    {
+        QFETCH(bool, folder);
+        if (!folder && ::geteuid() == 0)
+            QSKIP("root reads every file");
+        goOnline("311");
+        m_port->answer = true;
+        if (folder) {
+            QVERIFY(QFile::remove(ini()));
+            QVERIFY(QDir().mkdir(ini()));
+        } else {
+            QVERIFY(QFile::setPermissions(ini(), {}));
+        }
+        const int before = m_port->written.size();
+        QSignalSpy finished(&m_session->run(), &TransferRun::finished);
+        m_session->run().start(TransferRun::Kind::WriteAll);
+        QCOMPARE(m_port->written.size(), before);
+        QCOMPARE(m_errors.size(), 1);
+        QVERIFY2(m_errors.constFirst().contains(ini() + QStringLiteral(" cannot be read: ")),
+                 qPrintable(m_errors.constFirst()));
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QCOMPARE(finished.at(0).at(1).toString(), m_errors.constFirst());
+        QVERIFY(!m_session->run().isActive());
+        QVERIFY(!m_session->run().isTimerActive());
+    }
+
+    void runWithoutReplyEndsByTimeOut_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<QByteArray>("version");
+        QTest::addColumn<int>("silent");
+        QTest::addColumn<QByteArray>("instead"); // sent in place of the missing reply
+        QTest::newRow("read, sixth reply missing") << false << QByteArray("106") << 5 << QByteArray();
+        // The printer request is the 27th of a run on firmware 106.
+        QTest::newRow("read, printer reply missing") << false << QByteArray("106") << 26 << QByteArray();
+        QTest::newRow("write, printer reply missing") << true << QByteArray("106") << 26 << QByteArray();
+        // A reply of another kind is not the one the run waits for.
+        QTest::newRow("read, product reply in place of a points reply")
+            << false << QByteArray("106") << 3 << QByteArray("cP0512    Pilsen");
+        // An interface record with a letter is stored, said, and stops the run.
+        QTest::newRow("read, interface field no number")
+            << false << QByteArray("311") << 44 << QByteArray("cI01x3");
+    }
+    void runWithoutReplyEndsByTimeOut()
+    {
+        QFETCH(bool, write);
+        QFETCH(QByteArray, version);
+        QFETCH(int, silent);
+        QFETCH(QByteArray, instead);
+        goOnline(version);
+        m_port->answer = true;
+        m_port->silentAfter = m_port->written.size() + silent;
+        QSignalSpy finished(&m_session->run(), &TransferRun::finished);
+        m_session->run().start(write ? TransferRun::Kind::WriteAll : TransferRun::Kind::ReadAll);
+        if (!instead.isEmpty()) {
+            QTRY_COMPARE(m_port->written.size(), m_port->silentAfter + 1);
+            m_port->reply(instead);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QCOMPARE(finished.at(0).at(1).toString(), NoReplyText(0));
+        QCOMPARE(m_port->written.size() - 1, m_port->silentAfter);
+        QVERIFY(!m_session->run().isActive());
+        QVERIFY(!m_session->run().isTimerActive());
+        if (instead.startsWith("cI")) {
+            QCOMPARE(m_errors, QStringList{QStringLiteral("'x' ist kein gültiger Integerwert")});
+            QCOMPARE(stored("INTERFACE", "BaudrateRS485"), QStringLiteral("x"));
+        } else {
+            QVERIFY(m_errors.isEmpty());
+        }
+        if (instead.startsWith("cP"))
+            QCOMPARE(stored("PRODUKT5", "Qualitaet"), QStringLiteral("12"));
+
+        // A late reply is then a single record's reply.
+        QSignalSpy records(m_session.get(), &GatewaySession::recordStored);
+        m_port->reply("cZ5" + QByteArray("9911121314212223"));
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records.at(0).at(1).toBool(), false);
+        QCOMPARE(stored("QVR5", "Qualitaet1"), QStringLiteral("99"));
+    }
+
+    void unpluggedPortIsLostOnce()
+    {
+        goOnline();
+        QSignalSpy states(m_session.get(), &GatewaySession::stateChanged);
+        m_port->unplug();
+        m_port->unplug();
+        QCOMPARE(m_lost.size(), 1);
+        QVERIFY(m_lost[0].startsWith(QStringLiteral("Die Verbindung zum Velmora ist unterbrochen")));
+        QVERIFY(m_lost[0].contains(QStringLiteral("No such device")));
+        QVERIFY(!m_port->opened);
+        QCOMPARE(m_session->state(), GatewaySession::State::Closed);
+        QCOMPARE(states.size(), 1);
+        QVERIFY(!m_session->isPolling());
+        QCOMPARE(m_session->versionText(), QStringLiteral("---"));
+
+        // While connecting too, and in the language set.
+        m_session->setLanguage(1);
+        connectToPort();
+        m_port->unplug();
+        QCOMPARE(m_lost.size(), 2);
+        QVERIFY(m_lost.last().startsWith(QStringLiteral("The connection to the Velmora was lost")));
+        QVERIFY(!m_session->isPolling());
+        QVERIFY(m_errors.isEmpty());
+    }
+
+    void unplugDuringARunEndsItAtOnce_data()
+    {
+        QTest::addColumn<int>("lostAt"); // -1: between requests
+        QTest::newRow("waiting for a reply") << -1;
+        // A write that fails reports the loss before the send returns.
+        QTest::newRow("while the first request is written") << 0;
+        QTest::newRow("while the fourth request is written") << 3;
+    }
+    void unplugDuringARunEndsItAtOnce()
+    {
+        QFETCH(int, lostAt);
+        goOnline("106");
+        QSignalSpy finished(&m_session->run(), &TransferRun::finished);
+        if (lostAt < 0) {
+            m_session->run().start(TransferRun::Kind::ReadAll);
+            QVERIFY(m_session->run().isActive());
+            QVERIFY(m_session->run().isTimerActive());
+            m_port->unplug();
+        } else {
+            m_port->answer = true;
+            m_port->lostAt = m_port->written.size() + lostAt;
+            m_session->run().start(TransferRun::Kind::ReadAll);
+            QTRY_COMPARE(finished.size(), 1);
+            QCOMPARE(m_port->written.size() - 1, m_port->lostAt);
+        }
+        QCOMPARE(m_lost.size(), 1);
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QVERIFY(finished.at(0).at(1).toString().startsWith(QStringLiteral("Die Verbindung zum Velmora ist unterbrochen")));
+        QVERIFY(!m_session->run().isActive());
+        QVERIFY(!m_session->run().isTimerActive());
+        QCOMPARE(m_session->state(), GatewaySession::State::Closed);
+    }
+
+};
+
+QTEST_GUILESS_MAIN(TestSession)
+#include "tst_session.moc"

@@ -1,0 +1,475 @@
+// What the window shows of the device link, with a recording port in place
+// of the serial port: the connect button and port list, the status bar, the
+// editor pages and their firmware layout, the page buttons' requests, the
+// status lights, the run's progress and the lost port.
+
+#include "WindowFixture.h"
+
+#include "core/Frame.h"
+#include "core/TransferRun.h"
+#include "gui/InterfacePage.h"
+#include "gui/PointsPage.h"
+#include "gui/PrinterPage.h"
+#include "gui/SaveLoadPage.h"
+#include "gui/RadioGroup.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+#include <memory>
+
+#include <unistd.h>
+
+class TestLink : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<WindowFixture> f;
+
+    MainWindow &window() const { return *f->window; }
+    RecordingPort &port() const { return *f->port; }
+    QPushButton *connectButton() const { return f->child<QPushButton>("Button1"); }
+    QComboBox *portList() const { return f->child<QComboBox>("cb_COM_Port"); }
+    bool lit(const char *light) const { return f->child(light)->property("lit").toBool(); }
+    void click(const char *button) const { QTest::mouseClick(f->child<QPushButton>(button), Qt::LeftButton); }
+
+    void goOnline(const QByteArray &version = QByteArray())
+    {
+        f->goOnline(version);
+        QCOMPARE(window().statusText(2), QStringLiteral("ONLINE"));
+    }
+
+private slots:
+    void init()
+    {
+        f = std::make_unique<WindowFixture>();
+        f->start();
+    }
+
+    void cleanup() { f.reset(); }
+
+    void connectPollsUntilTheProductReply()
+    {
+        f->connectToCom3();
+        QCOMPARE(port().device, QStringLiteral("/dev/pts/77"));
+        QVERIFY(window().session().isConnecting());
+        QCOMPARE(window().statusText(1), QStringLiteral("COM3"));
+        QCOMPARE(window().statusText(2), QStringLiteral("OFFLINE"));
+        QVERIFY(!portList()->isEnabled());
+        QCOMPARE(connectButton()->text(), QStringLiteral("Trennen"));
+        QVERIFY(window().session().isPolling());
+
+        window().toggleMonitor(); // the log records from here on
+        const QString blinkBefore = window().statusText(3);
+        window().session().pollOnce();
+        const QString first = window().statusText(3);
+        window().session().pollOnce();
+        const QString second = window().statusText(3);
+        QCOMPARE(QSet<QString>({first, second}), QSet<QString>({QStringLiteral("ping"), QString()}));
+        QVERIFY(blinkBefore.isEmpty() ? first == "ping" : first.isEmpty());
+
+        // A good line of another kind only says "ok" while connecting.
+        port().reply("cV311");
+        QCOMPARE(window().statusText(3), QStringLiteral("ok"));
+        QCOMPARE(window().statusText(2), QStringLiteral("OFFLINE"));
+
+        port().reply("cP0101Produkt  1");
+        QCOMPARE(window().statusText(2), QStringLiteral("ONLINE"));
+        for (QWidget *page : {static_cast<QWidget *>(window().pointsPage()),
+                              static_cast<QWidget *>(window().saveLoadPage()),
+                              static_cast<QWidget *>(window().printerPage()),
+                              static_cast<QWidget *>(window().interfacePage())})
+            QVERIFY(window().isPageVisible(page));
+        QCOMPARE(window().statusText(3), QStringLiteral("S0V"));
+        const QString log = f->child("MemoDebug")->property("plainText").toString();
+        QVERIFY(log.contains(QStringLiteral(" # >C0P01<9E\n")));
+        QVERIFY(log.endsWith(QStringLiteral(" # >S0V<53")));
+    }
+
+    void versionSetsFirmwareLayout_data()
+    {
+        QTest::addColumn<QByteArray>("digits");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("point5");
+        QTest::addColumn<bool>("ten");
+        QTest::newRow("106") << QByteArray("106") << "1.06" << false << false;
+        QTest::newRow("107") << QByteArray("107") << "1.07" << false << false;
+        QTest::newRow("109") << QByteArray("109") << "1.09" << false << false;
+        QTest::newRow("110") << QByteArray("110") << "1.10" << true << false;
+        QTest::newRow("207") << QByteArray("207") << "2.07" << true << false;
+        QTest::newRow("208") << QByteArray("208") << "2.08" << false << false;
+        QTest::newRow("209") << QByteArray("209") << "2.09" << true << false;
+        QTest::newRow("310") << QByteArray("310") << "3.10" << true << false;
+        QTest::newRow("311") << QByteArray("311") << "3.11" << true << true;
+        QTest::newRow("999") << QByteArray("999") << "9.99" << true << true;
+        QTest::newRow("not a number") << QByteArray("3x1") << "3.x1" << false << false;
+    }
+    void versionSetsFirmwareLayout()
+    {
+        QFETCH(QByteArray, digits);
+        QFETCH(QString, text);
+        QFETCH(bool, point5);
+        QFETCH(bool, ten);
+        goOnline(digits);
+        QCOMPARE(window().session().versionText(), text);
+        QCOMPARE(window().isPageVisible(window().interfacePage()), ten);
+        QWidget *page = window().pointsPage();
+        for (const char *name : {"Label9", "ComboBox2", "ComboBox3"})
+            QCOMPARE(f->child(name)->isVisibleTo(page), point5);
+        for (const char *name : {"LabelAnzeigeZP6", "ComboBoxQualityZP8", "ComboBoxEdvZP10"})
+            QCOMPARE(f->child(name)->isVisibleTo(page), ten);
+        for (int k = 5; k <= 10; ++k) {
+            const bool shown = k == 5 ? point5 : ten;
+            QCOMPARE(window().pointsPage()->pointList(k, false)->isVisibleTo(page), shown);
+            QCOMPARE(window().pointsPage()->pointList(k, true)->isVisibleTo(page), shown);
+        }
+        QCOMPARE(f->child("ButtonKonfigurationLesen")->y(), ten ? 340 : 212);
+        QCOMPARE(f->child("ButtonKonfigurationSchreiben")->y(), ten ? 340 : 212);
+        QCOMPARE(f->child("StatusLightQualitaet")->y(), ten ? 346 : 218);
+        // The clock shows the version on the first page.
+        QTRY_COMPARE(f->child<QLabel>("lVERSION")->text(), text);
+    }
+
+    void disconnectAndConnectAgain()
+    {
+        goOnline("311");
+        click("Button1");
+        QVERIFY(!port().opened);
+        QVERIFY(!window().session().isConnecting());
+        QCOMPARE(window().statusText(1), QString());
+        QCOMPARE(window().statusText(2), QStringLiteral("OFFLINE"));
+        QCOMPARE(window().session().versionText(), QStringLiteral("---"));
+        QVERIFY(portList()->isEnabled());
+        QCOMPARE(connectButton()->text(), QStringLiteral("Verbinden"));
+        QVERIFY(!window().isPageVisible(window().pointsPage()));
+        QVERIFY(!window().isPageVisible(window().interfacePage()));
+
+        click("Button1");
+        QVERIFY(window().session().isConnecting());
+        QCOMPARE(window().statusText(1), QStringLiteral("COM3"));
+        port().reply("cP0101Produkt  1");
+        QCOMPARE(port().written.last(), QByteArray(">S0V<53\r\n"));
+        QCOMPARE(window().statusText(2), QStringLiteral("ONLINE"));
+        QCOMPARE(window().session().features().progressTotal, 27);
+    }
+
+    void portNameWithoutNumberIsAConversionError()
+    {
+        portList()->clear();
+        click("Button1");
+        QCOMPARE(f->errors, QStringList{QStringLiteral("'' ist kein gültiger Integerwert")});
+        portList()->addItem(QStringLiteral("COMx"));
+        click("Button1");
+        QCOMPARE(f->errors.last(), QStringLiteral("'x' ist kein gültiger Integerwert"));
+        QVERIFY(!port().opened);
+        QVERIFY(port().device.isNull());
+        QVERIFY(portList()->isEnabled());
+    }
+
+    void portThatDoesNotOpenIsReported()
+    {
+        port().opens = false;
+        QString shown, name;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            shown = box->text();
+            name = box->objectName();
+            box->button(QMessageBox::Ok)->click();
+        });
+        f->connectToCom3();
+        QCOMPARE(name, QStringLiteral("OpenPortFailed"));
+        QVERIFY(shown.startsWith(QStringLiteral("Der COM Port lässt sich nicht öffnen !")));
+        QVERIFY(shown.contains(QStringLiteral("Permission denied")));
+        QVERIFY(!window().session().isConnecting());
+        QVERIFY(!window().session().isPolling());
+        QVERIFY(portList()->isEnabled());
+        QCOMPARE(connectButton()->text(), QStringLiteral("Verbinden"));
+        QCOMPARE(window().statusText(1), QString());
+        QVERIFY(f->errors.isEmpty());
+    }
+
+    void pointsReplyIsShown_data()
+    {
+        QTest::addColumn<QByteArray>("version");
+        QTest::addColumn<int>("points");
+        QTest::newRow("four points (208)") << QByteArray("208") << 4;
+        QTest::newRow("five points (310)") << QByteArray("310") << 5;
+        QTest::newRow("ten points (311)") << QByteArray("311") << 10;
+    }
+    void pointsReplyIsShown()
+    {
+        QFETCH(QByteArray, version);
+        QFETCH(int, points);
+        goOnline(version);
+        // Qualities 11..14 and EDV numbers 21..24, then pairs (3k, 4k) for points 5..10.
+        QByteArray record = "cZB1112131421222324";
+        for (int k = 5; k <= points; ++k)
+            record += QByteArray::number(30 + k) + QByteArray::number(40 + k);
+        f->showPage(window().pointsPage()); // fills the lists
+        QVERIFY(lit("StatusLightQualitaet"));
+        port().reply(record);
+        QVERIFY(!lit("StatusLightQualitaet"));
+        PointsPage *page = window().pointsPage();
+        for (int k = 1; k <= points; ++k) {
+            QCOMPARE(page->pointList(k, false)->currentText(), QString::number(k <= 4 ? 10 + k : 30 + k));
+            QCOMPARE(page->pointList(k, true)->currentText(), QString::number(k <= 4 ? 20 + k : 40 + k));
+        }
+        QCOMPARE(f->child<QComboBox>("ComboBox11")->currentText(), QStringLiteral("12"));
+        QCOMPARE(f->child<QComboBox>("ComboBox15")->currentText(), QStringLiteral("22"));
+        QCOMPARE(f->stored("QVR11", "EDV4"), QStringLiteral("24"));
+    }
+
+    void productPrinterAndInterfaceRepliesAreShown()
+    {
+        goOnline("311");
+        f->showPage(window().pointsPage());
+        QVERIFY(lit("StatusLightProdukt"));
+        port().reply("cP0112    Pilsen");
+        QVERIFY(!lit("StatusLightProdukt"));
+        QCOMPARE(f->child<QComboBox>("ComboBox1")->currentText(), QStringLiteral("12"));
+        QCOMPARE(f->child<QLineEdit>("Edit5")->text(), QStringLiteral("Pilsen"));
+
+        f->showPage(window().printerPage());
+        QVERIFY(lit("StatusLightDrucker"));
+        port().reply("cD03  Zapfhaus M\xfcller" + QByteArray(23, ' '));
+        QCOMPARE(f->child<QComboBox>("cbDruckerModell")->currentIndex(), 3);
+        QCOMPARE(f->child<QLineEdit>("eKopfzeiledrucker")->text(), QStringLiteral("Zapfhaus Müller"));
+        QVERIFY(!lit("StatusLightDrucker"));
+
+        f->showPage(window().interfacePage());
+        click("ButtonReadInterface");
+        QVERIFY(lit("ApdStatusLightInterface"));
+        port().reply("cI4125");
+        QVERIFY(!lit("ApdStatusLightInterface"));
+        QCOMPARE(f->child<RadioGroup>("RadioGroupBaudrateRS232")->itemIndex(), 4);
+        QCOMPARE(f->child<RadioGroup>("RadioGroupParameterRS485")->itemIndex(), 5);
+        QVERIFY(f->errors.isEmpty());
+    }
+
+    void repliesWithFieldsThatAreNoNumbersAreReported()
+    {
+        goOnline();
+        port().reply("cPx712    Pilsen");
+        QCOMPARE(f->errors, QStringList{QStringLiteral("'x7' ist kein gültiger Integerwert")});
+        port().reply("cI41x5");
+        QCOMPARE(f->errors.last(), QStringLiteral("'x' ist kein gültiger Integerwert"));
+        QCOMPARE(f->errors.size(), 2);
+        // The groups show the reply up to the field that is no number.
+        QCOMPARE(f->child<RadioGroup>("RadioGroupParameterRS232")->itemIndex(), 1);
+    }
+
+    void pageButtonsSendTheirRequests()
+    {
+        goOnline("310"); // point 5, not 6..10
+        window().setEditorPagesVisible(true);
+        f->showPage(window().pointsPage());
+        const auto sent = [&](const char *name) {
+            click(name);
+            return port().written.last();
+        };
+        f->child<QLabel>("Label59")->setText("B");
+        QCOMPARE(sent("ButtonKonfigurationLesen"), BuildRequestFrame("C0ZB") + "\r\n");
+        QVERIFY(lit("StatusLightQualitaet"));
+        // Point 5 has no selection: its stored value (the write-all default) fills in.
+        f->child<QComboBox>("ComboBox2")->setCurrentIndex(-1);
+        QCOMPARE(sent("ButtonKonfigurationSchreiben"),
+                 BuildRequestFrame("C1ZB" + QByteArray("01020304") + "01020304" + "0505") + "\r\n");
+
+        f->child<QLabel>("Label50")->setText("7");
+        window().pointsPage()->loadProductGroup();
+        QCOMPARE(sent("Button2"), BuildRequestFrame("C0P07") + "\r\n");
+        QVERIFY(lit("StatusLightProdukt"));
+        f->child<QComboBox>("ComboBox1")->setCurrentText("12");
+        f->child<QLineEdit>("Edit5")->setText("Pilsen");
+        QCOMPARE(sent("Button5"), BuildRequestFrame("C1P0712    Pilsen") + "\r\n");
+
+        f->showPage(window().printerPage());
+        f->child<QComboBox>("cbDruckerModell")->setCurrentIndex(2);
+        f->child<QLineEdit>("eKopfzeiledrucker")->setText("Zapfhaus1");
+        QCOMPARE(sent("ButtonDruckerSchreiben"), BuildRequestFrame("C1D02Zapfhaus1" + QByteArray(31, ' ')) + "\r\n");
+        f->child<QComboBox>("cbDruckerModell")->setCurrentIndex(-1);
+        QCOMPARE(sent("ButtonDruckerSchreiben"), BuildRequestFrame("C1D00Zapfhaus1" + QByteArray(31, ' ')) + "\r\n");
+        QCOMPARE(sent("ButtonDruckerAuslesen"), BuildRequestFrame("C0D") + "\r\n");
+
+        // A radio group without a selection sends the stored value; "x" stored sends 3.
+        const WorkingFile &file = window().workingFile();
+        file.write("INTERFACE", "BaudrateRS232", "x");
+        file.write("INTERFACE", "ParameterRS232", "1");
+        f->child<RadioGroup>("RadioGroupBaudrateRS485")->setItemIndex(4);
+        f->child<RadioGroup>("RadioGroupParameterRS485")->setItemIndex(0);
+        QCOMPARE(sent("ButtonWriteInterface"), BuildRequestFrame("C1I3140") + "\r\n");
+        QCOMPARE(sent("ButtonReadInterface"), BuildRequestFrame("C0I") + "\r\n");
+        QVERIFY(f->errors.isEmpty());
+    }
+
+    // A working file that is there but cannot be read gives no values to
+    // send: nothing goes to the gateway, and the reason is said once.
+    void nothingSentFromUnreadableFile_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("folder"); // a folder at the file's name, else mode 000
+        for (const char *button : {"ButtonAlleDatenSchreiben", "ButtonKonfigurationSchreiben", "Button5",
+                                   "ButtonDruckerSchreiben", "ButtonWriteInterface"})
+            QTest::newRow(button) << QString::fromLatin1(button) << true;
+        QTest::newRow("ButtonAlleDatenSchreiben, mode 000") << "ButtonAlleDatenSchreiben" << false;
+    }
+    void nothingSentFromUnreadableFile()
+    {
+        QFETCH(QString, button);
+        QFETCH(bool, folder);
+        if (!folder && ::geteuid() == 0)
+            QSKIP("root reads every file");
+        goOnline("311");
+        port().answer = true;
+        const QString ini = window().workingFile().path();
+        if (folder) {
+            QVERIFY(QFile::remove(ini));
+            QVERIFY(QDir().mkdir(ini));
+        } else {
+            QVERIFY(QFile::setPermissions(ini, {}));
+        }
+        const int before = port().written.size();
+        f->errors.clear();
+
+        f->child<QPushButton>(button.toLatin1().constData())->click();
+
+        QCOMPARE(port().written.size(), before);
+        QCOMPARE(f->errors.size(), 1);
+        QVERIFY2(f->errors.constFirst().contains(ini + QStringLiteral(" cannot be read: ")),
+                 qPrintable(f->errors.constFirst()));
+        QVERIFY(!window().session().run().isActive());
+        QVERIFY(f->child("ButtonAlleDatenSchreiben")->isEnabled());
+        QVERIFY(f->child("ButtonAlleDatenLesen")->isEnabled());
+        if (button == QLatin1String("ButtonAlleDatenSchreiben"))
+            QCOMPARE(f->child<QLabel>("Label5")->text(), f->errors.constFirst());
+        QFile::setPermissions(ini, QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    void runShowsItsProgress_data()
+    {
+        QTest::addColumn<QByteArray>("version");
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<int>("requests");
+        QTest::newRow("read 106") << QByteArray("106") << false << 27;
+        QTest::newRow("write 106") << QByteArray("106") << true << 27;
+        QTest::newRow("write 107") << QByteArray("107") << true << 37;
+        QTest::newRow("write 310") << QByteArray("310") << true << 45;
+        QTest::newRow("write 311") << QByteArray("311") << true << 46;
+        QTest::newRow("read 311") << QByteArray("311") << false << 46;
+    }
+    void runShowsItsProgress()
+    {
+        QFETCH(QByteArray, version);
+        QFETCH(bool, write);
+        QFETCH(int, requests);
+        goOnline(version);
+        port().answer = true;
+        const int before = port().written.size();
+        auto *bar = f->child<QProgressBar>("ProgressAnzeige");
+        auto *label = f->child<QLabel>("Label5");
+        auto *read = f->child<QPushButton>("ButtonAlleDatenLesen");
+        auto *writeAll = f->child<QPushButton>("ButtonAlleDatenSchreiben");
+        f->showPage(window().saveLoadPage());
+        click(write ? "ButtonAlleDatenSchreiben" : "ButtonAlleDatenLesen");
+        QVERIFY(window().session().run().isActive());
+        QCOMPARE(window().session().run().kind(), write ? TransferRun::Kind::WriteAll : TransferRun::Kind::ReadAll);
+        QVERIFY(!read->isEnabled() && !writeAll->isEnabled());
+        QCOMPARE(label->text(), QStringLiteral("Zapfstelle: 0"));
+        QCOMPARE(bar->value(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("OK"), 30000);
+        QVERIFY(!window().session().run().isActive());
+        QVERIFY(read->isEnabled() && writeAll->isEnabled());
+        QCOMPARE(bar->maximum(), requests);
+        QCOMPARE(bar->value(), requests);
+        QCOMPARE(port().written.size() - before, requests);
+        // The printer reply, the run's last record, is shown on its page.
+        QCOMPARE(f->child<QComboBox>("cbDruckerModell")->currentIndex(), 1);
+        QVERIFY(f->errors.isEmpty());
+    }
+
+    void runWithoutReplyEndsByTimeOut_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<int>("silent");
+        QTest::newRow("read, sixth reply missing") << false << 5;
+        // The printer request is the 27th of a run on firmware 106.
+        QTest::newRow("read, printer reply missing") << false << 26;
+        QTest::newRow("write, printer reply missing") << true << 26;
+    }
+    void runWithoutReplyEndsByTimeOut()
+    {
+        QFETCH(bool, write);
+        QFETCH(int, silent);
+        goOnline("106");
+        port().answer = true;
+        port().silentAfter = port().written.size() + silent;
+        auto *label = f->child<QLabel>("Label5");
+        // Never "OK" and no buttons back while a reply is still missing.
+        QStringList shown;
+        connect(&window().session().run(), &TransferRun::finished, this,
+                [&](bool, const QString &) { shown << label->text(); });
+        click(write ? "ButtonAlleDatenSchreiben" : "ButtonAlleDatenLesen");
+        QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), 10000);
+        QCOMPARE(shown, QStringList{QStringLiteral("Keine Antwort vom Velmora \u2013 Übertragung abgebrochen")});
+        QCOMPARE(label->text(), shown.constFirst());
+        QCOMPARE(port().written.size() - 1, port().silentAfter);
+        QVERIFY(!window().session().run().isActive());
+        QVERIFY(f->child("ButtonAlleDatenSchreiben")->isEnabled());
+        QVERIFY(f->child("ButtonAlleDatenLesen")->isEnabled());
+        // A late reply is then a single-record reply.
+        f->showPage(window().pointsPage());
+        QVERIFY(lit("StatusLightQualitaet"));
+        port().reply("cZ5" + QByteArray("9911121314212223"));
+        QCOMPARE(f->stored("QVR5", "Qualitaet1"), QStringLiteral("99"));
+        QVERIFY(!lit("StatusLightQualitaet"));
+    }
+
+    void unpluggedAdapterGoesOfflineOnce()
+    {
+        goOnline();
+        port().unplug();
+        port().unplug();
+        QCOMPARE(f->errors.size(), 1);
+        QVERIFY(f->errors[0].startsWith(QStringLiteral("Die Verbindung zum Velmora ist unterbrochen")));
+        QVERIFY(f->errors[0].contains(QStringLiteral("No such device")));
+        QVERIFY(!port().opened);
+        QCOMPARE(window().statusText(1), QString());
+        QCOMPARE(window().statusText(2), QStringLiteral("OFFLINE"));
+        QVERIFY(portList()->isEnabled());
+        QCOMPARE(connectButton()->text(), QStringLiteral("Verbinden"));
+        QVERIFY(!window().isPageVisible(window().pointsPage()));
+
+        window().setLanguage(1);
+        f->connectToCom3();
+        QCOMPARE(connectButton()->text(), QStringLiteral("Disconnect"));
+        port().unplug();
+        QCOMPARE(f->errors.size(), 2);
+        QVERIFY(f->errors.last().startsWith(QStringLiteral("The connection to the Velmora was lost")));
+        QCOMPARE(connectButton()->text(), QStringLiteral("Connect"));
+    }
+
+    void unplugDuringARunEndsItAtOnce()
+    {
+        goOnline("106");
+        click("ButtonAlleDatenLesen");
+        QVERIFY(window().session().run().isActive());
+        port().unplug();
+        QCOMPARE(f->errors.size(), 1);
+        QVERIFY(!window().session().run().isActive());
+        QVERIFY(!window().session().run().isTimerActive());
+        auto *label = f->child<QLabel>("Label5");
+        QVERIFY(label->text().startsWith(QStringLiteral("Die Verbindung zum Velmora ist unterbrochen")));
+        QVERIFY(f->child("ButtonAlleDatenLesen")->isEnabled());
+        QCOMPARE(window().statusText(2), QStringLiteral("OFFLINE"));
+    }
+};
+
+QTEST_MAIN(TestLink)
+#include "tst_link.moc"
