@@ -1,65 +1,126 @@
 // From a complete reply line arriving at the port to the next request
-// written, in process on the real main window: the handshake reply that
-// makes the link ask for the firmware version.
+// written, in process on the real main window with the monitor log shown
+// (the slower path): the handshake reply that makes the session ask for the
+// firmware version, and a points reply in a read-all run (save-load page
+// shown) that makes it ask for the next record. Left out: the terminal driver and the wire on both
+// sides (the port is a stand-in), and painting on a real screen.
 
-#include "core/SerialPort.h"
-#include "link/F_FormVerbindung.h"
-#include "core/Frame.h"
-#include "shell/F_FormMain.h"
+#include "BenchPort.h"
+
+#include "core/TransferRun.h"
+#include "gui/ErrorReport.h"
+#include "gui/MainWindow.h"
+#include "gui/PageControl.h"
+#include "gui/SaveLoadPage.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QTemporaryDir>
+#include <QtTest>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 namespace {
-class TimingPort : public SerialPort
+void report(const char *name, std::vector<double> ms)
 {
-public:
-    QElapsedTimer *clock = nullptr;
-    qint64 writtenAt = -1;
-    bool open(const QString &, QString *) override { return true; }
-    void close() override {}
-    bool isOpen() const override { return true; }
-    void clearInput() override {}
-    void clearOutput() override {}
-    void write(const QByteArray &) override { writtenAt = clock->nsecsElapsed(); }
-    void arrive(const QByteArray &line) { emit received(line); }
-};
+    std::sort(ms.begin(), ms.end());
+    std::printf("link.%s.samples %zu\n", name, ms.size());
+    const double median = ms[ms.size() / 2];
+    std::printf("link.%s.median_ms %.3f (target <= 2) %s\n", name, median, median <= 2 ? "ok" : "MISSED");
+    std::printf("link.%s.p95_ms %.3f\n", name, ms[ms.size() * 95 / 100]);
+}
+
+// The gateway's reply to a read request, as the simulator gives it for
+// firmware 3.11; empty for anything else.
+QByteArray replyTo(const QByteArray &frame)
+{
+    const QByteArray c = frame.mid(1, frame.indexOf('<') - 1);
+    if (c.startsWith("C0Z"))
+        return "cZ" + c.mid(3, 1) + "1112131421222324" + "3141" + "3646374738483949" + "4050";
+    if (c.startsWith("C0P"))
+        return "cP" + c.mid(3, 2) + "77" + "   Answer";
+    if (c.startsWith("C0I"))
+        return "cI0123";
+    if (c.startsWith("C0D"))
+        return "cD01" + QByteArray(40, 'h');
+    return {};
+}
 } // namespace
 
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    SetErrorReportHandler([](const QString &text) { std::fprintf(stderr, "error report: %s\n", qPrintable(text)); });
     QTemporaryDir dir;
-    TFormMain form(dir.path() + u'/');
-    auto port = std::make_unique<TimingPort>();
-    TimingPort *timing = port.get();
-    TFormVerbindung link(&form, std::move(port));
-    form.SetFormVerbindung(&link);
-    form.show();
-    form.ImageDblClick(); // the monitor log on: the slower path
-    QApplication::processEvents();
+    auto owned = std::make_unique<BenchPort>();
+    BenchPort &port = *owned;
+    MainWindow window(dir.path() + u'/', std::move(owned));
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return 1;
+    window.toggleMonitor();
+    GatewaySession &session = window.session();
 
-    QElapsedTimer clock;
-    clock.start();
-    timing->clock = &clock;
-    const QByteArray reply = BuildRequestFrame("cP0141     Sim 1") + "\r\n";
-    std::vector<double> ms;
+    std::vector<double> handshake;
+    QString reason;
     for (int i = 0; i < 500; ++i) {
-        link.Connecting = true;
-        timing->writtenAt = -1;
-        const qint64 start = clock.nsecsElapsed();
-        timing->arrive(reply);
-        ms.push_back((timing->writtenAt - start) / 1e6);
-        if (i % 50 == 0)
-            QApplication::processEvents();
+        session.disconnect();
+        session.connectTo(QStringLiteral("bench"), &reason);
+        QApplication::processEvents();
+        port.writtenAt = -1;
+        const qint64 start = port.clock.nsecsElapsed();
+        port.reply("cP0141     Sim 1");
+        if (port.writtenAt < 0 || !port.lastWritten.startsWith(">S0V<")) {
+            std::fprintf(stderr, "no version request after the handshake\n");
+            return 1;
+        }
+        handshake.push_back((port.writtenAt - start) / 1e6);
     }
-    std::sort(ms.begin(), ms.end());
-    std::printf("link.reply_to_next_request.median_ms %.3f (target <= 2)\n", ms[ms.size() / 2]);
-    std::printf("link.reply_to_next_request.p95_ms %.3f\n", ms[ms.size() * 95 / 100]);
+    report("handshake_reply_to_next_request", handshake);
+
+    port.reply("cV311");
+    if (session.features().addressCount != 24) {
+        std::fprintf(stderr, "firmware 3.11 not taken\n");
+        return 1;
+    }
+    // The run as the save-load page's button starts it: that page is shown,
+    // with its progress text repainted at every step.
+    window.pageControl()->setCurrentWidget(window.saveLoadPage());
+    QApplication::processEvents();
+    std::vector<double> points;
+    bool finished = false;
+    QObject::connect(&session.run(), &TransferRun::finished, [&](bool ok, const QString &text) {
+        if (!ok)
+            std::fprintf(stderr, "run failed: %s\n", qPrintable(text));
+        finished = true;
+    });
+    while (points.size() < 480) {
+        finished = false;
+        session.run().start(TransferRun::Kind::ReadAll);
+        while (session.run().isActive()) {
+            // The writer's results and paint events are handled between
+            // replies, as the event loop does while the reply is on the wire.
+            QApplication::processEvents();
+            const QByteArray request = port.lastWritten;
+            const QByteArray reply = replyTo(request);
+            if (reply.isEmpty()) {
+                std::fprintf(stderr, "unexpected request %s\n", request.constData());
+                return 1;
+            }
+            port.writtenAt = -1;
+            const qint64 start = port.clock.nsecsElapsed();
+            port.reply(reply);
+            if (reply.startsWith("cZ") && port.writtenAt >= 0)
+                points.push_back((port.writtenAt - start) / 1e6);
+            if (reply.startsWith("cD"))
+                break;
+        }
+        if (!QTest::qWaitFor([&] { return finished; }, 5000)) {
+            std::fprintf(stderr, "run did not end\n");
+            return 1;
+        }
+    }
+    report("points_reply_to_next_request", points);
+    session.disconnect();
     return 0;
 }

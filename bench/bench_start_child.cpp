@@ -1,10 +1,12 @@
 // One start of a window, for bench_startup: "bare" shows an empty Qt Widgets
 // window of the same size, "velmora <folder>" starts the tool's main window
-// the way the program does, with <folder> as its program folder. Prints
-// "shown <resident KiB> <peak resident KiB>" once the window is on screen, then ends.
+// the way src/gui/main.cpp does, with <folder> as its program folder (and as
+// the single-instance folder, so that a running tool is left alone). Prints
+// "shown <resident KiB> <peak resident KiB>" once the window is on screen,
+// then ends.
 
-#include "link/F_FormVerbindung.h"
-#include "shell/F_FormMain.h"
+#include "gui/MainWindow.h"
+#include "gui/ProgramIcon.h"
 #include "gui/SingleInstance.h"
 #include "gui/VelmoraApplication.h"
 
@@ -12,7 +14,6 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <cstdio>
-#include <memory>
 
 namespace {
 long residentKiB(const char *field)
@@ -29,6 +30,7 @@ long residentKiB(const char *field)
 
 void reportWhenShown(QWidget *window)
 {
+    // Queued behind the show and first-show work already posted.
     QTimer::singleShot(0, window, [] {
         std::printf("shown %ld %ld\n", residentKiB("VmRSS:"), residentKiB("VmHWM:"));
         std::fflush(stdout);
@@ -48,13 +50,23 @@ int main(int argc, char *argv[])
         reportWhenShown(&window);
         return app.exec();
     }
-    SingleInstance instance(args.value(2));
-    if (!instance.claim())
+    const QString folder = args.value(2);
+    SingleInstance instance(folder);
+    if (!instance.claim()) {
+        std::fprintf(stderr, "instance: %s\n", qPrintable(instance.failure()));
         return 1;
-    TFormMain form(args.value(2) + u'/');
-    TFormVerbindung link(&form);
-    form.SetFormVerbindung(&link);
-    form.show();
-    reportWhenShown(&form);
+    }
+    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("velmora"));
+    QApplication::setWindowIcon(ProgramIcon());
+
+    MainWindow window(folder + u'/');
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
+        window.showNormal();
+        window.raise();
+        window.activateWindow();
+    });
+    window.show();
+    reportWhenShown(&window);
     return app.exec();
 }
