@@ -307,16 +307,17 @@ private:
     void sendPaced()
     {
         const double now = m_clock.nsecsElapsed() / 1e9;
-        // Hand over the bytes whose time on the wire has begun.
+        // Hand over the bytes whose stop bit has gone out: a receiver has a
+        // byte only at the end of its time on the wire.
         qsizetype count = 0;
-        while (count < m_out.size() && m_wireFree <= now + 1e-9) {
+        while (count < m_out.size() && m_wireFree + 1.0 / 960.0 <= now + 1e-9) {
             m_wireFree += 1.0 / 960.0;
             ++count;
         }
         writeAll(m_out.left(count));
         m_out.remove(0, count);
         if (!m_out.isEmpty())
-            m_sender.start(std::max(0, int((m_wireFree - now) * 1000)));
+            m_sender.start(std::max(0, int((m_wireFree + 1.0 / 960.0 - now) * 1000)));
     }
 
     void writeAll(const QByteArray &bytes)
