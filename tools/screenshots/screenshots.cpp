@@ -5,10 +5,17 @@
 
 #include "TextFit.h"
 
-#include "link/F_FormVerbindung.h"
-#include "core/Firmware.h"
-#include "shell/F_FormMain.h"
+#include "core/Frame.h"
+#include "core/GatewaySession.h"
+#include "core/SerialPort.h"
+#include "gui/FirstPage.h"
+#include "gui/InterfacePage.h"
+#include "gui/MainWindow.h"
+#include "gui/MonitorPage.h"
 #include "gui/PageControl.h"
+#include "gui/PointsPage.h"
+#include "gui/PrinterPage.h"
+#include "gui/SaveLoadPage.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,6 +23,25 @@
 #include <QScopeGuard>
 #include <QTest>
 #include <cstdio>
+
+namespace {
+// Stands in for the serial port: the window learns a firmware version from
+// it and no device is opened.
+class PicturePort : public SerialPort
+{
+public:
+    bool open(const QString &, QString *) override { return m_open = true; }
+    void close() override { m_open = false; }
+    bool isOpen() const override { return m_open; }
+    void clearInput() override {}
+    void clearOutput() override {}
+    void write(const QByteArray &) override {}
+    void reply(const QByteArray &record) { emit received(BuildRequestFrame(record) + "\r\n"); }
+
+private:
+    bool m_open = false;
+};
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -28,31 +54,34 @@ int main(int argc, char *argv[])
     if (!programFolder.mkpath(QStringLiteral(".")))
         return 1;
     const auto cleanUp = qScopeGuard([&] { programFolder.removeRecursively(); });
-    TFormMain form(programFolder.path() + QLatin1Char('/'));
-    TFormVerbindung link(&form);
-    form.SetFormVerbindung(&link);
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form))
+    auto owned = std::make_unique<PicturePort>();
+    PicturePort &port = *owned;
+    MainWindow window(programFolder.path() + QLatin1Char('/'), std::move(owned));
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
         return 1;
 
-    // Fixed clock text, so that refreshed pictures only differ where the
-    // program does.
-    form.TimerUhrzeit.stop();
-    form.SetStatusText(4, QStringLiteral("10.12.2026   08:00"));
-    // Every row that the largest firmware shows.
-    HasPoint5 = true;
-    HasTenPoints = true;
-    form.ApplyFirmwareLayout();
-    form.SetEditorPagesVisible(true);
-    form.ImageDblClick(); // the monitor tab, with which the tabs are narrowest
+    // Every row that the largest firmware shows: its handshake and version
+    // reply, then offline again, so that the pictures show no link.
+    GatewaySession &session = window.session();
+    QString reason;
+    session.connectTo(QStringLiteral("pictures"), &reason);
+    port.reply("cP0101Produkt  1");
+    port.reply("cV311");
+    session.disconnect();
+    window.setStatusText(1, QString());
+    window.setStatusText(2, QStringLiteral("OFFLINE"));
+    window.setStatusText(3, QString());
+    window.setEditorPagesVisible(true);
+    window.toggleMonitor(); // the monitor tab, with which the tabs are narrowest
 
     const struct
     {
         QWidget *page;
         const char *name;
-    } pages[] = {{form.TabSheet1, "about"},          {form.TabSheet2, "configuration"},
-                 {form.TabSheetInterface, "interface"}, {form.TabSheet4, "printer"},
-                 {form.TabSheet3, "save-load"},       {form.TabSheetMonitor, "monitor"}};
+    } pages[] = {{window.firstPage(), "about"},         {window.pointsPage(), "configuration"},
+                 {window.interfacePage(), "interface"}, {window.printerPage(), "printer"},
+                 {window.saveLoadPage(), "save-load"},  {window.monitorPage(), "monitor"}};
     const struct
     {
         int language;
@@ -61,16 +90,19 @@ int main(int argc, char *argv[])
 
     QStringList clipped;
     for (const auto &l : languages) {
-        form.SetLanguage(l.language);
+        window.setLanguage(l.language);
         const QString folder = outFolder + QLatin1Char('/') + QLatin1String(l.folder);
         QDir().mkpath(folder);
         for (const auto &p : pages) {
-            form.PageControl1->setCurrentWidget(p.page);
+            window.pageControl()->setCurrentWidget(p.page);
             QTest::qWait(50);
-            for (const QString &problem : textfit::clippedTexts(&form))
+            // A fixed clock text, set right before the picture, so that
+            // refreshed pictures only differ where the program does.
+            window.setStatusText(4, QStringLiteral("10.12.2026   08:00"));
+            for (const QString &problem : textfit::clippedTexts(&window))
                 clipped << QLatin1String(l.folder) + QLatin1Char(' ') + problem;
             const QString file = folder + QLatin1Char('/') + QLatin1String(p.name) + QStringLiteral(".png");
-            if (!form.grab().save(file)) {
+            if (!window.grab().save(file)) {
                 std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
                 return 1;
             }
