@@ -6,6 +6,7 @@
 #include "core/WorkingFile.h"
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
+#include "gui/Language.h"
 #include "gui/RadioGroup.h"
 #include "gui/StatusLight.h"
 
@@ -28,9 +29,14 @@ const char *const Keys[4] = {"BaudrateRS232", "ParameterRS232", "BaudrateRS485",
 } // namespace
 
 InterfacePage::InterfacePage(GatewaySession &session, QWidget *parent)
-    : QWidget(parent), m_session(session), m_ui(std::make_unique<Ui::TabSheetInterface>())
+    : LazyPage("TabSheetInterface", parent), m_session(session), m_ui(std::make_unique<Ui::TabSheetInterface>())
 {
-    setFont(PageFont(11));
+    connect(&m_session, &GatewaySession::recordStored, this,
+            Guarded([this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));
+}
+
+void InterfacePage::build()
+{
     m_ui->setupUi(this);
     m_ui->RadioGroupBaudrateRS232->setItems(BaudRateItems);
     m_ui->RadioGroupBaudrateRS485->setItems(BaudRateItems);
@@ -47,20 +53,27 @@ InterfacePage::InterfacePage(GatewaySession &session, QWidget *parent)
     }
     connect(m_ui->ButtonReadInterface, &QPushButton::clicked, this, Guarded([this] { readClicked(); }));
     connect(m_ui->ButtonWriteInterface, &QPushButton::clicked, this, Guarded([this] { writeClicked(); }));
-    connect(&m_session, &GatewaySession::recordStored, this,
-            Guarded([this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));
+}
+
+void InterfacePage::catchUp()
+{
+    ApplyLanguage(this, m_session.language() == 0 ? 0 : EnglishOffset);
+    refreshCaptions();
 }
 
 InterfacePage::~InterfacePage() = default;
 
 void InterfacePage::refreshCaptions()
 {
+    if (!isBuilt())
+        return;
     m_ui->LabelBaudrate232->setText(TextPair(9, m_session.language()));
     m_ui->LabelBaudrate485->setText(TextPair(10, m_session.language()));
 }
 
 void InterfacePage::shown()
 {
+    ensureBuilt();
     RadioGroup *groups[4] = {m_ui->RadioGroupBaudrateRS232, m_ui->RadioGroupParameterRS232,
                              m_ui->RadioGroupBaudrateRS485, m_ui->RadioGroupParameterRS485};
     // All four are read first, so that a file that cannot be read leaves no
@@ -129,7 +142,8 @@ void InterfacePage::writeClicked()
 
 void InterfacePage::recordStored(const Record &record, bool)
 {
-    if (record.kind != RecordKind::Interface)
+    // A page not yet built reads the file when it is first shown.
+    if (record.kind != RecordKind::Interface || !isBuilt())
         return;
     m_ui->ApdStatusLightInterface->setLit(false);
     RadioGroup *groups[4] = {m_ui->RadioGroupBaudrateRS232, m_ui->RadioGroupParameterRS232,

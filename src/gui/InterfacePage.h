@@ -4,6 +4,8 @@
 
 #include "core/Records.h"
 
+#include "gui/LazyPage.h"
+
 #include <QWidget>
 #include <memory>
 
@@ -13,7 +15,7 @@ namespace Ui {
 class TabSheetInterface;
 }
 
-class InterfacePage : public QWidget
+class InterfacePage : public LazyPage
 {
     Q_OBJECT
 public:
@@ -22,6 +24,10 @@ public:
 
     void shown();
     void refreshCaptions();
+
+protected:
+    void build() override;
+    void catchUp() override;
 
 private:
     void storeChoice(const QString &key, int index);

@@ -314,6 +314,13 @@ void MainWindow::setStatusText(int panel, const QString &text)
 
 void MainWindow::setEditorPagesVisible(bool visible)
 {
+    // Built while their tabs are still hidden, so that no page is put
+    // together in front of the user.
+    if (visible) {
+        for (LazyPage *page : {static_cast<LazyPage *>(m_pointsPage), static_cast<LazyPage *>(m_saveLoadPage),
+                               static_cast<LazyPage *>(m_printerPage), static_cast<LazyPage *>(m_interfacePage)})
+            page->ensureBuilt();
+    }
     for (QWidget *page : {static_cast<QWidget *>(m_pointsPage), static_cast<QWidget *>(m_saveLoadPage),
                           static_cast<QWidget *>(m_printerPage), static_cast<QWidget *>(m_interfacePage)})
         m_pages->setTabVisible(m_pages->indexOf(page), visible);
@@ -344,6 +351,8 @@ void MainWindow::pageShown(int index)
 void MainWindow::toggleMonitor()
 {
     const bool show = !monitorShown();
+    if (show)
+        m_monitorPage->ensureBuilt();
     m_monitorPage->setRecording(show);
     m_pages->setTabWidth(show ? TabWidthWithMonitor : TabWidth);
     m_pages->setTabVisible(m_pages->indexOf(m_monitorPage), show);

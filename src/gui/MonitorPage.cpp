@@ -13,9 +13,13 @@
 #include <QPushButton>
 #include <QTime>
 
-MonitorPage::MonitorPage(QWidget *parent) : QWidget(parent), m_ui(std::make_unique<Ui::TabSheetMonitor>())
+MonitorPage::MonitorPage(QWidget *parent)
+    : LazyPage("TabSheetMonitor", parent), m_ui(std::make_unique<Ui::TabSheetMonitor>())
 {
-    setFont(PageFont(11));
+}
+
+void MonitorPage::build()
+{
     m_ui->setupUi(this);
     m_ui->MemoDebug->setMaximumBlockCount(MonitorLineLimit);
     connect(m_ui->ButtonDebugCopy, &QPushButton::clicked, this, Guarded([this] { copyToClipboard(); }));
@@ -23,10 +27,16 @@ MonitorPage::MonitorPage(QWidget *parent) : QWidget(parent), m_ui(std::make_uniq
     connect(m_ui->ButtonDebugClose, &QPushButton::clicked, this, [this] { emit closeRequested(); });
 }
 
+void MonitorPage::catchUp()
+{
+    // The page's buttons carry no language.
+}
+
 MonitorPage::~MonitorPage() = default;
 
 void MonitorPage::append(const QString &line)
 {
+    ensureBuilt();
     m_ui->MemoDebug->appendPlainText(line);
 }
 
@@ -46,6 +56,7 @@ void MonitorPage::logReceived(const QByteArray &line)
 
 void MonitorPage::shown()
 {
+    ensureBuilt();
     QPlainTextEdit *memo = m_ui->MemoDebug;
     memo->moveCursor(QTextCursor::End);
     memo->ensureCursorVisible();
@@ -54,10 +65,12 @@ void MonitorPage::shown()
 
 void MonitorPage::copyToClipboard()
 {
+    ensureBuilt();
     QGuiApplication::clipboard()->setText(MonitorClipboardText(m_ui->MemoDebug->toPlainText()));
 }
 
 void MonitorPage::clear()
 {
+    ensureBuilt();
     m_ui->MemoDebug->clear();
 }

@@ -2,6 +2,8 @@
 // The monitor page: a time-stamped log of the serial traffic, kept while its
 // tab is shown, with copy, clear and close.
 
+#include "gui/LazyPage.h"
+
 #include <QWidget>
 #include <memory>
 
@@ -9,7 +11,7 @@ namespace Ui {
 class TabSheetMonitor;
 }
 
-class MonitorPage : public QWidget
+class MonitorPage : public LazyPage
 {
     Q_OBJECT
 public:
@@ -27,6 +29,10 @@ public:
 
 signals:
     void closeRequested();
+
+protected:
+    void build() override;
+    void catchUp() override;
 
 private:
     void append(const QString &line);

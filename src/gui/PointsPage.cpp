@@ -8,6 +8,7 @@
 #include "core/WorkingFile.h"
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
+#include "gui/Language.h"
 #include "gui/StatusLight.h"
 #include "gui/TextFieldGuard.h"
 #include "gui/UpDown.h"
@@ -72,9 +73,14 @@ int wrapStep(int p, bool next, int count)
 } // namespace
 
 PointsPage::PointsPage(GatewaySession &session, QWidget *parent)
-    : QWidget(parent), m_session(session), m_ui(std::make_unique<Ui::TabSheet2>())
+    : LazyPage("TabSheet2", parent), m_session(session), m_ui(std::make_unique<Ui::TabSheet2>())
 {
-    setFont(PageFont(11));
+    connect(&m_session, &GatewaySession::recordStored, this,
+            Guarded([this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));
+}
+
+void PointsPage::build()
+{
     m_ui->setupUi(this);
     QFont small = m_ui->Label47->font();
     small.setPixelSize(9); // 7 point
@@ -102,9 +108,13 @@ PointsPage::PointsPage(GatewaySession &session, QWidget *parent)
     new TextFieldGuard(m_ui->Edit5, NameLimit, [this] { RunGuarded([this] { storeProductName(); }); });
     connect(m_ui->Button2, &QPushButton::clicked, this, Guarded([this] { readProductClicked(); }));
     connect(m_ui->Button5, &QPushButton::clicked, this, Guarded([this] { writeProductClicked(); }));
+}
 
-    connect(&m_session, &GatewaySession::recordStored, this,
-            Guarded([this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));
+void PointsPage::catchUp()
+{
+    ApplyLanguage(this, m_session.language() == 0 ? 0 : EnglishOffset);
+    refreshCaptions();
+    applyFirmwareLayout();
 }
 
 PointsPage::~PointsPage() = default;
@@ -118,19 +128,24 @@ int PointsPage::shownAddress() const
     return found ? int(found - AddressChars) : 0;
 }
 
-QComboBox *PointsPage::pointList(int point, bool edv) const
+QComboBox *PointsPage::pointList(int point, bool edv)
 {
+    ensureBuilt();
     const PointRow row = pointRows(*m_ui).at(point - 1);
     return edv ? row.edv : row.quality;
 }
 
 void PointsPage::refreshCaptions()
 {
+    if (!isBuilt())
+        return;
     m_ui->GroupBoxProduktName->setTitle(TextPair(13, m_session.language()));
 }
 
 void PointsPage::applyFirmwareLayout()
 {
+    if (!isBuilt())
+        return;
     const FirmwareFeatures &f = m_session.features();
     for (QWidget *w : {static_cast<QWidget *>(m_ui->Label9), static_cast<QWidget *>(m_ui->ComboBox2),
                        static_cast<QWidget *>(m_ui->ComboBox3)})
@@ -149,6 +164,7 @@ void PointsPage::applyFirmwareLayout()
 
 void PointsPage::shown()
 {
+    ensureBuilt();
     m_ui->LabelIniName1->setText(m_session.file().path());
     m_ui->StatusLightProdukt->setLit(true);
     m_ui->StatusLightQualitaet->setLit(true);
@@ -173,6 +189,7 @@ void PointsPage::shown()
 
 void PointsPage::loadAddress(int address)
 {
+    ensureBuilt();
     const FirmwareFeatures &f = m_session.features();
     const QString section = QStringLiteral("QVR") + QString::number(address);
     const auto rows = pointRows(*m_ui);
@@ -207,6 +224,7 @@ void PointsPage::loadAddress(int address)
 
 void PointsPage::stepAddress(bool next)
 {
+    ensureBuilt();
     // The arrows never take the focus, so the name field is not left by
     // pressing them; the load below would replace a pending name.
     storePendingName();
@@ -226,6 +244,7 @@ void PointsPage::storePointChoice(int point, bool edv)
 
 void PointsPage::loadProductGroup()
 {
+    ensureBuilt();
     const int m = m_ui->Label50->text().toInt();
     const QString section = QStringLiteral("PRODUKT") + QString::number(m);
     QString quality, name;
@@ -271,6 +290,7 @@ void PointsPage::storePendingName()
 
 void PointsPage::stepProduct(bool next)
 {
+    ensureBuilt();
     storePendingName();
     const int m = wrapStep(m_ui->Label50->text().toInt(), next, m_session.features().productCount);
     m_ui->Label50->setText(QString::number(m));
@@ -349,8 +369,9 @@ void PointsPage::writeProductClicked()
 
 void PointsPage::recordStored(const Record &record, bool duringRun)
 {
-    // A run stores its records without showing them here.
-    if (duringRun)
+    // A run stores its records without showing them here; a page not yet
+    // built reads the file when it is first shown.
+    if (duringRun || !isBuilt())
         return;
     if (record.kind == RecordKind::Points) {
         m_ui->StatusLightQualitaet->setLit(false);

@@ -5,6 +5,8 @@
 
 #include "core/Records.h"
 
+#include "gui/LazyPage.h"
+
 #include <QWidget>
 #include <memory>
 
@@ -15,7 +17,7 @@ namespace Ui {
 class TabSheet2;
 }
 
-class PointsPage : public QWidget
+class PointsPage : public LazyPage
 {
     Q_OBJECT
 public:
@@ -35,7 +37,11 @@ public:
     void stepAddress(bool next);
     void stepProduct(bool next);
     // The quality or EDV list of dispensing point 1..10.
-    QComboBox *pointList(int point, bool edv) const;
+    QComboBox *pointList(int point, bool edv);
+
+protected:
+    void build() override;
+    void catchUp() override;
 
 private:
     void storePointChoice(int point, bool edv);

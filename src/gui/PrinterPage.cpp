@@ -7,6 +7,7 @@
 #include "core/WorkingFile.h"
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
+#include "gui/Language.h"
 #include "gui/StatusLight.h"
 #include "gui/TextFieldGuard.h"
 
@@ -23,22 +24,33 @@ constexpr int HeaderLimit = 40;
 } // namespace
 
 PrinterPage::PrinterPage(GatewaySession &session, QWidget *parent)
-    : QWidget(parent), m_session(session), m_ui(std::make_unique<Ui::TabSheet4>())
+    : LazyPage("TabSheet4", parent), m_session(session), m_ui(std::make_unique<Ui::TabSheet4>())
 {
-    setFont(PageFont(11));
+    connect(&m_session, &GatewaySession::recordStored, this,
+            Guarded([this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));
+}
+
+void PrinterPage::build()
+{
     m_ui->setupUi(this);
     connect(m_ui->cbDruckerModell, &QComboBox::activated, this, Guarded([this] { storeModel(); }));
     new TextFieldGuard(m_ui->eKopfzeiledrucker, HeaderLimit, [this] { RunGuarded([this] { storeHeader(); }); });
     connect(m_ui->ButtonDruckerAuslesen, &QPushButton::clicked, this, Guarded([this] { readClicked(); }));
     connect(m_ui->ButtonDruckerSchreiben, &QPushButton::clicked, this, Guarded([this] { writeClicked(); }));
-    connect(&m_session, &GatewaySession::recordStored, this,
-            Guarded([this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));
+}
+
+void PrinterPage::catchUp()
+{
+    ApplyLanguage(this, m_session.language() == 0 ? 0 : EnglishOffset);
+    refreshCaptions();
 }
 
 PrinterPage::~PrinterPage() = default;
 
 void PrinterPage::refreshCaptions()
 {
+    if (!isBuilt())
+        return;
     const int language = m_session.language();
     m_ui->GroupBoxPrinter->setTitle(TextPair(4, language));
     m_ui->LabelDruckerKopfzeile->setText(TextPair(11, language));
@@ -47,6 +59,7 @@ void PrinterPage::refreshCaptions()
 
 void PrinterPage::shown()
 {
+    ensureBuilt();
     m_ui->StatusLightDrucker->setLit(true);
     QString model, head;
     try {
@@ -109,7 +122,8 @@ void PrinterPage::writeClicked()
 void PrinterPage::recordStored(const Record &record, bool)
 {
     // The printer reply is shown also during a run, as its last record.
-    if (record.kind != RecordKind::Printer)
+    // A page not yet built reads the file when it is first shown.
+    if (record.kind != RecordKind::Printer || !isBuilt())
         return;
     m_ui->StatusLightDrucker->setLit(false);
     bool ok = false;

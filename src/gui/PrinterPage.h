@@ -3,6 +3,8 @@
 
 #include "core/Records.h"
 
+#include "gui/LazyPage.h"
+
 #include <QWidget>
 #include <memory>
 
@@ -12,7 +14,7 @@ namespace Ui {
 class TabSheet4;
 }
 
-class PrinterPage : public QWidget
+class PrinterPage : public LazyPage
 {
     Q_OBJECT
 public:
@@ -21,6 +23,10 @@ public:
 
     void shown();
     void refreshCaptions();
+
+protected:
+    void build() override;
+    void catchUp() override;
 
 private:
     void storeModel();

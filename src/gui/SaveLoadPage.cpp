@@ -6,6 +6,7 @@
 #include "core/WorkingFile.h"
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
+#include "gui/Language.h"
 
 #include "ui_TabSheet3.h"
 
@@ -94,9 +95,17 @@ QString WithIniExtension(const QString &path)
 }
 
 SaveLoadPage::SaveLoadPage(GatewaySession &session, QWidget *parent)
-    : QWidget(parent), m_session(session), m_ui(std::make_unique<Ui::TabSheet3>())
+    : LazyPage("TabSheet3", parent), m_session(session), m_ui(std::make_unique<Ui::TabSheet3>())
 {
-    setFont(PageFont(11));
+    TransferRun &run = m_session.run();
+    connect(&run, &TransferRun::started, this, [this](int total) { runStarted(total); });
+    connect(&run, &TransferRun::progressed, this,
+            [this](int value, const QString &text) { runProgressed(value, text); });
+    connect(&run, &TransferRun::finished, this, [this](bool, const QString &text) { runFinished(text); });
+}
+
+void SaveLoadPage::build()
+{
     m_ui->setupUi(this);
     SetTextColour(m_ui->Label5, DarkShadow);
     connect(m_ui->Button7, &QPushButton::clicked, this, Guarded([this] { openClicked(); }));
@@ -105,17 +114,18 @@ SaveLoadPage::SaveLoadPage(GatewaySession &session, QWidget *parent)
             Guarded([this] { m_session.run().start(TransferRun::Kind::ReadAll); }));
     connect(m_ui->ButtonAlleDatenSchreiben, &QPushButton::clicked, this,
             Guarded([this] { m_session.run().start(TransferRun::Kind::WriteAll); }));
-    TransferRun &run = m_session.run();
-    connect(&run, &TransferRun::started, this, [this](int total) { runStarted(total); });
-    connect(&run, &TransferRun::progressed, this,
-            [this](int value, const QString &text) { runProgressed(value, text); });
-    connect(&run, &TransferRun::finished, this, [this](bool, const QString &text) { runFinished(text); });
+}
+
+void SaveLoadPage::catchUp()
+{
+    ApplyLanguage(this, m_session.language() == 0 ? 0 : EnglishOffset);
 }
 
 SaveLoadPage::~SaveLoadPage() = default;
 
 void SaveLoadPage::resetProgress()
 {
+    ensureBuilt();
     m_ui->Label5->setText(QString());
     m_ui->ProgressAnzeige->setValue(0);
     m_ui->ProgressAnzeige->setMaximum(m_session.features().progressTotal);
@@ -124,6 +134,7 @@ void SaveLoadPage::resetProgress()
 
 void SaveLoadPage::shown()
 {
+    ensureBuilt();
     // A run owns the progress display until it ends.
     if (m_session.run().isActive())
         return;
@@ -174,6 +185,7 @@ void SaveLoadPage::saveClicked()
 
 void SaveLoadPage::runStarted(int total)
 {
+    ensureBuilt();
     m_ui->ButtonAlleDatenLesen->setEnabled(false);
     m_ui->ButtonAlleDatenSchreiben->setEnabled(false);
     m_ui->Label5->setText(QString());
@@ -185,6 +197,7 @@ void SaveLoadPage::runStarted(int total)
 
 void SaveLoadPage::runProgressed(int value, const QString &text)
 {
+    ensureBuilt();
     if (!text.isNull()) {
         m_ui->Label5->setText(text);
         m_ui->Label5->repaint();
@@ -194,6 +207,7 @@ void SaveLoadPage::runProgressed(int value, const QString &text)
 
 void SaveLoadPage::runFinished(const QString &text)
 {
+    ensureBuilt();
     m_ui->Label5->setText(text);
     m_ui->Label5->repaint();
     m_ui->ButtonAlleDatenLesen->setEnabled(true);

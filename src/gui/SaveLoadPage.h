@@ -4,6 +4,8 @@
 // of the working file.
 
 #include <QString>
+#include "gui/LazyPage.h"
+
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -22,7 +24,7 @@ void SetFileChooser(FileChooser chooser);
 // A file name typed without an extension gets ".ini", as the dialogs do.
 QString WithIniExtension(const QString &path);
 
-class SaveLoadPage : public QWidget
+class SaveLoadPage : public LazyPage
 {
     Q_OBJECT
 public:
@@ -34,6 +36,10 @@ public:
     void openClicked();
     // Saves a copy of the working file under a chosen name.
     void saveClicked();
+
+protected:
+    void build() override;
+    void catchUp() override;
 
 private:
     void resetProgress();

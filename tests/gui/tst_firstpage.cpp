@@ -216,6 +216,8 @@ private slots:
                  en ? QStringLiteral("&Yes") : QStringLiteral("&Ja"));
         QCOMPARE(caption("Label1"), en ? QStringLiteral("Select COM port:")
                                        : QStringLiteral("COM Port auswählen:"));
+        // Pages built after the choice show it too.
+        f->window->setEditorPagesVisible(true);
         QCOMPARE(caption("Button7"),
                  en ? QStringLiteral("Open file") : QStringLiteral("Datei öffnen"));
         QCOMPARE(caption("Label18"),

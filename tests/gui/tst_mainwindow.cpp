@@ -226,9 +226,14 @@ private slots:
         QVERIFY(f->errors.isEmpty());
     }
 
-    void interfaceItemsFilledAtCreation()
+    void interfaceItemsFilledWhenThePageIsBuilt()
     {
         start();
+        // The hidden pages cost the start nothing; they are built before
+        // their tabs are shown.
+        QVERIFY(!f->window->findChild<QWidget *>("RadioGroupBaudrateRS232"));
+        QVERIFY(!f->window->findChild<QWidget *>("MemoDebug"));
+        f->window->setEditorPagesVisible(true);
         const QStringList bauds{"1200 Baud", "2400 Baud", "4800 Baud", "9600 Baud (default)",
                                 "19200 Baud", "38400 Baud"};
         const QStringList formats{"7-N-1", "7_E-1", "7-O-1", "8-N-1 (default)", "8-E-1", "8-O-1"};
@@ -282,6 +287,8 @@ private slots:
     void captionsFollowLanguage()
     {
         start();
+        f->window->setEditorPagesVisible(true);
+        f->window->toggleMonitor();
         QMap<QString, int> expectedTags;
         for (const TaggedCaption &c : TaggedCaptions) {
             if (c.tag != 0)
@@ -421,7 +428,7 @@ private slots:
         QVERIFY(session.isPolling());
         auto seen = std::make_shared<SeenBox>();
         answerNextMessageBox(yes ? QMessageBox::Yes : QMessageBox::No, seen);
-        pressOn(child("eKopfzeiledrucker"), Qt::Key_Escape, Qt::NoModifier);
+        pressOn(child("cb_COM_Port"), Qt::Key_Escape, Qt::NoModifier);
         QTRY_VERIFY(seen->seen);
         QCOMPARE(seen->caption, QStringLiteral("PC / Velmora"));
         QCOMPARE(seen->text, question);
@@ -451,11 +458,13 @@ private slots:
     void monitorLogsOnlyWhileShown()
     {
         start();
-        auto *memo = child<QPlainTextEdit>("MemoDebug");
         f->window->monitorPage()->logSent(">C0P01<9E\r\n");
-        QVERIFY(memo->toPlainText().isEmpty());
+        // Nothing logged, so the hidden page was not even built.
+        QVERIFY(!f->window->findChild<QPlainTextEdit *>("MemoDebug"));
 
         f->window->toggleMonitor();
+        auto *memo = child<QPlainTextEdit>("MemoDebug");
+        QVERIFY(memo->toPlainText().isEmpty());
         QVERIFY(f->window->monitorShown());
         QVERIFY(f->window->isPageVisible(f->window->monitorPage()));
         QCOMPARE(f->window->pageControl()->tabBar()->tabRect(0).width(), 115);
