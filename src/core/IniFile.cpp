@@ -404,7 +404,12 @@ int RemoveStaleTemporaryFiles(const QString &fileName)
 QString ReadIniValue(const QString &fileName, const QString &section, const QString &key,
                      const QString &def)
 {
-    const std::optional<QByteArray> content = ReadIniFile(fileName);
+    return IniValueIn(ReadIniFile(fileName), section, key, def);
+}
+
+QString IniValueIn(const std::optional<QByteArray> &content, const QString &section, const QString &key,
+                   const QString &def)
+{
     if (!content)
         return def;
     const Encoding encoding = encodingOf(*content);

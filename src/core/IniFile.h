@@ -27,6 +27,11 @@ private:
 QString ReadIniValue(const QString &fileName, const QString &section, const QString &key,
                      const QString &def);
 
+// The value as ReadIniValue gives it, from the bytes of a file read before
+// (nothing for no file), so that several values cost one read.
+QString IniValueIn(const std::optional<QByteArray> &content, const QString &section, const QString &key,
+                   const QString &def);
+
 // Writes `value` under `key` in `section` of `fileName`, creating the file, the
 // section or the key as needed; every other line of the file stays as it was.
 // The file is replaced atomically and keeps its permissions. A refused write

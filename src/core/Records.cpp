@@ -125,8 +125,10 @@ QByteArray PrinterReadRequest()
     return "C0D";
 }
 
-QByteArray PointsRequestFromFile(const WorkingFile &file, int a, const FirmwareFeatures &features)
+QByteArray PointsRequestFromFile(const WorkingFile &workingFile, int a, const FirmwareFeatures &features)
 {
+    // One read of the file for all the values of the request.
+    const WorkingFile::Snapshot file = workingFile.snapshot();
     const QString section = QStringLiteral("QVR") + QString::number(a);
     const QString d = twoDigits(a);
     QList<QByteArray> quality, edv;
@@ -139,16 +141,20 @@ QByteArray PointsRequestFromFile(const WorkingFile &file, int a, const FirmwareF
                               features.hasTenPoints);
 }
 
-QByteArray ProductRequestFromFile(const WorkingFile &file, int n)
+QByteArray ProductRequestFromFile(const WorkingFile &workingFile, int n)
 {
+    // One read of the file for all the values of the request.
+    const WorkingFile::Snapshot file = workingFile.snapshot();
     const QString section = QStringLiteral("PRODUKT") + QString::number(n);
     const QString quality = file.read(section, QStringLiteral("Qualitaet"), twoDigits(n));
     const QString name = file.read(section, QStringLiteral("Name"), QStringLiteral("Produkt ") + QString::number(n));
     return ProductWriteRequest(n, Cp1252::encode(quality), Cp1252::encode(name));
 }
 
-QByteArray InterfaceRequestFromFile(const WorkingFile &file)
+QByteArray InterfaceRequestFromFile(const WorkingFile &workingFile)
 {
+    // One read of the file for all the values of the request.
+    const WorkingFile::Snapshot file = workingFile.snapshot();
     QList<int> indexes;
     for (const char *key : {"BaudrateRS232", "ParameterRS232", "BaudrateRS485", "ParameterRS485"}) {
         const QString stored = file.read(QStringLiteral("INTERFACE"), QLatin1String(key), QStringLiteral("3"));
@@ -159,8 +165,10 @@ QByteArray InterfaceRequestFromFile(const WorkingFile &file)
     return InterfaceWriteRequest(indexes);
 }
 
-QByteArray PrinterRequestFromFile(const WorkingFile &file)
+QByteArray PrinterRequestFromFile(const WorkingFile &workingFile)
 {
+    // One read of the file for all the values of the request.
+    const WorkingFile::Snapshot file = workingFile.snapshot();
     const QString model = file.read(QStringLiteral("PRINTER"), QStringLiteral("Modell"), QStringLiteral("00"));
     const QString head = file.read(QStringLiteral("PRINTER"), QStringLiteral("Head"), QStringLiteral("Deutsche Brantel"));
     return PrinterWriteRequest(Cp1252::encode(model), Cp1252::encode(head));

@@ -21,6 +21,13 @@ QString WorkingFile::read(const QString &section, const QString &key, const QStr
     return ReadIniValue(m_path, section, key, def);
 }
 
+WorkingFile::Snapshot WorkingFile::snapshot() const
+{
+    Snapshot snapshot;
+    snapshot.m_content = ReadIniFile(m_path);
+    return snapshot;
+}
+
 void WorkingFile::write(const QString &section, const QString &key, const QString &value) const
 {
     QMutexLocker locker(&writeLock());

@@ -9,6 +9,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QThread;
 
@@ -22,6 +23,21 @@ public:
 
     // The value, or `def` when the file, section or key is missing.
     QString read(const QString &section, const QString &key, const QString &def) const;
+    // The file as it is now, read once, for several values of one request.
+    class Snapshot
+    {
+    public:
+        QString read(const QString &section, const QString &key, const QString &def) const
+        {
+            return IniValueIn(m_content, section, key, def);
+        }
+
+    private:
+        friend class WorkingFile;
+        std::optional<QByteArray> m_content;
+    };
+    // Throws IniError when the file exists but cannot be read.
+    Snapshot snapshot() const;
     // One value, immediate and durable. Throws IniError when refused.
     void write(const QString &section, const QString &key, const QString &value) const;
     // The keys of one record in one atomic, durable replace of the file.
