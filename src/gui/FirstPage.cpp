@@ -212,7 +212,6 @@ void FirstPage::refreshCaptions()
 void FirstPage::showVersion(const QString &version)
 {
     m_ui->lVERSION->setText(version);
-    m_ui->lVERSION->repaint();
 }
 
 void FirstPage::setTitle(const QString &title)

@@ -107,7 +107,8 @@ void InterfacePage::shown()
 
 void InterfacePage::storeChoice(const QString &key, int index)
 {
-    if (index < 0)
+    // A reply's record is in the file already, exactly as it came.
+    if (index < 0 || m_showingRecord)
         return;
     try {
         m_session.file().write(QStringLiteral("INTERFACE"), key, QString::number(index));
@@ -150,10 +151,12 @@ void InterfacePage::recordStored(const Record &record, bool)
                              m_ui->RadioGroupBaudrateRS485, m_ui->RadioGroupParameterRS485};
     // The groups show the reply up to a field that is no digit; that field
     // is reported by the session.
+    m_showingRecord = true;
     for (int i = 0; i < 4 && i < record.values.size(); ++i) {
         const QString v = record.values.at(i).second;
         if (v.size() != 1 || !v.at(0).isDigit() || v.at(0).unicode() > '9')
             break;
         groups[i]->setItemIndex(v.toInt());
     }
+    m_showingRecord = false;
 }

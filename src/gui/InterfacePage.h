@@ -38,4 +38,5 @@ private:
     GatewaySession &m_session;
     std::unique_ptr<Ui::TabSheetInterface> m_ui;
     bool m_loading = false;
+    bool m_showingRecord = false;
 };

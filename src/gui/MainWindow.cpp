@@ -137,10 +137,9 @@ void MainWindow::connectSession()
     connect(&session, &GatewaySession::exchangeShown, this, [this](const QString &text) {
         if (text == QLatin1String("ok"))
             showNotAnswering(false);
+        // Painted when the event loop next idles, which it does while the
+        // next reply is on the wire: painting at once would delay the request.
         setStatusText(3, text);
-        // Shown at once: the reply handling does not return to the event
-        // loop before the next request.
-        m_panels[3]->repaint();
     });
     connect(&session, &GatewaySession::firmwareChanged, this, Guarded([this] { applyFirmwareLayout(); }));
     connect(&session, &GatewaySession::portLost, this, Guarded([this](const QString &message) {

@@ -230,7 +230,6 @@ void PointsPage::stepAddress(bool next)
     storePendingName();
     const int p = wrapStep(shownAddress() + 1, next, m_session.features().addressCount);
     m_ui->Label59->setText(QString(QLatin1Char(AddressChars[p - 1])));
-    m_ui->Label59->repaint();
     loadAddress(p - 1);
 }
 
@@ -294,7 +293,6 @@ void PointsPage::stepProduct(bool next)
     storePendingName();
     const int m = wrapStep(m_ui->Label50->text().toInt(), next, m_session.features().productCount);
     m_ui->Label50->setText(QString::number(m));
-    m_ui->Label50->repaint();
     loadProductGroup();
 }
 

@@ -131,8 +131,6 @@ void PrinterPage::recordStored(const Record &record, bool)
     QComboBox *list = m_ui->cbDruckerModell;
     const int entry = ok ? index : 0;
     list->setCurrentIndex(entry >= 0 && entry < list->count() ? entry : -1);
-    list->repaint();
     m_ui->eKopfzeiledrucker->setText(record.value(QStringLiteral("Head")));
-    m_ui->eKopfzeiledrucker->repaint();
     m_stale = false;
 }

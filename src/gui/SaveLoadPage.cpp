@@ -129,7 +129,6 @@ void SaveLoadPage::resetProgress()
     m_ui->Label5->setText(QString());
     m_ui->ProgressAnzeige->setValue(0);
     m_ui->ProgressAnzeige->setMaximum(m_session.features().progressTotal);
-    m_ui->ProgressAnzeige->repaint();
 }
 
 void SaveLoadPage::shown()
@@ -140,7 +139,6 @@ void SaveLoadPage::shown()
         return;
     m_ui->ProgressAnzeige->setValue(0);
     m_ui->ProgressAnzeige->setMaximum(m_session.features().progressTotal);
-    m_ui->ProgressAnzeige->repaint();
     m_ui->LabelIniName2->setText(m_session.file().path());
     m_ui->Label5->hide();
     m_ui->ButtonAlleDatenLesen->setEnabled(true);
@@ -164,7 +162,6 @@ void SaveLoadPage::openClicked()
     // The chosen file becomes the working file; the pages read it when shown.
     m_session.file().setPath(path);
     m_ui->LabelIniName2->setText(path);
-    m_ui->LabelIniName2->repaint();
 }
 
 void SaveLoadPage::saveClicked()
@@ -192,16 +189,13 @@ void SaveLoadPage::runStarted(int total)
     m_ui->Label5->setVisible(true);
     m_ui->ProgressAnzeige->setMaximum(total);
     m_ui->ProgressAnzeige->setValue(0);
-    m_ui->ProgressAnzeige->repaint();
 }
 
 void SaveLoadPage::runProgressed(int value, const QString &text)
 {
     ensureBuilt();
-    if (!text.isNull()) {
+    if (!text.isNull())
         m_ui->Label5->setText(text);
-        m_ui->Label5->repaint();
-    }
     m_ui->ProgressAnzeige->setValue(value);
 }
 
@@ -209,7 +203,6 @@ void SaveLoadPage::runFinished(const QString &text)
 {
     ensureBuilt();
     m_ui->Label5->setText(text);
-    m_ui->Label5->repaint();
     m_ui->ButtonAlleDatenLesen->setEnabled(true);
     m_ui->ButtonAlleDatenSchreiben->setEnabled(true);
 }
