@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a configured and built folder (default
-# build/) and checks that it holds the program, its menu entry and its icon.
+# build/) and checks that it holds the program, the command-line tool with its
+# manual page, the menu entry and the icon.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="$(realpath "${1:-build}")"
@@ -14,8 +15,8 @@ deb="${debs[0]}"
 
 contents="$(dpkg-deb --contents "$deb")"
 status=0
-for path in ./usr/bin/velmora ./usr/share/applications/velmora.desktop \
-            ./usr/share/icons/hicolor/64x64/apps/velmora.png; do
+for path in ./usr/bin/velmora ./usr/bin/velmora-cli ./usr/share/man/man1/velmora-cli.1.gz \
+            ./usr/share/applications/velmora.desktop ./usr/share/icons/hicolor/64x64/apps/velmora.png; do
   if ! grep -q " $path\$" <<<"$contents"; then
     echo "check-package: $path missing from $(basename "$deb")" >&2
     status=1

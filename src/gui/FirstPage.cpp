@@ -214,6 +214,11 @@ void FirstPage::showVersion(const QString &version)
     m_ui->lVERSION->setText(version);
 }
 
+void FirstPage::focusConnectButton()
+{
+    m_ui->Button1->setFocus();
+}
+
 void FirstPage::setTitle(const QString &title)
 {
     m_ui->LabelTitel->setText(title);

@@ -29,6 +29,7 @@ public:
     void refreshCaptions();
     void showVersion(const QString &version);
     void setTitle(const QString &title);
+    void focusConnectButton();
 
 signals:
     void linkOpened(const QString &portName, const QString &device);

@@ -163,7 +163,7 @@ void MainWindow::showEvent(QShowEvent *event)
 void MainWindow::firstShow()
 {
     setEditorPagesVisible(false);
-    m_firstPage->findChild<QWidget *>(QStringLiteral("Button1"))->setFocus();
+    m_firstPage->focusConnectButton();
     setStatusText(2, QStringLiteral("OFFLINE"));
     m_clock.start(1000);
     updateClock();
