@@ -101,11 +101,14 @@ void TransferRun::sendNext()
         return;
     }
     m_progress = std::min(m_progress + 1, m_total);
-    emit progressed(m_progress, text);
     m_session.send(request);
     // A write that fails loses the port at once, and that ended the run.
-    if (m_active)
-        m_timeout.start();
+    if (!m_active)
+        return;
+    m_timeout.start();
+    // Shown once the request is on its way: what the front end does with
+    // the progress costs the wire nothing then.
+    emit progressed(m_progress, text);
 }
 
 bool TransferRun::takesReply(const Record &record) const
