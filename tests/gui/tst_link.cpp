@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QtTest>
 #include <memory>
 
@@ -157,6 +158,44 @@ private slots:
         QCOMPARE(port().written.last(), QByteArray(">S0V<53\r\n"));
         QCOMPARE(window().statusText(2), QStringLiteral("ONLINE"));
         QCOMPARE(window().session().features().progressTotal, 27);
+    }
+
+    void silentPortExplainsItselfUntilTheGatewayAnswers_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("gateway answers") << "answer";
+        QTest::newRow("user disconnects") << "disconnect";
+        QTest::newRow("user switches language first") << "language";
+    }
+    void silentPortExplainsItselfUntilTheGatewayAnswers()
+    {
+        QFETCH(QString, ending);
+        QStatusBar *bar = window().statusBar();
+        f->connectToCom3();
+        for (int poll = 1; poll < GatewaySession::UnansweredPollLimit; ++poll)
+            window().session().pollOnce();
+        QCOMPARE(bar->currentMessage(), QString());
+        // A valid line of another kind is an answer too: the count starts again.
+        port().reply("cV311");
+        for (int poll = 1; poll < GatewaySession::UnansweredPollLimit; ++poll)
+            window().session().pollOnce();
+        QCOMPARE(bar->currentMessage(), QString());
+        window().session().pollOnce();
+        const QString message = bar->currentMessage();
+        QVERIFY2(message.startsWith(QStringLiteral("Keine Antwort vom Velmora an COM3 (/dev/pts/77)")),
+                 qPrintable(message));
+        QVERIFY(message.contains(QStringLiteral("Kabel")));
+        QVERIFY(window().session().isPolling());
+        if (ending == QLatin1String("language")) {
+            window().setLanguage(1);
+            QVERIFY(bar->currentMessage().startsWith(QStringLiteral("No answer from the Velmora on COM3")));
+            port().reply("cP0101Produkt  1");
+        } else if (ending == QLatin1String("answer")) {
+            port().reply("cP0101Produkt  1");
+        } else {
+            click("Button1");
+        }
+        QCOMPARE(bar->currentMessage(), QString());
     }
 
     void portNameWithoutNumberIsAConversionError()
