@@ -56,7 +56,11 @@ RecordWriter::RecordWriter(QObject *parent) : QObject(parent), m_thread(std::mak
 
 RecordWriter::~RecordWriter()
 {
-    m_thread->quit();
+    // Queued behind the records still waiting, so that every one of them
+    // reaches the file before the thread ends (a window closed during a run).
+    // Their results are not reported: nobody is left to hear them.
+    QThread *thread = m_thread.get();
+    QMetaObject::invokeMethod(m_worker, [thread] { thread->quit(); }, Qt::QueuedConnection);
     m_thread->wait();
 }
 
