@@ -75,19 +75,15 @@ void TransferRun::sendNext()
     switch (m_stage) {
     case Stage::Addresses:
         text = TextPair(5, language) + QLatin1Char(AddressChars[m_index]);
-        m_expected = RecordKind::Points;
         break;
     case Stage::Products:
         text = TextPair(6, language) + QString::number(m_index);
-        m_expected = RecordKind::Product;
         break;
     case Stage::Interface:
         // This step has always been captioned in German.
         text = TextPair(3, 0);
-        m_expected = RecordKind::Interface;
         break;
     case Stage::Printer:
-        m_expected = RecordKind::Printer;
         break;
     }
     QByteArray request;
@@ -113,7 +109,9 @@ void TransferRun::sendNext()
 
 bool TransferRun::takesReply(const Record &record) const
 {
-    return m_active && !m_lastReplyChecked && record.kind == m_expected;
+    static constexpr RecordKind kindOf[] = {RecordKind::Points, RecordKind::Product, RecordKind::Interface,
+                                             RecordKind::Printer};
+    return m_active && !m_lastReplyChecked && record.kind == kindOf[int(m_stage)];
 }
 
 void TransferRun::replyChecked(const Record &record)

@@ -55,7 +55,6 @@ private:
     int m_index = 0;
     int m_progress = 0;
     int m_total = 0;
-    RecordKind m_expected = RecordKind::Points;
     bool m_lastReplyChecked = false;
     quint64 m_generation = 0;
 };
