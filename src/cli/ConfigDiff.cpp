@@ -89,7 +89,7 @@ QList<ConfigDifference> compare(const WorkingFile &first, const WorkingFile &sec
             return QByteArray::number(ok ? n : 3);
         };
         QList<Field> fields;
-        for (const char *key : {"BaudrateRS232", "ParameterRS232", "BaudrateRS485", "ParameterRS485"})
+        for (const char *key : InterfaceKeys)
             fields.append({QLatin1String(key), QStringLiteral("3"), index});
         compareRecord(first, second, QStringLiteral("INTERFACE"), fields, out);
     }

@@ -89,10 +89,9 @@ bool RecordFromReply(const QByteArray &line, const FirmwareFeatures &features, R
     case 'I': {
         r.kind = RecordKind::Interface;
         r.section = QStringLiteral("INTERFACE");
-        static const char *const keys[4] = {"BaudrateRS232", "ParameterRS232", "BaudrateRS485", "ParameterRS485"};
         for (int i = 0; i < 4; ++i) {
             const QByteArray digit = line.mid(3 + i, 1);
-            r.values.append({QLatin1String(keys[i]), Cp1252::decode(digit)});
+            r.values.append({QLatin1String(InterfaceKeys[i]), Cp1252::decode(digit)});
             if (r.badField.isNull() && (digit.isEmpty() || digit.at(0) < '0' || digit.at(0) > '9'))
                 r.badField = Cp1252::decode(digit);
         }
@@ -156,7 +155,7 @@ QByteArray InterfaceRequestFromFile(const WorkingFile &workingFile)
     // One read of the file for all the values of the request.
     const WorkingFile::Snapshot file = workingFile.snapshot();
     QList<int> indexes;
-    for (const char *key : {"BaudrateRS232", "ParameterRS232", "BaudrateRS485", "ParameterRS485"}) {
+    for (const char *key : InterfaceKeys) {
         const QString stored = file.read(QStringLiteral("INTERFACE"), QLatin1String(key), QStringLiteral("3"));
         bool ok = false;
         const int v = stored.trimmed().toInt(&ok);

@@ -15,6 +15,10 @@ class WorkingFile;
 // The kind letter of a record in requests and replies.
 enum class RecordKind : char { Points = 'Z', Product = 'P', Printer = 'D', Interface = 'I' };
 
+// The keys of the interface record, in the order of its fields.
+inline constexpr const char *InterfaceKeys[4] = {"BaudrateRS232", "ParameterRS232", "BaudrateRS485",
+                                                 "ParameterRS485"};
+
 struct Record
 {
     RecordKind kind = RecordKind::Points;

@@ -24,8 +24,6 @@ const QStringList FormatItems = {
     QStringLiteral("7-N-1"), QStringLiteral("7_E-1"), QStringLiteral("7-O-1"),
     QStringLiteral("8-N-1 (default)"), QStringLiteral("8-E-1"), QStringLiteral("8-O-1")};
 
-const char *const Keys[4] = {"BaudrateRS232", "ParameterRS232", "BaudrateRS485", "ParameterRS485"};
-
 } // namespace
 
 InterfacePage::InterfacePage(GatewaySession &session, QWidget *parent)
@@ -43,11 +41,10 @@ void InterfacePage::build()
     m_ui->RadioGroupParameterRS232->setItems(FormatItems);
     m_ui->RadioGroupParameterRS485->setItems(FormatItems);
 
-    RadioGroup *groups[4] = {m_ui->RadioGroupBaudrateRS232, m_ui->RadioGroupParameterRS232,
-                             m_ui->RadioGroupBaudrateRS485, m_ui->RadioGroupParameterRS485};
+    const std::array<RadioGroup *, 4> groups = this->groups();
     for (int i = 0; i < 4; ++i) {
         RadioGroup *group = groups[i];
-        const QString key = QLatin1String(Keys[i]);
+        const QString key = QLatin1String(InterfaceKeys[i]);
         connect(group, &RadioGroup::itemIndexChanged, this,
                 Guarded([this, group, key] { storeChoice(key, group->itemIndex()); }));
     }
@@ -63,6 +60,12 @@ void InterfacePage::catchUp()
 
 InterfacePage::~InterfacePage() = default;
 
+std::array<RadioGroup *, 4> InterfacePage::groups() const
+{
+    return {m_ui->RadioGroupBaudrateRS232, m_ui->RadioGroupParameterRS232, m_ui->RadioGroupBaudrateRS485,
+            m_ui->RadioGroupParameterRS485};
+}
+
 void InterfacePage::refreshCaptions()
 {
     if (!isBuilt())
@@ -74,19 +77,18 @@ void InterfacePage::refreshCaptions()
 void InterfacePage::shown()
 {
     ensureBuilt();
-    RadioGroup *groups[4] = {m_ui->RadioGroupBaudrateRS232, m_ui->RadioGroupParameterRS232,
-                             m_ui->RadioGroupBaudrateRS485, m_ui->RadioGroupParameterRS485};
+    const std::array<RadioGroup *, 4> groups = this->groups();
     // All four are read first, so that a file that cannot be read leaves no
     // group showing a value that did not come from it.
     int values[4] = {3, 3, 3, 3};
     try {
+        const WorkingFile::Snapshot stored = m_session.file().snapshot();
         for (int i = 0; i < 4; ++i) {
             bool ok = false;
-            const int stored = m_session.file()
-                                   .read(QStringLiteral("INTERFACE"), QLatin1String(Keys[i]), QStringLiteral("3"))
-                                   .toInt(&ok);
+            const int value =
+                stored.read(QStringLiteral("INTERFACE"), QLatin1String(InterfaceKeys[i]), QStringLiteral("3")).toInt(&ok);
             if (ok)
-                values[i] = stored;
+                values[i] = value;
         }
     } catch (const IniError &) {
         m_loading = true;
@@ -127,16 +129,15 @@ void InterfacePage::readClicked()
 void InterfacePage::writeClicked()
 {
     m_ui->ApdStatusLightInterface->setLit(true);
-    ReadIniFile(m_session.file().path());
-    RadioGroup *groups[4] = {m_ui->RadioGroupBaudrateRS232, m_ui->RadioGroupParameterRS232,
-                             m_ui->RadioGroupBaudrateRS485, m_ui->RadioGroupParameterRS485};
+    const WorkingFile::Snapshot stored = m_session.file().snapshot();
+    const std::array<RadioGroup *, 4> groups = this->groups();
     QList<int> indexes;
     for (int i = 0; i < 4; ++i) {
         // A group without a selection would send "-1": the stored value goes instead.
         const int shown = groups[i]->itemIndex();
         indexes << (shown >= 0 ? shown
-                               : InterfaceIndexOf(m_session.file().read(QStringLiteral("INTERFACE"),
-                                                                        QLatin1String(Keys[i]), QStringLiteral("3"))));
+                               : InterfaceIndexOf(stored.read(QStringLiteral("INTERFACE"),
+                                                              QLatin1String(InterfaceKeys[i]), QStringLiteral("3"))));
     }
     m_session.send(InterfaceWriteRequest(indexes));
 }
@@ -147,8 +148,7 @@ void InterfacePage::recordStored(const Record &record, bool)
     if (record.kind != RecordKind::Interface || !isBuilt())
         return;
     m_ui->ApdStatusLightInterface->setLit(false);
-    RadioGroup *groups[4] = {m_ui->RadioGroupBaudrateRS232, m_ui->RadioGroupParameterRS232,
-                             m_ui->RadioGroupBaudrateRS485, m_ui->RadioGroupParameterRS485};
+    const std::array<RadioGroup *, 4> groups = this->groups();
     // The groups show the reply up to a field that is no digit; that field
     // is reported by the session.
     m_showingRecord = true;

@@ -7,9 +7,11 @@
 #include "gui/LazyPage.h"
 
 #include <QWidget>
+#include <array>
 #include <memory>
 
 class GatewaySession;
+class RadioGroup;
 
 namespace Ui {
 class TabSheetInterface;
@@ -30,6 +32,8 @@ protected:
     void catchUp() override;
 
 private:
+    // The four groups, in the order of the interface record's fields.
+    std::array<RadioGroup *, 4> groups() const;
     void storeChoice(const QString &key, int index);
     void readClicked();
     void writeClicked();

@@ -197,13 +197,14 @@ void PointsPage::loadAddress(int address)
     // read leaves no list showing a value that did not come from it.
     QStringList quality, edv;
     try {
+        const WorkingFile::Snapshot stored = m_session.file().snapshot();
         for (int k = 1; k <= 10; ++k) {
             if ((k == 5 && !f.hasPoint5) || (k == 6 && !f.hasTenPoints))
                 break;
             const QString d = twoDigits(k);
             const QString n = QString::number(k);
-            quality << m_session.file().read(section, QStringLiteral("Qualitaet") + n, d);
-            edv << m_session.file().read(section, QStringLiteral("EDV") + n, d);
+            quality << stored.read(section, QStringLiteral("Qualitaet") + n, d);
+            edv << stored.read(section, QStringLiteral("EDV") + n, d);
         }
     } catch (const IniError &) {
         for (const PointRow &row : rows) {
@@ -248,8 +249,9 @@ void PointsPage::loadProductGroup()
     const QString section = QStringLiteral("PRODUKT") + QString::number(m);
     QString quality, name;
     try {
-        quality = m_session.file().read(section, QStringLiteral("Qualitaet"), twoDigits(m));
-        name = m_session.file().read(section, QStringLiteral("Name"), QStringLiteral("Produkt ") + QString::number(m));
+        const WorkingFile::Snapshot stored = m_session.file().snapshot();
+        quality = stored.read(section, QStringLiteral("Qualitaet"), twoDigits(m));
+        name = stored.read(section, QStringLiteral("Name"), QStringLiteral("Produkt ") + QString::number(m));
     } catch (const IniError &) {
         clearProductGroup();
         throw;
@@ -320,7 +322,7 @@ void PointsPage::writePointsClicked()
 {
     m_ui->StatusLightQualitaet->setLit(true);
     // Lists without a selection send the stored value: it must be readable.
-    ReadIniFile(m_session.file().path());
+    const WorkingFile::Snapshot stored = m_session.file().snapshot();
     const QByteArray address = Cp1252::encode(m_ui->Label59->text()).left(1);
     const int a = QByteArray(AddressChars).indexOf(address);
     const QString section = QStringLiteral("QVR") + QString::number(a);
@@ -333,7 +335,7 @@ void PointsPage::writePointsClicked()
             if (!shown.isEmpty())
                 return Cp1252::encode(shown);
             const QString key = (isEdv ? QStringLiteral("EDV") : QStringLiteral("Qualitaet")) + QString::number(k);
-            return Cp1252::encode(m_session.file().read(section, key, twoDigits(a)));
+            return Cp1252::encode(stored.read(section, key, twoDigits(a)));
         };
         quality << value(false);
         edv << value(true);
@@ -352,7 +354,7 @@ void PointsPage::readProductClicked()
 void PointsPage::writeProductClicked()
 {
     m_ui->StatusLightProdukt->setLit(true);
-    ReadIniFile(m_session.file().path());
+    const WorkingFile::Snapshot stored = m_session.file().snapshot();
     // A group left empty by a failed load shows nothing to send: load it now,
     // unless the user has typed a name since.
     if (m_productStale && !m_nameTyped)
@@ -360,8 +362,7 @@ void PointsPage::writeProductClicked()
     const int m = m_ui->Label50->text().toInt();
     QString quality = m_ui->ComboBox1->currentText();
     if (quality.isEmpty())
-        quality = m_session.file().read(QStringLiteral("PRODUKT") + QString::number(m), QStringLiteral("Qualitaet"),
-                                        twoDigits(m));
+        quality = stored.read(QStringLiteral("PRODUKT") + QString::number(m), QStringLiteral("Qualitaet"), twoDigits(m));
     m_session.send(ProductWriteRequest(m, Cp1252::encode(quality), Cp1252::encode(m_ui->Edit5->text())));
 }
 

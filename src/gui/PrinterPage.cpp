@@ -63,9 +63,9 @@ void PrinterPage::shown()
     m_ui->StatusLightDrucker->setLit(true);
     QString model, head;
     try {
-        model = m_session.file().read(QStringLiteral("PRINTER"), QStringLiteral("Modell"), QStringLiteral("00"));
-        head = m_session.file().read(QStringLiteral("PRINTER"), QStringLiteral("Head"),
-                                     QStringLiteral("Deutsche Brantel"));
+        const WorkingFile::Snapshot stored = m_session.file().snapshot();
+        model = stored.read(QStringLiteral("PRINTER"), QStringLiteral("Modell"), QStringLiteral("00"));
+        head = stored.read(QStringLiteral("PRINTER"), QStringLiteral("Head"), QStringLiteral("Deutsche Brantel"));
     } catch (const IniError &) {
         // Nothing shown that the file did not give.
         m_ui->cbDruckerModell->setCurrentIndex(-1);
@@ -107,15 +107,14 @@ void PrinterPage::readClicked()
 void PrinterPage::writeClicked()
 {
     m_ui->StatusLightDrucker->setLit(true);
-    ReadIniFile(m_session.file().path());
+    const WorkingFile::Snapshot stored = m_session.file().snapshot();
     if (m_stale && !m_ui->eKopfzeiledrucker->isModified())
         shown();
     const int index = m_ui->cbDruckerModell->currentIndex();
     // No model selected would send "-1": the stored model goes instead.
     const QByteArray model =
         index >= 0 ? QByteArray::number(index)
-                   : Cp1252::encode(m_session.file().read(QStringLiteral("PRINTER"), QStringLiteral("Modell"),
-                                                          QStringLiteral("00")));
+                   : Cp1252::encode(stored.read(QStringLiteral("PRINTER"), QStringLiteral("Modell"), QStringLiteral("00")));
     m_session.send(PrinterWriteRequest(model, Cp1252::encode(m_ui->eKopfzeiledrucker->text())));
 }
 
