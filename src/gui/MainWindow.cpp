@@ -313,16 +313,14 @@ void MainWindow::setStatusText(int panel, const QString &text)
 
 void MainWindow::setEditorPagesVisible(bool visible)
 {
-    // Built while their tabs are still hidden, so that no page is put
-    // together in front of the user.
-    if (visible) {
-        for (LazyPage *page : {static_cast<LazyPage *>(m_pointsPage), static_cast<LazyPage *>(m_saveLoadPage),
-                               static_cast<LazyPage *>(m_printerPage), static_cast<LazyPage *>(m_interfacePage)})
+    LazyPage *const editorPages[] = {m_pointsPage, m_saveLoadPage, m_printerPage, m_interfacePage};
+    for (LazyPage *page : editorPages) {
+        // Built while its tab is still hidden, so that no page is put
+        // together in front of the user.
+        if (visible)
             page->ensureBuilt();
-    }
-    for (QWidget *page : {static_cast<QWidget *>(m_pointsPage), static_cast<QWidget *>(m_saveLoadPage),
-                          static_cast<QWidget *>(m_printerPage), static_cast<QWidget *>(m_interfacePage)})
         m_pages->setTabVisible(m_pages->indexOf(page), visible);
+    }
 }
 
 bool MainWindow::isPageVisible(QWidget *page) const
