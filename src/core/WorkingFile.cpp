@@ -87,8 +87,7 @@ void RecordWriter::store(const QString &path, const QString &section, const IniV
 
 void RecordWriter::drain()
 {
-    while (m_pending > 0) {
-        QThread::msleep(1);
-        QCoreApplication::processEvents();
-    }
+    // Each stored record posts its result here, which ends the wait.
+    while (m_pending > 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
