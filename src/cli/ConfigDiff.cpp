@@ -23,11 +23,6 @@ QByteArray asIs(const QString &value)
     return Cp1252::encode(value);
 }
 
-QString twoDigits(int n)
-{
-    return QString::number(n).rightJustified(2, u'0');
-}
-
 void compareRecord(const WorkingFile &first, const WorkingFile &second, const QString &section,
                    const QList<Field> &fields, QList<ConfigDifference> &out)
 {
@@ -67,7 +62,7 @@ QList<ConfigDifference> compare(const WorkingFile &first, const WorkingFile &sec
         QList<Field> fields;
         for (const char *name : {"Qualitaet", "EDV"}) {
             for (int k = 1; k <= points; ++k)
-                fields.append({QLatin1String(name) + QString::number(k), twoDigits(a), asIs});
+                fields.append({QLatin1String(name) + QString::number(k), TwoDigits(a), asIs});
         }
         compareRecord(first, second, QStringLiteral("QVR") + QString::number(a), fields, out);
     }
@@ -75,7 +70,7 @@ QList<ConfigDifference> compare(const WorkingFile &first, const WorkingFile &sec
         if (ProductRequestFromFile(first, n) == ProductRequestFromFile(second, n))
             continue;
         const QList<Field> fields = {
-            {QStringLiteral("Qualitaet"), twoDigits(n), asIs},
+            {QStringLiteral("Qualitaet"), TwoDigits(n), asIs},
             {QStringLiteral("Name"), QStringLiteral("Produkt ") + QString::number(n),
              [](const QString &v) { return PadLeft(Cp1252::encode(v), 10, ' '); }},
         };

@@ -10,11 +10,6 @@
 
 namespace {
 
-QString twoDigits(int n)
-{
-    return QString::number(n).rightJustified(2, u'0');
-}
-
 QString field(const QByteArray &line, int from, int length)
 {
     return Cp1252::decode(line.mid(from, length));
@@ -33,6 +28,11 @@ int decimalField(const QByteArray &text)
 }
 
 } // namespace
+
+QString TwoDigits(int n)
+{
+    return QString::number(n).rightJustified(2, u'0');
+}
 
 QString Record::value(const QString &key) const
 {
@@ -129,7 +129,7 @@ QByteArray PointsRequestFromFile(const WorkingFile &workingFile, int a, const Fi
     // One read of the file for all the values of the request.
     const WorkingFile::Snapshot file = workingFile.snapshot();
     const QString section = QStringLiteral("QVR") + QString::number(a);
-    const QString d = twoDigits(a);
+    const QString d = TwoDigits(a);
     QList<QByteArray> quality, edv;
     const int points = features.hasTenPoints ? 10 : features.hasPoint5 ? 5 : 4;
     for (int k = 1; k <= points; ++k) {
@@ -145,7 +145,7 @@ QByteArray ProductRequestFromFile(const WorkingFile &workingFile, int n)
     // One read of the file for all the values of the request.
     const WorkingFile::Snapshot file = workingFile.snapshot();
     const QString section = QStringLiteral("PRODUKT") + QString::number(n);
-    const QString quality = file.read(section, QStringLiteral("Qualitaet"), twoDigits(n));
+    const QString quality = file.read(section, QStringLiteral("Qualitaet"), TwoDigits(n));
     const QString name = file.read(section, QStringLiteral("Name"), QStringLiteral("Produkt ") + QString::number(n));
     return ProductWriteRequest(n, Cp1252::encode(quality), Cp1252::encode(name));
 }

@@ -33,6 +33,10 @@ struct Record
     QString value(const QString &key) const;
 };
 
+// `n` with a leading "0" to two digits ("07"); a longer number unchanged:
+// the default of a point's or product's quality and EDV number.
+QString TwoDigits(int n);
+
 // The record of a reply line whose frame has been checked, for the firmware's
 // layout; false for a line of another kind (version, handshake, unknown).
 // Throws the conversion error for a product number that is not decimal.

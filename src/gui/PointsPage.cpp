@@ -27,11 +27,6 @@ namespace {
 
 constexpr int NameLimit = 10;
 
-QString twoDigits(int n)
-{
-    return QString::number(n).rightJustified(2, QLatin1Char('0'));
-}
-
 struct PointRow
 {
     QComboBox *quality;
@@ -172,7 +167,7 @@ void PointsPage::shown()
         QStringList items;
         items.reserve(99);
         for (int n = 1; n <= 99; ++n)
-            items << twoDigits(n);
+            items << TwoDigits(n);
         const auto fill = [&items](QComboBox *box) {
             box->addItems(items);
             // A list selects its first item when filled; until loaded it shows none.
@@ -201,7 +196,7 @@ void PointsPage::loadAddress(int address)
         for (int k = 1; k <= 10; ++k) {
             if ((k == 5 && !f.hasPoint5) || (k == 6 && !f.hasTenPoints))
                 break;
-            const QString d = twoDigits(k);
+            const QString d = TwoDigits(k);
             const QString n = QString::number(k);
             quality << stored.read(section, QStringLiteral("Qualitaet") + n, d);
             edv << stored.read(section, QStringLiteral("EDV") + n, d);
@@ -250,7 +245,7 @@ void PointsPage::loadProductGroup()
     QString quality, name;
     try {
         const WorkingFile::Snapshot stored = m_session.file().snapshot();
-        quality = stored.read(section, QStringLiteral("Qualitaet"), twoDigits(m));
+        quality = stored.read(section, QStringLiteral("Qualitaet"), TwoDigits(m));
         name = stored.read(section, QStringLiteral("Name"), QStringLiteral("Produkt ") + QString::number(m));
     } catch (const IniError &) {
         clearProductGroup();
@@ -335,7 +330,7 @@ void PointsPage::writePointsClicked()
             if (!shown.isEmpty())
                 return Cp1252::encode(shown);
             const QString key = (isEdv ? QStringLiteral("EDV") : QStringLiteral("Qualitaet")) + QString::number(k);
-            return Cp1252::encode(stored.read(section, key, twoDigits(a)));
+            return Cp1252::encode(stored.read(section, key, TwoDigits(a)));
         };
         quality << value(false);
         edv << value(true);
@@ -362,7 +357,7 @@ void PointsPage::writeProductClicked()
     const int m = m_ui->Label50->text().toInt();
     QString quality = m_ui->ComboBox1->currentText();
     if (quality.isEmpty())
-        quality = stored.read(QStringLiteral("PRODUKT") + QString::number(m), QStringLiteral("Qualitaet"), twoDigits(m));
+        quality = stored.read(QStringLiteral("PRODUKT") + QString::number(m), QStringLiteral("Qualitaet"), TwoDigits(m));
     m_session.send(ProductWriteRequest(m, Cp1252::encode(quality), Cp1252::encode(m_ui->Edit5->text())));
 }
 
