@@ -51,11 +51,14 @@ RecordWriter::RecordWriter(QObject *parent) : QObject(parent), m_thread(std::mak
     m_worker = new QObject;
     m_worker->moveToThread(m_thread.get());
     connect(m_thread.get(), &QThread::finished, m_worker, &QObject::deleteLater);
-    m_thread->start();
 }
 
 RecordWriter::~RecordWriter()
 {
+    if (!m_thread->isRunning()) {
+        delete m_worker;
+        return;
+    }
     // Queued behind the records still waiting, so that every one of them
     // reaches the file before the thread ends (a window closed during a run).
     // Their results are not reported: nobody is left to hear them.
@@ -67,6 +70,10 @@ RecordWriter::~RecordWriter()
 void RecordWriter::store(const QString &path, const QString &section, const IniValues &values,
                          std::function<void(const QString &)> done)
 {
+    // The thread starts with the first record: a window that never runs a
+    // transfer does not pay for it at start.
+    if (!m_thread->isRunning())
+        m_thread->start();
     ++m_pending;
     QMetaObject::invokeMethod(m_worker, [this, path, section, values, done = std::move(done)] {
         QString error;
