@@ -65,6 +65,7 @@ void CliTransfer::connectTo(const QString &device, int timeoutMs)
             text += QStringLiteral(" (") + oneLine(PermissionHintText(1)) + u')';
         throw CliError(text);
     }
+    m_session.setPortLabel(m_label);
     m_progress.note(QStringLiteral("Connecting to %1 ...").arg(m_label));
 
     QEventLoop loop;
@@ -117,6 +118,7 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
     TransferRun &run = m_session.run();
     m_file.setPath(workPath);
     m_records = 0;
+    m_notTaken.clear();
 
     QEventLoop loop;
     bool done = false;
@@ -139,6 +141,12 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
         text = finishText;
         // A lost port reports its reason right after the run has ended.
         loop.quit();
+    });
+    QObject::connect(&run, &TransferRun::valuesNotTaken, &loop,
+                     [&](const QList<ValueDifference> &differences) { m_notTaken = differences; });
+    QString refused;
+    QObject::connect(&run, &TransferRun::valuesRefused, &loop, [&](const QList<ValueProblem> &problems) {
+        refused = ValueProblemsText(problems, 1);
     });
     QObject::connect(&m_session, &GatewaySession::errorOccurred, &loop, [&](const QString &error) {
         if (firstError.isEmpty())
@@ -176,8 +184,10 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
     m_session.writer().drain();
     m_file.setPath(m_straysPath);
     m_progress.clear();
-    if (ok && !interrupted)
+    if (!interrupted && (ok || (!m_notTaken.isEmpty() && lost.isEmpty())))
         return;
+    if (!refused.isEmpty())
+        throw CliError(failure(refused));
 
     QString reason;
     if (interrupted)

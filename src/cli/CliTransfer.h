@@ -25,7 +25,9 @@ public:
     void connectTo(const QString &device, int timeoutMs);
     // One run with `workPath` as the working file; `title` heads the
     // progress line. Throws CliError when the run does not end with OK, its
-    // text led by `context` (what the failure means for the user).
+    // text led by `context` (what the failure means for the user), except
+    // for a write-all that sent everything and whose echoes differ: that
+    // returns, and notTaken() lists the values.
     void run(TransferRun::Kind kind, const QString &workPath, const QString &title,
              const QString &context = QString());
 
@@ -33,6 +35,8 @@ public:
     QString versionText() const { return m_session.versionText(); }
     // Records handled by the last run.
     int records() const { return m_records; }
+    // The values the gateway did not take in the last run.
+    QList<ValueDifference> notTaken() const { return m_notTaken; }
 
 private:
     QString failure(const QString &reason) const;
@@ -43,6 +47,7 @@ private:
     WorkingFile m_file;
     GatewaySession m_session;
     int m_records = 0;
+    QList<ValueDifference> m_notTaken;
 };
 
 // A core text in English: the English line of a two-language text, the

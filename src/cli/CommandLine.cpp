@@ -29,6 +29,8 @@ QString CommandLine::helpText()
         "                              them back and list what the gateway holds differently.\n"
         "  diff FILE1 FILE2            List the gateway settings in which the two files\n"
         "                              differ, as the write command would send them.\n"
+        "  check FILE                  Check every value of FILE against the form its field\n"
+        "                              takes, one line per value that does not fit.\n"
         "\n"
         "PORT is a name COM<n> as 'velmora-cli ports' lists it, or a device path.\n"
         "\n"
@@ -36,6 +38,10 @@ QString CommandLine::helpText()
         "  --backup BACKUP             write: first read the gateway into BACKUP; nothing is\n"
         "                              written when the backup fails.\n"
         "  --no-verify                 write: do not read the gateway back after writing.\n"
+        "  --force                     write: also when FILE was read from other firmware\n"
+        "                              than the gateway's, or lacks records the gateway has.\n"
+        "  --firmware VERSION          check: check for that firmware (e.g. 3.11) and name\n"
+        "                              the records it would ignore or miss.\n"
         "  --timeout SECONDS           read, write: how long to wait for the gateway to answer\n"
         "                              when connecting (default 10).\n"
         "  -q, --quiet                 No progress and no summary; errors are still shown.\n"
@@ -45,11 +51,18 @@ QString CommandLine::helpText()
         "Progress is shown on standard error when it is a terminal; results go to standard\n"
         "output.\n"
         "\n"
+        "write checks every value of FILE before the port is opened and sends nothing when\n"
+        "one does not fit its field. It refuses a FILE that holds no gateway settings, and\n"
+        "one read from other firmware than the gateway's (or lacking records the gateway\n"
+        "has) unless --force is given. read records the firmware, date and port in FILE.\n"
+        "\n"
         "Exit status:\n"
-        "  0  success, files equal, or the gateway holds what was written\n"
-        "  1  differences found (diff, or the check after write)\n"
+        "  0  success, files equal, the gateway holds what was written, or FILE is clean\n"
+        "  1  differences found (diff, the check after write, values the gateway did not\n"
+        "     take after write, also with --no-verify), or problems found (check)\n"
         "  2  an error: no answer, a port that cannot be opened or is lost, a missing reply,\n"
-        "     a file that cannot be read or written, a bad command line\n");
+        "     a file that cannot be read or written, a value that does not fit, firmware\n"
+        "     that differs without --force, a bad command line\n");
 }
 
 CommandLine CommandLine::parse(const QStringList &argv)
@@ -62,7 +75,9 @@ CommandLine CommandLine::parse(const QStringList &argv)
     const QCommandLineOption timeout(QStringLiteral("timeout"), QString(), QStringLiteral("seconds"));
     const QCommandLineOption backup(QStringLiteral("backup"), QString(), QStringLiteral("file"));
     const QCommandLineOption noVerify(QStringLiteral("no-verify"), QString());
-    parser.addOptions({help, version, quiet, timeout, backup, noVerify});
+    const QCommandLineOption force(QStringLiteral("force"), QString());
+    const QCommandLineOption firmware(QStringLiteral("firmware"), QString(), QStringLiteral("version"));
+    parser.addOptions({help, version, quiet, timeout, backup, noVerify, force, firmware});
     if (!parser.parse(argv)) {
         QString text = parser.errorText();
         if (text.endsWith(u'.'))
@@ -89,8 +104,9 @@ CommandLine CommandLine::parse(const QStringList &argv)
     static const Shape shapes[] = {
         {"ports", Command::Ports, 0, "ports"},
         {"read", Command::Read, 2, "read PORT FILE"},
-        {"write", Command::Write, 2, "write PORT FILE [--backup BACKUP] [--no-verify]"},
+        {"write", Command::Write, 2, "write PORT FILE [--backup BACKUP] [--no-verify] [--force]"},
         {"diff", Command::Diff, 2, "diff FILE1 FILE2"},
+        {"check", Command::Check, 1, "check FILE [--firmware VERSION]"},
     };
     const Shape *shape = nullptr;
     for (const Shape &s : shapes) {
@@ -119,6 +135,8 @@ CommandLine CommandLine::parse(const QStringList &argv)
     };
     onlyFor(backup, {Command::Write});
     onlyFor(noVerify, {Command::Write});
+    onlyFor(force, {Command::Write});
+    onlyFor(firmware, {Command::Check});
     onlyFor(timeout, {Command::Read, Command::Write});
 
     if (parser.isSet(backup)) {
@@ -127,6 +145,8 @@ CommandLine CommandLine::parse(const QStringList &argv)
             throw CliError(QStringLiteral("--backup needs a file name") + seeHelp());
     }
     line.verify = !parser.isSet(noVerify);
+    line.force = parser.isSet(force);
+    line.firmware = parser.value(firmware);
     if (parser.isSet(timeout)) {
         bool ok = false;
         const double seconds = parser.value(timeout).toDouble(&ok);

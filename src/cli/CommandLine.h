@@ -6,12 +6,14 @@
 
 struct CommandLine
 {
-    enum class Command { Help, Version, Ports, Read, Write, Diff };
+    enum class Command { Help, Version, Ports, Read, Write, Diff, Check };
 
     Command command = Command::Help;
-    QStringList arguments; // PORT FILE, or FILE1 FILE2
+    QStringList arguments; // PORT FILE, FILE1 FILE2, or FILE
     QString backup;        // write --backup
     bool verify = true;    // write without --no-verify
+    bool force = false;    // write --force: also to a gateway of other firmware
+    QString firmware;      // check --firmware
     bool quiet = false;
     int timeoutMs = 10000; // connect --timeout
 

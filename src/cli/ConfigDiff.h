@@ -3,20 +3,15 @@
 // write-all run would send them: values as the working-file rules read them,
 // a missing key as the run's default for it.
 
-#include "core/Firmware.h"
+#include "core/ConfigLayout.h"
 
 #include <QList>
 #include <QString>
 
 class WorkingFile;
 
-struct ConfigDifference
-{
-    QString section;
-    QString key;
-    QString first;  // as read from the first file, or the run's default
-    QString second;
-};
+// A value as read from the first file (or the run's default), and from the second.
+using ConfigDifference = ValueDifference;
 
 namespace ConfigDiff {
 
@@ -25,8 +20,7 @@ namespace ConfigDiff {
 FirmwareFeatures largestLayout();
 
 // The keys whose values would go to the gateway differently, record by
-// record in the run's order. A record whose requests are equal has none.
-// Throws IniError for a file that cannot be read.
+// record in the run's order. Throws IniError for a file that cannot be read.
 QList<ConfigDifference> compare(const WorkingFile &first, const WorkingFile &second,
                                 const FirmwareFeatures &layout);
 

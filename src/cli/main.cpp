@@ -8,8 +8,11 @@
 #include "cli/ConfigDiff.h"
 #include "cli/Interrupts.h"
 #include "cli/ProgressBar.h"
+#include "core/ConfigLayout.h"
 #include "core/IniFile.h"
 #include "core/PortDirectory.h"
+#include "core/Records.h"
+#include "core/Texts.h"
 #include "core/WorkingFile.h"
 
 #include <QCoreApplication>
@@ -90,6 +93,15 @@ private:
     QTemporaryDir m_dir;
 };
 
+WorkingFile::Snapshot snapshotOf(const QString &path)
+{
+    try {
+        return WorkingFile(path).snapshot();
+    } catch (const IniError &error) {
+        throw CliError(EnglishText(error.text()));
+    }
+}
+
 void checkInterrupt()
 {
     if (Interrupts::instance() && Interrupts::instance()->raised())
@@ -144,6 +156,16 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     // A missing file would send nothing but defaults: a typo must not do that.
     if (!source)
         throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
+    // Every value is checked before the port is opened, for every firmware:
+    // nothing is sent from a file that would shift a field.
+    Scratch scratch;
+    const QString sent = scratch.copy("sent.ini", *source);
+    const WorkingFile::Snapshot snapshot = snapshotOf(sent);
+    if (!HoldsAnyRecord(snapshot))
+        throw CliError(NoRecordsText(file, 1));
+    const QList<ValueProblem> problems = CheckFile(snapshot, ConfigLayout::largestLayout());
+    if (!problems.isEmpty())
+        throw CliError(QStringLiteral("%1: ").arg(file) + ValueProblemsText(problems, 1));
     std::optional<QByteArray> backupBefore;
     if (!line.backup.isEmpty()) {
         if (CliFiles::sameFile(line.backup, file))
@@ -152,9 +174,13 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
         CliFiles::checkReplaceable(line.backup);
     }
     const Port port = resolvePort(line.arguments.at(0));
-    Scratch scratch;
     CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
     transfer.connectTo(port.device, line.timeoutMs);
+
+    const WriteCheck check = CheckWrite(snapshot, transfer.features(), transfer.versionText());
+    if (check.needsConsent() && !line.force)
+        throw CliError(QStringLiteral("%1: nothing written: ").arg(port.label) + FirmwareDifferenceText(check, 1)
+                       + QStringLiteral("\n--force writes it all the same"));
 
     if (!line.backup.isEmpty()) {
         readInto(transfer, scratch, "backup.ini", line.backup, backupBefore, QStringLiteral("Backing up"),
@@ -166,13 +192,21 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
 
     // The run stores the gateway's answers in its working file: a copy, so
     // that FILE stays the configuration it was.
-    const QString sent = scratch.copy("sent.ini", *source);
     transfer.run(TransferRun::Kind::WriteAll, scratch.copy("write.ini", *source), QStringLiteral("Writing"),
                  QStringLiteral("writing stopped, the gateway may hold part of %1: ").arg(file));
     checkInterrupt();
     if (!line.quiet)
         printOut(QStringLiteral("%1: %2 records written from %3 (%4)")
                      .arg(port.label).arg(transfer.records()).arg(file, firmwareNote(transfer)));
+    const QList<ValueDifference> notTaken = transfer.notTaken();
+    for (const ValueDifference &d : notTaken)
+        printOut(QStringLiteral("[%1] %2: sent %3, gateway has %4")
+                     .arg(d.section, d.key, ConfigDiff::quoted(d.first), ConfigDiff::quoted(d.second)));
+    if (!notTaken.isEmpty()) {
+        std::fprintf(stderr, "velmora-cli: %s: the gateway did not take %d value(s)\n", qPrintable(port.label),
+                     int(notTaken.size()));
+        return Differences;
+    }
     if (!line.verify)
         return Success;
 
@@ -197,6 +231,43 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     if (!line.quiet)
         printOut(QStringLiteral("%1: the gateway holds what was written").arg(port.label));
     return Success;
+}
+
+int commandCheck(const CommandLine &line)
+{
+    const QString &file = line.arguments.at(0);
+    FirmwareFeatures features = ConfigLayout::largestLayout();
+    if (!line.firmware.isEmpty()) {
+        const std::optional<FirmwareFeatures> named = ConfigLayout::featuresOfVersion(line.firmware);
+        if (!named)
+            throw CliError(QStringLiteral("--firmware takes a version such as 3.11, not '%1'").arg(line.firmware));
+        features = *named;
+    }
+    const std::optional<QByteArray> content = CliFiles::readProfile(file);
+    if (!content)
+        throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
+    Scratch scratch;
+    const WorkingFile::Snapshot snapshot = snapshotOf(scratch.copy("check.ini", *content));
+    bool problems = false;
+    if (!HoldsAnyRecord(snapshot)) {
+        printOut(QStringLiteral("%1: holds no settings of the gateway").arg(file));
+        problems = true;
+    }
+    for (const ValueProblem &problem : CheckFile(snapshot, features)) {
+        printOut(ValueProblemText(problem, 1));
+        problems = true;
+    }
+    if (!line.firmware.isEmpty()) {
+        const WriteCheck check = CheckWrite(snapshot, features, line.firmware);
+        if (!check.recordedFirmware.isEmpty())
+            printOut(QStringLiteral("read from firmware %1").arg(check.recordedFirmware));
+        if (!check.skipped.isEmpty())
+            printOut(QStringLiteral("firmware %1 would ignore: %2").arg(line.firmware, check.skipped.join(QStringLiteral(", "))));
+        if (!check.defaulted.isEmpty())
+            printOut(QStringLiteral("firmware %1 would miss, and get defaults for: %2")
+                         .arg(line.firmware, check.defaulted.join(QStringLiteral(", "))));
+    }
+    return problems ? Differences : Success;
 }
 
 int commandDiff(const CommandLine &line)
@@ -253,6 +324,8 @@ int main(int argc, char *argv[])
             return commandWrite(line, progress);
         case CommandLine::Command::Diff:
             return commandDiff(line);
+        case CommandLine::Command::Check:
+            return commandCheck(line);
         }
     } catch (const CliError &error) {
         progress.clear();

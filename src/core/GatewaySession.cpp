@@ -29,6 +29,7 @@ bool GatewaySession::connectTo(const QString &devicePath, QString *reason)
         return false;
     m_assembler.reset();
     m_pending.clear();
+    m_portLabel = devicePath;
     m_versionText = QStringLiteral("unbekannt");
     m_exchange.clear();
     m_unansweredPolls = 0;

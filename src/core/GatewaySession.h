@@ -59,6 +59,10 @@ public:
     // "---" while closed, "unbekannt" while connecting, then e.g. "3.11".
     QString versionText() const { return m_versionText; }
     QByteArray lastRequestLine() const { return m_lastRequestLine; }
+    // The port as the user knows it, recorded with a read-all: the device
+    // path of the last connect unless the front end names it otherwise.
+    QString portLabel() const { return m_portLabel; }
+    void setPortLabel(const QString &label) { m_portLabel = label; }
 
     // The language of the texts the session reports (0 German, 1 English).
     void setLanguage(int language) { m_language = language == 0 ? 0 : 1; }
@@ -111,5 +115,6 @@ private:
     QString m_exchange;
     int m_unansweredPolls = 0;
     QByteArray m_lastRequestLine;
+    QString m_portLabel;
     int m_language = 0;
 };

@@ -1,5 +1,6 @@
 #include "core/IniFile.h"
 
+#include "core/ConfigLayout.h"
 #include "core/Cp1252.h"
 #include "core/ProfileFile.h"
 
@@ -11,6 +12,7 @@
 #include <QStandardPaths>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -28,12 +30,19 @@ constexpr qsizetype MaxValueLength = 2047;
 constexpr int MaxLinkHops = 40;
 
 // How the text of a file is stored, told by its byte-order mark as Windows'
-// profile functions tell it. Without a mark the file is Windows-1252.
+// profile functions tell it. Without a mark the file is Windows-1252, unless
+// it is valid UTF-8 with characters beyond ASCII, as a Linux editor saves it.
 enum class Encoding { Ansi, Utf8, Utf16Le, Utf16Be };
+
+bool isUtf8BeyondAscii(const QByteArray &content)
+{
+    const bool beyondAscii = std::any_of(content.begin(), content.end(), [](char c) { return c & 0x80; });
+    return beyondAscii && QString::fromUtf8(content).toUtf8() == content;
+}
 
 Encoding encodingOf(const QByteArray &content)
 {
-    if (content.startsWith("\xEF\xBB\xBF"))
+    if (content.startsWith("\xEF\xBB\xBF") || isUtf8BeyondAscii(content))
         return Encoding::Utf8;
     if (content.startsWith("\xFF\xFE"))
         return Encoding::Utf16Le;
@@ -478,46 +487,6 @@ void WriteIniValues(const QString &fileName, const QString &section, const IniVa
     if (!writable(QFileInfo(target).absolutePath()))
         refuse(fileName);
     replaceAtomically(fileName, target, updated, exists ? &st : nullptr);
-}
-
-QByteArray DefaultIniContent()
-{
-    static const QByteArray content = [] {
-        QByteArray out;
-        out.reserve(20000);
-        const auto section = [&out](const QByteArray &name) { out += '[' + name + "]\r\n"; };
-        const auto entry = [&out](const QByteArray &key, const QByteArray &value) {
-            out += key + '=' + value + "\r\n";
-        };
-        const auto num = [](int n) { return QByteArray::number(n); };
-        const auto twoDigits = [](int n) { return QByteArray::number(n).rightJustified(2, '0'); };
-
-        section("Speech");
-        entry("Speech", "0");
-        // The Qualitaet and EDV keys of an address share its section.
-        for (int n = 0; n <= 36; ++n) {
-            section("QVR" + num(n));
-            for (int k = 1; k <= 10; ++k)
-                entry("Qualitaet" + num(k), twoDigits(k));
-            for (int k = 1; k <= 10; ++k)
-                entry("EDV" + num(k), twoDigits(k));
-        }
-        for (int m = 1; m <= 20; ++m) {
-            section("PRODUKT" + num(m));
-            entry("Qualitaet", twoDigits(m));
-            entry("Name", "Produkt " + num(m).rightJustified(2, ' '));
-        }
-        section("PRINTER");
-        entry("Modell", "00");
-        entry("Head", "Deutsche Brantel");
-        section("INTERFACE");
-        entry("BaudrateRS232", "3");
-        entry("ParameterRS232", "3");
-        entry("BaudrateRS485", "3");
-        entry("ParameterRS485", "3");
-        return out;
-    }();
-    return content;
 }
 
 bool CreateDefaultIniFile(const QString &fileName)

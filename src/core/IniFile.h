@@ -68,11 +68,8 @@ void StoreIniFile(const QString &fileName, const QByteArray &content);
 // Returns how many it removed.
 int RemoveStaleTemporaryFiles(const QString &fileName);
 
-// The bytes of a new working configuration file with its 787 default entries,
-// exactly as the same number of single WriteIniValue calls would leave them.
-QByteArray DefaultIniContent();
-
-// Creates `fileName` with the default content when no file exists there.
+// Creates `fileName` with the default content (DefaultIniContent) when no
+// file exists there.
 // Returns true when it created the file. Throws IniError when refused.
 bool CreateDefaultIniFile(const QString &fileName);
 

@@ -4,9 +4,12 @@
 #include "core/Errors.h"
 #include "core/Frame.h"
 #include "core/MonitorLog.h"
-#include "core/WorkingFile.h"
 
 #include <QString>
+
+#include <algorithm>
+
+using namespace ConfigLayout;
 
 namespace {
 
@@ -27,11 +30,46 @@ int decimalField(const QByteArray &text)
     return text.toInt();
 }
 
+// Where (from 0, in a reply line or a write request alike) the quality or
+// EDV number of point k lies: points 1-4 give their four qualities, then
+// their four EDV numbers; from point 5 on each quality is followed by its
+// EDV number.
+int pointPosition(int k, bool edv)
+{
+    if (k <= 4)
+        return (edv ? 12 : 4) + 2 * (k - 1);
+    return 20 + 4 * (k - 5) + (edv ? 2 : 0);
+}
+
+// A value as a faithful gateway gives it back in its echo.
+QString echoedForm(const Record &record, const QString &key, const QString &value)
+{
+    switch (record.kind) {
+    case RecordKind::Product:
+        return key == productNameKey() ? value.rightJustified(10, u' ') : value;
+    case RecordKind::Printer:
+        return key == printerModelKey() ? value.rightJustified(2, u'0') : TrimControl(value);
+    case RecordKind::Points:
+    case RecordKind::Interface:
+        break;
+    }
+    return value;
+}
+
 } // namespace
 
-QString TwoDigits(int n)
+RecordId Record::id() const
 {
-    return QString::number(n).rightJustified(2, u'0');
+    switch (kind) {
+    case RecordKind::Points:
+        return {kind, address};
+    case RecordKind::Product:
+        return {kind, product};
+    case RecordKind::Printer:
+    case RecordKind::Interface:
+        break;
+    }
+    return {kind, 0};
 }
 
 QString Record::value(const QString &key) const
@@ -43,55 +81,49 @@ QString Record::value(const QString &key) const
     return QString();
 }
 
-bool RecordFromReply(const QByteArray &line, const FirmwareFeatures &features, Record *record)
+void Record::setValue(const QString &key, const QString &value)
+{
+    for (auto &[k, v] : values) {
+        if (k == key)
+            v = value;
+    }
+}
+
+bool Record::fromReply(const QByteArray &line, const FirmwareFeatures &features, Record *record)
 {
     Record r;
     switch (line.size() > 2 ? line.at(2) : '\0') {
     case 'Z': {
         r.kind = RecordKind::Points;
         const char ch = line.size() > 3 ? line.at(3) : '\0';
-        r.address = ch ? int(QByteArray(AddressChars).indexOf(ch)) : -1;
-        r.section = QStringLiteral("QVR") + QString::number(r.address);
-        // Positions (from 1) of each point's quality and EDV number.
-        const auto add = [&](const char *key, int k, int position) {
-            r.values.append({QLatin1String(key) + QString::number(k), field(line, position - 1, 2)});
-        };
-        for (int k = 1; k <= 4; ++k)
-            add("Qualitaet", k, 5 + 2 * (k - 1));
-        if (features.hasPoint5)
-            add("Qualitaet", 5, 21);
-        if (features.hasTenPoints) {
-            for (int k = 6; k <= 10; ++k)
-                add("Qualitaet", k, 25 + 4 * (k - 6));
-        }
-        for (int k = 1; k <= 4; ++k)
-            add("EDV", k, 13 + 2 * (k - 1));
-        if (features.hasPoint5)
-            add("EDV", 5, 23);
-        if (features.hasTenPoints) {
-            for (int k = 6; k <= 10; ++k)
-                add("EDV", k, 27 + 4 * (k - 6));
-        }
+        const qsizetype address = ch ? QByteArray(AddressChars).indexOf(ch) : -1;
+        if (address < 0)
+            return false;
+        r.address = int(address);
+        const int points = pointCount(features);
+        for (int k = 1; k <= points; ++k)
+            r.values.append({pointKey(k, false), field(line, pointPosition(k, false), 2)});
+        for (int k = 1; k <= points; ++k)
+            r.values.append({pointKey(k, true), field(line, pointPosition(k, true), 2)});
         break;
     }
     case 'P':
         r.kind = RecordKind::Product;
         r.product = decimalField(line.mid(3, 2));
-        r.section = QStringLiteral("PRODUKT") + QString::number(r.product);
-        r.values = {{QStringLiteral("Qualitaet"), field(line, 5, 2)}, {QStringLiteral("Name"), field(line, 7, 10)}};
+        if (r.product < 1 || r.product > MaxProducts)
+            return false;
+        r.values = {{productQualityKey(), field(line, 5, 2)}, {productNameKey(), field(line, 7, 10)}};
         break;
     case 'D':
         r.kind = RecordKind::Printer;
-        r.section = QStringLiteral("PRINTER");
-        r.values = {{QStringLiteral("Modell"), field(line, 3, 2)},
-                    {QStringLiteral("Head"), TrimControl(field(line, 5, 40))}};
+        r.values = {{printerModelKey(), field(line, 3, 2)}, {printerHeaderKey(), TrimControl(field(line, 5, 40))}};
         break;
     case 'I': {
         r.kind = RecordKind::Interface;
-        r.section = QStringLiteral("INTERFACE");
-        for (int i = 0; i < 4; ++i) {
+        const QStringList names = keys(RecordKind::Interface);
+        for (int i = 0; i < names.size(); ++i) {
             const QByteArray digit = line.mid(3 + i, 1);
-            r.values.append({QLatin1String(InterfaceKeys[i]), Cp1252::decode(digit)});
+            r.values.append({names.at(i), Cp1252::decode(digit)});
             if (r.badField.isNull() && (digit.isEmpty() || digit.at(0) < '0' || digit.at(0) > '9'))
                 r.badField = Cp1252::decode(digit);
         }
@@ -100,121 +132,141 @@ bool RecordFromReply(const QByteArray &line, const FirmwareFeatures &features, R
     default:
         return false;
     }
+    r.section = ConfigLayout::section(r.id());
     *record = r;
     return true;
 }
 
-QByteArray PointsReadRequest(int address)
+Record Record::fromFile(const WorkingFile::Snapshot &file, const RecordId &id, const FirmwareFeatures &features)
 {
-    return QByteArray("C0Z") + AddressChars[address];
+    Record r;
+    r.kind = id.kind;
+    r.address = id.kind == RecordKind::Points ? id.number : -1;
+    r.product = id.kind == RecordKind::Product ? id.number : 0;
+    r.section = ConfigLayout::section(id);
+    for (const QString &key : keys(id.kind, pointCount(features)))
+        r.values.append({key, file.read(r.section, key, sendDefault(id, key))});
+    return r;
 }
 
-QByteArray ProductReadRequest(int number)
+QList<ValueProblem> Record::problems() const
 {
-    return "C0P" + PadLeft(QByteArray::number(number), 2, '0');
-}
-
-QByteArray InterfaceReadRequest()
-{
-    return "C0I";
-}
-
-QByteArray PrinterReadRequest()
-{
-    return "C0D";
-}
-
-QByteArray PointsRequestFromFile(const WorkingFile &workingFile, int a, const FirmwareFeatures &features)
-{
-    // One read of the file for all the values of the request.
-    const WorkingFile::Snapshot file = workingFile.snapshot();
-    const QString section = QStringLiteral("QVR") + QString::number(a);
-    const QString d = TwoDigits(a);
-    QList<QByteArray> quality, edv;
-    const int points = features.hasTenPoints ? 10 : features.hasPoint5 ? 5 : 4;
-    for (int k = 1; k <= points; ++k) {
-        quality << Cp1252::encode(file.read(section, QStringLiteral("Qualitaet%1").arg(k), d));
-        edv << Cp1252::encode(file.read(section, QStringLiteral("EDV%1").arg(k), d));
+    QList<ValueProblem> out;
+    for (const auto &[key, value] : values) {
+        if (auto problem = check(section, key, value, formOf(kind, key)))
+            out.append(*problem);
     }
-    return PointsWriteRequest(AddressChars[a], quality, edv, features.hasPoint5 || features.hasTenPoints,
-                              features.hasTenPoints);
+    return out;
 }
 
-QByteArray ProductRequestFromFile(const WorkingFile &workingFile, int n)
+QByteArray Record::toRequest() const
 {
-    // One read of the file for all the values of the request.
-    const WorkingFile::Snapshot file = workingFile.snapshot();
-    const QString section = QStringLiteral("PRODUKT") + QString::number(n);
-    const QString quality = file.read(section, QStringLiteral("Qualitaet"), TwoDigits(n));
-    const QString name = file.read(section, QStringLiteral("Name"), QStringLiteral("Produkt ") + QString::number(n));
-    return ProductWriteRequest(n, Cp1252::encode(quality), Cp1252::encode(name));
-}
-
-QByteArray InterfaceRequestFromFile(const WorkingFile &workingFile)
-{
-    // One read of the file for all the values of the request.
-    const WorkingFile::Snapshot file = workingFile.snapshot();
-    QList<int> indexes;
-    for (const char *key : InterfaceKeys) {
-        const QString stored = file.read(QStringLiteral("INTERFACE"), QLatin1String(key), QStringLiteral("3"));
-        bool ok = false;
-        const int v = stored.trimmed().toInt(&ok);
-        indexes << (ok ? v : 3);
+    const auto bytes = [this](const QString &key) { return Cp1252::encode(value(key)); };
+    QByteArray r = "C1";
+    r += char(kind);
+    switch (kind) {
+    case RecordKind::Points: {
+        r += AddressChars[address];
+        const int points = int(values.size() / 2);
+        for (int k = 1; k <= std::min(points, 4); ++k)
+            r += bytes(pointKey(k, false));
+        for (int k = 1; k <= std::min(points, 4); ++k)
+            r += bytes(pointKey(k, true));
+        for (int k = 5; k <= points; ++k)
+            r += bytes(pointKey(k, false)) + bytes(pointKey(k, true));
+        break;
     }
-    return InterfaceWriteRequest(indexes);
-}
-
-QByteArray PrinterRequestFromFile(const WorkingFile &workingFile)
-{
-    // One read of the file for all the values of the request.
-    const WorkingFile::Snapshot file = workingFile.snapshot();
-    const QString model = file.read(QStringLiteral("PRINTER"), QStringLiteral("Modell"), QStringLiteral("00"));
-    const QString head = file.read(QStringLiteral("PRINTER"), QStringLiteral("Head"), QStringLiteral("Deutsche Brantel"));
-    return PrinterWriteRequest(Cp1252::encode(model), Cp1252::encode(head));
-}
-
-QByteArray PointsWriteRequest(char address, const QList<QByteArray> &quality,
-                              const QList<QByteArray> &edv, bool hasPoint5, bool hasTenPoints)
-{
-    QByteArray r = "C1Z";
-    r += address;
-    for (int k = 0; k < 4; ++k)
-        r += quality.value(k);
-    for (int k = 0; k < 4; ++k)
-        r += edv.value(k);
-    if (hasPoint5)
-        r += quality.value(4) + edv.value(4);
-    if (hasTenPoints) {
-        for (int k = 5; k < 10; ++k)
-            r += quality.value(k) + edv.value(k);
+    case RecordKind::Product:
+        r += Cp1252::encode(TwoDigits(product)) + bytes(productQualityKey())
+             + PadLeft(bytes(productNameKey()), 10, ' ');
+        break;
+    case RecordKind::Printer: {
+        const QByteArray head = bytes(printerHeaderKey());
+        r += PadLeft(bytes(printerModelKey()), 2, '0') + head + QByteArray(std::max(0, 40 - int(head.size())), ' ');
+        break;
+    }
+    case RecordKind::Interface:
+        for (const auto &[key, value] : values)
+            r += Cp1252::encode(value);
+        break;
     }
     return r;
 }
 
-QByteArray ProductWriteRequest(int number, const QByteArray &quality, const QByteArray &name)
+QString Record::sentForm(const QString &key) const
 {
-    return "C1P" + PadLeft(QByteArray::number(number), 2, '0') + quality + PadLeft(name, 10, ' ');
+    const QString v = value(key);
+    if (kind == RecordKind::Product && key == productNameKey())
+        return v.rightJustified(10, u' ');
+    if (kind == RecordKind::Printer)
+        return key == printerModelKey() ? v.rightJustified(2, u'0') : v.leftJustified(40, u' ');
+    return v;
 }
 
-QByteArray PrinterWriteRequest(const QByteArray &model, const QByteArray &header)
+QList<ValueDifference> Record::differencesTo(const Record &echo) const
 {
-    QByteArray head = header;
-    if (head.size() < 40)
-        head += QByteArray(40 - head.size(), ' ');
-    return "C1D" + PadLeft(model, 2, '0') + head;
+    QList<ValueDifference> out;
+    for (const auto &[key, value] : values) {
+        const QString echoed = echo.value(key);
+        if (echoedForm(*this, key, value) != echoed)
+            out.append({section, key, value, echoed});
+    }
+    return out;
 }
 
-QByteArray InterfaceWriteRequest(const QList<int> &indexes)
+QByteArray ReadRequest(const RecordId &record)
 {
-    QByteArray r = "C1I";
-    for (int i : indexes)
-        r += QByteArray::number(i);
+    QByteArray r = "C0";
+    r += char(record.kind);
+    if (record.kind == RecordKind::Points)
+        r += AddressChars[record.number];
+    else if (record.kind == RecordKind::Product)
+        r += Cp1252::encode(TwoDigits(record.number));
     return r;
 }
 
-int InterfaceIndexOf(const QString &stored)
+bool HoldsRecord(const WorkingFile::Snapshot &file, const RecordId &record)
 {
-    bool ok = false;
-    const int v = stored.trimmed().toInt(&ok);
-    return ok && v >= 0 && v <= 5 ? v : 3;
+    // No stored value holds a line end, so this default marks a missing key.
+    const QString missing = QStringLiteral("\n");
+    const QString name = section(record);
+    for (const QString &key : keys(record.kind)) {
+        if (file.read(name, key, missing) != missing)
+            return true;
+    }
+    return false;
+}
+
+bool HoldsAnyRecord(const WorkingFile::Snapshot &file)
+{
+    const QList<RecordId> all = records(largestLayout());
+    return std::any_of(all.begin(), all.end(), [&file](const RecordId &id) { return HoldsRecord(file, id); });
+}
+
+QList<ValueProblem> CheckFile(const WorkingFile::Snapshot &file, const FirmwareFeatures &features)
+{
+    QList<ValueProblem> out;
+    for (const RecordId &id : records(features))
+        out += Record::fromFile(file, id, features).problems();
+    return out;
+}
+
+WriteCheck CheckWrite(const WorkingFile::Snapshot &file, const FirmwareFeatures &features,
+                      const QString &gatewayFirmware)
+{
+    WriteCheck check;
+    check.problems = CheckFile(file, features);
+    check.gatewayFirmware = gatewayFirmware;
+    check.recordedFirmware =
+        file.read(QLatin1String(SourceSection), QLatin1String(SourceFirmwareKey), QString()).trimmed();
+    const QList<RecordId> taken = records(features);
+    for (const RecordId &id : records(largestLayout())) {
+        const bool held = HoldsRecord(file, id);
+        check.holdsRecords = check.holdsRecords || held;
+        if (taken.contains(id) && !held)
+            check.defaulted << section(id);
+        else if (!taken.contains(id) && held)
+            check.skipped << section(id);
+    }
+    return check;
 }

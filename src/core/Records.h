@@ -1,78 +1,96 @@
 #pragma once
-// The gateway's records: a checked reply line becomes a record value (the
-// section and keys it is stored under), and a record's values become a
-// request, from a page's controls or from the working configuration file.
+// The gateway's records as values: taken from a checked reply line, from the
+// working configuration file or from a page's controls, checked against the
+// layout, and turned into a request.
 
+#include "core/ConfigLayout.h"
 #include "core/Firmware.h"
 #include "core/IniFile.h"
+#include "core/WorkingFile.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
-
-class WorkingFile;
-
-// The kind letter of a record in requests and replies.
-enum class RecordKind : char { Points = 'Z', Product = 'P', Printer = 'D', Interface = 'I' };
-
-// The keys of the interface record, in the order of its fields.
-inline constexpr const char *InterfaceKeys[4] = {"BaudrateRS232", "ParameterRS232", "BaudrateRS485",
-                                                 "ParameterRS485"};
 
 struct Record
 {
     RecordKind kind = RecordKind::Points;
     QString section;  // "QVR3", "PRODUKT7", "PRINTER", "INTERFACE"
     IniValues values; // in the order they are stored
-    int address = -1; // terminal address of a points record (-1 for an unknown character)
+    int address = -1; // terminal address of a points record
     int product = 0;  // number of a product record
     // The first interface field that is no digit: stored as it came, then
     // reported as a conversion error.
     QString badField;
 
+    RecordId id() const;
     QString value(const QString &key) const;
+    // Replaces the value of `key` (a page's control in place of the file).
+    void setValue(const QString &key, const QString &value);
+
+    // The record of a reply line whose frame has been checked, for the
+    // firmware's layout; false for a line of another kind (version,
+    // handshake, unknown) and for one that names no record (an address
+    // letter that is no address, a product number out of range). Throws the
+    // conversion error for a product number that is not decimal.
+    static bool fromReply(const QByteArray &line, const FirmwareFeatures &features, Record *record);
+
+    // The record as a write sends it from the file: the stored values, the
+    // write's default for a missing key.
+    static Record fromFile(const WorkingFile::Snapshot &file, const RecordId &id, const FirmwareFeatures &features);
+
+    // Every value that does not fit its field of the write request.
+    QList<ValueProblem> problems() const;
+
+    // The write request. Only for a record without problems: a value that
+    // does not fit would shift every later field.
+    QByteArray toRequest() const;
+
+    // The value of `key` as its field of the write request carries it
+    // (a name left-filled to 10, a model to two digits, the header to 40).
+    QString sentForm(const QString &key) const;
+
+    // The values that `echo`, the gateway's answer to this record's write,
+    // holds other than written (first: the value sent, second: the echo's).
+    QList<ValueDifference> differencesTo(const Record &echo) const;
 };
 
-// `n` with a leading "0" to two digits ("07"); a longer number unchanged:
-// the default of a point's or product's quality and EDV number.
-QString TwoDigits(int n);
+inline bool RecordFromReply(const QByteArray &line, const FirmwareFeatures &features, Record *record)
+{
+    return Record::fromReply(line, features, record);
+}
 
-// The record of a reply line whose frame has been checked, for the firmware's
-// layout; false for a line of another kind (version, handshake, unknown).
-// Throws the conversion error for a product number that is not decimal.
-bool RecordFromReply(const QByteArray &line, const FirmwareFeatures &features, Record *record);
-
-// The read request of each record: "C0Z" + address character, "C0P" + two
+// The read request of a record: "C0Z" + address character, "C0P" + two
 // digits, "C0I", "C0D".
-QByteArray PointsReadRequest(int address);
-QByteArray ProductReadRequest(int number);
-QByteArray InterfaceReadRequest();
-QByteArray PrinterReadRequest();
+QByteArray ReadRequest(const RecordId &record);
 
-// The write requests that the write-all run sends, with the values stored in
-// the working file and the run's defaults for missing keys. A file that
-// cannot be read throws IniError: no request from values that were not read.
-QByteArray PointsRequestFromFile(const WorkingFile &file, int address, const FirmwareFeatures &features);
-QByteArray ProductRequestFromFile(const WorkingFile &file, int number);
-QByteArray InterfaceRequestFromFile(const WorkingFile &file);
-QByteArray PrinterRequestFromFile(const WorkingFile &file);
+// True when the file holds at least one key of the record.
+bool HoldsRecord(const WorkingFile::Snapshot &file, const RecordId &record);
 
-// "C1Z" + address character + qualities of points 1-4 + EDV numbers of
-// points 1-4, then quality and EDV number of point 5 when `hasPoint5`, then
-// of points 6 to 10 in turn when `hasTenPoints`. `quality` and `edv` hold the
-// ten points' two-character values.
-QByteArray PointsWriteRequest(char address, const QList<QByteArray> &quality,
-                              const QList<QByteArray> &edv, bool hasPoint5, bool hasTenPoints);
+// True when the file holds at least one key of any record of any firmware.
+bool HoldsAnyRecord(const WorkingFile::Snapshot &file);
 
-// "C1P" + number (two digits) + quality + name right-aligned in 10 characters.
-QByteArray ProductWriteRequest(int number, const QByteArray &quality, const QByteArray &name);
+// Every value a write from the file would send for the firmware that does
+// not fit its field, record by record in the run's order.
+QList<ValueProblem> CheckFile(const WorkingFile::Snapshot &file, const FirmwareFeatures &features);
 
-// "C1D" + model (two characters, "0"-filled) + header filled with blanks to 40.
-QByteArray PrinterWriteRequest(const QByteArray &model, const QByteArray &header);
+// What a write of a file to a gateway would do beyond sending its values.
+struct WriteCheck
+{
+    QList<ValueProblem> problems;
+    bool holdsRecords = false;   // the file holds at least one record of any firmware
+    QString recordedFirmware;    // the firmware the file was read from, empty when unknown
+    QString gatewayFirmware;
+    QStringList defaulted;       // records the gateway has that the file lacks: sent as defaults
+    QStringList skipped;         // records the file holds that the gateway does not take
 
-// "C1I" + the four interface indexes, one digit each.
-QByteArray InterfaceWriteRequest(const QList<int> &indexes);
+    bool firmwareDiffers() const
+    {
+        return !recordedFirmware.isEmpty() && recordedFirmware != gatewayFirmware;
+    }
+    // A write that must not start without the user's consent.
+    bool needsConsent() const { return firmwareDiffers() || !defaulted.isEmpty(); }
+};
 
-// A stored interface value as the gateway takes it: its number when it is
-// one of 0..5, else 3 (the default).
-int InterfaceIndexOf(const QString &stored);
+WriteCheck CheckWrite(const WorkingFile::Snapshot &file, const FirmwareFeatures &features,
+                      const QString &gatewayFirmware);

@@ -1,5 +1,9 @@
 #include "core/Texts.h"
 
+#include "core/Records.h"
+
+#include <QStringList>
+
 const char *const TextPairs[TextPairCount][2] = {
     {"Konfiguration", "Configuration"},
     {"Speichern / Laden", "Save / Load"},
@@ -58,4 +62,138 @@ QString NotAnsweringText(int language, const QString &port, const QString &devic
                                 "gewählten Anschluss prüfen.").arg(where)
                : QStringLiteral("No answer from the Velmora on %1 \u2013 check the cable, its power and "
                                 "the port chosen.").arg(where);
+}
+
+namespace {
+
+QString formText(ValueForm form, int language)
+{
+    const bool de = language == 0;
+    switch (form) {
+    case ValueForm::TwoCharacters:
+        return de ? QStringLiteral("ist nicht zwei Zeichen lang") : QStringLiteral("is not two characters");
+    case ValueForm::Name:
+        return de ? QStringLiteral("ist länger als 10 Zeichen") : QStringLiteral("is longer than 10 characters");
+    case ValueForm::Header:
+        return de ? QStringLiteral("ist länger als 40 Zeichen") : QStringLiteral("is longer than 40 characters");
+    case ValueForm::PrinterModel:
+        return de ? QStringLiteral("ist kein Druckermodell von 0 bis 3")
+                  : QStringLiteral("is not a printer model from 0 to 3");
+    case ValueForm::InterfaceIndex:
+        return de ? QStringLiteral("ist keine Ziffer von 0 bis 5") : QStringLiteral("is not a digit from 0 to 5");
+    }
+    return QString();
+}
+
+QString sectionList(const QStringList &sections)
+{
+    return sections.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+QString QuotedValue(const QString &value)
+{
+    QString out = QStringLiteral("\"");
+    for (const QChar c : value) {
+        if (c == u'"' || c == u'\\')
+            out += u'\\' + QString(c);
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out + u'"';
+}
+
+QString ValueProblemText(const ValueProblem &p, int language)
+{
+    const bool de = language == 0;
+    QString reason;
+    switch (p.misfit) {
+    case Misfit::Form:
+        reason = formText(p.form, language);
+        break;
+    case Misfit::FrameCharacter:
+        reason = de ? QStringLiteral("enthält %1, das keine Anfrage übertragen kann").arg(QuotedValue(p.character))
+                    : QStringLiteral("holds %1, which no request can carry").arg(QuotedValue(p.character));
+        break;
+    case Misfit::ControlCharacter:
+        reason = de ? QStringLiteral("enthält das Steuerzeichen %1").arg(QuotedValue(p.character))
+                    : QStringLiteral("holds the control character %1").arg(QuotedValue(p.character));
+        break;
+    case Misfit::NoWindows1252:
+        reason = de ? QStringLiteral("enthält %1, das es in Windows-1252 nicht gibt").arg(QuotedValue(p.character))
+                    : QStringLiteral("holds %1, which has no Windows-1252 form").arg(QuotedValue(p.character));
+        break;
+    }
+    return QStringLiteral("[%1] %2: %3 %4").arg(p.section, p.key, QuotedValue(p.value), reason);
+}
+
+QString ValueProblemsText(const QList<ValueProblem> &problems, int language)
+{
+    QStringList lines;
+    lines << (language == 0 ? QStringLiteral("Nichts wurde zum Velmora übertragen: diese Werte passen nicht in ihr Feld.")
+                            : QStringLiteral("Nothing was sent to the Velmora: these values do not fit their field."));
+    for (const ValueProblem &p : problems)
+        lines << ValueProblemText(p, language);
+    return lines.join(u'\n');
+}
+
+QString NoRecordsText(const QString &file, int language)
+{
+    return language == 0
+               ? QStringLiteral("%1 enthält keine Einstellungen des Velmora; nichts wurde übertragen.").arg(file)
+               : QStringLiteral("%1 holds no settings of the Velmora; nothing was sent.").arg(file);
+}
+
+QString FirmwareDifferenceText(const WriteCheck &check, int language)
+{
+    const bool de = language == 0;
+    QStringList lines;
+    if (check.firmwareDiffers())
+        lines << (de ? QStringLiteral("Die Konfiguration wurde von Firmware %1 gelesen, der Velmora hat Firmware %2.")
+                     : QStringLiteral("The configuration was read from firmware %1; the Velmora has firmware %2."))
+                         .arg(check.recordedFirmware, check.gatewayFirmware);
+    if (!check.defaulted.isEmpty())
+        lines << (de ? QStringLiteral("Mit Standardwerten geschrieben, da nicht in der Konfiguration: %1")
+                     : QStringLiteral("Written with default values, as the configuration lacks them: %1"))
+                         .arg(sectionList(check.defaulted));
+    if (!check.skipped.isEmpty())
+        lines << (de ? QStringLiteral("Nicht geschrieben, da die Firmware sie nicht hat: %1")
+                     : QStringLiteral("Not written, as the firmware lacks them: %1"))
+                         .arg(sectionList(check.skipped));
+    return lines.join(u'\n');
+}
+
+QString FirmwareQuestionText(const WriteCheck &check, int language)
+{
+    return FirmwareDifferenceText(check, language) + QStringLiteral("\n\n")
+           + (language == 0 ? QStringLiteral("Trotzdem zum Velmora übertragen?")
+                            : QStringLiteral("Send it to the Velmora all the same?"));
+}
+
+QString NotTakenLineText(const ValueDifference &d, int language)
+{
+    return (language == 0 ? QStringLiteral("[%1] %2: gesendet %3, der Velmora hat %4")
+                          : QStringLiteral("[%1] %2: sent %3, the Velmora has %4"))
+        .arg(d.section, d.key, QuotedValue(d.first), QuotedValue(d.second));
+}
+
+QString NotTakenText(const QList<ValueDifference> &differences, int language)
+{
+    QStringList lines;
+    lines << (language == 0
+                  ? QStringLiteral("Der Velmora hat diese Werte nicht übernommen; die Konfiguration behält die "
+                                   "gesendeten Werte:")
+                  : QStringLiteral("The Velmora did not take these values; the configuration keeps the values "
+                                   "sent:"));
+    for (const ValueDifference &d : differences)
+        lines << NotTakenLineText(d, language);
+    return lines.join(u'\n');
+}
+
+QString NotTakenLabelText(int language)
+{
+    return language == 0 ? QStringLiteral("Nicht alle Werte übernommen") : QStringLiteral("Not all values taken");
 }

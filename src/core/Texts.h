@@ -2,6 +2,7 @@
 // The German/English text pairs of the tab captions, a few labels, the
 // connect button, the progress texts of bulk runs and two messages.
 
+#include <QList>
 #include <QString>
 
 inline constexpr int TextPairCount = 16;
@@ -23,3 +24,28 @@ QString PermissionHintText(int language);
 QString NoReplyText(int language);
 // The gateway does not answer the polls on `port` (`device`).
 QString NotAnsweringText(int language, const QString &port, const QString &device);
+
+struct ValueProblem;
+struct ValueDifference;
+struct WriteCheck;
+
+// A value in a one-line listing: quoted, control characters escaped.
+QString QuotedValue(const QString &value);
+// "[QVR0] Qualitaet1: "123" is not two characters".
+QString ValueProblemText(const ValueProblem &problem, int language);
+// The one message of a write refused for values that do not fit: a heading,
+// then one line per value.
+QString ValueProblemsText(const QList<ValueProblem> &problems, int language);
+// A write refused because the file holds no record of the gateway.
+QString NoRecordsText(const QString &file, int language);
+// What differs between a file and the gateway it is to be written to: the
+// firmware, and the records written as defaults or skipped; no question.
+QString FirmwareDifferenceText(const WriteCheck &check, int language);
+// The question before such a write.
+QString FirmwareQuestionText(const WriteCheck &check, int language);
+// "[QVR0] EDV3: sent "12", the Velmora has "34"".
+QString NotTakenLineText(const ValueDifference &difference, int language);
+// The list of values the gateway did not take, with its heading.
+QString NotTakenText(const QList<ValueDifference> &differences, int language);
+// The run's closing text when the gateway did not take every value.
+QString NotTakenLabelText(int language);

@@ -5,6 +5,9 @@
 #include "core/Texts.h"
 #include "core/WorkingFile.h"
 
+#include <QDateTime>
+#include <optional>
+
 TransferRun::TransferRun(GatewaySession &session) : QObject(&session), m_session(session)
 {
     m_timeout.setSingleShot(true);
@@ -18,13 +21,50 @@ TransferRun::TransferRun(GatewaySession &session) : QObject(&session), m_session
 void TransferRun::start(Kind kind)
 {
     m_kind = kind;
-    m_active = true;
-    m_stage = Stage::Addresses;
-    m_index = 0;
+    m_position = 0;
     m_progress = 0;
     m_lastReplyChecked = false;
+    m_notTaken.clear();
+    m_plan.clear();
     ++m_generation;
-    m_total = m_session.features().progressTotal;
+    const FirmwareFeatures features = m_session.features();
+    const int language = m_session.language();
+    if (kind == Kind::WriteAll) {
+        // Every value is taken from one read of the file and checked before
+        // the first request: nothing goes out from values that could not be
+        // read, nor when one of them would shift the fields after it.
+        QList<ValueProblem> problems;
+        try {
+            const WorkingFile::Snapshot file = m_session.file().snapshot();
+            for (const RecordId &id : ConfigLayout::records(features)) {
+                m_plan.append(Record::fromFile(file, id, features));
+                problems += m_plan.constLast().problems();
+            }
+        } catch (const std::exception &error) {
+            const QString reason = ErrorText(error);
+            m_plan.clear();
+            emit finished(false, reason);
+            emit m_session.errorOccurred(reason);
+            return;
+        }
+        if (!problems.isEmpty()) {
+            m_plan.clear();
+            emit valuesRefused(problems);
+            emit finished(false, ValueProblemsText({}, language));
+            return;
+        }
+    } else {
+        for (const RecordId &id : ConfigLayout::records(features)) {
+            Record record;
+            record.kind = id.kind;
+            record.address = id.kind == RecordKind::Points ? id.number : -1;
+            record.product = id.kind == RecordKind::Product ? id.number : 0;
+            record.section = ConfigLayout::section(id);
+            m_plan.append(record);
+        }
+    }
+    m_active = true;
+    m_total = features.progressTotal;
     emit started(m_total);
     sendNext();
 }
@@ -43,59 +83,37 @@ void TransferRun::finish(bool ok, const QString &text)
     emit finished(ok, text);
 }
 
-QByteArray TransferRun::requestFor(Stage stage, int index) const
+void TransferRun::conclude()
 {
-    const bool write = m_kind == Kind::WriteAll;
-    const WorkingFile &file = m_session.file();
-    switch (stage) {
-    case Stage::Addresses:
-        return write ? PointsRequestFromFile(file, index, m_session.features()) : PointsReadRequest(index);
-    case Stage::Products:
-        return write ? ProductRequestFromFile(file, index) : ProductReadRequest(index);
-    case Stage::Interface:
-        return write ? InterfaceRequestFromFile(file) : InterfaceReadRequest();
-    case Stage::Printer:
-        return write ? PrinterRequestFromFile(file) : PrinterReadRequest();
+    if (m_notTaken.isEmpty()) {
+        finish(true, QStringLiteral("OK"));
+        return;
     }
-    return QByteArray();
+    const QList<ValueDifference> notTaken = m_notTaken;
+    emit valuesNotTaken(notTaken);
+    finish(false, NotTakenLabelText(m_session.language()));
 }
 
 void TransferRun::sendNext()
 {
-    const FirmwareFeatures &f = m_session.features();
-    if (m_stage == Stage::Addresses && m_index >= f.addressCount) {
-        m_stage = Stage::Products;
-        m_index = 1;
-    }
-    if (m_stage == Stage::Products && m_index > f.productCount)
-        m_stage = f.hasTenPoints ? Stage::Interface : Stage::Printer;
-
+    const Record &record = m_plan.at(m_position);
     const int language = m_session.language();
     QString text;
-    switch (m_stage) {
-    case Stage::Addresses:
-        text = TextPair(5, language) + QLatin1Char(AddressChars[m_index]);
+    switch (record.kind) {
+    case RecordKind::Points:
+        text = TextPair(5, language) + QLatin1Char(AddressChars[record.address]);
         break;
-    case Stage::Products:
-        text = TextPair(6, language) + QString::number(m_index);
+    case RecordKind::Product:
+        text = TextPair(6, language) + QString::number(record.product);
         break;
-    case Stage::Interface:
+    case RecordKind::Interface:
         // This step has always been captioned in German.
         text = TextPair(3, 0);
         break;
-    case Stage::Printer:
+    case RecordKind::Printer:
         break;
     }
-    QByteArray request;
-    try {
-        request = requestFor(m_stage, m_index);
-    } catch (const std::exception &error) {
-        // Nothing goes to the gateway from values that could not be read.
-        const QString reason = ErrorText(error);
-        finish(false, reason);
-        emit m_session.errorOccurred(reason);
-        return;
-    }
+    const QByteArray request = m_kind == Kind::WriteAll ? record.toRequest() : ReadRequest(record.id());
     m_progress = std::min(m_progress + 1, m_total);
     m_session.send(request);
     // A write that fails loses the port at once, and that ended the run.
@@ -109,28 +127,53 @@ void TransferRun::sendNext()
 
 bool TransferRun::takesReply(const Record &record) const
 {
-    static constexpr RecordKind kindOf[] = {RecordKind::Points, RecordKind::Product, RecordKind::Interface,
-                                             RecordKind::Printer};
-    return m_active && !m_lastReplyChecked && record.kind == kindOf[int(m_stage)];
+    return m_active && !m_lastReplyChecked && m_position < m_plan.size()
+           && record.id() == m_plan.at(m_position).id();
 }
 
-void TransferRun::replyChecked(const Record &record)
+void TransferRun::store(const QString &section, const IniValues &values, const Record *record, bool last)
 {
-    m_timeout.stop();
-    const bool last = m_stage == Stage::Printer;
     const quint64 generation = m_generation;
-    m_session.writer().store(m_session.file().path(), record.section, record.values,
-                             [this, record, last, generation](const QString &error) {
+    const std::optional<Record> stored = record ? std::optional<Record>(*record) : std::nullopt;
+    m_session.writer().store(m_session.file().path(), section, values,
+                             [this, stored, last, generation](const QString &error) {
                                  if (!error.isEmpty()) {
                                      if (m_active && generation == m_generation)
                                          finish(false, error);
                                      emit m_session.errorOccurred(error);
                                      return;
                                  }
-                                 emit m_session.recordStored(record, true);
+                                 if (stored)
+                                     emit m_session.recordStored(*stored, true);
                                  if (last && m_active && generation == m_generation)
-                                     finish(true, QStringLiteral("OK"));
+                                     conclude();
                              });
+}
+
+void TransferRun::replyChecked(const Record &record)
+{
+    m_timeout.stop();
+    const bool last = m_position + 1 >= m_plan.size();
+    // An echo that differs from the write is not stored: the file keeps
+    // what the user sent, so the write can be repeated.
+    const QList<ValueDifference> notTaken =
+        m_kind == Kind::WriteAll ? m_plan.at(m_position).differencesTo(record) : QList<ValueDifference>();
+    m_notTaken += notTaken;
+    if (m_kind == Kind::ReadAll && last) {
+        store(record.section, record.values, &record, false);
+        // Where the file's values came from, for a later write.
+        const IniValues source = {
+            {QLatin1String(ConfigLayout::SourceFirmwareKey), m_session.versionText()},
+            {QLatin1String(ConfigLayout::SourceDateKey), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
+            {QLatin1String(ConfigLayout::SourcePortKey), m_session.portLabel()},
+        };
+        store(QLatin1String(ConfigLayout::SourceSection), source, nullptr, true);
+    } else if (notTaken.isEmpty()) {
+        store(record.section, record.values, &record, last);
+    } else if (last) {
+        conclude();
+        return;
+    }
     if (!record.badField.isNull()) {
         // A record that is not what it should be stops the run where it
         // stands; the time-out then ends it.
@@ -142,8 +185,6 @@ void TransferRun::replyChecked(const Record &record)
         m_lastReplyChecked = true;
         return;
     }
-    ++m_index;
-    if (m_stage == Stage::Interface)
-        m_stage = Stage::Printer;
+    ++m_position;
     sendNext();
 }

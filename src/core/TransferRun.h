@@ -1,9 +1,15 @@
 #pragma once
 // The read-all and write-all runs: one request per record, addresses first,
 // then products, the interface record on firmware that has it, the printer
-// last. Each checked reply sends the next request at once while its record
-// is stored on the writer's thread; the run ends when the last record is
-// stored, or when a reply does not come within the time-out.
+// last. A reply answers the request only when its kind and record number
+// match; each answer sends the next request at once while its record is
+// stored on the writer's thread. The run ends when the last record is
+// stored, or when an answer does not come within the time-out.
+//
+// A write-all takes every value from the file before the first request and
+// sends nothing when one does not fit its field. The echo of each write is
+// compared with what was sent: an echo that differs is not stored, so the
+// file keeps the user's values, and the run ends without "OK".
 
 #include "core/Records.h"
 
@@ -22,6 +28,8 @@ public:
 
     explicit TransferRun(GatewaySession &session);
 
+    // Starts the run; a write-all whose file holds a value that does not
+    // fit is refused (valuesRefused, then finished) with nothing sent.
     void start(Kind kind);
     bool isActive() const { return m_active; }
     Kind kind() const { return m_kind; }
@@ -40,21 +48,28 @@ signals:
     void progressed(int value, const QString &text);
     // "OK" when every record is stored, otherwise why the run stopped.
     void finished(bool ok, const QString &text);
+    // A write-all sent nothing: these values do not fit their fields.
+    void valuesRefused(const QList<ValueProblem> &problems);
+    // Values the gateway's echoes did not hold, just before finished.
+    void valuesNotTaken(const QList<ValueDifference> &differences);
 
 private:
-    enum class Stage { Addresses, Products, Interface, Printer };
     void sendNext();
     void finish(bool ok, const QString &text);
-    QByteArray requestFor(Stage stage, int index) const;
+    // The last record is handled: the run ends with its verdict.
+    void conclude();
+    void store(const QString &section, const IniValues &values, const Record *record, bool last);
 
     GatewaySession &m_session;
     QTimer m_timeout;
     Kind m_kind = Kind::ReadAll;
     bool m_active = false;
-    Stage m_stage = Stage::Addresses;
-    int m_index = 0;
+    // The records in the run's order; a write-all's hold the values sent.
+    QList<Record> m_plan;
+    int m_position = 0;
     int m_progress = 0;
     int m_total = 0;
     bool m_lastReplyChecked = false;
+    QList<ValueDifference> m_notTaken;
     quint64 m_generation = 0;
 };

@@ -7,6 +7,7 @@
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
 #include "gui/Language.h"
+#include "gui/PageWrite.h"
 #include "gui/RadioGroup.h"
 #include "gui/StatusLight.h"
 
@@ -42,9 +43,10 @@ void InterfacePage::build()
     m_ui->RadioGroupParameterRS485->setItems(FormatItems);
 
     const std::array<RadioGroup *, 4> groups = this->groups();
+    const QStringList keys = ConfigLayout::keys(RecordKind::Interface);
     for (int i = 0; i < 4; ++i) {
         RadioGroup *group = groups[i];
-        const QString key = QLatin1String(InterfaceKeys[i]);
+        const QString key = keys.at(i);
         connect(group, &RadioGroup::itemIndexChanged, this,
                 Guarded([this, group, key] { storeChoice(key, group->itemIndex()); }));
     }
@@ -83,10 +85,10 @@ void InterfacePage::shown()
     int values[4] = {3, 3, 3, 3};
     try {
         const WorkingFile::Snapshot stored = m_session.file().snapshot();
+        const Record record = Record::fromFile(stored, {RecordKind::Interface, 0}, m_session.features());
         for (int i = 0; i < 4; ++i) {
             bool ok = false;
-            const int value =
-                stored.read(QStringLiteral("INTERFACE"), QLatin1String(InterfaceKeys[i]), QStringLiteral("3")).toInt(&ok);
+            const int value = record.values.at(i).second.toInt(&ok);
             if (ok)
                 values[i] = value;
         }
@@ -113,7 +115,7 @@ void InterfacePage::storeChoice(const QString &key, int index)
     if (index < 0 || m_showingRecord)
         return;
     try {
-        m_session.file().write(QStringLiteral("INTERFACE"), key, QString::number(index));
+        m_session.file().write(ConfigLayout::section({RecordKind::Interface, 0}), key, QString::number(index));
     } catch (const IniError &) {
         if (!m_loading)
             throw;
@@ -123,7 +125,7 @@ void InterfacePage::storeChoice(const QString &key, int index)
 void InterfacePage::readClicked()
 {
     m_ui->ApdStatusLightInterface->setLit(true);
-    m_session.send(InterfaceReadRequest());
+    m_session.send(ReadRequest({RecordKind::Interface, 0}));
 }
 
 void InterfacePage::writeClicked()
@@ -131,15 +133,16 @@ void InterfacePage::writeClicked()
     m_ui->ApdStatusLightInterface->setLit(true);
     const WorkingFile::Snapshot stored = m_session.file().snapshot();
     const std::array<RadioGroup *, 4> groups = this->groups();
-    QList<int> indexes;
+    Record record = Record::fromFile(stored, {RecordKind::Interface, 0}, m_session.features());
     for (int i = 0; i < 4; ++i) {
         // A group without a selection would send "-1": the stored value goes instead.
         const int shown = groups[i]->itemIndex();
-        indexes << (shown >= 0 ? shown
-                               : InterfaceIndexOf(stored.read(QStringLiteral("INTERFACE"),
-                                                              QLatin1String(InterfaceKeys[i]), QStringLiteral("3"))));
+        if (shown >= 0)
+            record.values[i].second = QString::number(shown);
     }
-    m_session.send(InterfaceWriteRequest(indexes));
+    if (!CheckPageWrite(stored, record, m_session.file().path(), m_session.language()))
+        return;
+    m_session.send(record.toRequest());
 }
 
 void InterfacePage::recordStored(const Record &record, bool)

@@ -364,6 +364,8 @@ void MainWindow::linkOpened(const QString &portName, const QString &device)
 {
     m_portName = portName;
     m_device = device;
+    // A read-all records the port by the name the user chose.
+    m_session->setPortLabel(device.isEmpty() ? portName : QStringLiteral("%1 (%2)").arg(portName, device));
     setStatusText(1, portName);
     setStatusText(2, QStringLiteral("OFFLINE"));
 }

@@ -9,6 +9,7 @@
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
 #include "gui/Language.h"
+#include "gui/PageWrite.h"
 #include "gui/StatusLight.h"
 #include "gui/TextFieldGuard.h"
 #include "gui/UpDown.h"
@@ -21,7 +22,6 @@
 #include <QPushButton>
 
 #include <array>
-#include <cstring>
 
 namespace {
 
@@ -116,11 +116,7 @@ PointsPage::~PointsPage() = default;
 
 int PointsPage::shownAddress() const
 {
-    const QString text = m_ui->Label59->text();
-    const char *found = text.size() == 1 && text.at(0).unicode() < 0x80 && text.at(0).unicode() > 0
-                            ? std::strchr(AddressChars, text.at(0).toLatin1())
-                            : nullptr;
-    return found ? int(found - AddressChars) : 0;
+    return m_address;
 }
 
 QComboBox *PointsPage::pointList(int point, bool edv)
@@ -186,7 +182,8 @@ void PointsPage::loadAddress(int address)
 {
     ensureBuilt();
     const FirmwareFeatures &f = m_session.features();
-    const QString section = QStringLiteral("QVR") + QString::number(address);
+    const RecordId id{RecordKind::Points, address};
+    const QString section = ConfigLayout::section(id);
     const auto rows = pointRows(*m_ui);
     // Everything is read before anything is shown: a file that cannot be
     // read leaves no list showing a value that did not come from it.
@@ -196,10 +193,10 @@ void PointsPage::loadAddress(int address)
         for (int k = 1; k <= 10; ++k) {
             if ((k == 5 && !f.hasPoint5) || (k == 6 && !f.hasTenPoints))
                 break;
-            const QString d = TwoDigits(k);
-            const QString n = QString::number(k);
-            quality << stored.read(section, QStringLiteral("Qualitaet") + n, d);
-            edv << stored.read(section, QStringLiteral("EDV") + n, d);
+            const QString q = ConfigLayout::pointKey(k, false);
+            const QString e = ConfigLayout::pointKey(k, true);
+            quality << stored.read(section, q, ConfigLayout::fileDefault(id, q));
+            edv << stored.read(section, e, ConfigLayout::fileDefault(id, e));
         }
     } catch (const IniError &) {
         for (const PointRow &row : rows) {
@@ -225,28 +222,30 @@ void PointsPage::stepAddress(bool next)
     // pressing them; the load below would replace a pending name.
     storePendingName();
     const int p = wrapStep(shownAddress() + 1, next, m_session.features().addressCount);
-    m_ui->Label59->setText(QString(QLatin1Char(AddressChars[p - 1])));
-    loadAddress(p - 1);
+    m_address = p - 1;
+    m_ui->Label59->setText(QString(QLatin1Char(AddressChars[m_address])));
+    loadAddress(m_address);
 }
 
 void PointsPage::storePointChoice(int point, bool edv)
 {
     const QComboBox *box = pointList(point, edv);
-    m_session.file().write(QStringLiteral("QVR") + QString::number(shownAddress()),
-                           (edv ? QStringLiteral("EDV") : QStringLiteral("Qualitaet")) + QString::number(point),
-                           box->currentText());
+    m_session.file().write(ConfigLayout::section({RecordKind::Points, shownAddress()}),
+                           ConfigLayout::pointKey(point, edv), box->currentText());
 }
 
 void PointsPage::loadProductGroup()
 {
     ensureBuilt();
-    const int m = m_ui->Label50->text().toInt();
-    const QString section = QStringLiteral("PRODUKT") + QString::number(m);
+    const RecordId id{RecordKind::Product, m_product};
+    const QString section = ConfigLayout::section(id);
+    const QString qualityKey = ConfigLayout::productQualityKey();
+    const QString nameKey = ConfigLayout::productNameKey();
     QString quality, name;
     try {
         const WorkingFile::Snapshot stored = m_session.file().snapshot();
-        quality = stored.read(section, QStringLiteral("Qualitaet"), TwoDigits(m));
-        name = stored.read(section, QStringLiteral("Name"), QStringLiteral("Produkt ") + QString::number(m));
+        quality = stored.read(section, qualityKey, ConfigLayout::fileDefault(id, qualityKey));
+        name = stored.read(section, nameKey, ConfigLayout::sendDefault(id, nameKey));
     } catch (const IniError &) {
         clearProductGroup();
         throw;
@@ -288,21 +287,21 @@ void PointsPage::stepProduct(bool next)
 {
     ensureBuilt();
     storePendingName();
-    const int m = wrapStep(m_ui->Label50->text().toInt(), next, m_session.features().productCount);
-    m_ui->Label50->setText(QString::number(m));
+    m_product = wrapStep(m_product, next, m_session.features().productCount);
+    m_ui->Label50->setText(QString::number(m_product));
     loadProductGroup();
 }
 
 void PointsPage::storeProductQuality()
 {
-    m_session.file().write(QStringLiteral("PRODUKT") + m_ui->Label50->text(), QStringLiteral("Qualitaet"),
-                           m_ui->ComboBox1->currentText());
+    m_session.file().write(ConfigLayout::section({RecordKind::Product, m_product}),
+                           ConfigLayout::productQualityKey(), m_ui->ComboBox1->currentText());
 }
 
 void PointsPage::storeProductName()
 {
-    m_session.file().write(QStringLiteral("PRODUKT") + m_ui->Label50->text(), QStringLiteral("Name"),
-                           m_ui->Edit5->text());
+    m_session.file().write(ConfigLayout::section({RecordKind::Product, m_product}),
+                           ConfigLayout::productNameKey(), m_ui->Edit5->text());
     m_nameEdited = false;
     m_nameTyped = false;
 }
@@ -310,7 +309,8 @@ void PointsPage::storeProductName()
 void PointsPage::readPointsClicked()
 {
     m_ui->StatusLightQualitaet->setLit(true);
-    m_session.send("C0Z" + Cp1252::encode(m_ui->Label59->text()));
+    m_pendingPoints = RecordId{RecordKind::Points, shownAddress()};
+    m_session.send(ReadRequest(*m_pendingPoints));
 }
 
 void PointsPage::writePointsClicked()
@@ -318,32 +318,35 @@ void PointsPage::writePointsClicked()
     m_ui->StatusLightQualitaet->setLit(true);
     // Lists without a selection send the stored value: it must be readable.
     const WorkingFile::Snapshot stored = m_session.file().snapshot();
-    const QByteArray address = Cp1252::encode(m_ui->Label59->text()).left(1);
-    const int a = QByteArray(AddressChars).indexOf(address);
-    const QString section = QStringLiteral("QVR") + QString::number(a);
-    QList<QByteArray> quality, edv;
-    for (int k = 1; k <= 10; ++k) {
-        // A list without a selection would shift every later field: it sends
-        // the stored value, as the write-all run would.
-        const auto value = [&](bool isEdv) {
-            const QString shown = pointList(k, isEdv)->currentText();
+    const RecordId id{RecordKind::Points, shownAddress()};
+    Record record = Record::fromFile(stored, id, m_session.features());
+    const int points = ConfigLayout::pointCount(m_session.features());
+    for (int k = 1; k <= points; ++k) {
+        for (const bool edv : {false, true}) {
+            // A list without a selection would shift every later field: it
+            // sends the stored value, as the write-all run would.
+            const QString shown = pointList(k, edv)->currentText();
             if (!shown.isEmpty())
-                return Cp1252::encode(shown);
-            const QString key = (isEdv ? QStringLiteral("EDV") : QStringLiteral("Qualitaet")) + QString::number(k);
-            return Cp1252::encode(stored.read(section, key, TwoDigits(a)));
-        };
-        quality << value(false);
-        edv << value(true);
+                record.setValue(ConfigLayout::pointKey(k, edv), shown);
+        }
     }
-    const FirmwareFeatures &f = m_session.features();
-    m_session.send(PointsWriteRequest(address.isEmpty() ? '0' : address.at(0), quality, edv, f.hasPoint5,
-                                      f.hasTenPoints));
+    sendWrite(stored, record, m_pendingPoints);
+}
+
+void PointsPage::sendWrite(const WorkingFile::Snapshot &stored, const Record &record,
+                           std::optional<RecordId> &pending)
+{
+    if (!CheckPageWrite(stored, record, m_session.file().path(), m_session.language()))
+        return;
+    pending = record.id();
+    m_session.send(record.toRequest());
 }
 
 void PointsPage::readProductClicked()
 {
     m_ui->StatusLightProdukt->setLit(true);
-    m_session.send("C0P" + PadLeft(Cp1252::encode(m_ui->Label50->text()), 2, '0'));
+    m_pendingProduct = RecordId{RecordKind::Product, m_product};
+    m_session.send(ReadRequest(*m_pendingProduct));
 }
 
 void PointsPage::writeProductClicked()
@@ -354,11 +357,11 @@ void PointsPage::writeProductClicked()
     // unless the user has typed a name since.
     if (m_productStale && !m_nameTyped)
         loadProductGroup();
-    const int m = m_ui->Label50->text().toInt();
-    QString quality = m_ui->ComboBox1->currentText();
-    if (quality.isEmpty())
-        quality = stored.read(QStringLiteral("PRODUKT") + QString::number(m), QStringLiteral("Qualitaet"), TwoDigits(m));
-    m_session.send(ProductWriteRequest(m, Cp1252::encode(quality), Cp1252::encode(m_ui->Edit5->text())));
+    Record record = Record::fromFile(stored, {RecordKind::Product, m_product}, m_session.features());
+    if (!m_ui->ComboBox1->currentText().isEmpty())
+        record.setValue(ConfigLayout::productQualityKey(), m_ui->ComboBox1->currentText());
+    record.setValue(ConfigLayout::productNameKey(), m_ui->Edit5->text());
+    sendWrite(stored, record, m_pendingProduct);
 }
 
 void PointsPage::recordStored(const Record &record, bool duringRun)
@@ -367,11 +370,21 @@ void PointsPage::recordStored(const Record &record, bool duringRun)
     // built reads the file when it is first shown.
     if (duringRun || !isBuilt())
         return;
+    // Only the answer to the page's own request puts its light out; a
+    // record of another address or product leaves the shown one as it is.
     if (record.kind == RecordKind::Points) {
-        m_ui->StatusLightQualitaet->setLit(false);
-        loadAddress(record.address);
+        if (m_pendingPoints == record.id()) {
+            m_ui->StatusLightQualitaet->setLit(false);
+            m_pendingPoints.reset();
+        }
+        if (record.address == shownAddress())
+            loadAddress(shownAddress());
     } else if (record.kind == RecordKind::Product) {
-        m_ui->StatusLightProdukt->setLit(false);
-        loadProductGroup();
+        if (m_pendingProduct == record.id()) {
+            m_ui->StatusLightProdukt->setLit(false);
+            m_pendingProduct.reset();
+        }
+        if (record.product == m_product)
+            loadProductGroup();
     }
 }

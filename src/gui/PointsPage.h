@@ -9,6 +9,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class GatewaySession;
 class QComboBox;
@@ -55,6 +56,8 @@ private:
     void writeProductClicked();
     void recordStored(const Record &record, bool duringRun);
     int shownAddress() const;
+    // Checks the record and sends its write request, or shows why not.
+    void sendWrite(const WorkingFile::Snapshot &stored, const Record &record, std::optional<RecordId> &pending);
 
     GatewaySession &m_session;
     std::unique_ptr<Ui::TabSheet2> m_ui;
@@ -64,4 +67,10 @@ private:
     // Set while a part shows no values because its last load failed.
     bool m_pointsStale = false;
     bool m_productStale = false;
+    // The address and product shown.
+    int m_address = 0;
+    int m_product = 1;
+    // The page's requests awaiting their answer.
+    std::optional<RecordId> m_pendingPoints;
+    std::optional<RecordId> m_pendingProduct;
 };

@@ -1,6 +1,5 @@
 #include "gui/PrinterPage.h"
 
-#include "core/Cp1252.h"
 #include "core/GatewaySession.h"
 #include "core/IniFile.h"
 #include "core/Texts.h"
@@ -8,6 +7,7 @@
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
 #include "gui/Language.h"
+#include "gui/PageWrite.h"
 #include "gui/StatusLight.h"
 #include "gui/TextFieldGuard.h"
 
@@ -64,8 +64,9 @@ void PrinterPage::shown()
     QString model, head;
     try {
         const WorkingFile::Snapshot stored = m_session.file().snapshot();
-        model = stored.read(QStringLiteral("PRINTER"), QStringLiteral("Modell"), QStringLiteral("00"));
-        head = stored.read(QStringLiteral("PRINTER"), QStringLiteral("Head"), QStringLiteral("Deutsche Brantel"));
+        const Record record = Record::fromFile(stored, {RecordKind::Printer, 0}, m_session.features());
+        model = record.value(ConfigLayout::printerModelKey());
+        head = record.value(ConfigLayout::printerHeaderKey());
     } catch (const IniError &) {
         // Nothing shown that the file did not give.
         m_ui->cbDruckerModell->setCurrentIndex(-1);
@@ -87,7 +88,8 @@ void PrinterPage::storeModel()
 {
     const int index = m_ui->cbDruckerModell->currentIndex();
     if (index >= 0)
-        m_session.file().write(QStringLiteral("PRINTER"), QStringLiteral("Modell"), QString::number(index));
+        m_session.file().write(ConfigLayout::section({RecordKind::Printer, 0}), ConfigLayout::printerModelKey(),
+                               QString::number(index));
 }
 
 void PrinterPage::storeHeader()
@@ -95,13 +97,14 @@ void PrinterPage::storeHeader()
     // The empty field of a page that could not be loaded is not the user's.
     if (m_stale && !m_ui->eKopfzeiledrucker->isModified())
         return;
-    m_session.file().write(QStringLiteral("PRINTER"), QStringLiteral("Head"), m_ui->eKopfzeiledrucker->text());
+    m_session.file().write(ConfigLayout::section({RecordKind::Printer, 0}), ConfigLayout::printerHeaderKey(),
+                           m_ui->eKopfzeiledrucker->text());
 }
 
 void PrinterPage::readClicked()
 {
     m_ui->StatusLightDrucker->setLit(true);
-    m_session.send(PrinterReadRequest());
+    m_session.send(ReadRequest({RecordKind::Printer, 0}));
 }
 
 void PrinterPage::writeClicked()
@@ -110,12 +113,15 @@ void PrinterPage::writeClicked()
     const WorkingFile::Snapshot stored = m_session.file().snapshot();
     if (m_stale && !m_ui->eKopfzeiledrucker->isModified())
         shown();
-    const int index = m_ui->cbDruckerModell->currentIndex();
+    Record record = Record::fromFile(stored, {RecordKind::Printer, 0}, m_session.features());
     // No model selected would send "-1": the stored model goes instead.
-    const QByteArray model =
-        index >= 0 ? QByteArray::number(index)
-                   : Cp1252::encode(stored.read(QStringLiteral("PRINTER"), QStringLiteral("Modell"), QStringLiteral("00")));
-    m_session.send(PrinterWriteRequest(model, Cp1252::encode(m_ui->eKopfzeiledrucker->text())));
+    const int index = m_ui->cbDruckerModell->currentIndex();
+    if (index >= 0)
+        record.setValue(ConfigLayout::printerModelKey(), QString::number(index));
+    record.setValue(ConfigLayout::printerHeaderKey(), m_ui->eKopfzeiledrucker->text());
+    if (!CheckPageWrite(stored, record, m_session.file().path(), m_session.language()))
+        return;
+    m_session.send(record.toRequest());
 }
 
 void PrinterPage::recordStored(const Record &record, bool)
@@ -126,10 +132,10 @@ void PrinterPage::recordStored(const Record &record, bool)
         return;
     m_ui->StatusLightDrucker->setLit(false);
     bool ok = false;
-    const int index = record.value(QStringLiteral("Modell")).toInt(&ok);
+    const int index = record.value(ConfigLayout::printerModelKey()).toInt(&ok);
     QComboBox *list = m_ui->cbDruckerModell;
     const int entry = ok ? index : 0;
     list->setCurrentIndex(entry >= 0 && entry < list->count() ? entry : -1);
-    m_ui->eKopfzeiledrucker->setText(record.value(QStringLiteral("Head")));
+    m_ui->eKopfzeiledrucker->setText(record.value(ConfigLayout::printerHeaderKey()));
     m_stale = false;
 }

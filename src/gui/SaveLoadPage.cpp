@@ -2,6 +2,7 @@
 
 #include "core/GatewaySession.h"
 #include "core/IniFile.h"
+#include "core/Texts.h"
 #include "core/TransferRun.h"
 #include "core/WorkingFile.h"
 #include "gui/ErrorReport.h"
@@ -13,6 +14,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -102,6 +104,11 @@ SaveLoadPage::SaveLoadPage(GatewaySession &session, QWidget *parent)
     connect(&run, &TransferRun::progressed, this,
             [this](int value, const QString &text) { runProgressed(value, text); });
     connect(&run, &TransferRun::finished, this, [this](bool, const QString &text) { runFinished(text); });
+    connect(&run, &TransferRun::valuesNotTaken, this,
+            [this](const QList<ValueDifference> &differences) { m_notTaken = differences; });
+    connect(&run, &TransferRun::valuesRefused, this, [this](const QList<ValueProblem> &problems) {
+        ShowErrorReport(ValueProblemsText(problems, m_session.language()));
+    });
 }
 
 void SaveLoadPage::build()
@@ -113,7 +120,7 @@ void SaveLoadPage::build()
     connect(m_ui->ButtonAlleDatenLesen, &QPushButton::clicked, this,
             Guarded([this] { m_session.run().start(TransferRun::Kind::ReadAll); }));
     connect(m_ui->ButtonAlleDatenSchreiben, &QPushButton::clicked, this,
-            Guarded([this] { m_session.run().start(TransferRun::Kind::WriteAll); }));
+            Guarded([this] { writeAllClicked(); }));
 }
 
 void SaveLoadPage::catchUp()
@@ -180,8 +187,36 @@ void SaveLoadPage::saveClicked()
     ShowErrorReport(text + u'\n' + reason);
 }
 
+void SaveLoadPage::writeAllClicked()
+{
+    const int language = m_session.language();
+    const WriteCheck check =
+        CheckWrite(m_session.file().snapshot(), m_session.features(), m_session.versionText());
+    if (!check.holdsRecords) {
+        ShowErrorReport(NoRecordsText(m_session.file().path(), language));
+        return;
+    }
+    if (!check.problems.isEmpty()) {
+        ShowErrorReport(ValueProblemsText(check.problems, language));
+        return;
+    }
+    if (check.needsConsent() && !agreesToWrite(check))
+        return;
+    m_session.run().start(TransferRun::Kind::WriteAll);
+}
+
+bool SaveLoadPage::agreesToWrite(const WriteCheck &check)
+{
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(AppCaption),
+                    FirmwareQuestionText(check, m_session.language()), QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName(QStringLiteral("FirmwareQuestion"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void SaveLoadPage::runStarted(int total)
 {
+    m_notTaken.clear();
     ensureBuilt();
     m_ui->ButtonAlleDatenLesen->setEnabled(false);
     m_ui->ButtonAlleDatenSchreiben->setEnabled(false);
@@ -205,4 +240,8 @@ void SaveLoadPage::runFinished(const QString &text)
     m_ui->Label5->setText(text);
     m_ui->ButtonAlleDatenLesen->setEnabled(true);
     m_ui->ButtonAlleDatenSchreiben->setEnabled(true);
+    if (m_notTaken.isEmpty())
+        return;
+    const QList<ValueDifference> notTaken = std::exchange(m_notTaken, {});
+    ShowErrorReport(NotTakenText(notTaken, m_session.language()));
 }

@@ -4,6 +4,7 @@
 // of the working file.
 
 #include <QString>
+#include "core/Records.h"
 #include "gui/LazyPage.h"
 
 #include <QWidget>
@@ -36,6 +37,10 @@ public:
     void openClicked();
     // Saves a copy of the working file under a chosen name.
     void saveClicked();
+    // Starts the write-all run once the working file's values fit their
+    // fields and, when it was read from other firmware or lacks records the
+    // gateway has, the user has agreed.
+    void writeAllClicked();
 
 protected:
     void build() override;
@@ -46,7 +51,10 @@ private:
     void runStarted(int total);
     void runProgressed(int value, const QString &text);
     void runFinished(const QString &text);
+    bool agreesToWrite(const WriteCheck &check);
 
     GatewaySession &m_session;
     std::unique_ptr<Ui::TabSheet3> m_ui;
+    // The values the gateway did not take in the run under way.
+    QList<ValueDifference> m_notTaken;
 };

@@ -1,3 +1,4 @@
+#include "core/ConfigLayout.h"
 #include "core/IniFile.h"
 
 #include <QtTest>

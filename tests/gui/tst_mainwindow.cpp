@@ -2,6 +2,7 @@
 
 #include "WindowFixture.h"
 
+#include "core/ConfigLayout.h"
 #include "core/IniFile.h"
 #include "core/MonitorLog.h"
 #include "gui/ErrorReport.h"

@@ -1,0 +1,125 @@
+#pragma once
+// The layout of the working configuration file, described once: for each
+// record of the gateway its section and keys, the default written at
+// creation, the default a write takes for a missing key, the width of each
+// field in a request and the form a value must have to fit it.
+
+#include "core/Firmware.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The kind letter of a record in requests and replies.
+enum class RecordKind : char { Points = 'Z', Product = 'P', Printer = 'D', Interface = 'I' };
+
+// One record of the gateway: its kind and number (terminal address of a
+// points record, product number of a product record, 0 for the others).
+struct RecordId
+{
+    RecordKind kind = RecordKind::Points;
+    int number = 0;
+    bool operator==(const RecordId &o) const { return kind == o.kind && number == o.number; }
+    bool operator!=(const RecordId &o) const { return !(*this == o); }
+};
+
+// The form a value must have to fit its field of a request.
+enum class ValueForm {
+    TwoCharacters,  // qualities and EDV numbers
+    Name,           // a product name, at most 10 characters
+    Header,         // the printer header, at most 40 characters
+    PrinterModel,   // a number 0..3, sent in two digits
+    InterfaceIndex, // one digit 0..5
+};
+
+// Why a value does not fit its field.
+enum class Misfit {
+    Form,            // too long, too short or out of range for its form
+    FrameCharacter,  // "<" or ">", which end a request's frame
+    ControlCharacter,
+    NoWindows1252,   // a character the gateway's single-byte text lacks
+};
+
+struct ValueProblem
+{
+    QString section;
+    QString key;
+    QString value;
+    ValueForm form = ValueForm::TwoCharacters;
+    Misfit misfit = Misfit::Form;
+    QString character; // the offending character of the character misfits
+};
+
+// A value of a record that differs between two configurations, or between
+// what was sent and what the gateway echoed.
+struct ValueDifference
+{
+    QString section;
+    QString key;
+    QString first;
+    QString second;
+};
+
+namespace ConfigLayout {
+
+inline constexpr int MaxAddresses = 24;
+inline constexpr int MaxProducts = 20;
+
+// The section holding where a file's values came from: firmware, date, port.
+inline constexpr char SourceSection[] = "SOURCE";
+inline constexpr char SourceFirmwareKey[] = "Firmware";
+inline constexpr char SourceDateKey[] = "Date";
+inline constexpr char SourcePortKey[] = "Port";
+
+// Every record of every firmware: 24 addresses of ten points, 20 products,
+// the interface and the printer.
+FirmwareFeatures largestLayout();
+
+// The features of a version as written ("3.11") or as a number ("311");
+// nothing when it is neither.
+std::optional<FirmwareFeatures> featuresOfVersion(const QString &version);
+
+// The records a run handles for the firmware, in the run's order.
+QList<RecordId> records(const FirmwareFeatures &features);
+
+// Dispensing points per terminal address: 4, 5 or 10.
+int pointCount(const FirmwareFeatures &features);
+
+// "QVR3", "PRODUKT7", "PRINTER", "INTERFACE".
+QString section(const RecordId &record);
+
+// The record a section holds, for sections of the largest layout.
+std::optional<RecordId> recordOfSection(const QString &section);
+
+// The keys of a record in the order they are stored; a points record has
+// `points` qualities, then as many EDV numbers.
+QStringList keys(RecordKind kind, int points = 10);
+
+// The key of point `point`'s quality or EDV number.
+QString pointKey(int point, bool edv);
+// The keys of a product's quality and name, a printer's model and header.
+QString productQualityKey();
+QString productNameKey();
+QString printerModelKey();
+QString printerHeaderKey();
+
+// The value a new file holds, and the one a page shows for a missing key.
+QString fileDefault(const RecordId &record, const QString &key);
+// The value a write sends for a key missing from the file.
+QString sendDefault(const RecordId &record, const QString &key);
+
+ValueForm formOf(RecordKind kind, const QString &key);
+
+// Whether `value` fits its field; nothing when it does.
+std::optional<ValueProblem> check(const QString &section, const QString &key, const QString &value, ValueForm form);
+
+} // namespace ConfigLayout
+
+// The bytes of a new working configuration file with its 787 default
+// entries, exactly as the same number of single value writes would leave them.
+QByteArray DefaultIniContent();
+
+// `n` with a leading "0" to two digits ("07"); a longer number unchanged.
+QString TwoDigits(int n);
