@@ -1,7 +1,7 @@
 #pragma once
 // A serial port that records what the tool writes, for session and window
-// tests; it answers run requests like a gateway with fixed records when
-// `answer` is set.
+// tests; it answers read requests like a gateway with fixed records, and
+// write requests with their echo, when `answer` is set.
 
 #include "core/Frame.h"
 #include "core/SerialPort.h"
@@ -19,6 +19,7 @@ public:
     int inputFlushes = 0;
     int outputFlushes = 0;
     bool answer = false;
+    bool echoWrites = true; // false: writes are answered with the fixed records
     int silentAfter = -1; // leaves the request with this index unanswered
     int lostAt = -1;      // the device goes away while the request with this index is written
 
@@ -53,7 +54,10 @@ public:
             return;
         const QByteArray c = frame.mid(1, frame.indexOf('<') - 1);
         const QByteArray kind = c.mid(1, 2);
-        if (kind == "0Z" || kind == "1Z")
+        // A write is answered with its echo, as a gateway that took it.
+        if (kind.startsWith('1') && echoWrites)
+            reply("c" + c.mid(2));
+        else if (kind == "0Z" || kind == "1Z")
             reply("cZ" + c.mid(3, 1) + "1112131421222324" + "3141" + "3646374738483949" + "4050");
         else if (kind == "0P" || kind == "1P")
             reply("cP" + c.mid(3, 2) + "77" + "   Answer");

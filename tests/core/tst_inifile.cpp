@@ -180,7 +180,10 @@ void TestIniFile::readsFile_data()
     QTest::newRow("missing key") << QByteArray("[S]\r\na=1\r\n") << "S" << "k" << Default;
     QTest::newRow("empty value") << QByteArray("[S]\r\nk=\r\n") << "S" << "k" << "";
     QTest::newRow("umlaut names") << QByteArray("[\xC4rger]\r\n\xFC=M\xFCller \x80\r\n") << "ärger" << "Ü" << "Müller €";
-    QTest::newRow("utf-8 without bom") << QByteArray("[S]\r\nk=M\xC3\xBCller\r\n") << "S" << "k" << "MÃ¼ller";
+    // Valid UTF-8 beyond ASCII is UTF-8, as a Linux editor saves it; bytes
+    // that are not UTF-8 stay Windows-1252.
+    QTest::newRow("utf-8 without bom") << QByteArray("[S]\r\nk=M\xC3\xBCller\r\n") << "S" << "k" << "Müller";
+    QTest::newRow("windows-1252 that is no utf-8") << QByteArray("[S]\r\nk=M\xFCller \xC3\r\n") << "S" << "k" << "Müller Ã";
     QTest::newRow("utf-8 with bom") << QByteArray(Bom + "[S]\r\nk=M\xC3\xBCller\r\n") << "S" << "k" << "Müller";
     // Encoding the name with '?' must not find the key "?".
     QTest::newRow("name not in windows-1252") << QByteArray("[S]\r\n?=x\r\n") << "S" << "中" << Default;
@@ -267,6 +270,8 @@ void TestIniFile::writeRoundTrips_data()
 
     QTest::newRow("windows-1252") << QByteArray() << "Müller €" << QByteArray("[S]\r\nk=M\xFCller \x80\r\n");
     QTest::newRow("utf-8 with bom") << Bom << "Müller 中" << QByteArray(Bom + "[S]\r\nk=M\xC3\xBCller \xE4\xB8\xAD\r\n");
+    QTest::newRow("utf-8 without bom stays utf-8") << QByteArray("; \xC5\x81\xC3\xB3" "d\xC5\xBA\r\n[S]\r\nk=1\r\n") << "Łódź Süd"
+                                                   << QByteArray("; \xC5\x81\xC3\xB3" "d\xC5\xBA\r\n[S]\r\nk=\xC5\x81\xC3\xB3" "d\xC5\xBA S\xC3\xBC" "d\r\n");
     QTest::newRow("replace keeps the rest") << QByteArray("; c\n[S]\n k = 1\n\n") << "2" << QByteArray("; c\n[S]\nk=2\n\n");
     // UTF-16 stays UTF-16 with its mark, as Windows keeps it.
     QTest::newRow("utf-16 le, replace") << utf16("[S]\r\nk=1\r\n[T]\r\nx=\u00e4\r\n", false) << "Müller 中"

@@ -3,6 +3,7 @@
 
 #include "RecordingPort.h"
 
+#include "core/ConfigLayout.h"
 #include "core/Firmware.h"
 #include "core/Frame.h"
 #include "core/GatewaySession.h"
@@ -111,7 +112,12 @@ class TestSession : public QObject
     }
 
 private slots:
-    void initTestCase() { qRegisterMetaType<Record>(); }
+    void initTestCase()
+    {
+        qRegisterMetaType<Record>();
+        qRegisterMetaType<QList<ValueProblem>>();
+        qRegisterMetaType<QList<ValueDifference>>();
+    }
 
     void init()
     {
@@ -390,8 +396,10 @@ private slots:
                                          << "INTERFACE" << "BaudrateRS485" << "x";
         QTest::newRow("interface short") << QByteArray("cI41") << "'<' ist kein gültiger Integerwert"
                                          << "INTERFACE" << "ParameterRS232" << "1";
-        // An address outside the address characters goes to section "QVR-1".
-        QTest::newRow("address") << QByteArray("cZ#1112131421222324") << "" << "QVR-1" << "EDV4" << "24";
+        // An address outside the address characters names no record: nothing is stored.
+        QTest::newRow("address") << QByteArray("cZ#1112131421222324") << "" << "" << "" << "";
+        QTest::newRow("lower-case address") << QByteArray("cZa1112131421222324") << "" << "" << "" << "";
+        QTest::newRow("product out of range") << QByteArray("cP2112    Pilsen") << "" << "" << "" << "";
     }
     void repliesWithFieldsThatAreNoNumbers()
     {
@@ -431,8 +439,8 @@ private slots:
         QFETCH(int, zLength);
         goOnline(version);
         const FirmwareFeatures f = m_session->features();
-        m_file->write("INTERFACE", "ParameterRS485", "x");
-        m_file->write("PRINTER", "Modell", "7");
+        m_file->write("INTERFACE", "ParameterRS485", "5");
+        m_file->write("PRINTER", "Modell", "3");
         m_file->write("QVR10", "Qualitaet1", "55");
         m_port->answer = true;
         const int before = m_port->written.size();
@@ -455,7 +463,8 @@ private slots:
         QCOMPARE(run.kind(), write ? TransferRun::Kind::WriteAll : TransferRun::Kind::ReadAll);
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
         QCOMPARE(finished.first(), QStringLiteral("ok: OK"));
-        QCOMPARE(printerAtEnd, QStringLiteral("01"));
+        // A read stores the gateway's record, a write its echo of the file's.
+        QCOMPARE(printerAtEnd, write ? QStringLiteral("03") : QStringLiteral("01"));
         QCOMPARE(storedAtEnd, requests);
         QVERIFY(!run.isActive());
         QVERIFY(!run.isTimerActive());
@@ -483,15 +492,15 @@ private slots:
                      "P" + QByteArray::number(p).rightJustified(2, '0'));
         QCOMPARE(f.hasTenPoints, commandOf(sent.at(requests - 2)).startsWith(write ? "C1I" : "C0I"));
         if (write) {
-            QCOMPARE(commandOf(sent.last()), "C1D07" + QByteArray("Deutsche Brantel").leftJustified(40, ' '));
+            QCOMPARE(commandOf(sent.last()), "C1D03" + QByteArray("Deutsche Brantel").leftJustified(40, ' '));
             if (f.hasTenPoints)
-                QCOMPARE(commandOf(sent.at(requests - 2)), QByteArray("C1I3333")); // "x" sends 3
+                QCOMPARE(commandOf(sent.at(requests - 2)), QByteArray("C1I3335"));
             // Address 10 sends the values stored in section "QVR10", as "A".
             QCOMPARE(commandOf(sent.at(10)).left(12), QByteArray("C1ZA55020304"));
         }
         // The replies of the run were stored, the last address's among them.
-        QCOMPARE(stored(QStringLiteral("QVR%1").arg(f.addressCount - 1), "EDV4"), QStringLiteral("24"));
-        QCOMPARE(stored("PRODUKT1", "Qualitaet"), QStringLiteral("77"));
+        QCOMPARE(stored(QStringLiteral("QVR%1").arg(f.addressCount - 1), "EDV4"), write ? QStringLiteral("04") : QStringLiteral("24"));
+        QCOMPARE(stored("PRODUKT1", "Qualitaet"), write ? QStringLiteral("01") : QStringLiteral("77"));
         for (const QList<QVariant> &args : records)
             QVERIFY(args.at(1).toBool());
         QVERIFY(m_errors.isEmpty());
@@ -525,15 +534,22 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
         QVERIFY(finished.at(0).at(0).toBool());
         QCOMPARE(records.size(), count);
-        QCOMPARE(renames.take(), count);
+        // A read-all also records where the values came from.
+        QCOMPARE(renames.take(), write ? count : count + 1);
 
         for (const QList<QVariant> &args : records) {
             const Record record = args.at(0).value<Record>();
             for (const auto &[key, value] : record.values)
                 WriteIniValue(single, record.section, key, value);
         }
+        if (!write) {
+            QCOMPARE(stored("SOURCE", "Firmware"), QStringLiteral("3.11"));
+            QCOMPARE(stored("SOURCE", "Port"), QStringLiteral("/dev/pts/77"));
+            for (const char *key : {"Firmware", "Date", "Port"})
+                WriteIniValue(single, "SOURCE", key, stored("SOURCE", key));
+        }
         QCOMPARE(bytesOf(ini()), bytesOf(single));
-        QVERIFY(bytesOf(ini()).contains("[PRODUKT1]\r\nQualitaet=77\r\n"));
+        QVERIFY(bytesOf(ini()).contains(write ? "[PRODUKT1]\r\nQualitaet=01\r\n" : "[PRODUKT1]\r\nQualitaet=77\r\n"));
     }
 
     // The next request goes out when a reply is checked; its record reaches
@@ -616,6 +632,15 @@ private slots:
         // A reply of another kind is not the one the run waits for.
         QTest::newRow("read, product reply in place of a points reply")
             << false << QByteArray("106") << 3 << QByteArray("cP0512    Pilsen");
+        // A reply counts only when it names the record asked for.
+        QTest::newRow("read, another address's record in place of address 3")
+            << false << QByteArray("106") << 3 << QByteArray("cZ91112131421222324");
+        QTest::newRow("read, the previous reply once more in place of address 3")
+            << false << QByteArray("106") << 3 << QByteArray("cZ21112131421222324");
+        QTest::newRow("read, lower-case address letter") << false << QByteArray("311") << 12
+                                                          << QByteArray("cZc1112131421222324");
+        QTest::newRow("write, another product's echo in place of product 2")
+            << true << QByteArray("106") << 17 << QByteArray("cP0101Produkt  1");
         // An interface record with a letter is stored, said, and stops the run.
         QTest::newRow("read, interface field no number")
             << false << QByteArray("311") << 44 << QByteArray("cI01x3");
@@ -647,7 +672,7 @@ private slots:
         } else {
             QVERIFY(m_errors.isEmpty());
         }
-        if (instead.startsWith("cP"))
+        if (instead.startsWith("cP05"))
             QCOMPARE(stored("PRODUKT5", "Qualitaet"), QStringLiteral("12"));
 
         // A late reply is then a single record's reply.
@@ -656,6 +681,99 @@ private slots:
         QCOMPARE(records.size(), 1);
         QCOMPARE(records.at(0).at(1).toBool(), false);
         QCOMPARE(stored("QVR5", "Qualitaet1"), QStringLiteral("99"));
+    }
+
+    // A write-all checks every value it would send before the first
+    // request: one that does not fit its field sends nothing at all.
+    void writeWithABadValueSendsNothing_data()
+    {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("line"); // the problem as the CLI says it
+        QTest::newRow("quality too long") << "QVR0" << "Qualitaet1" << "123"
+                                          << "[QVR0] Qualitaet1: \"123\" is not two characters";
+        QTest::newRow("EDV number too short") << "QVR23" << "EDV4" << "7" << "[QVR23] EDV4: \"7\" is not two characters";
+        QTest::newRow("point 10 on ten points") << "QVR5" << "EDV10" << "" << "[QVR5] EDV10: \"\" is not two characters";
+        QTest::newRow("name of 15 characters") << "PRODUKT3" << "Name" << "Superbenzin Neu"
+                                               << "[PRODUKT3] Name: \"Superbenzin Neu\" is longer than 10 characters";
+        QTest::newRow("header of 41 characters") << "PRINTER" << "Head" << QString(41, u'h')
+                                                 << "[PRINTER] Head: \"" + QString(41, u'h') + "\" is longer than 40 characters";
+        QTest::newRow("printer model out of range") << "PRINTER" << "Modell" << "7"
+                                                    << "[PRINTER] Modell: \"7\" is not a printer model from 0 to 3";
+        QTest::newRow("baud index of two digits") << "INTERFACE" << "BaudrateRS232" << "12"
+                                                  << "[INTERFACE] BaudrateRS232: \"12\" is not a digit from 0 to 5";
+        QTest::newRow("format index negative") << "INTERFACE" << "ParameterRS485" << "-1"
+                                               << "[INTERFACE] ParameterRS485: \"-1\" is not a digit from 0 to 5";
+        QTest::newRow("frame character") << "PRODUKT1" << "Name" << "a<b"
+                                         << "[PRODUKT1] Name: \"a<b\" holds \"<\", which no request can carry";
+        QTest::newRow("control character") << "PRINTER" << "Head" << "a\x01" "b"
+                                           << "[PRINTER] Head: \"a\\x01b\" holds the control character \"\\x01\"";
+        QTest::newRow("no windows-1252 form") << "PRODUKT2" << "Name" << "Łódź"
+                                              << "[PRODUKT2] Name: \"Łódź\" holds \"Ł\", which has no Windows-1252 form";
+    }
+    void writeWithABadValueSendsNothing()
+    {
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QString, line);
+        goOnline("311");
+        // A file in UTF-8 holds any character.
+        {
+            QFile file(ini());
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(QByteArray("; \xC3\xBC\r\n") + DefaultIniContent());
+        }
+        m_file->write(section, key, value);
+        m_port->answer = true;
+        const int before = m_port->written.size();
+        QSignalSpy refused(&m_session->run(), &TransferRun::valuesRefused);
+        QSignalSpy finished(&m_session->run(), &TransferRun::finished);
+        m_session->run().start(TransferRun::Kind::WriteAll);
+        QCOMPARE(m_port->written.size(), before);
+        QVERIFY(!m_session->run().isActive());
+        QCOMPARE(finished.size(), 1);
+        QVERIFY(!finished.at(0).at(0).toBool());
+        QCOMPARE(refused.size(), 1);
+        const auto problems = refused.at(0).at(0).value<QList<ValueProblem>>();
+        QCOMPARE(problems.size(), 1);
+        QCOMPARE(ValueProblemText(problems.at(0), 1), line);
+        QVERIFY(ValueProblemsText(problems, 0).startsWith(QStringLiteral("Nichts wurde zum Velmora übertragen")));
+    }
+
+    // A write's echo that differs from what was sent: every record is still
+    // sent, the run ends without "OK" naming what the gateway did not take,
+    // and the file keeps the values the user sent.
+    void echoThatDiffersIsNotTaken()
+    {
+        goOnline("311");
+        m_file->write("QVR0", "Qualitaet1", "42");
+        m_file->write("PRODUKT2", "Name", "Diesel");
+        m_port->answer = true;
+        m_port->echoWrites = false; // answers with its own, old records
+        const int before = m_port->written.size();
+        QSignalSpy notTaken(&m_session->run(), &TransferRun::valuesNotTaken);
+        QSignalSpy finished(&m_session->run(), &TransferRun::finished);
+        m_session->run().start(TransferRun::Kind::WriteAll);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
+        QCOMPARE(m_port->written.size() - before, 46);
+        QVERIFY(!finished.at(0).at(0).toBool());
+        QCOMPARE(finished.at(0).at(1).toString(), NotTakenLabelText(0));
+        QCOMPARE(notTaken.size(), 1);
+        const auto differences = notTaken.at(0).at(0).value<QList<ValueDifference>>();
+        const auto has = [&](const char *section, const char *key, const char *sent, const QByteArray &echoed) {
+            return std::any_of(differences.begin(), differences.end(), [&](const ValueDifference &d) {
+                return d.section == QLatin1String(section) && d.key == QLatin1String(key)
+                       && d.first == QLatin1String(sent) && d.second == QLatin1String(echoed);
+            });
+        };
+        QVERIFY(has("QVR0", "Qualitaet1", "42", "11"));
+        QVERIFY(has("PRODUKT2", "Qualitaet", "02", "77"));
+        QVERIFY(has("INTERFACE", "ParameterRS232", "3", "1"));
+        QCOMPARE(stored("QVR0", "Qualitaet1"), QStringLiteral("42"));
+        QCOMPARE(stored("PRODUKT2", "Name"), QStringLiteral("Diesel"));
+        QCOMPARE(stored("PRINTER", "Head"), QStringLiteral("Deutsche Brantel"));
     }
 
     void unpluggedPortIsLostOnce()
