@@ -3,6 +3,7 @@
 
 #include "WindowFixture.h"
 
+#include "core/ConfigLayout.h"
 #include "core/TransferRun.h"
 #include "gui/ErrorReport.h"
 #include "gui/PageControl.h"
@@ -10,6 +11,7 @@
 #include "gui/PrinterPage.h"
 #include "gui/SaveLoadPage.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QDialogButtonBox>
@@ -490,6 +492,9 @@ private slots:
         start();
         f->goOnline();
         showPage(f->window->saveLoadPage());
+        // The file lacks records the gateway has: the write is agreed to.
+        if (!readAll)
+            onNextModal<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
         // A run under way: the gateway has not answered its first request yet.
         QTest::mouseClick(child<QPushButton>(readAll ? "ButtonAlleDatenLesen" : "ButtonAlleDatenSchreiben"),
                           Qt::LeftButton);
@@ -508,6 +513,106 @@ private slots:
         QCOMPARE(child<QProgressBar>("ProgressAnzeige")->value(), 12);
         QCOMPARE(child<QProgressBar>("ProgressAnzeige")->maximum(), 46);
         QVERIFY(!child<QPushButton>("ButtonAlleDatenLesen")->isEnabled());
+    }
+
+    // Write-all sends nothing from a file with a value that does not fit or
+    // with no settings at all, and asks before writing a file read from
+    // other firmware or lacking records the gateway has.
+    void writeAllChecksTheFileFirst_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("answer");    // to the question; 0: none asked
+        QTest::addColumn<QString>("report"); // in the one error report; empty: none
+        QTest::addColumn<bool>("runs");
+        const QByteArray clean = DefaultIniContent();
+        QByteArray badQuality = clean;
+        badQuality.replace("[QVR0]\r\nQualitaet1=01", "[QVR0]\r\nQualitaet1=123");
+        QByteArray badBaud = clean;
+        badBaud.replace("BaudrateRS232=3", "BaudrateRS232=12");
+        const QByteArray fromOld = clean + "[SOURCE]\r\nFirmware=1.06\r\n";
+        QTest::newRow("clean") << clean << 0 << QString() << true;
+        QTest::newRow("quality too long") << badQuality << 0 << "Nichts wurde zum Velmora übertragen" << false;
+        QTest::newRow("baud index 12") << badBaud << 0 << "Nichts wurde zum Velmora übertragen" << false;
+        QTest::newRow("empty file") << QByteArray("") << 0 << "Velmora.ini enthält keine Einstellungen" << false;
+        QTest::newRow("unrelated text") << QByteArray("root:x:0:0:root:/root:/bin/bash\n") << 0
+                                        << "Velmora.ini enthält keine Einstellungen" << false;
+        QTest::newRow("other firmware, declined") << fromOld << int(QMessageBox::No) << QString() << false;
+        QTest::newRow("other firmware, agreed") << fromOld << int(QMessageBox::Yes) << QString() << true;
+        QTest::newRow("records missing, declined") << WorkingBytes << int(QMessageBox::No) << QString() << false;
+    }
+    void writeAllChecksTheFileFirst()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, answer);
+        QFETCH(QString, report);
+        QFETCH(bool, runs);
+        start();
+        writeFile(iniPath(), content);
+        f->goOnline("311");
+        showPage(f->window->saveLoadPage());
+        QString question;
+        if (answer != 0) {
+            onNextModal<QMessageBox>([&](QMessageBox *box) {
+                question = box->objectName() + u'|' + box->windowTitle() + u'|' + box->text();
+                box->button(QMessageBox::StandardButton(answer))->click();
+            });
+        }
+        const int before = f->port->written.size();
+        QTest::mouseClick(child<QPushButton>("ButtonAlleDatenSchreiben"), Qt::LeftButton);
+        if (answer != 0) {
+            QVERIFY2(question.startsWith(QStringLiteral("FirmwareQuestion|PC / Velmora|")), qPrintable(question));
+            QVERIFY(question.endsWith(QStringLiteral("Trotzdem zum Velmora übertragen?")));
+            if (content.contains("Firmware=1.06"))
+                QVERIFY(question.contains(QStringLiteral("Firmware 1.06 gelesen, der Velmora hat Firmware 3.11")));
+            else
+                QVERIFY(question.contains(QStringLiteral("QVR0, QVR1")));
+        }
+        QCOMPARE(f->errors.size(), report.isEmpty() ? 0 : 1);
+        if (!report.isEmpty())
+            QVERIFY2(f->errors.constFirst().contains(report), qPrintable(f->errors.constFirst()));
+        if (report.startsWith(QStringLiteral("Nichts")))
+            QVERIFY(f->errors.constFirst().contains(content.contains("=123") ? "[QVR0] Qualitaet1: \"123\""
+                                                                              : "[INTERFACE] BaudrateRS232: \"12\""));
+        QCOMPARE(f->window->session().run().isActive(), runs);
+        QCOMPARE(f->port->written.size() - before, runs ? 1 : 0);
+    }
+
+    // A gateway that ignores the writes and echoes its old records: no "OK",
+    // one box listing what it did not take, and the file keeps the user's values.
+    void writeAllReportsValuesNotTaken()
+    {
+        start();
+        writeFile(iniPath(), DefaultIniContent());
+        f->goOnline("311");
+        f->window->workingFile().write("QVR3", "EDV2", "77");
+        f->port->answer = true;
+        f->port->echoWrites = false;
+        showPage(f->window->saveLoadPage());
+        QTest::mouseClick(child<QPushButton>("ButtonAlleDatenSchreiben"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!f->window->session().run().isActive(), 30000);
+        QCOMPARE(child<QLabel>("Label5")->text(), QStringLiteral("Nicht alle Werte übernommen"));
+        QCOMPARE(f->errors.size(), 1);
+        QVERIFY(f->errors.constFirst().startsWith(QStringLiteral("Der Velmora hat diese Werte nicht übernommen")));
+        QVERIFY(f->errors.constFirst().contains(QStringLiteral("[QVR3] EDV2: gesendet \"77\", der Velmora hat \"22\"")));
+        QCOMPARE(f->stored("QVR3", "EDV2"), QStringLiteral("77"));
+        QVERIFY(child<QPushButton>("ButtonAlleDatenSchreiben")->isEnabled());
+    }
+
+    // A read-all records where the values came from; the rest of the file
+    // is the gateway's records.
+    void readAllRecordsItsSource()
+    {
+        start();
+        writeFile(iniPath(), DefaultIniContent());
+        f->goOnline("311");
+        f->port->answer = true;
+        showPage(f->window->saveLoadPage());
+        QTest::mouseClick(child<QPushButton>("ButtonAlleDatenLesen"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>("Label5")->text(), QStringLiteral("OK"), 30000);
+        QCOMPARE(f->stored("SOURCE", "Firmware"), QStringLiteral("3.11"));
+        QCOMPARE(f->stored("SOURCE", "Port"), QStringLiteral("COM3 (/dev/pts/77)"));
+        QVERIFY(QDateTime::fromString(f->stored("SOURCE", "Date"), Qt::ISODate).isValid());
+        QVERIFY(f->errors.isEmpty());
     }
 
     void pageShownWhileIdleResetsDisplay()
