@@ -190,8 +190,16 @@ void SaveLoadPage::saveClicked()
 void SaveLoadPage::writeAllClicked()
 {
     const int language = m_session.language();
-    const WriteCheck check =
-        CheckWrite(m_session.file().snapshot(), m_session.features(), m_session.versionText());
+    WriteCheck check;
+    try {
+        check = CheckWrite(m_session.file().snapshot(), m_session.features(), m_session.versionText());
+    } catch (const IniError &error) {
+        // Said where the run's result shows, and in the error report.
+        ensureBuilt();
+        m_ui->Label5->setText(error.text());
+        m_ui->Label5->setVisible(true);
+        throw;
+    }
     if (!check.holdsRecords) {
         ShowErrorReport(NoRecordsText(m_session.file().path(), language));
         return;

@@ -248,14 +248,23 @@ private slots:
         QFETCH(int, points);
         goOnline(version);
         // Qualities 11..14 and EDV numbers 21..24, then pairs (3k, 4k) for points 5..10.
-        QByteArray record = "cZB1112131421222324";
+        QByteArray record = "1112131421222324";
         for (int k = 5; k <= points; ++k)
             record += QByteArray::number(30 + k) + QByteArray::number(40 + k);
         f->showPage(window().pointsPage()); // fills the lists
-        QVERIFY(lit("StatusLightQualitaet"));
-        port().reply(record);
-        QVERIFY(!lit("StatusLightQualitaet"));
         PointsPage *page = window().pointsPage();
+        for (int step = 0; step < 11; ++step)
+            page->stepAddress(true);
+        QCOMPARE(f->child<QLabel>("Label59")->text(), QStringLiteral("B"));
+        click("ButtonKonfigurationLesen");
+        QVERIFY(lit("StatusLightQualitaet"));
+        // Another address's record is stored, but neither shown nor the answer.
+        port().reply("cZC" + record);
+        QVERIFY(lit("StatusLightQualitaet"));
+        QCOMPARE(page->pointList(1, false)->currentText(), QStringLiteral("01"));
+        QCOMPARE(f->stored("QVR12", "EDV4"), QStringLiteral("24"));
+        port().reply("cZB" + record);
+        QVERIFY(!lit("StatusLightQualitaet"));
         for (int k = 1; k <= points; ++k) {
             QCOMPARE(page->pointList(k, false)->currentText(), QString::number(k <= 4 ? 10 + k : 30 + k));
             QCOMPARE(page->pointList(k, true)->currentText(), QString::number(k <= 4 ? 20 + k : 40 + k));
@@ -269,6 +278,9 @@ private slots:
     {
         goOnline("311");
         f->showPage(window().pointsPage());
+        click("Button2");
+        QVERIFY(lit("StatusLightProdukt"));
+        port().reply("cP0212    Diesel");
         QVERIFY(lit("StatusLightProdukt"));
         port().reply("cP0112    Pilsen");
         QVERIFY(!lit("StatusLightProdukt"));
@@ -313,7 +325,8 @@ private slots:
             click(name);
             return port().written.last();
         };
-        f->child<QLabel>("Label59")->setText("B");
+        for (int step = 0; step < 11; ++step)
+            window().pointsPage()->stepAddress(true);
         QCOMPARE(sent("ButtonKonfigurationLesen"), BuildRequestFrame("C0ZB") + "\r\n");
         QVERIFY(lit("StatusLightQualitaet"));
         // Point 5 has no selection: its stored value (the write-all default) fills in.
@@ -321,8 +334,8 @@ private slots:
         QCOMPARE(sent("ButtonKonfigurationSchreiben"),
                  BuildRequestFrame("C1ZB" + QByteArray("01020304") + "01020304" + "0505") + "\r\n");
 
-        f->child<QLabel>("Label50")->setText("7");
-        window().pointsPage()->loadProductGroup();
+        for (int step = 0; step < 6; ++step)
+            window().pointsPage()->stepProduct(true);
         QCOMPARE(sent("Button2"), BuildRequestFrame("C0P07") + "\r\n");
         QVERIFY(lit("StatusLightProdukt"));
         f->child<QComboBox>("ComboBox1")->setCurrentText("12");
@@ -337,13 +350,20 @@ private slots:
         QCOMPARE(sent("ButtonDruckerSchreiben"), BuildRequestFrame("C1D00Zapfhaus1" + QByteArray(31, ' ')) + "\r\n");
         QCOMPARE(sent("ButtonDruckerAuslesen"), BuildRequestFrame("C0D") + "\r\n");
 
-        // A radio group without a selection sends the stored value; "x" stored sends 3.
+        // A radio group without a selection sends the stored value; "x"
+        // stored sends nothing and says why.
         const WorkingFile &file = window().workingFile();
         file.write("INTERFACE", "BaudrateRS232", "x");
         file.write("INTERFACE", "ParameterRS232", "1");
         f->child<RadioGroup>("RadioGroupBaudrateRS485")->setItemIndex(4);
         f->child<RadioGroup>("RadioGroupParameterRS485")->setItemIndex(0);
-        QCOMPARE(sent("ButtonWriteInterface"), BuildRequestFrame("C1I3140") + "\r\n");
+        const int before = port().written.size();
+        click("ButtonWriteInterface");
+        QCOMPARE(port().written.size(), before);
+        QCOMPARE(f->errors.size(), 1);
+        QVERIFY(f->errors.takeFirst().contains(QStringLiteral("[INTERFACE] BaudrateRS232: \"x\" ist keine Ziffer von 0 bis 5")));
+        file.write("INTERFACE", "BaudrateRS232", "2");
+        QCOMPARE(sent("ButtonWriteInterface"), BuildRequestFrame("C1I2140") + "\r\n");
         QCOMPARE(sent("ButtonReadInterface"), BuildRequestFrame("C0I") + "\r\n");
         QVERIFY(f->errors.isEmpty());
     }
@@ -428,8 +448,9 @@ private slots:
         QCOMPARE(bar->maximum(), requests);
         QCOMPARE(bar->value(), requests);
         QCOMPARE(port().written.size() - before, requests);
-        // The printer reply, the run's last record, is shown on its page.
-        QCOMPARE(f->child<QComboBox>("cbDruckerModell")->currentIndex(), 1);
+        // The printer reply, the run's last record, is shown on its page: the
+        // gateway's record after a read, its echo of the file's after a write.
+        QCOMPARE(f->child<QComboBox>("cbDruckerModell")->currentIndex(), write ? 0 : 1);
         QVERIFY(f->errors.isEmpty());
     }
 
@@ -467,7 +488,8 @@ private slots:
         QVERIFY(lit("StatusLightQualitaet"));
         port().reply("cZ5" + QByteArray("9911121314212223"));
         QCOMPARE(f->stored("QVR5", "Qualitaet1"), QStringLiteral("99"));
-        QVERIFY(!lit("StatusLightQualitaet"));
+        // It answers no request of the page, whose light stays lit.
+        QVERIFY(lit("StatusLightQualitaet"));
     }
 
     void unpluggedAdapterGoesOfflineOnce()
