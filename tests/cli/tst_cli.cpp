@@ -1,6 +1,7 @@
 // velmora-cli as a technician runs it: the built executable in a program
 // folder of its own, its port alias registered there by the simulator.
 
+#include "core/ConfigLayout.h"
 #include "core/IniFile.h"
 
 #include <QDir>
@@ -302,19 +303,208 @@ private slots:
         QCOMPARE(mismatches(cli.path("restored.ini"), layoutOf(firmware), simState), QStringList());
     }
 
-    void verifyListsWhatTheGatewayDidNotTake()
+    // A gateway that ignores the writes and echoes its old records: the run
+    // sends every record, lists what was not taken and ends with status 1,
+    // also without the read-back.
+    void writeListsWhatTheGatewayDidNotTake_data()
     {
+        QTest::addColumn<bool>("verify");
+        QTest::newRow("with read-back") << true;
+        QTest::newRow("--no-verify") << false;
+    }
+    void writeListsWhatTheGatewayDidNotTake()
+    {
+        QFETCH(bool, verify);
         Cli cli;
-        QVERIFY(cli.startSim({"--firmware", "311"}));
-        // The gateway keeps ten characters of a name.
-        const QString file = cli.path("long.ini");
+        // Product 3 is the 29th request: after the poll, the version and 24 addresses.
+        QVERIFY(cli.startSim({"--firmware", "311", "--fault", "ignore-writes", "--fault-after", "28",
+                              "--fault-count", "1", "--verbose"}));
+        const QString file = cli.path("site.ini");
         writeState(file, simState);
-        WriteIniValue(file, "PRODUKT3", "Name", "Weizenbier hell");
-        const Result r = cli.run({"write", "COM7", file});
+        WriteIniValue(file, "PRODUKT3", "Name", "Weizen");
+        const QByteArray before = bytesOf(file);
+        QStringList arguments{"write", "COM7", file};
+        if (!verify)
+            arguments << "--no-verify";
+        const Result r = cli.run(arguments);
         QCOMPARE(r.status, 1);
         QCOMPARE(r.out.split('\n').filter("[").join('\n'),
-                 QStringLiteral("[PRODUKT3] Name: sent \"Weizenbier hell\", gateway has \"Weizenbier\""));
+                 QStringLiteral("[PRODUKT3] Name: sent \"Weizen\", gateway has \"     Sim 3\""));
         QVERIFY2(r.err.contains("COM7"), qPrintable(r.err));
+        QVERIFY(cli.simulatorSaw("C1D02Simulierte Kopfzeile" + QByteArray(20, ' ')));
+        QCOMPARE(bytesOf(file), before);
+    }
+
+    // A value that does not fit its field, or a file with no gateway
+    // settings: status 2 before the port is opened, not one byte sent.
+    void writeWithABadValueSendsNothing_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("message");
+        QByteArray clean = DefaultIniContent();
+        const auto with = [&clean](const QByteArray &from, const QByteArray &to) {
+            QByteArray c = clean;
+            c.replace(from, to);
+            return c;
+        };
+        QTest::newRow("quality too long") << with("[QVR0]\r\nQualitaet1=01", "[QVR0]\r\nQualitaet1=123")
+                                          << "[QVR0] Qualitaet1: \"123\" is not two characters";
+        QTest::newRow("EDV number too short") << with("EDV4=04\r\nEDV5", "EDV4=4\r\nEDV5")
+                                              << "[QVR0] EDV4: \"4\" is not two characters";
+        QTest::newRow("name of 15 characters") << with("Name=Produkt  3", "Name=Weizenbier hell")
+                                               << "[PRODUKT3] Name: \"Weizenbier hell\" is longer than 10 characters";
+        QTest::newRow("baud index 12") << with("BaudrateRS232=3", "BaudrateRS232=12")
+                                       << "[INTERFACE] BaudrateRS232: \"12\" is not a digit from 0 to 5";
+        QTest::newRow("frame character") << with("Head=Deutsche Brantel", "Head=Tor <3>")
+                                         << "[PRINTER] Head: \"Tor <3>\" holds \"<\", which no request can carry";
+        QTest::newRow("no windows-1252 form") << with("Name=Produkt  4", "Name=\xC5\x81\xC3\xB3" "d\xC5\xBA")
+                                              << "[PRODUKT4] Name: \"Łódź\" holds \"Ł\", which has no Windows-1252 form";
+        QTest::newRow("empty file") << QByteArray("") << "%1 holds no settings of the Velmora; nothing was sent.";
+        QTest::newRow("unrelated text") << QByteArray("root:x:0:0:root:/root:/bin/bash\n")
+                                        << "%1 holds no settings of the Velmora; nothing was sent.";
+    }
+    void writeWithABadValueSendsNothing()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", "311", "--verbose"}));
+        const QString file = cli.path("bad.ini");
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        const Result r = cli.run({"write", "COM7", file});
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains(message.contains("%1") ? message.arg(file) : message), qPrintable(r.err));
+        QCOMPARE(r.out, QString());
+        QCOMPARE(cli.simLog(), QByteArray()); // the port was never opened
+    }
+
+    // A file read from other firmware, or lacking records the gateway has,
+    // is written only with --force.
+    void writeToOtherFirmwareNeedsForce_data()
+    {
+        QTest::addColumn<QString>("firmware");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("read from 1.06, gateway 3.11") << "311"
+            << "The configuration was read from firmware 1.06; the Velmora has firmware 3.11.\n"
+               "Written with default values, as the configuration lacks them: QVR16, QVR17, QVR18, QVR19, QVR20, "
+               "QVR21, QVR22, QVR23, PRODUKT11, PRODUKT12, PRODUKT13, PRODUKT14, PRODUKT15, PRODUKT16, PRODUKT17, "
+               "PRODUKT18, PRODUKT19, PRODUKT20, INTERFACE";
+        QTest::newRow("read from 1.06, gateway 1.06") << "106" << "";
+    }
+    void writeToOtherFirmwareNeedsForce()
+    {
+        QFETCH(QString, firmware);
+        QFETCH(QString, message);
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", "106"}));
+        const QString file = cli.path("old.ini");
+        QCOMPARE(cli.run({"read", "COM7", file}).status, 0);
+        QCOMPARE(ReadIniValue(file, "SOURCE", "Firmware", "-"), QStringLiteral("1.06"));
+        QCOMPARE(ReadIniValue(file, "SOURCE", "Port", "-"), QStringLiteral("COM7 (%1)").arg(cli.device));
+        // Only the records firmware 1.06 has.
+        QByteArray trimmed;
+        bool keep = true;
+        for (const QByteArray &line : bytesOf(file).split('\n')) {
+            if (line.startsWith('['))
+                keep = !QRegularExpression(QStringLiteral("^\\[(QVR(1[6-9]|2\\d|3\\d)|PRODUKT(1[1-9]|20)|INTERFACE)\\]"))
+                            .match(QString::fromLatin1(line)).hasMatch();
+            if (keep && !line.isEmpty())
+                trimmed += line + '\n';
+        }
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(trimmed);
+        out.close();
+        cli.sim.terminate();
+        cli.sim.waitForFinished();
+        QVERIFY(cli.startSim({"--firmware", firmware, "--verbose"}));
+
+        Result r = cli.run({"write", "COM7", file, "--no-verify"});
+        if (message.isEmpty()) {
+            QCOMPARE(r.status, 0);
+            return;
+        }
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY(r.err.contains("--force"));
+        QVERIFY(!cli.simLog().contains("<- C1"));
+        r = cli.run({"write", "COM7", file, "--no-verify", "--force"});
+        QCOMPARE(r.status, 0);
+        QVERIFY(cli.simulatorSaw("C1I3333"));
+    }
+
+    // A reply that names another record is no answer, and a reply sent twice
+    // makes no record skipped.
+    void repliesOfOtherRecords_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("status");
+        QTest::newRow("another address's record") << "other-record" << 2;
+        QTest::newRow("each reply twice") << "duplicate" << 0;
+    }
+    void repliesOfOtherRecords()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, status);
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", "311", "--fault", fault, "--fault-after", "5"}));
+        const QString file = cli.path("read.ini");
+        const Result r = cli.run({"read", "COM7", file});
+        QCOMPARE(r.status, status);
+        if (status == 0) {
+            QCOMPARE(mismatches(file, layoutOf("311"), simState), QStringList());
+        } else {
+            QVERIFY2(r.err.contains("No reply from the Velmora"), qPrintable(r.err));
+            QVERIFY(!QFile::exists(file));
+        }
+    }
+
+    // check: one line per value that does not fit, and with --firmware the
+    // records that firmware would ignore or miss.
+    void checkNamesEveryProblem_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        const QByteArray clean = DefaultIniContent();
+        QByteArray broken = clean;
+        broken.replace("[QVR0]\r\nQualitaet1=01", "[QVR0]\r\nQualitaet1=123");
+        broken.replace("Modell=00", "Modell=7");
+        QTest::newRow("clean") << clean << QStringList() << 0 << "";
+        QTest::newRow("broken") << broken << QStringList() << 1
+                                << "[QVR0] Qualitaet1: \"123\" is not two characters\n"
+                                   "[PRINTER] Modell: \"7\" is not a printer model from 0 to 3\n";
+        QTest::newRow("empty") << QByteArray() << QStringList() << 1 << "%1: holds no settings of the gateway\n";
+        QTest::newRow("for firmware 1.06") << QByteArray("[PRINTER]\r\nModell=1\r\n[INTERFACE]\r\nBaudrateRS232=1\r\n")
+                                           << QStringList{"--firmware", "1.06"} << 0
+                                           << "firmware 1.06 would ignore: INTERFACE\n"
+                                              "firmware 1.06 would miss, and get defaults for: QVR0, QVR1, QVR2, QVR3, "
+                                              "QVR4, QVR5, QVR6, QVR7, QVR8, QVR9, QVR10, QVR11, QVR12, QVR13, QVR14, "
+                                              "QVR15, PRODUKT1, PRODUKT2, PRODUKT3, PRODUKT4, PRODUKT5, PRODUKT6, "
+                                              "PRODUKT7, PRODUKT8, PRODUKT9, PRODUKT10\n";
+    }
+    void checkNamesEveryProblem()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        Cli cli;
+        const QString file = cli.path("site.ini");
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        f.close();
+        const Result r = cli.run(QStringList{"check", file} + arguments);
+        QCOMPARE(r.out, out.contains("%1") ? out.arg(file) : out);
+        QCOMPARE(r.status, status);
+        QCOMPARE(r.err, QString());
+        QCOMPARE(cli.run({"check", cli.path("none.ini")}).status, 2);
     }
 
     void diffComparesWhatTheGatewayWouldGet_data()
@@ -328,8 +518,11 @@ private slots:
             << QByteArray("[qvr3]\nedv2 =  \"12\" \n[produkt4]\nname=   Weizen\n")
             << QByteArray("[QVR3]\r\nEDV2=12\r\n[PRODUKT4]\r\nName=Weizen\r\n") << 0 << "";
         QTest::newRow("missing key is the run's default")
-            << QByteArray("") << QByteArray("[QVR3]\nEDV2=03\n[PRINTER]\nModell=0\n[INTERFACE]\nBaudrateRS232=x\n")
+            << QByteArray("") << QByteArray("[QVR3]\nEDV2=03\n[PRINTER]\nModell=0\n[INTERFACE]\nBaudrateRS232=3\n")
             << 0 << "";
+        QTest::newRow("a value that does not fit differs")
+            << QByteArray("") << QByteArray("[INTERFACE]\nBaudrateRS232=x\n") << 1
+            << "[INTERFACE] BaudrateRS232: \"3\" -> \"x\"\n";
         QTest::newRow("keys no record has")
             << QByteArray("; one\n[Site]\nA=1\n[QVR30]\nEDV1=1\n") << QByteArray("[Site]\nA=2\n") << 0 << "";
         QTest::newRow("values differ")
@@ -567,7 +760,9 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("nothing") << QStringList{} << "no command given; see velmora-cli --help";
         QTest::newRow("unknown command") << QStringList{"erase", "COM1"} << "unknown command 'erase'; see velmora-cli --help";
-        QTest::newRow("unknown option") << QStringList{"read", "COM1", "a.ini", "--force"} << "unknown option 'force'; see velmora-cli --help";
+        QTest::newRow("unknown option") << QStringList{"read", "COM1", "a.ini", "--fast"} << "unknown option 'fast'; see velmora-cli --help";
+        QTest::newRow("force for another command") << QStringList{"read", "COM1", "a.ini", "--force"} << "option --force does not apply to read; see velmora-cli --help";
+        QTest::newRow("bad firmware") << QStringList{"check", "a.ini", "--firmware", "x1"} << "--firmware takes a version such as 3.11, not 'x1'";
         QTest::newRow("missing argument") << QStringList{"read", "COM1"} << "missing arguments for read; usage: velmora-cli read PORT FILE";
         QTest::newRow("extra argument") << QStringList{"diff", "a", "b", "c"} << "too many arguments for diff; usage: velmora-cli diff FILE1 FILE2";
         QTest::newRow("option of another command") << QStringList{"read", "COM1", "a.ini", "--no-verify"} << "option --no-verify does not apply to read; see velmora-cli --help";
@@ -590,8 +785,9 @@ private slots:
         Cli cli;
         const Result r = cli.run({"--help"});
         QCOMPARE(r.status, 0);
-        for (const char *word : {"ports", "read PORT FILE", "write PORT FILE", "diff FILE1 FILE2", "--backup",
-                                 "--no-verify", "--timeout", "--quiet", "--version", "Exit status"})
+        for (const char *word : {"ports", "read PORT FILE", "write PORT FILE", "diff FILE1 FILE2", "check FILE",
+                                 "--backup", "--no-verify", "--force", "--firmware", "--timeout", "--quiet",
+                                 "--version", "Exit status"})
             QVERIFY2(r.out.contains(QLatin1String(word)), word);
     }
 };

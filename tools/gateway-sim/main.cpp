@@ -165,7 +165,7 @@ void Gateway::store(const QByteArray &c)
     }
 }
 
-enum class Fault { None, BadChecksum, Silence, Prefix, UnknownLetter, NoLf, Delay };
+enum class Fault { None, BadChecksum, Silence, Prefix, UnknownLetter, NoLf, Delay, OtherRecord, Duplicate, IgnoreWrites };
 
 Fault faultFromName(const QString &name, bool *ok)
 {
@@ -177,6 +177,9 @@ Fault faultFromName(const QString &name, bool *ok)
     if (name == "unknown-letter") return Fault::UnknownLetter;
     if (name == "no-lf") return Fault::NoLf;
     if (name == "delay") return Fault::Delay;
+    if (name == "other-record") return Fault::OtherRecord;
+    if (name == "duplicate") return Fault::Duplicate;
+    if (name == "ignore-writes") return Fault::IgnoreWrites;
     *ok = false;
     return Fault::None;
 }
@@ -239,18 +242,37 @@ private:
         const QByteArray command = line.mid(open + 1, close - open - 1);
         if (verbose)
             std::fprintf(stderr, "gateway-sim: <- %s\n", command.constData());
-        m_gateway.store(command);
-        const QByteArray record = m_gateway.answer(command);
+        m_faultNow = m_answered >= faultAfter && (faultCount < 0 || m_faulty < faultCount);
+        // A gateway that ignores a write echoes the record it still holds.
+        if (!(fault == Fault::IgnoreWrites && m_faultNow && command.startsWith("C1")))
+            m_gateway.store(command);
+        QByteArray record = m_gateway.answer(command);
+        if (fault == Fault::OtherRecord && m_faultNow)
+            record = m_gateway.answer(neighbourOf(command));
         if (record.isEmpty())
             return;
         // A new request discards what the tool has not taken yet.
         reply(record);
     }
 
+    // The request of the next record of the same kind: another address or
+    // product than asked for.
+    static QByteArray neighbourOf(const QByteArray &command)
+    {
+        const QByteArray kind = command.left(3);
+        if ((kind == "C0Z" || kind == "C1Z") && command.size() > 3) {
+            const int a = addressOf(command.at(3));
+            return a < 0 ? command : kind + AddressChars[(a + 1) % 36];
+        }
+        if (kind == "C0P" || kind == "C1P")
+            return kind + two(command.mid(3, 2).toInt() % 20 + 1);
+        return command;
+    }
+
     void reply(const QByteArray &record)
     {
         Fault f = Fault::None;
-        if (m_answered >= faultAfter && (faultCount < 0 || m_faulty < faultCount)) {
+        if (m_faultNow) {
             f = fault;
             if (f != Fault::None)
                 ++m_faulty;
@@ -278,7 +300,14 @@ private:
         case Fault::Delay:
             QTimer::singleShot(delayMs, this, [this, record] { queue(BuildRequestFrame(record) + "\r\n"); });
             return;
+        case Fault::Duplicate:
+            // The same reply once more, a moment later: after the tool's next request.
+            QTimer::singleShot(30, this, [this, record] { queue(BuildRequestFrame(record) + "\r\n"); });
+            bytes = BuildRequestFrame(record) + "\r\n";
+            break;
         case Fault::None:
+        case Fault::OtherRecord:
+        case Fault::IgnoreWrites:
             bytes = BuildRequestFrame(record) + "\r\n";
             break;
         }
@@ -341,6 +370,7 @@ private:
     double m_wireFree = 0;
     int m_answered = 0;
     int m_faulty = 0;
+    bool m_faultNow = false; // the request being answered gets the fault
 };
 
 } // namespace
@@ -357,7 +387,10 @@ int main(int argc, char *argv[])
         {QStringLiteral("name"), QStringLiteral("Alias name COM<n> (default: the lowest free from COM50)."), QStringLiteral("name")},
         {QStringLiteral("firmware"), QStringLiteral("Firmware version number, e.g. 106, 208, 310 (default 311)."), QStringLiteral("n"), QStringLiteral("311")},
         {QStringLiteral("pace"), QStringLiteral("Send replies at the speed of a 9600 baud wire.")},
-        {QStringLiteral("fault"), QStringLiteral("Misbehave: none, bad-checksum, silence, prefix, unknown-letter, no-lf, delay."), QStringLiteral("kind"), QStringLiteral("none")},
+        {QStringLiteral("fault"), QStringLiteral("Misbehave: none, bad-checksum, silence, prefix, unknown-letter, no-lf, delay, "
+                                                      "other-record (answer with the next address or product), "
+                                                      "duplicate (send a reply twice), "
+                                                      "ignore-writes (store nothing, echo the old record)."), QStringLiteral("kind"), QStringLiteral("none")},
         {QStringLiteral("fault-after"), QStringLiteral("Answer <n> requests correctly before misbehaving."), QStringLiteral("n"), QStringLiteral("0")},
         {QStringLiteral("fault-count"), QStringLiteral("Misbehave on <n> replies only (default: all)."), QStringLiteral("n"), QStringLiteral("-1")},
         {QStringLiteral("delay-ms"), QStringLiteral("Delay of the delay fault in ms (default 5000)."), QStringLiteral("ms"), QStringLiteral("5000")},
