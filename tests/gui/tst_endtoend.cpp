@@ -208,6 +208,53 @@ private slots:
         }
     }
 
+    // A gateway that answers with another record, sends a reply twice or
+    // ignores the writes: "OK" only for a run whose every record arrived and
+    // was taken.
+    void misbehavingGatewayThroughTheWindow_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("report"); // the start of the one error report; empty: none
+        QTest::newRow("another record in place of address 3") << "other-record" << false
+                                                               << "Keine Antwort vom Velmora – Übertragung abgebrochen" << "";
+        QTest::newRow("each reply twice") << "duplicate" << false << "OK" << "";
+        QTest::newRow("writes ignored") << "ignore-writes" << true << "Nicht alle Werte übernommen"
+                                        << "Der Velmora hat diese Werte nicht übernommen";
+    }
+    void misbehavingGatewayThroughTheWindow()
+    {
+        QFETCH(QString, fault);
+        QFETCH(bool, write);
+        QFETCH(QString, label);
+        QFETCH(QString, report);
+        QStringList errors;
+        SetErrorReportHandler([&errors](const QString &text) { errors << text; });
+        SimulatorSession session;
+        // The poll and the version are answered as they should be.
+        QVERIFY(session.start("COM5", {"--firmware", "106", "--fault", fault, "--fault-after", "5"}));
+        MainWindow &form = *session.form;
+        QTest::mouseClick(session.button("Button1"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(form.session().versionText(), QStringLiteral("1.06"), 10000);
+        const QString file = form.workingFile().path();
+        WriteIniValue(file, "QVR9", "EDV2", "77");
+        QTest::mouseClick(form.findChild<QPushButton *>(write ? "ButtonAlleDatenSchreiben" : "ButtonAlleDatenLesen"),
+                          Qt::LeftButton);
+        auto *shown = form.findChild<QLabel *>("Label5");
+        QTRY_VERIFY_WITH_TIMEOUT(!form.session().run().isActive(), 20000);
+        QCOMPARE(shown->text(), label);
+        QCOMPARE(errors.size(), report.isEmpty() ? 0 : 1);
+        if (!report.isEmpty()) {
+            QVERIFY2(errors.constFirst().startsWith(report), qPrintable(errors.constFirst()));
+            QVERIFY(errors.constFirst().contains(QStringLiteral("[QVR9] EDV2: gesendet \"77\"")));
+        }
+        // The user's value stays after a write; a whole read brings the gateway's.
+        const bool whole = label == QLatin1String("OK");
+        QCOMPARE(ReadIniValue(file, "QVR9", "EDV2", "-"), whole ? QStringLiteral("97") : QStringLiteral("77"));
+        SetErrorReportHandler({});
+    }
+
     void droppedReplyEndsTheRunByTimeOut()
     {
         // The handshake and version replies come, then one reply of the run is missing.
