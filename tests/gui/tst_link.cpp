@@ -368,6 +368,57 @@ private slots:
         QVERIFY(f->errors.isEmpty());
     }
 
+    // A page's write button checks the record it would send: a value that
+    // does not fit its field, or a file with no gateway settings, sends
+    // nothing and is said in one message.
+    void pageWriteWithABadValueSendsNothing_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("section"); // stored before the click; empty: the file is emptied
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("field"); // a text field given `value` instead of the file
+        QTest::addColumn<QString>("said");
+        QTest::newRow("point 5 without selection, stored too long")
+            << "ButtonKonfigurationSchreiben" << "QVR0" << "Qualitaet5" << "123" << ""
+            << "[QVR0] Qualitaet5: \"123\" ist nicht zwei Zeichen lang";
+        QTest::newRow("name with a frame character") << "Button5" << "" << "" << "ab>c" << "Edit5"
+                                                     << "[PRODUKT1] Name: \"ab>c\" enthält \">\"";
+        QTest::newRow("header without windows-1252 form") << "ButtonDruckerSchreiben" << "" << "" << "Łódź" << "eKopfzeiledrucker"
+                                                          << "[PRINTER] Head: \"Łódź\" enthält \"Ł\"";
+        QTest::newRow("interface index stored as 12") << "ButtonWriteInterface" << "INTERFACE" << "BaudrateRS485" << "12" << ""
+                                                      << "[INTERFACE] BaudrateRS485: \"12\" ist keine Ziffer von 0 bis 5";
+        QTest::newRow("empty working file") << "Button5" << "" << "" << "" << "" << " enthält keine Einstellungen des Velmora";
+    }
+    void pageWriteWithABadValueSendsNothing()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QString, field);
+        QFETCH(QString, said);
+        goOnline("311");
+        for (QWidget *page : {static_cast<QWidget *>(window().pointsPage()), static_cast<QWidget *>(window().printerPage()),
+                              static_cast<QWidget *>(window().interfacePage())})
+            f->showPage(page);
+        const WorkingFile &file = window().workingFile();
+        if (!section.isEmpty()) {
+            file.write(section, key, value);
+            f->child<QComboBox>("ComboBox2")->setCurrentIndex(-1);
+            f->child<RadioGroup>("RadioGroupBaudrateRS485")->setItemIndex(-1);
+        } else if (!field.isEmpty()) {
+            f->child<QLineEdit>(field.toLatin1().constData())->setText(value);
+        } else {
+            QVERIFY(QFile::resize(file.path(), 0));
+        }
+        const int before = port().written.size();
+        click(button.toLatin1().constData());
+        QCOMPARE(port().written.size(), before);
+        QCOMPARE(f->errors.size(), 1);
+        QVERIFY2(f->errors.constFirst().contains(said), qPrintable(f->errors.constFirst()));
+    }
+
     // A working file that is there but cannot be read gives no values to
     // send: nothing goes to the gateway, and the reason is said once.
     void nothingSentFromUnreadableFile_data()
