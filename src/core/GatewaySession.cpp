@@ -90,8 +90,16 @@ void GatewaySession::pollOnce()
     send("C0P01");
 }
 
+void GatewaySession::sendWrite(const Record &record)
+{
+    send(record.toRequest());
+    m_pageWrite = record;
+}
+
 void GatewaySession::send(const QByteArray &command)
 {
+    // Any other request supersedes a page's write.
+    m_pageWrite.reset();
     flush();
     if (m_state != State::Connecting) {
         m_exchange = Cp1252::decode(command.left(3));
@@ -152,6 +160,14 @@ void GatewaySession::dispatch(const QByteArray &line)
     if (m_run->takesReply(record)) {
         m_run->replyChecked(record);
         return;
+    }
+    if (m_pageWrite && m_pageWrite->id() == record.id()) {
+        const QList<ValueDifference> differences = m_pageWrite->differencesTo(record);
+        m_pageWrite.reset();
+        if (!differences.isEmpty()) {
+            emit writeNotTaken(differences);
+            return;
+        }
     }
     storeRecord(record);
 }

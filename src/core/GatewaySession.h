@@ -16,6 +16,7 @@
 #include <QString>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 class RecordWriter;
 class TransferRun;
@@ -51,6 +52,10 @@ public:
     static constexpr int UnansweredPollLimit = 5;
     // Frames `command`, reports it and writes it; never waits for a reply.
     void send(const QByteArray &command);
+    // Sends the write request of a record checked before (a page's write
+    // button). Its echo is stored only when it holds what was sent;
+    // otherwise writeNotTaken names the values and the file keeps them.
+    void sendWrite(const Record &record);
     // One received line, LF included, as the line assembler delivers it.
     void handleLine(const QByteArray &line);
 
@@ -90,6 +95,8 @@ signals:
     void portLost(const QString &message);
     // An error to show to the user (a refused store, a conversion error).
     void errorOccurred(const QString &text);
+    // The echo of a page's write differs from what was sent.
+    void writeNotTaken(const QList<ValueDifference> &differences);
 
 private:
     friend class TransferRun;
@@ -116,5 +123,7 @@ private:
     int m_unansweredPolls = 0;
     QByteArray m_lastRequestLine;
     QString m_portLabel;
+    // The page's write awaiting its echo.
+    std::optional<Record> m_pageWrite;
     int m_language = 0;
 };

@@ -142,7 +142,7 @@ void InterfacePage::writeClicked()
     }
     if (!CheckPageWrite(stored, record, m_session.file().path(), m_session.language()))
         return;
-    m_session.send(record.toRequest());
+    m_session.sendWrite(record);
 }
 
 void InterfacePage::recordStored(const Record &record, bool)

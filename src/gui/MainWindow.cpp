@@ -147,6 +147,9 @@ void MainWindow::connectSession()
                 ShowErrorReport(message);
             }));
     connect(&session, &GatewaySession::errorOccurred, this, [](const QString &text) { ShowErrorReport(text); });
+    connect(&session, &GatewaySession::writeNotTaken, this, [this](const QList<ValueDifference> &differences) {
+        ShowErrorReport(NotTakenText(differences, language()));
+    });
     connect(&session, &GatewaySession::requestSent, m_monitorPage, &MonitorPage::logSent);
     connect(&session, &GatewaySession::lineReceived, m_monitorPage, &MonitorPage::logReceived);
 }

@@ -339,7 +339,7 @@ void PointsPage::sendWrite(const WorkingFile::Snapshot &stored, const Record &re
     if (!CheckPageWrite(stored, record, m_session.file().path(), m_session.language()))
         return;
     pending = record.id();
-    m_session.send(record.toRequest());
+    m_session.sendWrite(record);
 }
 
 void PointsPage::readProductClicked()

@@ -121,7 +121,7 @@ void PrinterPage::writeClicked()
     record.setValue(ConfigLayout::printerHeaderKey(), m_ui->eKopfzeiledrucker->text());
     if (!CheckPageWrite(stored, record, m_session.file().path(), m_session.language()))
         return;
-    m_session.send(record.toRequest());
+    m_session.sendWrite(record);
 }
 
 void PrinterPage::recordStored(const Record &record, bool)

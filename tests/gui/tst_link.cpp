@@ -419,6 +419,33 @@ private slots:
         QVERIFY2(f->errors.constFirst().contains(said), qPrintable(f->errors.constFirst()));
     }
 
+    // A page's write whose echo differs: the light stays lit, one box names
+    // what the gateway did not take, and the file keeps the user's value.
+    void pageWriteNotTakenKeepsTheValue()
+    {
+        goOnline("311");
+        f->showPage(window().pointsPage());
+        port().answer = true;
+        port().echoWrites = false; // answers with its own record
+        f->child<QLineEdit>("Edit5")->setText("Pilsen");
+        window().workingFile().write("PRODUKT1", "Name", "Pilsen");
+        click("Button5");
+        QTRY_COMPARE(f->errors.size(), 1);
+        QVERIFY(f->errors.constFirst().startsWith(QStringLiteral("Der Velmora hat diese Werte nicht übernommen")));
+        QVERIFY(f->errors.constFirst().contains(QStringLiteral("[PRODUKT1] Qualitaet: gesendet \"01\", der Velmora hat \"77\"")));
+        QVERIFY(lit("StatusLightProdukt"));
+        QCOMPARE(f->stored("PRODUKT1", "Name"), QStringLiteral("Pilsen"));
+        QCOMPARE(f->stored("PRODUKT1", "Qualitaet"), QStringLiteral("01"));
+
+        // A gateway that takes the write: its echo is stored and the light goes out.
+        f->errors.clear();
+        port().echoWrites = true;
+        click("Button5");
+        QTRY_VERIFY(!lit("StatusLightProdukt"));
+        QVERIFY(f->errors.isEmpty());
+        QCOMPARE(f->stored("PRODUKT1", "Name"), QStringLiteral("Pilsen"));
+    }
+
     // A working file that is there but cannot be read gives no values to
     // send: nothing goes to the gateway, and the reason is said once.
     void nothingSentFromUnreadableFile_data()
