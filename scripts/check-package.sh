@@ -105,33 +105,36 @@ appstreamcli validate --pedantic --no-net "$root"/usr/share/metainfo/*.metainfo.
   || { appstreamcli validate --pedantic --no-net "$root"/usr/share/metainfo/*.metainfo.xml >&2 || true
        fail "AppStream metainfo is not valid"; }
 
-# Dependencies as the binaries need them: libc and every linked library with
-# a version; package|pattern that must match its Depends, or !pattern that
-# must not.
-depends_rules=(
-  "velmora|libc6 (>= "
-  "velmora|libqt6widgets6 (>= "
-  "velmora|libqt6serialport6 (>= "
-  "velmora|libjpeg62-turbo (>= "
-  "velmora|qt6-qpa-plugins"
-  "velmora|fonts-liberation"
-  "velmora|fonts-dejavu-core"
-  "velmora|qt6-translations-l10n"
-  "velmora-cli|libc6 (>= "
-  "velmora-cli|libqt6core6 (>= "
-  "velmora-cli|libqt6serialport6 (>= "
-  "velmora-cli|!libqt6widgets6"
-  "velmora-cli|!libqt6gui6"
-  "velmora-cli|!fonts-"
-  "velmora-cli|!qt6-translations-l10n"
+# Dependencies as the binaries need them (libc and every linked library with
+# a version), and the upgrade from velmora 1.1.1, which held velmora-cli:
+# package|field|pattern that must match the field, or !pattern that must not.
+relation_rules=(
+  "velmora|Depends|libc6 (>= "
+  "velmora|Depends|libqt6widgets6 (>= "
+  "velmora|Depends|libqt6serialport6 (>= "
+  "velmora|Depends|libjpeg62-turbo (>= "
+  "velmora|Depends|qt6-qpa-plugins"
+  "velmora|Depends|fonts-liberation"
+  "velmora|Depends|fonts-dejavu-core"
+  "velmora|Depends|qt6-translations-l10n"
+  "velmora|Recommends|velmora-cli"
+  "velmora-cli|Depends|libc6 (>= "
+  "velmora-cli|Depends|libqt6core6 (>= "
+  "velmora-cli|Depends|libqt6serialport6 (>= "
+  "velmora-cli|Depends|!libqt6widgets6"
+  "velmora-cli|Depends|!libqt6gui6"
+  "velmora-cli|Depends|!fonts-"
+  "velmora-cli|Depends|!qt6-translations-l10n"
+  "velmora-cli|Breaks|velmora (<< 1.1.1-1)"
+  "velmora-cli|Replaces|velmora (<< 1.1.1-1)"
 )
-for rule in "${depends_rules[@]}"; do
-  package="${rule%%|*}" pattern="${rule#*|}"
-  depends="$(dpkg-deb --field "$out/${package}_${version}_${arch}.deb" Depends)"
+for rule in "${relation_rules[@]}"; do
+  IFS='|' read -r package field pattern <<<"$rule"
+  value="$(dpkg-deb --field "$out/${package}_${version}_${arch}.deb" "$field")"
   if [ "${pattern#!}" != "$pattern" ]; then
-    grep -qF -- "${pattern#!}" <<<"$depends" && fail "$package depends on ${pattern#!}: $depends"
+    grep -qF -- "${pattern#!}" <<<"$value" && fail "$package: $field has ${pattern#!}: $value"
   else
-    grep -qF -- "$pattern" <<<"$depends" || fail "$package lacks $pattern in Depends: $depends"
+    grep -qF -- "$pattern" <<<"$value" || fail "$package: $field lacks $pattern: $value"
   fi
 done
 
