@@ -59,3 +59,17 @@ QString NotAnsweringText(int language, const QString &port, const QString &devic
                : QStringLiteral("No answer from the Velmora on %1 \u2013 check the cable, its power and "
                                 "the port chosen.").arg(where);
 }
+
+QString StatusLightName(int language)
+{
+    return language == 0 ? QStringLiteral("Statusanzeige") : QStringLiteral("Status light");
+}
+
+QString StatusLightText(bool lit, int language)
+{
+    if (lit)
+        return language == 0 ? QStringLiteral("Rot: vom Velmora noch nicht bestätigt")
+                             : QStringLiteral("Red: not yet confirmed by the Velmora");
+    return language == 0 ? QStringLiteral("Grün: vom Velmora bestätigt")
+                         : QStringLiteral("Green: confirmed by the Velmora");
+}

@@ -23,3 +23,9 @@ QString PermissionHintText(int language);
 QString NoReplyText(int language);
 // The gateway does not answer the polls on `port` (`device`).
 QString NotAnsweringText(int language, const QString &port, const QString &device);
+
+// A page's status light for a screen reader, and what it shows (lit: red,
+// not yet confirmed by the gateway; not lit: green, confirmed), also its tooltip.
+QString StatusLightName(int language);
+QString StatusLightText(bool lit, int language);
+
