@@ -173,7 +173,7 @@ void FirstPage::connectButtonClicked()
         const int language = m_session.language();
         QString text = TextPair(15, language);
         if (!reason.isEmpty())
-            text += QStringLiteral("\n\n") + name + QStringLiteral(": ") + reason;
+            text += QStringLiteral("\n\n") + name + QStringLiteral(": ") + ReasonText(reason, language);
         if (m_session.lastOpenWasPermissionError())
             text += QStringLiteral("\n\n") + PermissionHintText(language);
         QMessageBox box(QMessageBox::Information, QString::fromUtf8(AppCaption), text, QMessageBox::Ok, window());
