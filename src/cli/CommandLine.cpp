@@ -38,6 +38,8 @@ QString CommandLine::helpText()
         "  --no-verify                 write: do not read the gateway back after writing.\n"
         "  --timeout SECONDS           read, write: how long to wait for the gateway to answer\n"
         "                              when connecting (default 10).\n"
+        "  --log LOG                   read, write: write every request and reply into LOG as\n"
+        "                              the window's monitor shows them (plain text).\n"
         "  -q, --quiet                 No progress and no summary; errors are still shown.\n"
         "  -h, --help                  Show this help.\n"
         "  -V, --version               Show the version.\n"
@@ -62,7 +64,8 @@ CommandLine CommandLine::parse(const QStringList &argv)
     const QCommandLineOption timeout(QStringLiteral("timeout"), QString(), QStringLiteral("seconds"));
     const QCommandLineOption backup(QStringLiteral("backup"), QString(), QStringLiteral("file"));
     const QCommandLineOption noVerify(QStringLiteral("no-verify"), QString());
-    parser.addOptions({help, version, quiet, timeout, backup, noVerify});
+    const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("file"));
+    parser.addOptions({help, version, quiet, timeout, backup, noVerify, log});
     if (!parser.parse(argv)) {
         QString text = parser.errorText();
         if (text.endsWith(u'.'))
@@ -120,11 +123,17 @@ CommandLine CommandLine::parse(const QStringList &argv)
     onlyFor(backup, {Command::Write});
     onlyFor(noVerify, {Command::Write});
     onlyFor(timeout, {Command::Read, Command::Write});
+    onlyFor(log, {Command::Read, Command::Write});
 
     if (parser.isSet(backup)) {
         line.backup = parser.value(backup);
         if (line.backup.isEmpty())
             throw CliError(QStringLiteral("--backup needs a file name") + seeHelp());
+    }
+    if (parser.isSet(log)) {
+        line.log = parser.value(log);
+        if (line.log.isEmpty())
+            throw CliError(QStringLiteral("--log needs a file name") + seeHelp());
     }
     line.verify = !parser.isSet(noVerify);
     if (parser.isSet(timeout)) {

@@ -11,6 +11,7 @@ struct CommandLine
     Command command = Command::Help;
     QStringList arguments; // PORT FILE, or FILE1 FILE2
     QString backup;        // write --backup
+    QString log;           // read, write --log: the traffic as the monitor shows it
     bool verify = true;    // write without --no-verify
     bool quiet = false;
     int timeoutMs = 10000; // connect --timeout

@@ -10,6 +10,7 @@
 #include "cli/ProgressBar.h"
 #include "core/IniFile.h"
 #include "core/PortDirectory.h"
+#include "core/TrafficLog.h"
 #include "core/WorkingFile.h"
 
 #include <QCoreApplication>
@@ -18,6 +19,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -113,6 +115,30 @@ void readInto(CliTransfer &transfer, const Scratch &scratch, const char *copyNam
     CliFiles::replace(target, Scratch::contents(copy));
 }
 
+// The --log file, opened before the first poll so that it holds the whole
+// conversation; never one of the command's configuration files.
+std::unique_ptr<TrafficLog> openLog(const CommandLine &line, CliTransfer &transfer)
+{
+    if (line.log.isEmpty())
+        return nullptr;
+    for (const QString &file : {line.arguments.at(1), line.backup}) {
+        if (!file.isEmpty() && CliFiles::sameFile(line.log, file))
+            throw CliError(QStringLiteral("%1: the log would replace %2").arg(line.log, file));
+    }
+    auto log = std::make_unique<TrafficLog>(transfer.session());
+    QString reason;
+    if (!log->open(line.log, &reason))
+        throw CliError(QStringLiteral("%1: cannot write the log: %2").arg(line.log, reason));
+    return log;
+}
+
+// A log that lost lines fails the command, even when the run succeeded.
+void checkLog(const CommandLine &line, const TrafficLog *log)
+{
+    if (log && !log->error().isEmpty())
+        throw CliError(QStringLiteral("%1: cannot write the log: %2").arg(line.log, log->error()));
+}
+
 int commandPorts()
 {
     const QVector<SerialPortEntry> ports = DiscoverSerialPorts(ProgramFolder() + QStringLiteral("ports/"));
@@ -129,8 +155,10 @@ int commandRead(const CommandLine &line, ProgressBar &progress)
     const Port port = resolvePort(line.arguments.at(0));
     Scratch scratch;
     CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
+    const std::unique_ptr<TrafficLog> log = openLog(line, transfer);
     transfer.connectTo(port.device, line.timeoutMs);
     readInto(transfer, scratch, "read.ini", file, before, QStringLiteral("Reading"));
+    checkLog(line, log.get());
     if (!line.quiet)
         printOut(QStringLiteral("%1: %2 records read into %3 (%4)")
                      .arg(port.label).arg(transfer.records()).arg(file, firmwareNote(transfer)));
@@ -154,6 +182,7 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     const Port port = resolvePort(line.arguments.at(0));
     Scratch scratch;
     CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
+    const std::unique_ptr<TrafficLog> log = openLog(line, transfer);
     transfer.connectTo(port.device, line.timeoutMs);
 
     if (!line.backup.isEmpty()) {
@@ -173,8 +202,10 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     if (!line.quiet)
         printOut(QStringLiteral("%1: %2 records written from %3 (%4)")
                      .arg(port.label).arg(transfer.records()).arg(file, firmwareNote(transfer)));
-    if (!line.verify)
+    if (!line.verify) {
+        checkLog(line, log.get());
         return Success;
+    }
 
     const QString readBack = scratch.copy("verify.ini", DefaultIniContent());
     transfer.run(TransferRun::Kind::ReadAll, readBack, QStringLiteral("Verifying"),
@@ -186,6 +217,7 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     } catch (const IniError &error) {
         throw CliError(EnglishText(error.text()));
     }
+    checkLog(line, log.get());
     for (const ConfigDifference &d : differences)
         printOut(QStringLiteral("[%1] %2: sent %3, gateway has %4")
                      .arg(d.section, d.key, ConfigDiff::quoted(d.first), ConfigDiff::quoted(d.second)));
