@@ -47,12 +47,18 @@ void LabelButton::mouseReleaseEvent(QMouseEvent *event)
 
 void LabelButton::paintEvent(QPaintEvent *event)
 {
-    QLabel::paintEvent(event);
+    if (!pixmap().isNull())
+        QLabel::paintEvent(event);
+    QPainter painter(this);
+    // A text is drawn as Qt draws it for a label that takes no focus: Qt lays
+    // a focusable label's text out a pixel higher, which would move the links.
+    if (pixmap().isNull())
+        style()->drawItemText(&painter, contentsRect(), int(alignment()), palette(), isEnabled(), text(),
+                              foregroundRole());
     if (!hasFocus())
         return;
     QStyleOptionFocusRect option;
     option.initFrom(this);
     option.backgroundColor = palette().color(backgroundRole());
-    QPainter painter(this);
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
