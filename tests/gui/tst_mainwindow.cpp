@@ -503,6 +503,17 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), QString());
     }
 
+    // The clock's date speaks German in the German window whatever the
+    // system's language, from the moment of the switch.
+    void clockDateFollowsTheLanguageSwitch()
+    {
+        writeIni("[Speech]\r\nSpeech=1\r\n");
+        start();
+        f->window->setLanguage(0);
+        const QString date = f->window->statusText(4).section(QStringLiteral("   "), 0, 0);
+        QCOMPARE(date, QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
+    }
+
     // "save" writes the log as shown, the user's own lines included, as
     // plain UTF-8 text; it sits beside the three buttons, which keep their
     // places.
