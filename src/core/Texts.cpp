@@ -106,6 +106,13 @@ constexpr CommonReason CommonReasons[] = {
 constexpr char HungUpGerman[] = "Das Gerät hat die Verbindung getrennt";
 constexpr char HungUpEnglish[] = "The device hung up.";
 
+// Qt SerialPort's own words when another program holds the port's lock file.
+constexpr char LockedQt[] = "Permission error while locking the device";
+constexpr char LockedGerman[] = "Der Anschluss ist gesperrt: ein anderes Programm benutzt ihn, oder seine "
+                                "Sperrdatei kann nicht angelegt werden";
+constexpr char LockedEnglish[] = "The port is locked: another program uses it, or its lock file cannot be "
+                                 "created";
+
 QString inLanguage(const CommonReason &reason, int language)
 {
     return QString::fromUtf8(language == 0 ? reason.german : reason.english);
@@ -135,6 +142,9 @@ QString ReasonText(const QString &words, int language)
     const QString text = words.trimmed();
     if (text == QLatin1String(HungUpEnglish) || text == QString::fromUtf8(HungUpGerman))
         return QString::fromUtf8(language == 0 ? HungUpGerman : HungUpEnglish);
+    if (text == QLatin1String(LockedQt) || text == QString::fromUtf8(LockedGerman)
+        || text == QLatin1String(LockedEnglish))
+        return QString::fromUtf8(language == 0 ? LockedGerman : LockedEnglish);
     for (const CommonReason &reason : CommonReasons) {
         // The system's words in its own locale, or either of ours.
         if (text == systemText(reason.error) || text == QString::fromUtf8(reason.german)

@@ -37,9 +37,13 @@ private slots:
                                        << "File name too long";
         QTest::newRow("hung up") << 0 << HungUpReason() << "Das Gerät hat die Verbindung getrennt"
                                  << "The device hung up.";
+        QTest::newRow("locked by another program's lock file")
+            << 0 << "Permission error while locking the device"
+            << "Der Anschluss ist gesperrt: ein anderes Programm benutzt ihn, oder seine Sperrdatei kann nicht angelegt werden"
+            << "The port is locked: another program uses it, or its lock file cannot be created";
         QTest::newRow("already German") << 0 << "Keine Berechtigung" << "Keine Berechtigung" << "Permission denied";
         QTest::newRow("rare: the system's words") << EPROTO << system(EPROTO) << system(EPROTO) << system(EPROTO);
-        QTest::newRow("not a system reason") << 0 << "The device is already locked" << "The device is already locked" << "The device is already locked";
+        QTest::newRow("not a common reason") << 0 << "Unknown error" << "Unknown error" << "Unknown error";
     }
     void reasonsInTheWindowsLanguage()
     {
