@@ -31,6 +31,7 @@ public:
     void run(TransferRun::Kind kind, const QString &workPath, const QString &title,
              const QString &context = QString());
 
+    GatewaySession &session() { return m_session; }
     const FirmwareFeatures &features() const { return m_session.features(); }
     QString versionText() const { return m_session.versionText(); }
     // Records handled by the last run.

@@ -44,6 +44,8 @@ QString CommandLine::helpText()
         "                              the records it would ignore or miss.\n"
         "  --timeout SECONDS           read, write: how long to wait for the gateway to answer\n"
         "                              when connecting (default 10).\n"
+        "  --log LOG                   read, write: write every request and reply into LOG as\n"
+        "                              the window's monitor shows them (plain text).\n"
         "  -q, --quiet                 No progress and no summary; errors are still shown.\n"
         "  -h, --help                  Show this help.\n"
         "  -V, --version               Show the version.\n"
@@ -77,7 +79,8 @@ CommandLine CommandLine::parse(const QStringList &argv)
     const QCommandLineOption noVerify(QStringLiteral("no-verify"), QString());
     const QCommandLineOption force(QStringLiteral("force"), QString());
     const QCommandLineOption firmware(QStringLiteral("firmware"), QString(), QStringLiteral("version"));
-    parser.addOptions({help, version, quiet, timeout, backup, noVerify, force, firmware});
+    const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("file"));
+    parser.addOptions({help, version, quiet, timeout, backup, noVerify, force, firmware, log});
     if (!parser.parse(argv)) {
         QString text = parser.errorText();
         if (text.endsWith(u'.'))
@@ -138,11 +141,17 @@ CommandLine CommandLine::parse(const QStringList &argv)
     onlyFor(force, {Command::Write});
     onlyFor(firmware, {Command::Check});
     onlyFor(timeout, {Command::Read, Command::Write});
+    onlyFor(log, {Command::Read, Command::Write});
 
     if (parser.isSet(backup)) {
         line.backup = parser.value(backup);
         if (line.backup.isEmpty())
             throw CliError(QStringLiteral("--backup needs a file name") + seeHelp());
+    }
+    if (parser.isSet(log)) {
+        line.log = parser.value(log);
+        if (line.log.isEmpty())
+            throw CliError(QStringLiteral("--log needs a file name") + seeHelp());
     }
     line.verify = !parser.isSet(noVerify);
     line.force = parser.isSet(force);

@@ -11,6 +11,7 @@ struct CommandLine
     Command command = Command::Help;
     QStringList arguments; // PORT FILE, FILE1 FILE2, or FILE
     QString backup;        // write --backup
+    QString log;           // read, write --log: the traffic as the monitor shows it
     bool verify = true;    // write without --no-verify
     bool force = false;    // write --force: also to a gateway of other firmware
     QString firmware;      // check --firmware

@@ -13,6 +13,7 @@
 #include "core/PortDirectory.h"
 #include "core/Records.h"
 #include "core/Texts.h"
+#include "core/TrafficLog.h"
 #include "core/WorkingFile.h"
 
 #include <QCoreApplication>
@@ -21,6 +22,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -125,6 +127,30 @@ void readInto(CliTransfer &transfer, const Scratch &scratch, const char *copyNam
     CliFiles::replace(target, Scratch::contents(copy));
 }
 
+// The --log file, opened before the first poll so that it holds the whole
+// conversation; never one of the command's configuration files.
+std::unique_ptr<TrafficLog> openLog(const CommandLine &line, CliTransfer &transfer)
+{
+    if (line.log.isEmpty())
+        return nullptr;
+    for (const QString &file : {line.arguments.at(1), line.backup}) {
+        if (!file.isEmpty() && CliFiles::sameFile(line.log, file))
+            throw CliError(QStringLiteral("%1: the log would replace %2").arg(line.log, file));
+    }
+    auto log = std::make_unique<TrafficLog>(transfer.session());
+    QString reason;
+    if (!log->open(line.log, &reason))
+        throw CliError(QStringLiteral("%1: cannot write the log: %2").arg(line.log, reason));
+    return log;
+}
+
+// A log that lost lines fails the command, even when the run succeeded.
+void checkLog(const CommandLine &line, const TrafficLog *log)
+{
+    if (log && !log->error().isEmpty())
+        throw CliError(QStringLiteral("%1: cannot write the log: %2").arg(line.log, log->error()));
+}
+
 int commandPorts()
 {
     const QVector<SerialPortEntry> ports = DiscoverSerialPorts(ProgramFolder() + QStringLiteral("ports/"));
@@ -141,8 +167,10 @@ int commandRead(const CommandLine &line, ProgressBar &progress)
     const Port port = resolvePort(line.arguments.at(0));
     Scratch scratch;
     CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
+    const std::unique_ptr<TrafficLog> log = openLog(line, transfer);
     transfer.connectTo(port.device, line.timeoutMs);
     readInto(transfer, scratch, "read.ini", file, before, QStringLiteral("Reading"));
+    checkLog(line, log.get());
     if (!line.quiet)
         printOut(QStringLiteral("%1: %2 records read into %3 (%4)")
                      .arg(port.label).arg(transfer.records()).arg(file, firmwareNote(transfer)));
@@ -175,6 +203,7 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     }
     const Port port = resolvePort(line.arguments.at(0));
     CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
+    const std::unique_ptr<TrafficLog> log = openLog(line, transfer);
     transfer.connectTo(port.device, line.timeoutMs);
 
     const WriteCheck check = CheckWrite(snapshot, transfer.features(), transfer.versionText());
@@ -207,8 +236,10 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
                      int(notTaken.size()));
         return Differences;
     }
-    if (!line.verify)
+    if (!line.verify) {
+        checkLog(line, log.get());
         return Success;
+    }
 
     const QString readBack = scratch.copy("verify.ini", DefaultIniContent());
     transfer.run(TransferRun::Kind::ReadAll, readBack, QStringLiteral("Verifying"),
@@ -220,6 +251,7 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     } catch (const IniError &error) {
         throw CliError(EnglishText(error.text()));
     }
+    checkLog(line, log.get());
     for (const ConfigDifference &d : differences)
         printOut(QStringLiteral("[%1] %2: sent %3, gateway has %4")
                      .arg(d.section, d.key, ConfigDiff::quoted(d.first), ConfigDiff::quoted(d.second)));

@@ -200,5 +200,5 @@ void GatewaySession::lost(const QString &reason)
     if (m_run->isActive())
         m_run->abort(text);
     disconnect();
-    emit portLost(text + QStringLiteral("\n\n") + reason);
+    emit portLost(text + QStringLiteral("\n\n") + ReasonText(reason, m_language));
 }

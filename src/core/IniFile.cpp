@@ -3,6 +3,7 @@
 #include "core/ConfigLayout.h"
 #include "core/Cp1252.h"
 #include "core/ProfileFile.h"
+#include "core/Texts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -91,11 +92,6 @@ QByteArray encodedName(const QString &path)
     return QFile::encodeName(path);
 }
 
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 [[noreturn]] void refuse(const QString &fileName)
 {
     throw IniError(QStringLiteral("In ") + fileName + QStringLiteral(" kann nicht geschrieben werden"));
@@ -109,8 +105,7 @@ QString systemReason(int error)
 
 [[noreturn]] void unreadable(const QString &fileName, int error)
 {
-    const QString reason = systemReason(error);
-    unreadable(fileName, reason, reason);
+    unreadable(fileName, ReasonText(error, 0), ReasonText(error, 1));
 }
 
 [[noreturn]] void notRegular(const QString &fileName)

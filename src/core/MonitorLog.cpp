@@ -45,3 +45,13 @@ QString MonitorClipboardText(const QString &plainText)
     }
     return result;
 }
+
+QByteArray MonitorFileContent(const QString &plainText)
+{
+    if (plainText.isEmpty())
+        return QByteArray();
+    QByteArray content = plainText.toUtf8();
+    if (!content.endsWith('\n'))
+        content += '\n';
+    return content;
+}

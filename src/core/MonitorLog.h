@@ -1,6 +1,7 @@
 #pragma once
 // Line formats of the monitor log of the serial traffic.
 
+#include <QByteArray>
 #include <QStringList>
 #include <QTime>
 
@@ -23,3 +24,6 @@ QStringList MonitorReceivedLines(const QString &line, const QTime &time);
 
 // The log's text for the clipboard: every line followed by CR LF.
 QString MonitorClipboardText(const QString &plainText);
+
+// The log as a plain text file: every line followed by LF, in UTF-8.
+QByteArray MonitorFileContent(const QString &plainText);

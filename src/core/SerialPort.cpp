@@ -1,9 +1,12 @@
 #include "core/SerialPort.h"
 
+#include "core/Texts.h"
+
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QSerialPort>
 
+#include <cerrno>
 #include <poll.h>
 #include <sys/stat.h>
 
@@ -52,7 +55,7 @@ QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSe
             // while its read notifier stays on: without this check the
             // process would spin on it.
             if (hungUp(int(m_port->handle())) || !deviceFileExists(m_devicePath))
-                reportLost(tr("The device hung up."));
+                reportLost(HungUpReason());
             else
                 m_port->clearError();
             break;
@@ -112,7 +115,7 @@ void QtSerialPort::watchDeviceFile(const QString &devicePath)
     m_watch->addPath(m_devicePath);
     connect(m_watch, &QFileSystemWatcher::fileChanged, this, [this](const QString &path) {
         if (!deviceFileExists(path))
-            reportLost(tr("The device file %1 is gone.").arg(path));
+            reportLost(ReasonText(ENODEV, 1));
     });
 }
 

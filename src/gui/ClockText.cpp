@@ -30,3 +30,12 @@ QString ClockText(const QLocale &locale, const QDateTime &when)
                            + QStringLiteral("   ") + locale.timeFormat(QLocale::ShortFormat);
     return locale.toString(when, format);
 }
+
+QLocale ClockLocale(int language, const QLocale &system)
+{
+    const QLocale::Language wanted = language == 0 ? QLocale::German : QLocale::English;
+    if (system.language() == wanted)
+        return system;
+    return language == 0 ? QLocale(QLocale::German, QLocale::Germany)
+                         : QLocale(QLocale::English, QLocale::UnitedKingdom);
+}

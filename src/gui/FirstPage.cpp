@@ -7,6 +7,7 @@
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
 #include "gui/JpegImage.h"
+#include "gui/LabelButton.h"
 #include "gui/PortList.h"
 
 #include "ui_TabSheet1.h"
@@ -35,16 +36,6 @@ void showHandCursor(bool show)
         QApplication::setOverrideCursor(Qt::PointingHandCursor);
     else
         QApplication::restoreOverrideCursor();
-}
-
-bool isClick(QObject *watched, QEvent *event)
-{
-    if (event->type() != QEvent::MouseButtonRelease)
-        return false;
-    const auto *mouse = static_cast<QMouseEvent *>(event);
-    auto *widget = qobject_cast<QWidget *>(watched);
-    // Released outside the control is no click, as with buttons.
-    return mouse->button() == Qt::LeftButton && widget && widget->rect().contains(mouse->position().toPoint());
 }
 
 // A press that opens the port list's drop-down: the list is read again
@@ -116,8 +107,15 @@ void FirstPage::setupAbout()
     showPicture(m_ui->Image, ":/pictures/logo.jpg", true);
     showPicture(m_ui->Image1, ":/pictures/flag_de.jpg", false);
     showPicture(m_ui->Image2, ":/pictures/flag_gb.jpg", false);
-    for (QLabel *label : {m_ui->Image, m_ui->LabelUrl, m_ui->LabelMailto, m_ui->Image1, m_ui->Image2})
+    for (QLabel *label : std::initializer_list<QLabel *>{m_ui->Image, m_ui->LabelUrl, m_ui->LabelMailto})
         label->installEventFilter(this);
+    // Each flag is named in its own language, as language choosers are.
+    m_ui->Image1->setAccessibleName(QStringLiteral("Deutsch"));
+    m_ui->Image2->setAccessibleName(QStringLiteral("English"));
+    connect(m_ui->LabelUrl, &LabelButton::clicked, this, Guarded([this] { openWebAddress(); }));
+    connect(m_ui->LabelMailto, &LabelButton::clicked, this, Guarded([this] { openMailAddress(); }));
+    connect(m_ui->Image1, &LabelButton::clicked, this, [this] { emit languageChosen(0); });
+    connect(m_ui->Image2, &LabelButton::clicked, this, [this] { emit languageChosen(1); });
 }
 
 bool FirstPage::eventFilter(QObject *watched, QEvent *event)
@@ -134,21 +132,10 @@ bool FirstPage::eventFilter(QObject *watched, QEvent *event)
         emit monitorToggleRequested();
         return true;
     }
-    const bool link = watched == m_ui->LabelUrl || watched == m_ui->LabelMailto;
-    if (link && event->type() == QEvent::Enter)
+    if (event->type() == QEvent::Enter)
         RunGuarded([&] { showLinkHovered(watched, true); });
-    else if (link && event->type() == QEvent::Leave)
+    else if (event->type() == QEvent::Leave)
         RunGuarded([&] { showLinkHovered(watched, false); });
-    else if (!isClick(watched, event))
-        return false;
-    else if (watched == m_ui->LabelUrl)
-        RunGuarded([this] { openWebAddress(); });
-    else if (watched == m_ui->LabelMailto)
-        RunGuarded([this] { openMailAddress(); });
-    else if (watched == m_ui->Image1)
-        emit languageChosen(0);
-    else if (watched == m_ui->Image2)
-        emit languageChosen(1);
     return false;
 }
 
@@ -186,7 +173,7 @@ void FirstPage::connectButtonClicked()
         const int language = m_session.language();
         QString text = TextPair(15, language);
         if (!reason.isEmpty())
-            text += QStringLiteral("\n\n") + name + QStringLiteral(": ") + reason;
+            text += QStringLiteral("\n\n") + name + QStringLiteral(": ") + ReasonText(reason, language);
         if (m_session.lastOpenWasPermissionError())
             text += QStringLiteral("\n\n") + PermissionHintText(language);
         QMessageBox box(QMessageBox::Information, QString::fromUtf8(AppCaption), text, QMessageBox::Ok, window());

@@ -74,6 +74,7 @@ void InterfacePage::refreshCaptions()
         return;
     m_ui->LabelBaudrate232->setText(TextPair(9, m_session.language()));
     m_ui->LabelBaudrate485->setText(TextPair(10, m_session.language()));
+    m_ui->ApdStatusLightInterface->setLanguage(m_session.language());
 }
 
 void InterfacePage::shown()

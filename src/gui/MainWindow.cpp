@@ -295,11 +295,14 @@ void MainWindow::refreshCaptions()
     m_firstPage->refreshCaptions();
     if (m_notAnswering)
         showNotAnswering(true);
+    // The date follows the language at once, not at the next tick.
+    if (m_clock.isActive())
+        updateClock();
 }
 
 void MainWindow::updateClock()
 {
-    setStatusText(4, ClockText(QLocale::system(), QDateTime::currentDateTime()));
+    setStatusText(4, ClockText(ClockLocale(language(), QLocale::system()), QDateTime::currentDateTime()));
     m_firstPage->showVersion(m_session->versionText());
 }
 

@@ -1,6 +1,7 @@
 #include "gui/MonitorPage.h"
 
 #include "core/Cp1252.h"
+#include "core/IniFile.h"
 #include "core/MonitorLog.h"
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
@@ -8,10 +9,43 @@
 #include "ui_TabSheetMonitor.h"
 
 #include <QClipboard>
+#include <QDateTime>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTime>
+
+namespace {
+
+LogFileChooser &chooser()
+{
+    static LogFileChooser hook;
+    return hook;
+}
+
+QString chooseWithDialog(QWidget *parent)
+{
+    QFileDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("SaveLogDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog.setNameFilter(QStringLiteral("txt (*.txt)"));
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.selectFile(QStringLiteral("velmora-monitor-%1.txt")
+                          .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"))));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+void SetLogFileChooser(LogFileChooser hook)
+{
+    chooser() = std::move(hook);
+}
 
 MonitorPage::MonitorPage(QWidget *parent)
     : LazyPage("TabSheetMonitor", parent), m_ui(std::make_unique<Ui::TabSheetMonitor>())
@@ -25,6 +59,7 @@ void MonitorPage::build()
     connect(m_ui->ButtonDebugCopy, &QPushButton::clicked, this, Guarded([this] { copyToClipboard(); }));
     connect(m_ui->ButtonDebugClear, &QPushButton::clicked, this, Guarded([this] { clear(); }));
     connect(m_ui->ButtonDebugClose, &QPushButton::clicked, this, [this] { emit closeRequested(); });
+    connect(m_ui->ButtonDebugSave, &QPushButton::clicked, this, Guarded([this] { saveToFile(); }));
 }
 
 void MonitorPage::catchUp()
@@ -73,4 +108,15 @@ void MonitorPage::clear()
 {
     ensureBuilt();
     m_ui->MemoDebug->clear();
+}
+
+void MonitorPage::saveToFile()
+{
+    ensureBuilt();
+    const QString path = chooser() ? chooser()(this) : chooseWithDialog(this);
+    if (path.isEmpty())
+        return;
+    // The working file's safe replace: a failed save leaves no half file
+    // and never replaces a file through another user's link.
+    StoreIniFile(path, MonitorFileContent(m_ui->MemoDebug->toPlainText()));
 }

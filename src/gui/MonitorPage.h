@@ -1,15 +1,21 @@
 #pragma once
 // The monitor page: a time-stamped log of the serial traffic, kept while its
-// tab is shown, with copy, clear and close.
+// tab is shown, with copy, clear, close and save.
 
 #include "gui/LazyPage.h"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 namespace Ui {
 class TabSheetMonitor;
 }
+
+// Asks where to save the log; an empty name cancels. Tests replace the
+// dialog with a hook; an empty hook restores it.
+using LogFileChooser = std::function<QString(QWidget *parent)>;
+void SetLogFileChooser(LogFileChooser chooser);
 
 class MonitorPage : public LazyPage
 {
@@ -26,6 +32,9 @@ public:
     void shown();
     void copyToClipboard();
     void clear();
+    // Asks for a file and writes the log into it as plain text, the lines
+    // as shown.
+    void saveToFile();
 
 signals:
     void closeRequested();

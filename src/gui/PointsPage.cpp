@@ -81,6 +81,9 @@ void PointsPage::build()
     small.setPixelSize(9); // 7 point
     m_ui->Label47->setFont(small);
 
+    m_ui->UpDown3->setValueLabel(m_ui->Label59);
+    m_ui->UpDown2->setValueLabel(m_ui->Label50);
+
     // Dispensing points.
     connect(m_ui->UpDown3, &UpDown::clicked, this,
             Guarded([this](UpDown::Button b) { stepAddress(b == UpDown::Button::Next); }));
@@ -130,7 +133,17 @@ void PointsPage::refreshCaptions()
 {
     if (!isBuilt())
         return;
-    m_ui->GroupBoxProduktName->setTitle(TextPair(13, m_session.language()));
+    const int language = m_session.language();
+    m_ui->GroupBoxProduktName->setTitle(TextPair(13, language));
+    // A list of the grid is named by its column and its row.
+    const int offset = language == 0 ? 0 : EnglishOffset;
+    const auto rows = pointRows(*m_ui);
+    for (int k = 1; k <= 10; ++k) {
+        rows[k - 1].quality->setAccessibleName(LoadText(5 + offset) + u' ' + QString::number(k));
+        rows[k - 1].edv->setAccessibleName(LoadText(6 + offset) + u' ' + QString::number(k));
+    }
+    m_ui->StatusLightQualitaet->setLanguage(language);
+    m_ui->StatusLightProdukt->setLanguage(language);
 }
 
 void PointsPage::applyFirmwareLayout()

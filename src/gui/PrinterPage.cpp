@@ -55,6 +55,7 @@ void PrinterPage::refreshCaptions()
     m_ui->GroupBoxPrinter->setTitle(TextPair(4, language));
     m_ui->LabelDruckerKopfzeile->setText(TextPair(11, language));
     m_ui->LabelDruckerFusszeile->setText(TextPair(12, language));
+    m_ui->StatusLightDrucker->setLanguage(language);
 }
 
 void PrinterPage::shown()

@@ -1,5 +1,7 @@
 #include "gui/StatusLight.h"
 
+#include "core/Texts.h"
+
 #include <QPainter>
 
 namespace {
@@ -10,6 +12,7 @@ StatusLight::StatusLight(QWidget *parent)
     : QWidget(parent)
 {
     setFixedSize(Side, Side);
+    describe();
 }
 
 void StatusLight::setLit(bool lit)
@@ -17,7 +20,24 @@ void StatusLight::setLit(bool lit)
     if (m_lit == lit)
         return;
     m_lit = lit;
+    describe();
     update();
+}
+
+void StatusLight::setLanguage(int language)
+{
+    m_language = language == 0 ? 0 : 1;
+    describe();
+}
+
+void StatusLight::describe()
+{
+    setAccessibleName(StatusLightName(m_language));
+    const QString text = StatusLightText(m_lit, m_language);
+    if (text == toolTip())
+        return;
+    setToolTip(text);
+    setAccessibleDescription(text);
 }
 
 QSize StatusLight::sizeHint() const

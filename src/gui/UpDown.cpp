@@ -1,6 +1,11 @@
 #include "gui/UpDown.h"
 
+#include "gui/Accessibility.h"
+
+#include <QAccessible>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QToolButton>
 
 namespace {
@@ -26,17 +31,81 @@ UpDown::UpDown(QWidget *parent)
     , m_previous(makeArrow(this, Qt::LeftArrow, "UpDownPrevious"))
     , m_next(makeArrow(this, Qt::RightArrow, "UpDownNext"))
 {
+    InstallAccessibleControls();
+    // The pair itself is reached with Tab; a click on an arrow still leaves
+    // the focus where it was.
+    setFocusPolicy(Qt::TabFocus);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_previous);
     layout->addWidget(m_next);
 
-    connect(m_previous, &QToolButton::clicked, this, [this] { emit clicked(Button::Previous); });
-    connect(m_next, &QToolButton::clicked, this, [this] { emit clicked(Button::Next); });
+    connect(m_previous, &QToolButton::clicked, this, [this] { step(Button::Previous); });
+    connect(m_next, &QToolButton::clicked, this, [this] { step(Button::Next); });
 }
 
 QSize UpDown::sizeHint() const
 {
     return QSize(47, 19);
+}
+
+void UpDown::step(Button button)
+{
+    const QString before = valueText();
+    emit clicked(button);
+    const QString after = valueText();
+    if (after != before) {
+        QAccessibleValueChangeEvent event(this, after);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+QString UpDown::valueText() const
+{
+    return m_valueLabel ? m_valueLabel->text() : QString();
+}
+
+void UpDown::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::NoModifier) {
+        switch (event->key()) {
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Plus:
+            step(Button::Next);
+            return;
+        case Qt::Key_Left:
+        case Qt::Key_Down:
+        case Qt::Key_Minus:
+            step(Button::Previous);
+            return;
+        default:
+            break;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void UpDown::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    showFocus(true);
+}
+
+void UpDown::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    showFocus(false);
+}
+
+// The arrows cover the whole pair, so the focus shows on them: they take the
+// highlight colour while the pair has the focus.
+void UpDown::showFocus(bool focused)
+{
+    QPalette highlighted;
+    highlighted.setBrush(QPalette::Button, palette().highlight());
+    for (QToolButton *arrow : {m_previous, m_next})
+        arrow->setPalette(focused ? highlighted : QPalette());
 }

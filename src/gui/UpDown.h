@@ -2,10 +2,12 @@
 
 #include <QWidget>
 
+class QLabel;
 class QToolButton;
 
 // A pair of arrow buttons that only reports which arrow was pressed; the page
-// that owns it keeps the value and decides how to step and wrap.
+// that owns it keeps the value and decides how to step and wrap. Reached with
+// Tab, it steps with the arrow keys as well (right and up: next).
 class UpDown : public QWidget
 {
     Q_OBJECT
@@ -18,10 +20,26 @@ public:
 
     QSize sizeHint() const override;
 
+    // Reports a press of one arrow.
+    void step(Button button);
+
+    // The label beside the arrows that shows the value they step; a screen
+    // reader hears its text as the value, and again after every step.
+    void setValueLabel(QLabel *label) { m_valueLabel = label; }
+    QString valueText() const;
+
 signals:
     void clicked(UpDown::Button button);
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
 private:
+    void showFocus(bool focused);
+
     QToolButton *m_previous;
     QToolButton *m_next;
+    QLabel *m_valueLabel = nullptr;
 };

@@ -686,6 +686,77 @@ private slots:
         QVERIFY(!cli.simLog().contains("<- "));
     }
 
+    // --log holds the monitor's lines of the whole conversation: every
+    // request the gateway saw, in order, each reply with its separator.
+    void logHoldsTheMonitorLinesOfTheRun_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // FILE stands for the configuration
+        QTest::newRow("read") << QStringList{"read", "COM7", "FILE"};
+        QTest::newRow("write with backup") << QStringList{"write", "COM7", "FILE", "--backup", "FILE.bak"};
+    }
+    void logHoldsTheMonitorLinesOfTheRun()
+    {
+        QFETCH(QStringList, arguments);
+        Cli cli;
+        QVERIFY(cli.startSim({"--verbose"}));
+        const QString file = cli.path("cfg.ini");
+        writeState(file, newState);
+        const QString log = cli.path("run.log");
+        arguments.replaceInStrings("FILE", file);
+        const Result r = cli.run(arguments + QStringList{"--log", log});
+        QCOMPARE(r.status, 0);
+
+        QStringList requestsSeen;
+        for (const QByteArray &line : cli.simLog().split('\n')) {
+            if (line.startsWith("gateway-sim: <- "))
+                requestsSeen << QString::fromLatin1(line.mid(16));
+        }
+        QVERIFY(!requestsSeen.isEmpty());
+        QStringList lines = QString::fromUtf8(bytesOf(log)).split(u'\n');
+        QCOMPARE(lines.takeLast(), QString()); // every line ends with LF
+        static const QRegularExpression stamped(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d:\\d\\d\\d # (>(c?)(.*)<[0-9A-F]{2})$"));
+        const QString separator = QString(69, u'-') + u' ';
+        QStringList requestsLogged;
+        int replies = 0;
+        for (int i = 0; i < lines.size(); ++i) {
+            const QRegularExpressionMatch m = stamped.match(lines[i]);
+            QVERIFY2(m.hasMatch(), qPrintable(lines[i]));
+            if (m.captured(2).isEmpty()) {
+                requestsLogged << m.captured(3);
+                continue;
+            }
+            ++replies;
+            QVERIFY(i + 1 < lines.size());
+            QCOMPARE(lines[++i], separator);
+        }
+        QCOMPARE(requestsLogged, requestsSeen);
+        QVERIFY(replies >= requestsSeen.size() - 1); // the polls before the first answer may go unanswered
+    }
+
+    void logIsRefusedBeforeTheRun_data()
+    {
+        QTest::addColumn<QString>("log");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("the configuration itself") << "good.ini" << "%1: the log would replace %2";
+        QTest::newRow("no folder") << "gone/run.log" << "%1: cannot write the log: No such file or directory";
+    }
+    void logIsRefusedBeforeTheRun()
+    {
+        QFETCH(QString, log);
+        QFETCH(QString, error);
+        Cli cli;
+        QVERIFY(cli.startSim({"--verbose"}));
+        const QString good = cli.path("good.ini");
+        writeState(good, newState);
+        const QByteArray before = bytesOf(good);
+        const QString path = cli.path(log);
+        const Result r = cli.run({"read", "COM7", good, "--log", path});
+        QCOMPARE(r.status, 2);
+        QCOMPARE(r.err, "velmora-cli: " + error.arg(path, good) + "\n");
+        QCOMPARE(bytesOf(good), before);
+        QVERIFY(!cli.simLog().contains("<- "));
+    }
+
     void unwritableTargetsAreRefusedBeforeTheRun_data()
     {
         QTest::addColumn<QString>("command");
@@ -767,6 +838,7 @@ private slots:
         QTest::newRow("extra argument") << QStringList{"diff", "a", "b", "c"} << "too many arguments for diff; usage: velmora-cli diff FILE1 FILE2";
         QTest::newRow("option of another command") << QStringList{"read", "COM1", "a.ini", "--no-verify"} << "option --no-verify does not apply to read; see velmora-cli --help";
         QTest::newRow("missing value") << QStringList{"write", "COM1", "a.ini", "--backup"} << "missing value after '--backup'; see velmora-cli --help";
+        QTest::newRow("log of diff") << QStringList{"diff", "a.ini", "b.ini", "--log", "x.log"} << "option --log does not apply to diff; see velmora-cli --help";
         QTest::newRow("bad time-out") << QStringList{"read", "COM1", "a.ini", "--timeout", "-1"} << "--timeout takes a number of seconds above 0 and up to 86400, not '-1'";
     }
     void badCommandLines()

@@ -784,7 +784,7 @@ private slots:
         m_port->unplug();
         QCOMPARE(m_lost.size(), 1);
         QVERIFY(m_lost[0].startsWith(QStringLiteral("Die Verbindung zum Velmora ist unterbrochen")));
-        QVERIFY(m_lost[0].contains(QStringLiteral("No such device")));
+        QVERIFY(m_lost[0].contains(QStringLiteral("Gerät nicht vorhanden")));
         QVERIFY(!m_port->opened);
         QCOMPARE(m_session->state(), GatewaySession::State::Closed);
         QCOMPARE(states.size(), 1);

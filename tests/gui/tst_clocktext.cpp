@@ -24,6 +24,29 @@ private slots:
         QCOMPARE(ClockText(QLocale(locale), when), expected);
     }
 
+    // The date speaks the window's language whatever the system's is; a
+    // system in that language keeps its region's order and clock.
+    void clockFollowsTheWindowsLanguage_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("system");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("German window, C system") << 0 << "C" << "10.12.2026   20:35";
+        QTest::newRow("German window, English system") << 0 << "en_US" << "10.12.2026   20:35";
+        QTest::newRow("German window, German system") << 0 << "de_DE" << "10.12.2026   20:35";
+        QTest::newRow("English window, German system") << 1 << "de_DE" << "10/12/2026   20:35";
+        QTest::newRow("English window, C system") << 1 << "C" << "10/12/2026   20:35";
+        QTest::newRow("English window, US system keeps its order") << 1 << "en_US" << "12/10/2026   8:35 PM";
+    }
+    void clockFollowsTheWindowsLanguage()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, system);
+        QFETCH(QString, expected);
+        const QDateTime when(QDate(2026, 12, 10), QTime(20, 35, 41));
+        QCOMPARE(ClockText(ClockLocale(language, QLocale(system)), when), expected);
+    }
+
     void yearFieldsOutsideQuotesOnly_data()
     {
         QTest::addColumn<QString>("format");

@@ -225,7 +225,7 @@ private slots:
         f->connectToCom3();
         QCOMPARE(name, QStringLiteral("OpenPortFailed"));
         QVERIFY(shown.startsWith(QStringLiteral("Der COM Port lässt sich nicht öffnen !")));
-        QVERIFY(shown.contains(QStringLiteral("Permission denied")));
+        QVERIFY(shown.contains(QStringLiteral("Keine Berechtigung")));
         QVERIFY(!window().session().isConnecting());
         QVERIFY(!window().session().isPolling());
         QVERIFY(portList()->isEnabled());
@@ -577,7 +577,7 @@ private slots:
         port().unplug();
         QCOMPARE(f->errors.size(), 1);
         QVERIFY(f->errors[0].startsWith(QStringLiteral("Die Verbindung zum Velmora ist unterbrochen")));
-        QVERIFY(f->errors[0].contains(QStringLiteral("No such device")));
+        QVERIFY(f->errors[0].contains(QStringLiteral("Gerät nicht vorhanden")));
         QVERIFY(!port().opened);
         QCOMPARE(window().statusText(1), QString());
         QCOMPARE(window().statusText(2), QStringLiteral("OFFLINE"));

@@ -131,6 +131,7 @@ const TaggedCaption TaggedCaptions[] = {
     {"GroupBox9", 0, "RS485 - QVR", "RS485 - QVR"},
     {"Label22", 0, "Parameter RS232 - EDV", "Parameter RS232 - EDV"},
     {"ButtonDebugCopy", 0, "copy", "copy"},
+    {"ButtonDebugSave", 0, "save", "save"},
 };
 
 } // namespace
@@ -501,6 +502,68 @@ private slots:
         QVERIFY(memo->toPlainText().isEmpty());
         QTest::mouseClick(child<QPushButton>("ButtonDebugCopy"), Qt::LeftButton);
         QCOMPARE(QGuiApplication::clipboard()->text(), QString());
+    }
+
+    // The clock's date speaks German in the German window whatever the
+    // system's language, from the moment of the switch.
+    void clockDateFollowsTheLanguageSwitch()
+    {
+        writeIni("[Speech]\r\nSpeech=1\r\n");
+        start();
+        f->window->setLanguage(0);
+        const QString date = f->window->statusText(4).section(QStringLiteral("   "), 0, 0);
+        QCOMPARE(date, QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
+    }
+
+    // "save" writes the log as shown, the user's own lines included, as
+    // plain UTF-8 text; it sits beside the three buttons, which keep their
+    // places.
+    void monitorSavesTheLinesAsShown_data()
+    {
+        QTest::addColumn<QString>("target"); // empty: the dialog is cancelled
+        QTest::addColumn<bool>("traffic");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("traffic and a note") << "monitor.txt" << true << true;
+        QTest::newRow("empty log") << "empty.txt" << false << true;
+        QTest::newRow("cancelled") << "" << true << false;
+        QTest::newRow("a folder is refused") << "folder" << true << false;
+    }
+    void monitorSavesTheLinesAsShown()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, traffic);
+        QFETCH(bool, saved);
+        start();
+        f->window->toggleMonitor();
+        f->window->pageControl()->setCurrentWidget(f->window->monitorPage());
+        auto *memo = child<QPlainTextEdit>("MemoDebug");
+        if (traffic) {
+            f->window->monitorPage()->logSent(">C0P01<9E\r\n");
+            f->window->monitorPage()->logReceived(">P0101Produkt\xE4 1<3A\r\n");
+            memo->appendPlainText(QStringLiteral("Zapfsäule 3 meldet nichts"));
+        }
+        const QString path = target.isEmpty() ? QString() : QDir(folder()).filePath(target);
+        QVERIFY(QDir(folder()).mkpath(QStringLiteral("folder")));
+        SetLogFileChooser([&path](QWidget *) { return path; });
+        QTest::mouseClick(child<QPushButton>("ButtonDebugSave"), Qt::LeftButton);
+        SetLogFileChooser({});
+
+        if (saved) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray content = file.readAll();
+            QCOMPARE(content, traffic ? (memo->toPlainText() + u'\n').toUtf8() : QByteArray());
+            if (traffic)
+                QVERIFY(content.contains(" # >P0101Produkt\xC3\xA4 1<3A\n"));
+            QCOMPARE(f->errors, QStringList());
+        } else {
+            QCOMPARE(f->errors.size(), target.isEmpty() ? 0 : 1);
+            QVERIFY(QFileInfo(QDir(folder()).filePath(QStringLiteral("folder"))).isDir());
+        }
+
+        const char *buttons[] = {"ButtonDebugCopy", "ButtonDebugClear", "ButtonDebugClose", "ButtonDebugSave"};
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(child(buttons[i])->geometry(), QRect(8 + 136 * i, 11, 97, 25));
     }
 
     void monitorKeepsOnlyTheMostRecentLines()
