@@ -70,7 +70,7 @@ QString copyFile(const QString &source, const QString &target, int language)
         if (!bytes)
             return language == 0 ? QStringLiteral("%1 gibt es nicht.").arg(source)
                                  : QStringLiteral("%1 does not exist.").arg(source);
-        StoreIniFile(target, *bytes);
+        ReplaceFile(target, *bytes);
     } catch (const IniError &error) {
         return error.text();
     }
