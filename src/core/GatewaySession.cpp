@@ -157,8 +157,14 @@ void GatewaySession::dispatch(const QByteArray &line)
 
 void GatewaySession::storeRecord(const Record &record)
 {
-    m_file.storeRecord(record.section, record.values);
-    emit recordStored(record, false);
+    // Stored on the writer's thread like a run's records: a gateway that
+    // sends faster than the disk writes costs one replace per batch.
+    m_writer->store(m_file.path(), record.section, record.values, [this, record](const QString &error) {
+        if (!error.isEmpty())
+            emit errorOccurred(error);
+        else
+            emit recordStored(record, false);
+    });
     if (!record.badField.isNull())
         throw ConversionError(record.badField);
 }

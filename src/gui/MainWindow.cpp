@@ -18,6 +18,8 @@
 
 #include "ui_FormMain.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
@@ -314,6 +316,11 @@ void MainWindow::setStatusText(int panel, const QString &text)
 void MainWindow::setEditorPagesVisible(bool visible)
 {
     LazyPage *const editorPages[] = {m_pointsPage, m_saveLoadPage, m_printerPage, m_interfacePage};
+    // The first page becomes current before the others hide: hiding the
+    // current tab would make each next one current and run its show handler.
+    if (!visible && std::find(std::begin(editorPages), std::end(editorPages), m_pages->currentWidget())
+                        != std::end(editorPages))
+        m_pages->setCurrentWidget(m_firstPage);
     for (LazyPage *page : editorPages) {
         // Built while its tab is still hidden, so that no page is put
         // together in front of the user.

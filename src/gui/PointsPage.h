@@ -26,7 +26,8 @@ public:
 
     void shown();
     void refreshCaptions();
-    // Shows the rows and moves the buttons as the gateway's firmware has them.
+    // Shows the rows and moves the buttons as the gateway's firmware has
+    // them (the version reply); until it came, all ten rows are shown.
     void applyFirmwareLayout();
 
     // Shows the values stored for terminal address `address`, then the
@@ -44,6 +45,7 @@ protected:
     void catchUp() override;
 
 private:
+    void layOutRows();
     void storePointChoice(int point, bool edv);
     void storeProductQuality();
     void storeProductName();
@@ -64,4 +66,6 @@ private:
     // Set while a part shows no values because its last load failed.
     bool m_pointsStale = false;
     bool m_productStale = false;
+    // Set by the first version reply; until then all ten rows are shown.
+    bool m_firmwareKnown = false;
 };

@@ -40,6 +40,13 @@ class TestLink : public QObject
     bool lit(const char *light) const { return f->child(light)->property("lit").toBool(); }
     void click(const char *button) const { QTest::mouseClick(f->child<QPushButton>(button), Qt::LeftButton); }
 
+    // A reply outside a run, once the writer has stored its record.
+    void replyStored(const QByteArray &record)
+    {
+        port().reply(record);
+        window().session().writer().drain();
+    }
+
     void goOnline(const QByteArray &version = QByteArray())
     {
         f->goOnline(version);
@@ -135,6 +142,67 @@ private slots:
         QCOMPARE(f->child("StatusLightQualitaet")->y(), ten ? 346 : 218);
         // The clock shows the version on the first page.
         QTRY_COMPARE(f->child<QLabel>("lVERSION")->text(), text);
+    }
+
+    // Until a version reply sets the layout all ten rows are shown, with the
+    // buttons below them: offline with the pages shown by Shift+Enter, and
+    // online before the version.
+    void allTenRowsUntilTheVersionReply_data()
+    {
+        QTest::addColumn<bool>("online");
+        QTest::newRow("offline") << false;
+        QTest::newRow("online, no version yet") << true;
+    }
+    void allTenRowsUntilTheVersionReply()
+    {
+        QFETCH(bool, online);
+        if (online)
+            goOnline();
+        else
+            QTest::keyClick(&window(), Qt::Key_Return, Qt::ShiftModifier);
+        f->showPage(window().pointsPage());
+        QWidget *page = window().pointsPage();
+        for (int k = 1; k <= 10; ++k) {
+            QVERIFY(window().pointsPage()->pointList(k, false)->isVisibleTo(page));
+            QVERIFY(window().pointsPage()->pointList(k, true)->isVisibleTo(page));
+        }
+        for (const char *name : {"Label9", "LabelAnzeigeZP6", "LabelAnzeigeZP10"})
+            QVERIFY(f->child(name)->isVisibleTo(page));
+        QCOMPARE(f->child("ButtonKonfigurationLesen")->y(), 340);
+        QCOMPARE(f->child("StatusLightQualitaet")->y(), 346);
+        if (!online)
+            return;
+        port().reply("cV106");
+        QVERIFY(!window().pointsPage()->pointList(6, false)->isVisibleTo(page));
+        QCOMPARE(f->child("ButtonKonfigurationLesen")->y(), 212);
+    }
+
+    // Losing the port hides the editor pages; no page is shown on the way,
+    // so nothing is stored and the working file stays byte for byte.
+    void portLossLeavesTheFileAsItWas_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::newRow("points") << "points";
+        QTest::newRow("interface") << "interface";
+        QTest::newRow("printer") << "printer";
+        QTest::newRow("save/load") << "save/load";
+    }
+    void portLossLeavesTheFileAsItWas()
+    {
+        QFETCH(QString, page);
+        f->writeIni("[INTERFACE]\r\nBaudrateRS232=9\r\nParameterRS485=7\r\n[PRINTER]\r\nModell=7\r\n");
+        goOnline("311");
+        QWidget *const pages[] = {window().pointsPage(), window().interfacePage(), window().printerPage(),
+                                  window().saveLoadPage()};
+        const QStringList names{"points", "interface", "printer", "save/load"};
+        f->showPage(pages[names.indexOf(page)]);
+        const QByteArray before = f->iniBytes();
+        port().unplug();
+        QCOMPARE(window().statusText(2), QStringLiteral("OFFLINE"));
+        QCOMPARE(window().pageControl()->currentWidget(), window().firstPage());
+        QCOMPARE(f->iniBytes(), before);
+        QCOMPARE(f->stored("INTERFACE", "BaudrateRS232"), QStringLiteral("9"));
+        QCOMPARE(f->stored("INTERFACE", "ParameterRS485"), QStringLiteral("7"));
     }
 
     void disconnectAndConnectAgain()
@@ -253,7 +321,7 @@ private slots:
             record += QByteArray::number(30 + k) + QByteArray::number(40 + k);
         f->showPage(window().pointsPage()); // fills the lists
         QVERIFY(lit("StatusLightQualitaet"));
-        port().reply(record);
+        replyStored(record);
         QVERIFY(!lit("StatusLightQualitaet"));
         PointsPage *page = window().pointsPage();
         for (int k = 1; k <= points; ++k) {
@@ -270,14 +338,14 @@ private slots:
         goOnline("311");
         f->showPage(window().pointsPage());
         QVERIFY(lit("StatusLightProdukt"));
-        port().reply("cP0112    Pilsen");
+        replyStored("cP0112    Pilsen");
         QVERIFY(!lit("StatusLightProdukt"));
         QCOMPARE(f->child<QComboBox>("ComboBox1")->currentText(), QStringLiteral("12"));
         QCOMPARE(f->child<QLineEdit>("Edit5")->text(), QStringLiteral("Pilsen"));
 
         f->showPage(window().printerPage());
         QVERIFY(lit("StatusLightDrucker"));
-        port().reply("cD03  Zapfhaus M\xfcller" + QByteArray(23, ' '));
+        replyStored("cD03  Zapfhaus M\xfcller" + QByteArray(23, ' '));
         QCOMPARE(f->child<QComboBox>("cbDruckerModell")->currentIndex(), 3);
         QCOMPARE(f->child<QLineEdit>("eKopfzeiledrucker")->text(), QStringLiteral("Zapfhaus Müller"));
         QVERIFY(!lit("StatusLightDrucker"));
@@ -285,7 +353,7 @@ private slots:
         f->showPage(window().interfacePage());
         click("ButtonReadInterface");
         QVERIFY(lit("ApdStatusLightInterface"));
-        port().reply("cI4125");
+        replyStored("cI4125");
         QVERIFY(!lit("ApdStatusLightInterface"));
         QCOMPARE(f->child<RadioGroup>("RadioGroupBaudrateRS232")->itemIndex(), 4);
         QCOMPARE(f->child<RadioGroup>("RadioGroupParameterRS485")->itemIndex(), 5);
@@ -295,9 +363,9 @@ private slots:
     void repliesWithFieldsThatAreNoNumbersAreReported()
     {
         goOnline();
-        port().reply("cPx712    Pilsen");
+        replyStored("cPx712    Pilsen");
         QCOMPARE(f->errors, QStringList{QStringLiteral("'x7' ist kein gültiger Integerwert")});
-        port().reply("cI41x5");
+        replyStored("cI41x5");
         QCOMPARE(f->errors.last(), QStringLiteral("'x' ist kein gültiger Integerwert"));
         QCOMPARE(f->errors.size(), 2);
         // The groups show the reply up to the field that is no number.
@@ -465,7 +533,7 @@ private slots:
         // A late reply is then a single-record reply.
         f->showPage(window().pointsPage());
         QVERIFY(lit("StatusLightQualitaet"));
-        port().reply("cZ5" + QByteArray("9911121314212223"));
+        replyStored("cZ5" + QByteArray("9911121314212223"));
         QCOMPARE(f->stored("QVR5", "Qualitaet1"), QStringLiteral("99"));
         QVERIFY(!lit("StatusLightQualitaet"));
     }
