@@ -23,6 +23,8 @@ void TransferRun::start(Kind kind)
     m_index = 0;
     m_progress = 0;
     m_lastReplyChecked = false;
+    m_stored = 0;
+    m_reportedStoreError.clear();
     ++m_generation;
     m_total = m_session.features().progressTotal;
     emit started(m_total);
@@ -119,12 +121,21 @@ void TransferRun::replyChecked(const Record &record)
     m_timeout.stop();
     const bool last = m_stage == Stage::Printer;
     const quint64 generation = m_generation;
+    // Counted when handed to the writer, which stores it also after the run
+    // ended; a refused store takes it back.
+    ++m_stored;
     m_session.writer().store(m_session.file().path(), record.section, record.values,
                              [this, record, last, generation](const QString &error) {
                                  if (!error.isEmpty()) {
+                                     if (generation == m_generation || (!m_active && generation + 1 == m_generation))
+                                         --m_stored;
                                      if (m_active && generation == m_generation)
                                          finish(false, error);
-                                     emit m_session.errorOccurred(error);
+                                     // The records behind it fail alike: one box says it.
+                                     if (error != m_reportedStoreError) {
+                                         m_reportedStoreError = error;
+                                         emit m_session.errorOccurred(error);
+                                     }
                                      return;
                                  }
                                  emit m_session.recordStored(record, true);

@@ -26,6 +26,10 @@ public:
     bool isActive() const { return m_active; }
     Kind kind() const { return m_kind; }
     bool isTimerActive() const { return m_timeout.isActive(); }
+    // The requests of the last run, and how many of its records were
+    // stored in the working file (also after it ended).
+    int total() const { return m_total; }
+    int recordsStored() const { return m_stored; }
     // Ends the run under way with `text` (the port was lost).
     void abort(const QString &text);
 
@@ -56,5 +60,7 @@ private:
     int m_progress = 0;
     int m_total = 0;
     bool m_lastReplyChecked = false;
+    int m_stored = 0;
+    QString m_reportedStoreError;
     quint64 m_generation = 0;
 };

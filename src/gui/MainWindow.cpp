@@ -19,6 +19,7 @@
 #include "ui_FormMain.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -123,6 +124,14 @@ void MainWindow::setupStatusBar()
         m_panels[i] = panel;
     }
     m_panels[0]->setText(QString::fromUtf8(MakerPanelText));
+    // The "no answer" hint stands in for the maker's text and the exchange
+    // indicator; port, link state and clock stay in view.
+    m_hint = new QLabel(bar);
+    m_hint->setObjectName(QStringLiteral("StatusHint"));
+    m_hint->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_hint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    bar->insertWidget(0, m_hint, 1);
+    m_hint->hide();
 }
 
 void MainWindow::connectSession()
@@ -144,9 +153,18 @@ void MainWindow::connectSession()
         setStatusText(3, text);
     });
     connect(&session, &GatewaySession::firmwareChanged, this, Guarded([this] { applyFirmwareLayout(); }));
+    // A read-all cut by the loss of the port: the box says how much of it
+    // reached the working file.
+    connect(&session.run(), &TransferRun::finished, this, [this](bool ok, const QString &text) {
+        const TransferRun &run = m_session->run();
+        m_cutRunNote = !ok && run.kind() == TransferRun::Kind::ReadAll && text == LostConnectionText(language())
+                           ? RunStoredText(language(), run.recordsStored(), run.total())
+                           : QString();
+    });
     connect(&session, &GatewaySession::portLost, this, Guarded([this](const QString &message) {
+                const QString note = std::exchange(m_cutRunNote, QString());
                 showOffline();
-                ShowErrorReport(message);
+                ShowErrorReport(note.isEmpty() ? message : message + QStringLiteral("\n\n") + note);
             }));
     connect(&session, &GatewaySession::errorOccurred, this, [](const QString &text) { ShowErrorReport(text); });
     connect(&session, &GatewaySession::requestSent, m_monitorPage, &MonitorPage::logSent);
@@ -376,15 +394,18 @@ void MainWindow::linkOpened(const QString &portName, const QString &device)
 }
 
 // A port with nothing behind it polls for ever; after a few polls the status
-// bar says so and what to check, in place of its panels, until the gateway
-// answers or the link is closed.
+// bar says so and what to check, beside the port, link state and clock, until
+// the gateway answers or the link is closed.
 void MainWindow::showNotAnswering(bool shown)
 {
     m_notAnswering = shown;
-    if (shown)
-        statusBar()->showMessage(NotAnsweringText(language(), m_portName, m_device));
-    else
-        statusBar()->clearMessage();
+    const QString text = shown ? NotAnsweringText(language(), m_portName, m_device) : QString();
+    m_hint->setText(text);
+    m_hint->setToolTip(text);
+    m_hint->setVisible(shown);
+    m_panels[0]->setVisible(!shown);
+    m_panels[3]->setVisible(!shown);
+    m_panels[4]->setMaximumWidth(shown ? PanelWidths[1] + PanelWidths[3] : QWIDGETSIZE_MAX);
 }
 
 void MainWindow::disconnectLink()

@@ -2,6 +2,7 @@
 
 #include "core/GatewaySession.h"
 #include "core/IniFile.h"
+#include "core/Texts.h"
 #include "core/TransferRun.h"
 #include "core/WorkingFile.h"
 #include "gui/ErrorReport.h"
@@ -101,7 +102,7 @@ SaveLoadPage::SaveLoadPage(GatewaySession &session, QWidget *parent)
     connect(&run, &TransferRun::started, this, [this](int total) { runStarted(total); });
     connect(&run, &TransferRun::progressed, this,
             [this](int value, const QString &text) { runProgressed(value, text); });
-    connect(&run, &TransferRun::finished, this, [this](bool, const QString &text) { runFinished(text); });
+    connect(&run, &TransferRun::finished, this, [this](bool ok, const QString &text) { runFinished(ok, text); });
 }
 
 void SaveLoadPage::build()
@@ -199,10 +200,14 @@ void SaveLoadPage::runProgressed(int value, const QString &text)
     m_ui->ProgressAnzeige->setValue(value);
 }
 
-void SaveLoadPage::runFinished(const QString &text)
+void SaveLoadPage::runFinished(bool ok, const QString &text)
 {
     ensureBuilt();
-    m_ui->Label5->setText(text);
+    const TransferRun &run = m_session.run();
+    // A read-all cut short leaves new values beside old ones: say how many.
+    const bool cut = !ok && run.kind() == TransferRun::Kind::ReadAll;
+    m_ui->Label5->setText(cut ? text + u' ' + RunStoredText(m_session.language(), run.recordsStored(), run.total())
+                              : text);
     m_ui->ButtonAlleDatenLesen->setEnabled(true);
     m_ui->ButtonAlleDatenSchreiben->setEnabled(true);
 }

@@ -45,7 +45,7 @@ private:
     void resetProgress();
     void runStarted(int total);
     void runProgressed(int value, const QString &text);
-    void runFinished(const QString &text);
+    void runFinished(bool ok, const QString &text);
 
     GatewaySession &m_session;
     std::unique_ptr<Ui::TabSheet3> m_ui;

@@ -607,6 +607,26 @@ private slots:
 
     // A working file that is there but cannot be read gives no values to
     // send: nothing goes to the gateway, and the reason is said once.
+    // A store the file refuses ends the run; the records behind it, refused
+    // alike, do not say it again.
+    void refusedStoreEndsTheRunAndIsSaidOnce()
+    {
+        goOnline("106");
+        QVERIFY(QFile::setPermissions(ini(), QFile::ReadOwner));
+        const QByteArray before = bytesOf(ini());
+        QSignalSpy finished(&m_session->run(), &TransferRun::finished);
+        m_port->answer = true;
+        m_session->run().start(TransferRun::Kind::ReadAll);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+        m_session->writer().drain();
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        const QString refusal = "In " + ini() + " kann nicht geschrieben werden";
+        QCOMPARE(finished.at(0).at(1).toString(), refusal);
+        QCOMPARE(m_errors, QStringList{refusal});
+        QCOMPARE(m_session->run().recordsStored(), 0);
+        QCOMPARE(bytesOf(ini()), before);
+    }
+
     void runFromUnreadableFileSendsNothing_data()
     {
         QTest::addColumn<bool>("folder"); // a folder at the file's name, else mode 000
