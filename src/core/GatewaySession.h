@@ -93,6 +93,9 @@ private:
     void dispatch(const QByteArray &line);
     void handshake(const QByteArray &line);
     void storeRecord(const Record &record);
+    // Says a refused store, unless the last store said the same and none
+    // has succeeded since.
+    void reportStoreError(const QString &error);
     void lost(const QString &reason);
     void flush();
     void setState(State state);
@@ -112,4 +115,5 @@ private:
     int m_unansweredPolls = 0;
     QByteArray m_lastRequestLine;
     int m_language = 0;
+    QString m_reportedStoreError;
 };

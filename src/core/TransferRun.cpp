@@ -24,7 +24,7 @@ void TransferRun::start(Kind kind)
     m_progress = 0;
     m_lastReplyChecked = false;
     m_stored = 0;
-    m_reportedStoreError.clear();
+    m_session.m_reportedStoreError.clear();
     ++m_generation;
     m_total = m_session.features().progressTotal;
     emit started(m_total);
@@ -131,13 +131,10 @@ void TransferRun::replyChecked(const Record &record)
                                          --m_stored;
                                      if (m_active && generation == m_generation)
                                          finish(false, error);
-                                     // The records behind it fail alike: one box says it.
-                                     if (error != m_reportedStoreError) {
-                                         m_reportedStoreError = error;
-                                         emit m_session.errorOccurred(error);
-                                     }
+                                     m_session.reportStoreError(error);
                                      return;
                                  }
+                                 m_session.m_reportedStoreError.clear();
                                  emit m_session.recordStored(record, true);
                                  if (last && m_active && generation == m_generation)
                                      finish(true, QStringLiteral("OK"));

@@ -61,6 +61,5 @@ private:
     int m_total = 0;
     bool m_lastReplyChecked = false;
     int m_stored = 0;
-    QString m_reportedStoreError;
     quint64 m_generation = 0;
 };
