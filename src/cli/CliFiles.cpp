@@ -1,10 +1,10 @@
 #include "cli/CliFiles.h"
 
 #include "cli/CliError.h"
+#include "cli/CliTransfer.h"
+#include "core/IniFile.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
@@ -18,49 +18,71 @@ QString systemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// As the working-file rules: the write bits count even for root.
-bool writable(const QString &path)
-{
-    struct stat st;
-    const QByteArray name = QFile::encodeName(path);
-    return ::access(name.constData(), W_OK) == 0 && ::stat(name.constData(), &st) == 0
-           && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
-}
-
-// What a link names in the end, or the path itself; empty for a link to nothing.
-QString resolved(const QString &path)
-{
-    const QFileInfo info(path);
-    if (!info.isSymLink())
-        return path;
-    return info.canonicalFilePath();
-}
-
 } // namespace
 
 namespace CliFiles {
 
+QString refusalText(const QString &path, const IniError &error)
+{
+    using Reason = IniError::Reason;
+    const QString cannotWrite = QStringLiteral("cannot write %1: ").arg(path);
+    switch (error.reason()) {
+    case Reason::IsFolder:
+        return QStringLiteral("%1: is a folder, not a configuration file").arg(path);
+    case Reason::NotRegularFile:
+        return QStringLiteral("%1: is not a regular file").arg(path);
+    case Reason::ReadOnlyFile:
+        return cannotWrite + (error.systemError() ? systemReason(error.systemError())
+                                                  : QStringLiteral("the file is read-only"));
+    case Reason::NoFolder:
+        return cannotWrite + QStringLiteral("the folder %1 does not exist").arg(error.folder());
+    case Reason::NotAFolder:
+        return cannotWrite + QStringLiteral("%1 is not a folder").arg(error.folder());
+    case Reason::ReadOnlyFolder:
+        return cannotWrite + QStringLiteral("the folder %1 is not writable").arg(error.folder());
+    case Reason::NameTooLong:
+        return cannotWrite + QStringLiteral("the name is too long");
+    case Reason::SystemError:
+        return cannotWrite + systemReason(error.systemError());
+    case Reason::UntrustedLink:
+    case Reason::DanglingLink:
+    case Reason::Other:
+        break;
+    }
+    return EnglishText(error.text());
+}
+
 std::optional<QByteArray> readProfile(const QString &path)
 {
-    const QFileInfo info(path);
-    if (info.isSymLink() && !info.exists())
-        throw CliError(QStringLiteral("%1: is a link to a file that does not exist").arg(path));
-    if (!info.exists())
-        return std::nullopt;
-    if (info.isDir())
+    const QByteArray name = EncodeFileName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0) {
+        const int error = errno;
+        struct stat link {};
+        if (error == ENOENT && ::lstat(name.constData(), &link) == 0 && S_ISLNK(link.st_mode))
+            throw CliError(QStringLiteral("%1: is a link to a file that does not exist").arg(path));
+        if (error == ENOENT || error == ENOTDIR)
+            return std::nullopt;
+        throw CliError(QStringLiteral("%1: cannot be read: %2").arg(path, systemReason(error)));
+    }
+    if (S_ISDIR(st.st_mode))
         throw CliError(QStringLiteral("%1: is a folder, not a configuration file").arg(path));
     // A FIFO or a device would block or never end.
-    if (!info.isFile())
+    if (!S_ISREG(st.st_mode))
         throw CliError(QStringLiteral("%1: is not a regular file").arg(path));
-    if (info.size() > MaxProfileSize)
+    if (st.st_size > MaxProfileSize)
         throw CliError(QStringLiteral("%1: is not a configuration file (larger than %2 KiB)")
                            .arg(path).arg(MaxProfileSize / 1024));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw CliError(QStringLiteral("%1: cannot be read: %2").arg(path, file.errorString()));
-    const QByteArray content = file.read(MaxProfileSize + 1);
-    if (file.error() != QFileDevice::NoError)
-        throw CliError(QStringLiteral("%1: cannot be read: %2").arg(path, file.errorString()));
+    std::optional<QByteArray> read;
+    try {
+        read = ReadIniFile(path);
+    } catch (const IniError &error) {
+        throw CliError(error.systemError() ? QStringLiteral("%1: cannot be read: %2").arg(path, systemReason(error.systemError()))
+                                           : EnglishText(error.text()));
+    }
+    if (!read)
+        return std::nullopt;
+    const QByteArray &content = *read;
     if (content.size() > MaxProfileSize)
         throw CliError(QStringLiteral("%1: is not a configuration file (larger than %2 KiB)")
                            .arg(path).arg(MaxProfileSize / 1024));
@@ -84,60 +106,26 @@ std::optional<QByteArray> readProfile(const QString &path)
 
 void checkReplaceable(const QString &path)
 {
-    const QFileInfo link(path);
-    const QString target = resolved(path);
-    if (target.isEmpty())
-        throw CliError(QStringLiteral("%1: is a link to a file that does not exist").arg(path));
-    const QFileInfo info(target);
-    if (info.exists()) {
-        if (info.isDir())
-            throw CliError(QStringLiteral("%1: is a folder, not a configuration file").arg(path));
-        if (!info.isFile())
-            throw CliError(QStringLiteral("%1: is not a regular file").arg(path));
-        if (!writable(target))
-            throw CliError(QStringLiteral("cannot write %1: %2")
-                               .arg(path, ::access(QFile::encodeName(target).constData(), W_OK) == 0
-                                              ? QStringLiteral("the file is read-only")
-                                              : systemReason(errno)));
+    try {
+        CheckReplaceable(path);
+    } catch (const IniError &error) {
+        throw CliError(refusalText(path, error));
     }
-    const QString folder = info.absolutePath();
-    const QFileInfo folderInfo(folder);
-    if (!folderInfo.exists())
-        throw CliError(QStringLiteral("cannot write %1: the folder %2 does not exist").arg(path, folder));
-    if (!folderInfo.isDir())
-        throw CliError(QStringLiteral("cannot write %1: %2 is not a folder").arg(path, folder));
-    // The file is replaced by a rename, so its folder must take a new file.
-    if (!writable(folder))
-        throw CliError(QStringLiteral("cannot write %1: the folder %2 is not writable").arg(path, folder));
 }
 
 void replace(const QString &path, const QByteArray &content)
 {
-    checkReplaceable(path);
-    const QString target = resolved(path);
-    struct stat before;
-    const bool existed = ::stat(QFile::encodeName(target).constData(), &before) == 0;
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        throw CliError(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
-    if (existed) {
-        const QByteArray name = QFile::encodeName(target);
-        struct stat after;
-        if (::stat(name.constData(), &after) == 0) {
-            // Only root can give the file back to its owner; others keep theirs.
-            if (after.st_uid != before.st_uid || after.st_gid != before.st_gid) {
-                [[maybe_unused]] const int ignored = ::chown(name.constData(), before.st_uid, before.st_gid);
-            }
-            if ((after.st_mode & 07777) != (before.st_mode & 07777))
-                ::chmod(name.constData(), before.st_mode & 07777);
-        }
+    try {
+        ReplaceFile(path, content);
+    } catch (const IniError &error) {
+        throw CliError(refusalText(path, error));
     }
 }
 
 bool sameFile(const QString &a, const QString &b)
 {
     struct stat sa, sb;
-    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+    if (::stat(EncodeFileName(a).constData(), &sa) != 0 || ::stat(EncodeFileName(b).constData(), &sb) != 0)
         return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }

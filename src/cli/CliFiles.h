@@ -2,6 +2,8 @@
 // The files velmora-cli reads and replaces: checked before the gateway is
 // touched, and replaced once, atomically, at the end of a successful run.
 
+#include "core/SafeFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -18,13 +20,17 @@ inline constexpr qint64 MaxProfileSize = 1024 * 1024;
 // larger than MaxProfileSize).
 std::optional<QByteArray> readProfile(const QString &path);
 
-// Throws CliError unless `path` can be replaced as the working-file rules
-// replace a file: a regular writable file or none, in a writable folder.
+// Throws CliError unless `path` can be replaced as the window replaces a
+// file: a name within the system's limits, no foreign link, a regular
+// writable file or none, in a writable folder.
 void checkReplaceable(const QString &path);
 
-// Replaces `path` with `content` in one rename, keeping the mode (and, where
-// allowed, the owner) of the file it replaces. Throws CliError.
+// Replaces `path` with `content` through the window's safe replace: the old
+// file stays whole unless the new one is complete on the disk. Throws CliError.
 void replace(const QString &path, const QByteArray &content);
+
+// The English line of a refused file access of the core, naming `path`.
+QString refusalText(const QString &path, const IniError &error);
 
 // True when both names lead to the same existing file.
 bool sameFile(const QString &a, const QString &b);

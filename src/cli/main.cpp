@@ -17,7 +17,6 @@
 #include "core/WorkingFile.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -28,9 +27,10 @@ namespace {
 
 enum Status { Success = 0, Differences = 1, Failure = 2 };
 
+// File names are printed with the bytes they have on the system.
 void printOut(const QString &line)
 {
-    std::fputs((line + u'\n').toUtf8().constData(), stdout);
+    std::fputs(EncodeFileName(line + u'\n').constData(), stdout);
 }
 
 // Qt's own diagnostics would break the one-line messages.
@@ -77,28 +77,31 @@ public:
     QString copy(const char *name, const QByteArray &content) const
     {
         const QString file = path(name);
-        QFile out(file);
-        if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size() || !out.flush())
-            throw CliError(QStringLiteral("cannot write %1: %2").arg(file, out.errorString()));
+        CliFiles::replace(file, content);
         return file;
     }
 
     static QByteArray contents(const QString &file)
     {
-        QFile in(file);
-        if (!in.open(QIODevice::ReadOnly))
-            throw CliError(QStringLiteral("%1: cannot be read: %2").arg(file, in.errorString()));
-        return in.readAll();
+        std::optional<QByteArray> content;
+        try {
+            content = ReadIniFile(file);
+        } catch (const IniError &error) {
+            throw CliError(EnglishText(error.text()));
+        }
+        if (!content)
+            throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
+        return *content;
     }
 
 private:
     QTemporaryDir m_dir;
 };
 
-WorkingFile::Snapshot snapshotOf(const QString &path)
+WorkingFile::Snapshot snapshotOf(const WorkingFile &file)
 {
     try {
-        return WorkingFile(path).snapshot();
+        return file.snapshot();
     } catch (const IniError &error) {
         throw CliError(EnglishText(error.text()));
     }
@@ -162,8 +165,8 @@ int commandPorts()
 int commandRead(const CommandLine &line, ProgressBar &progress)
 {
     const QString &file = line.arguments.at(1);
-    const std::optional<QByteArray> before = CliFiles::readProfile(file);
     CliFiles::checkReplaceable(file);
+    const std::optional<QByteArray> before = CliFiles::readProfile(file);
     const Port port = resolvePort(line.arguments.at(0));
     Scratch scratch;
     CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
@@ -187,8 +190,7 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     // Every value is checked before the port is opened, for every firmware:
     // nothing is sent from a file that would shift a field.
     Scratch scratch;
-    const QString sent = scratch.copy("sent.ini", *source);
-    const WorkingFile::Snapshot snapshot = snapshotOf(sent);
+    const WorkingFile::Snapshot snapshot = snapshotOf(WorkingFile::held(*source));
     if (!HoldsAnyRecord(snapshot))
         throw CliError(NoRecordsText(file, 1));
     const QList<ValueProblem> problems = CheckFile(snapshot, ConfigLayout::largestLayout());
@@ -198,8 +200,8 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     if (!line.backup.isEmpty()) {
         if (CliFiles::sameFile(line.backup, file))
             throw CliError(QStringLiteral("%1: the backup would replace the file to be written").arg(line.backup));
-        backupBefore = CliFiles::readProfile(line.backup);
         CliFiles::checkReplaceable(line.backup);
+        backupBefore = CliFiles::readProfile(line.backup);
     }
     const Port port = resolvePort(line.arguments.at(0));
     CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
@@ -220,7 +222,7 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     }
 
     // The run stores the gateway's answers in its working file: a copy, so
-    // that FILE stays the configuration it was.
+    // that FILE stays the configuration it was. What was sent stays in memory.
     transfer.run(TransferRun::Kind::WriteAll, scratch.copy("write.ini", *source), QStringLiteral("Writing"),
                  QStringLiteral("writing stopped, the gateway may hold part of %1: ").arg(file));
     checkInterrupt();
@@ -247,7 +249,7 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     checkInterrupt();
     QList<ConfigDifference> differences;
     try {
-        differences = ConfigDiff::compare(WorkingFile(sent), WorkingFile(readBack), transfer.features());
+        differences = ConfigDiff::compare(WorkingFile::held(*source), WorkingFile(readBack), transfer.features());
     } catch (const IniError &error) {
         throw CliError(EnglishText(error.text()));
     }
@@ -257,7 +259,7 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
                      .arg(d.section, d.key, ConfigDiff::quoted(d.first), ConfigDiff::quoted(d.second)));
     if (!differences.isEmpty()) {
         std::fprintf(stderr, "velmora-cli: %s: the gateway holds %d value(s) other than written\n",
-                     qPrintable(port.label), int(differences.size()));
+                     EncodeFileName(port.label).constData(), int(differences.size()));
         return Differences;
     }
     if (!line.quiet)
@@ -278,8 +280,7 @@ int commandCheck(const CommandLine &line)
     const std::optional<QByteArray> content = CliFiles::readProfile(file);
     if (!content)
         throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
-    Scratch scratch;
-    const WorkingFile::Snapshot snapshot = snapshotOf(scratch.copy("check.ini", *content));
+    const WorkingFile::Snapshot snapshot = snapshotOf(WorkingFile::held(*content));
     bool problems = false;
     if (!HoldsAnyRecord(snapshot)) {
         printOut(QStringLiteral("%1: holds no settings of the gateway").arg(file));
@@ -304,20 +305,18 @@ int commandCheck(const CommandLine &line)
 
 int commandDiff(const CommandLine &line)
 {
-    // Compared from private copies: checked once, and not changed under us.
-    Scratch scratch;
-    QStringList copies;
-    const char *names[2] = {"first.ini", "second.ini"};
+    // Compared from copies in memory: checked once, and not changed under us.
+    QList<WorkingFile> copies;
     for (int i = 0; i < 2; ++i) {
         const QString &file = line.arguments.at(i);
         const std::optional<QByteArray> content = CliFiles::readProfile(file);
         if (!content)
             throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
-        copies << scratch.copy(names[i], *content);
+        copies << WorkingFile::held(*content);
     }
     QList<ConfigDifference> differences;
     try {
-        differences = ConfigDiff::compare(WorkingFile(copies[0]), WorkingFile(copies[1]), ConfigDiff::largestLayout());
+        differences = ConfigDiff::compare(copies[0], copies[1], ConfigDiff::largestLayout());
     } catch (const IniError &error) {
         throw CliError(EnglishText(error.text()));
     }
@@ -336,9 +335,14 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("velmora-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
 
+    // Taken from the bytes given, so that a name that is not UTF-8 names
+    // the same file (QCoreApplication::arguments() would replace its bytes).
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << DecodeFileName(QByteArray(argv[i]));
     ProgressBar progress(false);
     try {
-        const CommandLine line = CommandLine::parse(QCoreApplication::arguments());
+        const CommandLine line = CommandLine::parse(arguments);
         progress = ProgressBar(!line.quiet && ProgressBar::stderrIsTerminal());
         Interrupts::install();
         switch (line.command) {
@@ -361,7 +365,7 @@ int main(int argc, char *argv[])
         }
     } catch (const CliError &error) {
         progress.clear();
-        std::fputs(("velmora-cli: " + error.text() + u'\n').toUtf8().constData(), stderr);
+        std::fputs(EncodeFileName("velmora-cli: " + error.text() + u'\n').constData(), stderr);
         return Failure;
     } catch (const std::exception &error) {
         progress.clear();

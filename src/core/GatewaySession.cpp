@@ -174,10 +174,28 @@ void GatewaySession::dispatch(const QByteArray &line)
 
 void GatewaySession::storeRecord(const Record &record)
 {
-    m_file.storeRecord(record.section, record.values);
-    emit recordStored(record, false);
+    // Stored on the writer's thread like a run's records: a gateway that
+    // sends faster than the disk writes costs one replace per batch.
+    m_writer->store(m_file.path(), record.section, record.values, [this, record](const QString &error) {
+        if (!error.isEmpty()) {
+            reportStoreError(error);
+            return;
+        }
+        m_reportedStoreError.clear();
+        emit recordStored(record, false);
+    });
     if (!record.badField.isNull())
         throw ConversionError(record.badField);
+}
+
+void GatewaySession::reportStoreError(const QString &error)
+{
+    // Records on their way to a file that refused one fail alike (the rest
+    // of a run's, a reply already on the wire): one box says it.
+    if (error == m_reportedStoreError)
+        return;
+    m_reportedStoreError = error;
+    emit errorOccurred(error);
 }
 
 void GatewaySession::handshake(const QByteArray &line)

@@ -104,6 +104,9 @@ private:
     void dispatch(const QByteArray &line);
     void handshake(const QByteArray &line);
     void storeRecord(const Record &record);
+    // Says a refused store, unless the last store said the same and none
+    // has succeeded since.
+    void reportStoreError(const QString &error);
     void lost(const QString &reason);
     void flush();
     void setState(State state);
@@ -126,4 +129,5 @@ private:
     // The page's write awaiting its echo.
     std::optional<Record> m_pageWrite;
     int m_language = 0;
+    QString m_reportedStoreError;
 };

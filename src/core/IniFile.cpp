@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QtEndian>
 
@@ -20,15 +19,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-IniError::IniError(const QString &text)
-    : std::runtime_error(text.toStdString()), m_text(text)
-{
-}
-
 namespace {
 
 constexpr qsizetype MaxValueLength = 2047;
-constexpr int MaxLinkHops = 40;
 
 // How the text of a file is stored, told by its byte-order mark as Windows'
 // profile functions tell it. Without a mark the file is Windows-1252, unless
@@ -89,208 +82,26 @@ QByteArray utf8AsUtf16(const QByteArray &utf8WithBom, bool big)
 
 QByteArray encodedName(const QString &path)
 {
-    return QFile::encodeName(path);
+    return EncodeFileName(path);
 }
 
-[[noreturn]] void refuse(const QString &fileName)
-{
-    throw IniError(QStringLiteral("In ") + fileName + QStringLiteral(" kann nicht geschrieben werden"));
-}
-
-[[noreturn]] void unreadable(const QString &fileName, const QString &de, const QString &en)
+[[noreturn]] void unreadable(const QString &fileName, const QString &de, const QString &en,
+                             IniError::Reason reason, int error)
 {
     throw IniError(QStringLiteral("%1 kann nicht gelesen werden: %2\n%1 cannot be read: %3")
-                       .arg(fileName, de, en));
+                       .arg(fileName, de, en),
+                   reason, error);
 }
 
 [[noreturn]] void unreadable(const QString &fileName, int error)
 {
-    unreadable(fileName, ReasonText(error, 0), ReasonText(error, 1));
+    unreadable(fileName, ReasonText(error, 0), ReasonText(error, 1), IniError::Reason::SystemError, error);
 }
 
-[[noreturn]] void notRegular(const QString &fileName)
+[[noreturn]] void notRegular(const QString &fileName, const struct stat &st)
 {
-    unreadable(fileName, QStringLiteral("keine gewöhnliche Datei"), QStringLiteral("not a regular file"));
-}
-
-[[noreturn]] void untrustedLink(const QString &fileName)
-{
-    throw IniError(QStringLiteral("In %1 wird nicht geschrieben: die Datei ist eine Verknüpfung eines anderen "
-                                  "Benutzers oder liegt in einem Ordner, in den andere schreiben dürfen.\n"
-                                  "%1 is not written: it is a link owned by another user or lies in a folder "
-                                  "that others may write to.")
-                       .arg(fileName));
-}
-
-[[noreturn]] void danglingLink(const QString &fileName)
-{
-    throw IniError(QStringLiteral("In %1 wird nicht geschrieben: die Verknüpfung zeigt auf keine Datei.\n"
-                                  "%1 is not written: it is a link to a file that does not exist.")
-                       .arg(fileName));
-}
-
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_fd; }
-    // Closes now and tells whether the close reported an error.
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
-// Writable for this process and not write-protected. The write bits count
-// even for root: a read-only working file stays read-only for an
-// administrator too.
-bool writable(const QString &path)
-{
-    constexpr auto writeBits = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    return ::access(encodedName(path).constData(), W_OK) == 0
-           && (QFileInfo(path).permissions() & writeBits);
-}
-
-// A regular file's bytes through an open descriptor; false on a read error
-// (with errno set).
-bool readAll(int fd, QByteArray &content)
-{
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        content.append(buffer, n);
-    }
-}
-
-// The kernel's rule for links that others could have planted, made strict:
-// the link is this user's own and no one else may write its folder.
-bool trustedLink(const QString &link, const struct stat &linkStat)
-{
-    if (linkStat.st_uid != ::geteuid())
-        return false;
-    struct stat folder {};
-    if (::stat(encodedName(QFileInfo(link).absolutePath()).constData(), &folder) != 0)
-        return false;
-    return (folder.st_uid == ::geteuid() || folder.st_uid == 0) && !(folder.st_mode & (S_IWGRP | S_IWOTH));
-}
-
-// The path that a write of `fileName` replaces: the name itself, or the end
-// of its chain of trusted links. Throws for an untrusted or dangling link.
-QString writeTarget(const QString &fileName)
-{
-    QString path = QFileInfo(fileName).absoluteFilePath();
-    for (int hops = 0;; ++hops) {
-        struct stat st {};
-        if (::lstat(encodedName(path).constData(), &st) != 0) {
-            if (hops > 0 && (errno == ENOENT || errno == ENOTDIR))
-                danglingLink(fileName);
-            return path;
-        }
-        if (!S_ISLNK(st.st_mode))
-            return path;
-        if (hops >= MaxLinkHops || !trustedLink(path, st))
-            untrustedLink(fileName);
-        QByteArray target(PATH_MAX, Qt::Uninitialized);
-        const ssize_t n = ::readlink(encodedName(path).constData(), target.data(), size_t(target.size()));
-        if (n <= 0 || n >= target.size())
-            untrustedLink(fileName);
-        target.truncate(n);
-        QString next = QFile::decodeName(target);
-        if (!next.startsWith(u'/'))
-            next = QFileInfo(path).absolutePath() + u'/' + next;
-        // Links in the folder part are resolved as the system resolves them.
-        const QFileInfo nextInfo(next);
-        const QString folder = QFileInfo(nextInfo.absolutePath()).canonicalFilePath();
-        if (folder.isEmpty())
-            danglingLink(fileName);
-        path = (folder == QLatin1String("/") ? folder : folder + u'/') + nextInfo.fileName();
-    }
-}
-
-// The umask, which a new file's mode honours.
-mode_t currentUmask()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-
-// Writes `content` to a temporary file beside `target`, gives it the old
-// file's owner, group and mode (`old`, when there was one), and renames it
-// over `target`. A kill before the rename leaves the old file and a
-// complete temporary copy, which the next start removes.
-void replaceAtomically(const QString &fileName, const QString &target, const QByteArray &content,
-                       const struct stat *old)
-{
-    QByteArray temporary = encodedName(target) + ".XXXXXX";
-    Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (fd.get() < 0)
-        refuse(fileName);
-    const auto fail = [&]() {
-        ::unlink(temporary.constData());
-        refuse(fileName);
-    };
-    for (qsizetype done = 0; done < content.size();) {
-        const ssize_t n = ::write(fd.get(), content.constData() + done, size_t(content.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            fail();
-        done += n;
-    }
-    if (old) {
-        // Only root can give a file away; anyone else keeps at least the group.
-        if (::fchown(fd.get(), old->st_uid, old->st_gid) != 0)
-            (void)::fchown(fd.get(), uid_t(-1), old->st_gid);
-        if (::fchmod(fd.get(), old->st_mode & 07777) != 0)
-            fail();
-    } else if (::fchmod(fd.get(), 0666 & ~currentUmask()) != 0) {
-        fail();
-    }
-    if (::fsync(fd.get()) != 0 || !fd.close())
-        fail();
-    if (::rename(temporary.constData(), encodedName(target).constData()) != 0)
-        fail();
-    // The rename itself reaches the disk with the folder.
-    Descriptor folder(::open(encodedName(QFileInfo(target).absolutePath()).constData(),
-                             O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() >= 0)
-        (void)::fsync(folder.get());
-}
-
-// The bytes of the file a write replaces, and its status; false when there
-// is no file. A file that cannot be read is never replaced.
-bool loadForWrite(const QString &fileName, const QString &target, QByteArray &content, struct stat &st)
-{
-    if (::lstat(encodedName(target).constData(), &st) != 0) {
-        if (errno == ENOENT)
-            return false;
-        refuse(fileName);
-    }
-    if (!S_ISREG(st.st_mode) || !writable(target))
-        refuse(fileName);
-    Descriptor fd(::open(encodedName(target).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || !readAll(fd.get(), content))
-        refuse(fileName);
-    return true;
+    unreadable(fileName, QStringLiteral("keine gewöhnliche Datei"), QStringLiteral("not a regular file"),
+               S_ISDIR(st.st_mode) ? IniError::Reason::IsFolder : IniError::Reason::NotRegularFile, 0);
 }
 
 // The first character of `text` that the file's text cannot hold, or an
@@ -345,9 +156,9 @@ std::optional<QByteArray> ReadIniFile(const QString &fileName)
         unreadable(fileName, error);
     }
     if (!S_ISREG(st.st_mode))
-        notRegular(fileName);
+        notRegular(fileName, st);
     // Non-blocking: a FIFO put in its place meanwhile cannot hang the program.
-    Descriptor fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    FileDescriptor fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) {
         const int error = errno;
         if (error == ENOENT)
@@ -357,52 +168,11 @@ std::optional<QByteArray> ReadIniFile(const QString &fileName)
     if (::fstat(fd.get(), &st) != 0)
         unreadable(fileName, errno);
     if (!S_ISREG(st.st_mode))
-        notRegular(fileName);
+        notRegular(fileName, st);
     QByteArray content;
-    if (!readAll(fd.get(), content))
+    if (!ReadAllFrom(fd.get(), content))
         unreadable(fileName, errno);
     return content;
-}
-
-void StoreIniFile(const QString &fileName, const QByteArray &content)
-{
-    const QString target = writeTarget(fileName);
-    struct stat st {};
-    QByteArray old;
-    const bool exists = loadForWrite(fileName, target, old, st);
-    if (!writable(QFileInfo(target).absolutePath()))
-        refuse(fileName);
-    replaceAtomically(fileName, target, content, exists ? &st : nullptr);
-}
-
-int RemoveStaleTemporaryFiles(const QString &fileName)
-{
-    QStringList places{QFileInfo(fileName).absoluteFilePath()};
-    try {
-        const QString target = writeTarget(fileName);
-        if (!places.contains(target))
-            places << target;
-    } catch (const IniError &) {
-        // A link the program never writes through has no copies of ours.
-    }
-    int removed = 0;
-    for (const QString &place : places) {
-        const QFileInfo info(place);
-        const QRegularExpression pattern(QStringLiteral("^") + QRegularExpression::escape(info.fileName())
-                                         + QStringLiteral("\\.[A-Za-z0-9]{6}$"));
-        const QDir folder = info.absoluteDir();
-        const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        for (const QString &name : names) {
-            if (!pattern.match(name).hasMatch())
-                continue;
-            const QByteArray path = encodedName(folder.filePath(name));
-            struct stat st {};
-            if (::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
-                && ::unlink(path.constData()) == 0)
-                ++removed;
-        }
-    }
-    return removed;
 }
 
 QString ReadIniValue(const QString &fileName, const QString &section, const QString &key,
@@ -451,14 +221,18 @@ void WriteIniValue(const QString &fileName, const QString &section, const QStrin
 
 void WriteIniValues(const QString &fileName, const QString &section, const IniValues &values)
 {
-    const QString target = writeTarget(fileName);
-    struct stat st {};
-    QByteArray content;
-    const bool exists = loadForWrite(fileName, target, content, st);
+    WriteIniRecords(fileName, {{section, values}});
+}
+
+void WriteIniRecords(const QString &fileName, const IniRecords &records)
+{
+    const QByteArray content = ReadReplaceable(fileName).value_or(QByteArray());
     const Encoding encoding = encodingOf(content);
     const bool unicode = encoding != Encoding::Ansi;
-    for (const auto &[key, value] : values)
-        checkStorable(fileName, unicode, {&section, &key, &value});
+    for (const auto &[section, values] : records) {
+        for (const auto &[key, value] : values)
+            checkStorable(fileName, unicode, {&section, &key, &value});
+    }
 
     QByteArray updated;
     if (isUtf16(encoding)) {
@@ -470,18 +244,20 @@ void WriteIniValues(const QString &fileName, const QString &section, const IniVa
             throw IniError(QStringLiteral("%1 ist kein gültiger UTF-16-Text und wird nicht verändert.\n"
                                           "%1 is not valid UTF-16 text and is left unchanged.")
                                .arg(fileName));
-        for (const auto &[key, value] : values)
-            text = ProfileFile::writeValue(text, section.toUtf8(), key.toUtf8(), value.toUtf8());
+        for (const auto &[section, values] : records) {
+            for (const auto &[key, value] : values)
+                text = ProfileFile::writeValue(text, section.toUtf8(), key.toUtf8(), value.toUtf8());
+        }
         updated = utf8AsUtf16(text, big);
     } else {
         updated = content;
-        const QByteArray s = encodeFor(section, unicode);
-        for (const auto &[key, value] : values)
-            updated = ProfileFile::writeValue(updated, s, encodeFor(key, unicode), encodeFor(value, unicode));
+        for (const auto &[section, values] : records) {
+            const QByteArray s = encodeFor(section, unicode);
+            for (const auto &[key, value] : values)
+                updated = ProfileFile::writeValue(updated, s, encodeFor(key, unicode), encodeFor(value, unicode));
+        }
     }
-    if (!writable(QFileInfo(target).absolutePath()))
-        refuse(fileName);
-    replaceAtomically(fileName, target, updated, exists ? &st : nullptr);
+    ReplaceFile(fileName, updated);
 }
 
 bool CreateDefaultIniFile(const QString &fileName)
@@ -489,7 +265,7 @@ bool CreateDefaultIniFile(const QString &fileName)
     const QFileInfo info(fileName);
     if (info.exists() || info.isSymLink())
         return false;
-    StoreIniFile(fileName, DefaultIniContent());
+    ReplaceFile(fileName, DefaultIniContent());
     return true;
 }
 
@@ -501,7 +277,7 @@ QString ProgramFolder()
         // file per user, never beside the system's executables.
         const bool installed = exeFolder.startsWith(QLatin1String("/usr/"))
                                || exeFolder == QLatin1String("/bin") || exeFolder == QLatin1String("/sbin");
-        if (!exeFolder.isEmpty() && !installed && writable(exeFolder))
+        if (!exeFolder.isEmpty() && !installed && IsWritable(exeFolder))
             return exeFolder.endsWith(QLatin1Char('/')) ? exeFolder : exeFolder + QLatin1Char('/');
     }
     QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);

@@ -2,23 +2,13 @@
 // Access to the working configuration file: one value per call, the file is
 // opened and released every time and nothing is cached between calls.
 
+#include "core/SafeFile.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <optional>
-#include <stdexcept>
-
-// An error of the working-file access; its text is shown to the user as is.
-class IniError : public std::runtime_error
-{
-public:
-    explicit IniError(const QString &text);
-    QString text() const { return m_text; }
-
-private:
-    QString m_text;
-};
 
 // Returns the value of `key` in `section` of the file `fileName`, with blanks
 // around it and one pair of matching outer quotes removed, cut to 2047
@@ -48,25 +38,18 @@ using IniValues = QList<QPair<QString, QString>>;
 // and a kill leaves the old file or the new one. Refused as WriteIniValue.
 void WriteIniValues(const QString &fileName, const QString &section, const IniValues &values);
 
+// Sections and the values of each, in the order they are written.
+using IniRecords = QList<QPair<QString, IniValues>>;
+
+// Writes every record of `records` in one replace of the file, as the same
+// WriteIniValues calls in order would leave it. Refused as WriteIniValue.
+void WriteIniRecords(const QString &fileName, const IniRecords &records);
+
 // The bytes of `fileName`, or nothing when no file is there (also a link
 // to nothing). A file that exists but cannot be read (no permission, an I/O
 // error, not a regular file) throws IniError naming the file and the reason.
 // Never blocks on a FIFO and never reads a device.
 std::optional<QByteArray> ReadIniFile(const QString &fileName);
-
-// Replaces `fileName` with `content`: a temporary file in the same folder,
-// synced, given the old file's owner, group and mode, then renamed over it,
-// so that a crash leaves the old or the new file. A symbolic link is written
-// through (its target replaced, the link kept) only when it and every link
-// after it is the user's own and lies in a folder nobody else may write; a
-// link to nothing is never followed. Throws IniError when refused.
-void StoreIniFile(const QString &fileName, const QByteArray &content);
-
-// Removes the complete temporary copies that writes of `fileName` killed
-// before their rename left beside it (and beside the file its own link
-// names): regular files of this user named like "<name>.XXXXXX" only.
-// Returns how many it removed.
-int RemoveStaleTemporaryFiles(const QString &fileName);
 
 // Creates `fileName` with the default content (DefaultIniContent) when no
 // file exists there.

@@ -47,7 +47,11 @@ QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSe
             return;
         switch (error) {
         case QSerialPort::ResourceError:
-            reportLost(m_port->errorString());
+            // Qt words a vanished device with whatever errno a read left,
+            // often "Resource temporarily unavailable": say what happened.
+            reportLost(hungUp(int(m_port->handle())) || !deviceFileExists(m_devicePath)
+                           ? tr("The device hung up.")
+                           : m_port->errorString());
             break;
         case QSerialPort::ReadError:
         case QSerialPort::WriteError:

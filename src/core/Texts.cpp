@@ -57,6 +57,13 @@ QString NoReplyText(int language)
                          : QStringLiteral("No reply from the Velmora \u2013 transfer stopped");
 }
 
+QString RunStoredText(int language, int stored, int total)
+{
+    return language == 0
+               ? QStringLiteral("%1 von %2 Datensätzen gespeichert, die übrigen sind unverändert.").arg(stored).arg(total)
+               : QStringLiteral("%1 of %2 records stored, the others are unchanged.").arg(stored).arg(total);
+}
+
 QString NotAnsweringText(int language, const QString &port, const QString &device)
 {
     const QString where = device.isEmpty() ? port : QStringLiteral("%1 (%2)").arg(port, device);

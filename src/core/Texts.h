@@ -22,6 +22,8 @@ QString LostConnectionText(int language);
 QString PermissionHintText(int language);
 // A run whose reply did not come in time.
 QString NoReplyText(int language);
+// A read-all run that ended early: how many of its records reached the file.
+QString RunStoredText(int language, int stored, int total);
 // The gateway does not answer the polls on `port` (`device`).
 QString NotAnsweringText(int language, const QString &port, const QString &device);
 

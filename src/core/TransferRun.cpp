@@ -26,6 +26,8 @@ void TransferRun::start(Kind kind)
     m_lastReplyChecked = false;
     m_notTaken.clear();
     m_plan.clear();
+    m_stored = 0;
+    m_session.m_reportedStoreError.clear();
     ++m_generation;
     const FirmwareFeatures features = m_session.features();
     const int language = m_session.language();
@@ -135,14 +137,24 @@ void TransferRun::store(const QString &section, const IniValues &values, const R
 {
     const quint64 generation = m_generation;
     const std::optional<Record> stored = record ? std::optional<Record>(*record) : std::nullopt;
+    // A record is counted when handed to the writer, which stores it also
+    // after the run ended; a refused store takes it back. The source section
+    // is no record of the gateway and is not counted.
+    if (stored)
+        ++m_stored;
     m_session.writer().store(m_session.file().path(), section, values,
                              [this, stored, last, generation](const QString &error) {
                                  if (!error.isEmpty()) {
+                                     if (stored
+                                         && (generation == m_generation
+                                             || (!m_active && generation + 1 == m_generation)))
+                                         --m_stored;
                                      if (m_active && generation == m_generation)
                                          finish(false, error);
-                                     emit m_session.errorOccurred(error);
+                                     m_session.reportStoreError(error);
                                      return;
                                  }
+                                 m_session.m_reportedStoreError.clear();
                                  if (stored)
                                      emit m_session.recordStored(*stored, true);
                                  if (last && m_active && generation == m_generation)

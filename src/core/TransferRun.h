@@ -34,6 +34,10 @@ public:
     bool isActive() const { return m_active; }
     Kind kind() const { return m_kind; }
     bool isTimerActive() const { return m_timeout.isActive(); }
+    // The requests of the last run, and how many of its records were
+    // stored in the working file (also after it ended).
+    int total() const { return m_total; }
+    int recordsStored() const { return m_stored; }
     // Ends the run under way with `text` (the port was lost).
     void abort(const QString &text);
 
@@ -71,5 +75,6 @@ private:
     int m_total = 0;
     bool m_lastReplyChecked = false;
     QList<ValueDifference> m_notTaken;
+    int m_stored = 0;
     quint64 m_generation = 0;
 };

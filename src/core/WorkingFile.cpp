@@ -16,26 +16,42 @@ QMutex &writeLock()
 }
 } // namespace
 
+WorkingFile WorkingFile::held(const QByteArray &content)
+{
+    WorkingFile file;
+    file.m_held = content;
+    return file;
+}
+
+void WorkingFile::refuseWriteToHeld() const
+{
+    if (m_held)
+        throw IniError(QStringLiteral("Eine Konfiguration im Speicher wird nicht geändert.\n"
+                                      "A configuration held in memory is not changed."));
+}
+
 QString WorkingFile::read(const QString &section, const QString &key, const QString &def) const
 {
-    return ReadIniValue(m_path, section, key, def);
+    return m_held ? IniValueIn(m_held, section, key, def) : ReadIniValue(m_path, section, key, def);
 }
 
 WorkingFile::Snapshot WorkingFile::snapshot() const
 {
     Snapshot snapshot;
-    snapshot.m_content = ReadIniFile(m_path);
+    snapshot.m_content = m_held ? m_held : ReadIniFile(m_path);
     return snapshot;
 }
 
 void WorkingFile::write(const QString &section, const QString &key, const QString &value) const
 {
+    refuseWriteToHeld();
     QMutexLocker locker(&writeLock());
     WriteIniValue(m_path, section, key, value);
 }
 
 void WorkingFile::storeRecord(const QString &section, const IniValues &values) const
 {
+    refuseWriteToHeld();
     storeRecord(m_path, section, values);
 }
 
@@ -43,6 +59,12 @@ void WorkingFile::storeRecord(const QString &path, const QString &section, const
 {
     QMutexLocker locker(&writeLock());
     WriteIniValues(path, section, values);
+}
+
+void WorkingFile::storeRecords(const QString &path, const IniRecords &records)
+{
+    QMutexLocker locker(&writeLock());
+    WriteIniRecords(path, records);
 }
 
 RecordWriter::RecordWriter(QObject *parent) : QObject(parent), m_thread(std::make_unique<QThread>())
@@ -75,20 +97,61 @@ void RecordWriter::store(const QString &path, const QString &section, const IniV
     if (!m_thread->isRunning())
         m_thread->start();
     ++m_pending;
-    QMetaObject::invokeMethod(m_worker, [this, path, section, values, done = std::move(done)] {
-        QString error;
+    m_done.append(std::move(done));
+    {
+        QMutexLocker locker(&m_queueLock);
+        m_queue.append({path, section, values});
+        // One call is on its way already and takes this record along.
+        if (m_scheduled)
+            return;
+        m_scheduled = true;
+    }
+    QMetaObject::invokeMethod(m_worker, [this] { writeQueued(); }, Qt::QueuedConnection);
+}
+
+void RecordWriter::writeQueued()
+{
+    QList<Job> jobs;
+    {
+        QMutexLocker locker(&m_queueLock);
+        jobs.swap(m_queue);
+        m_scheduled = false;
+    }
+    const auto attempt = [this](const std::function<void()> &write) {
         try {
-            WorkingFile::storeRecord(path, section, values);
+            write();
+            m_replaces.fetchAndAddRelaxed(1);
         } catch (const IniError &e) {
-            error = e.text();
+            return e.text();
         } catch (const std::exception &e) {
-            error = QString::fromUtf8(e.what());
+            return QString::fromUtf8(e.what());
         }
-        QMetaObject::invokeMethod(this, [this, error, done] {
+        return QString();
+    };
+    QStringList errors;
+    for (qsizetype first = 0; first < jobs.size();) {
+        const QString &path = jobs.at(first).path;
+        qsizetype end = first;
+        IniRecords records;
+        for (; end < jobs.size() && jobs.at(end).path == path; ++end)
+            records.append({jobs.at(end).section, jobs.at(end).values});
+        const QString error = attempt([&] { WorkingFile::storeRecords(path, records); });
+        for (qsizetype i = first; i < end; ++i) {
+            // One record the file refuses must not take the others with it:
+            // then each is stored, or refused, on its own.
+            errors << (error.isEmpty() || end - first == 1
+                           ? error
+                           : attempt([&] { WorkingFile::storeRecord(path, jobs.at(i).section, jobs.at(i).values); }));
+        }
+        first = end;
+    }
+    QMetaObject::invokeMethod(this, [this, errors] {
+        for (const QString &error : errors) {
             --m_pending;
+            const auto done = m_done.takeFirst();
             if (done)
                 done(error);
-        }, Qt::QueuedConnection);
+        }
     }, Qt::QueuedConnection);
 }
 

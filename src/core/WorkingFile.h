@@ -5,6 +5,9 @@
 
 #include "core/IniFile.h"
 
+#include <QAtomicInt>
+#include <QList>
+#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -17,6 +20,9 @@ class WorkingFile
 {
 public:
     explicit WorkingFile(const QString &path = QString()) : m_path(path) {}
+    // A configuration held in memory as the bytes of a file, for reading
+    // only: nothing else can change or remove it. Writes are refused.
+    static WorkingFile held(const QByteArray &content);
 
     QString path() const { return m_path; }
     void setPath(const QString &path) { m_path = path; }
@@ -45,13 +51,20 @@ public:
     // The same into the file at `path`, from any thread: writers of the
     // program are serialised, so no replace loses another's change.
     static void storeRecord(const QString &path, const QString &section, const IniValues &values);
+    // Several records into the file at `path` in one replace, as storeRecord.
+    static void storeRecords(const QString &path, const IniRecords &records);
 
 private:
+    void refuseWriteToHeld() const;
+
     QString m_path;
+    std::optional<QByteArray> m_held;
 };
 
 // Stores records on a thread of its own, in the order given, so that the
-// wire never waits for the disk. Results come back on the caller's thread.
+// wire never waits for the disk. Records that arrive while the disk is busy
+// go to their file together, in one replace. Results come back on the
+// caller's thread.
 class RecordWriter : public QObject
 {
     Q_OBJECT
@@ -67,9 +80,25 @@ public:
     int pending() const { return m_pending; }
     // Waits until every queued record is stored (for the end of a program).
     void drain();
+    // Replaces of a file made so far.
+    int replaces() const { return m_replaces.loadRelaxed(); }
 
 private:
+    struct Job
+    {
+        QString path;
+        QString section;
+        IniValues values;
+    };
+    // On the writer's thread: stores every job queued so far.
+    void writeQueued();
+
     std::unique_ptr<QThread> m_thread;
     QObject *m_worker = nullptr;
     int m_pending = 0;
+    QList<std::function<void(const QString &error)>> m_done;
+    QMutex m_queueLock;
+    QList<Job> m_queue;
+    bool m_scheduled = false;
+    QAtomicInt m_replaces;
 };

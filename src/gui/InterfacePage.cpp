@@ -81,16 +81,23 @@ void InterfacePage::shown()
 {
     ensureBuilt();
     const std::array<RadioGroup *, 4> groups = this->groups();
-    // All four are read first, so that a file that cannot be read leaves no
-    // group showing a value that did not come from it.
-    int values[4] = {3, 3, 3, 3};
+    // Showing never changes a value the file holds: a value that fits no
+    // item shows no selection and stays as it is. Only keys missing from
+    // the file are stored, once, at the page's first show.
+    const QString missing = QStringLiteral("\n");
+    int values[4] = {-1, -1, -1, -1};
+    bool absent[4] = {};
+    const RecordId id{RecordKind::Interface, 0};
+    const QString section = ConfigLayout::section(id);
+    const QStringList keys = ConfigLayout::keys(RecordKind::Interface);
     try {
         const WorkingFile::Snapshot stored = m_session.file().snapshot();
-        const Record record = Record::fromFile(stored, {RecordKind::Interface, 0}, m_session.features());
         for (int i = 0; i < 4; ++i) {
+            const QString text = stored.read(section, keys.at(i), missing);
+            absent[i] = text == missing;
             bool ok = false;
-            const int value = record.values.at(i).second.toInt(&ok);
-            if (ok)
+            const int value = absent[i] ? ConfigLayout::fileDefault(id, keys.at(i)).toInt() : text.toInt(&ok);
+            if (absent[i] || (ok && value >= 0 && value < groups[i]->items().size()))
                 values[i] = value;
         }
     } catch (const IniError &) {
@@ -100,27 +107,30 @@ void InterfacePage::shown()
         m_loading = false;
         throw;
     }
-    // Selecting a different index stores it (the click handlers); a file
-    // that cannot take it is no reason to complain while merely showing.
     m_loading = true;
-    for (int i = 0; i < 4; ++i) {
-        // Above the last item selects the last one, negative selects none.
+    for (int i = 0; i < 4; ++i)
         groups[i]->setItemIndex(values[i]);
-    }
     m_loading = false;
+    if (m_missingStored)
+        return;
+    m_missingStored = true;
+    for (int i = 0; i < 4; ++i) {
+        // A file that cannot take it is no reason to complain while merely showing.
+        try {
+            if (absent[i])
+                m_session.file().write(section, keys.at(i), QString::number(values[i]));
+        } catch (const IniError &) {
+        }
+    }
 }
 
 void InterfacePage::storeChoice(const QString &key, int index)
 {
-    // A reply's record is in the file already, exactly as it came.
-    if (index < 0 || m_showingRecord)
+    // A reply's record is in the file already, exactly as it came; what a
+    // load shows came from the file.
+    if (index < 0 || m_showingRecord || m_loading)
         return;
-    try {
-        m_session.file().write(ConfigLayout::section({RecordKind::Interface, 0}), key, QString::number(index));
-    } catch (const IniError &) {
-        if (!m_loading)
-            throw;
-    }
+    m_session.file().write(ConfigLayout::section({RecordKind::Interface, 0}), key, QString::number(index));
 }
 
 void InterfacePage::readClicked()

@@ -43,4 +43,5 @@ private:
     std::unique_ptr<Ui::TabSheetInterface> m_ui;
     bool m_loading = false;
     bool m_showingRecord = false;
+    bool m_missingStored = false;
 };

@@ -18,6 +18,9 @@
 
 #include "ui_FormMain.h"
 
+#include <algorithm>
+#include <utility>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
@@ -121,6 +124,14 @@ void MainWindow::setupStatusBar()
         m_panels[i] = panel;
     }
     m_panels[0]->setText(QString::fromUtf8(MakerPanelText));
+    // The "no answer" hint stands in for the maker's text and the exchange
+    // indicator; port, link state and clock stay in view.
+    m_hint = new QLabel(bar);
+    m_hint->setObjectName(QStringLiteral("StatusHint"));
+    m_hint->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_hint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    bar->insertWidget(0, m_hint, 1);
+    m_hint->hide();
 }
 
 void MainWindow::connectSession()
@@ -142,9 +153,18 @@ void MainWindow::connectSession()
         setStatusText(3, text);
     });
     connect(&session, &GatewaySession::firmwareChanged, this, Guarded([this] { applyFirmwareLayout(); }));
+    // A read-all cut by the loss of the port: the box says how much of it
+    // reached the working file.
+    connect(&session.run(), &TransferRun::finished, this, [this](bool ok, const QString &text) {
+        const TransferRun &run = m_session->run();
+        m_cutRunNote = !ok && run.kind() == TransferRun::Kind::ReadAll && text == LostConnectionText(language())
+                           ? RunStoredText(language(), run.recordsStored(), run.total())
+                           : QString();
+    });
     connect(&session, &GatewaySession::portLost, this, Guarded([this](const QString &message) {
+                const QString note = std::exchange(m_cutRunNote, QString());
                 showOffline();
-                ShowErrorReport(message);
+                ShowErrorReport(note.isEmpty() ? message : message + QStringLiteral("\n\n") + note);
             }));
     connect(&session, &GatewaySession::errorOccurred, this, [](const QString &text) { ShowErrorReport(text); });
     connect(&session, &GatewaySession::writeNotTaken, this, [this](const QList<ValueDifference> &differences) {
@@ -320,6 +340,11 @@ void MainWindow::setStatusText(int panel, const QString &text)
 void MainWindow::setEditorPagesVisible(bool visible)
 {
     LazyPage *const editorPages[] = {m_pointsPage, m_saveLoadPage, m_printerPage, m_interfacePage};
+    // The first page becomes current before the others hide: hiding the
+    // current tab would make each next one current and run its show handler.
+    if (!visible && std::find(std::begin(editorPages), std::end(editorPages), m_pages->currentWidget())
+                        != std::end(editorPages))
+        m_pages->setCurrentWidget(m_firstPage);
     for (LazyPage *page : editorPages) {
         // Built while its tab is still hidden, so that no page is put
         // together in front of the user.
@@ -377,15 +402,18 @@ void MainWindow::linkOpened(const QString &portName, const QString &device)
 }
 
 // A port with nothing behind it polls for ever; after a few polls the status
-// bar says so and what to check, in place of its panels, until the gateway
-// answers or the link is closed.
+// bar says so and what to check, beside the port, link state and clock, until
+// the gateway answers or the link is closed.
 void MainWindow::showNotAnswering(bool shown)
 {
     m_notAnswering = shown;
-    if (shown)
-        statusBar()->showMessage(NotAnsweringText(language(), m_portName, m_device));
-    else
-        statusBar()->clearMessage();
+    const QString text = shown ? NotAnsweringText(language(), m_portName, m_device) : QString();
+    m_hint->setText(text);
+    m_hint->setToolTip(text);
+    m_hint->setVisible(shown);
+    m_panels[0]->setVisible(!shown);
+    m_panels[3]->setVisible(!shown);
+    m_panels[4]->setMaximumWidth(shown ? PanelWidths[1] + PanelWidths[3] : QWIDGETSIZE_MAX);
 }
 
 void MainWindow::disconnectLink()

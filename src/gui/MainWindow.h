@@ -101,9 +101,11 @@ private:
     SaveLoadPage *m_saveLoadPage = nullptr;
     MonitorPage *m_monitorPage = nullptr;
     QLabel *m_panels[5] = {};
+    QLabel *m_hint = nullptr;
     QTimer m_clock;
     bool m_shown = false;
     QString m_portName;
     QString m_device;
     bool m_notAnswering = false;
+    QString m_cutRunNote;
 };

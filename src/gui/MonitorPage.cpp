@@ -118,5 +118,5 @@ void MonitorPage::saveToFile()
         return;
     // The working file's safe replace: a failed save leaves no half file
     // and never replaces a file through another user's link.
-    StoreIniFile(path, MonitorFileContent(m_ui->MemoDebug->toPlainText()));
+    ReplaceFile(path, MonitorFileContent(m_ui->MemoDebug->toPlainText()));
 }

@@ -112,7 +112,7 @@ void PointsPage::catchUp()
 {
     ApplyLanguage(this, m_session.language() == 0 ? 0 : EnglishOffset);
     refreshCaptions();
-    applyFirmwareLayout();
+    layOutRows();
 }
 
 PointsPage::~PointsPage() = default;
@@ -148,9 +148,19 @@ void PointsPage::refreshCaptions()
 
 void PointsPage::applyFirmwareLayout()
 {
+    m_firmwareKnown = true;
+    layOutRows();
+}
+
+void PointsPage::layOutRows()
+{
     if (!isBuilt())
         return;
-    const FirmwareFeatures &f = m_session.features();
+    FirmwareFeatures f = m_session.features();
+    if (!m_firmwareKnown) {
+        f.hasPoint5 = true;
+        f.hasTenPoints = true;
+    }
     for (QWidget *w : {static_cast<QWidget *>(m_ui->Label9), static_cast<QWidget *>(m_ui->ComboBox2),
                        static_cast<QWidget *>(m_ui->ComboBox3)})
         w->setVisible(f.hasPoint5);

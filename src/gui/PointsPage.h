@@ -27,7 +27,8 @@ public:
 
     void shown();
     void refreshCaptions();
-    // Shows the rows and moves the buttons as the gateway's firmware has them.
+    // Shows the rows and moves the buttons as the gateway's firmware has
+    // them (the version reply); until it came, all ten rows are shown.
     void applyFirmwareLayout();
 
     // Shows the values stored for terminal address `address`, then the
@@ -45,6 +46,7 @@ protected:
     void catchUp() override;
 
 private:
+    void layOutRows();
     void storePointChoice(int point, bool edv);
     void storeProductQuality();
     void storeProductName();
@@ -73,4 +75,6 @@ private:
     // The page's requests awaiting their answer.
     std::optional<RecordId> m_pendingPoints;
     std::optional<RecordId> m_pendingProduct;
+    // Set by the first version reply; until then all ten rows are shown.
+    bool m_firmwareKnown = false;
 };

@@ -72,7 +72,7 @@ QString copyFile(const QString &source, const QString &target, int language)
         if (!bytes)
             return language == 0 ? QStringLiteral("%1 gibt es nicht.").arg(source)
                                  : QStringLiteral("%1 does not exist.").arg(source);
-        StoreIniFile(target, *bytes);
+        ReplaceFile(target, *bytes);
     } catch (const IniError &error) {
         return error.text();
     }
@@ -103,7 +103,7 @@ SaveLoadPage::SaveLoadPage(GatewaySession &session, QWidget *parent)
     connect(&run, &TransferRun::started, this, [this](int total) { runStarted(total); });
     connect(&run, &TransferRun::progressed, this,
             [this](int value, const QString &text) { runProgressed(value, text); });
-    connect(&run, &TransferRun::finished, this, [this](bool, const QString &text) { runFinished(text); });
+    connect(&run, &TransferRun::finished, this, [this](bool ok, const QString &text) { runFinished(ok, text); });
     connect(&run, &TransferRun::valuesNotTaken, this,
             [this](const QList<ValueDifference> &differences) { m_notTaken = differences; });
     connect(&run, &TransferRun::valuesRefused, this, [this](const QList<ValueProblem> &problems) {
@@ -242,10 +242,14 @@ void SaveLoadPage::runProgressed(int value, const QString &text)
     m_ui->ProgressAnzeige->setValue(value);
 }
 
-void SaveLoadPage::runFinished(const QString &text)
+void SaveLoadPage::runFinished(bool ok, const QString &text)
 {
     ensureBuilt();
-    m_ui->Label5->setText(text);
+    const TransferRun &run = m_session.run();
+    // A read-all cut short leaves new values beside old ones: say how many.
+    const bool cut = !ok && run.kind() == TransferRun::Kind::ReadAll;
+    m_ui->Label5->setText(cut ? text + u' ' + RunStoredText(m_session.language(), run.recordsStored(), run.total())
+                              : text);
     m_ui->ButtonAlleDatenLesen->setEnabled(true);
     m_ui->ButtonAlleDatenSchreiben->setEnabled(true);
     if (m_notTaken.isEmpty())

@@ -50,7 +50,7 @@ private:
     void resetProgress();
     void runStarted(int total);
     void runProgressed(int value, const QString &text);
-    void runFinished(const QString &text);
+    void runFinished(bool ok, const QString &text);
     bool agreesToWrite(const WriteCheck &check);
 
     GatewaySession &m_session;

@@ -4,14 +4,18 @@
 #include "core/ConfigLayout.h"
 #include "core/IniFile.h"
 
+#include "SmallDisk.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <dirent.h>
 #include <functional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -765,6 +769,7 @@ private slots:
         QTest::newRow("read-only file") << "read" << "ro.ini" << "cannot write %1: the file is read-only";
         QTest::newRow("read-only folder") << "read" << "locked/x.ini" << "cannot write %1: the folder %2 is not writable";
         QTest::newRow("no folder") << "read" << "gone/x.ini" << "cannot write %1: the folder %2 does not exist";
+        QTest::newRow("name too long") << "read" << QString(252, u'n') + ".ini" << "cannot write %1: the name is too long";
         QTest::newRow("read-only backup") << "backup" << "ro.ini" << "cannot write %1: the file is read-only";
         QTest::newRow("backup is FILE") << "backup" << "good.ini" << "%1: the backup would replace the file to be written";
     }
@@ -792,6 +797,111 @@ private slots:
         QCOMPARE(bytesOf(cli.path("ro.ini")), before);
         QCOMPARE(bytesOf(good), before);
         QVERIFY(!cli.simLog().contains("<- "));
+    }
+
+    // A disk that fills up during the run: the target keeps its old bytes,
+    // the command fails, and a failed backup writes nothing to the gateway.
+    void fullDiskKeepsTheFile_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<qint64>("freeBytes");
+        QTest::newRow("read, no space at all") << "read" << qint64(0);
+        QTest::newRow("read, space for a part") << "read" << qint64(4096);
+        QTest::newRow("backup, no space at all") << "backup" << qint64(0);
+        QTest::newRow("backup, space for a part") << "backup" << qint64(4096);
+    }
+    void fullDiskKeepsTheFile()
+    {
+        QFETCH(QString, command);
+        QFETCH(qint64, freeBytes);
+        SmallDisk disk(256);
+        if (!disk.mounted())
+            QSKIP("mounting a small file system needs root");
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", "311", "--verbose"}));
+        const QString good = cli.path("good.ini");
+        writeState(good, newState);
+        const QString target = disk.filePath("site.ini");
+        QVERIFY(QFile::copy(good, target));
+        const QByteArray before = bytesOf(target);
+        disk.fill(freeBytes);
+
+        const Result r = command == "read" ? cli.run({"read", "COM7", target})
+                                           : cli.run({"write", "COM7", good, "--backup", target});
+        QCOMPARE(r.status, 2);
+        QCOMPARE(r.err, "velmora-cli: cannot write " + target + ": No space left on device\n");
+        QVERIFY2(!r.out.contains("records"), qPrintable(r.out));
+        QCOMPARE(bytesOf(target), before);
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"filler", "site.ini"}));
+        QVERIFY(!cli.simLog().contains("<- C1"));
+    }
+
+    // A link that another user could have planted is never written
+    // through, and that is known before the port opens.
+    void plantedLinksAreRefusedBeforeThePortOpens_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<bool>("foreignLink");
+        QTest::newRow("read, sticky shared folder") << "read" << 01777 << true;
+        QTest::newRow("read, group-writable folder") << "read" << 0775 << true;
+        QTest::newRow("backup, sticky shared folder") << "backup" << 01777 << true;
+        QTest::newRow("read, own link in a shared folder") << "read" << 01777 << false;
+    }
+    void plantedLinksAreRefusedBeforeThePortOpens()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, folderMode);
+        QFETCH(bool, foreignLink);
+        if (foreignLink && ::geteuid() != 0)
+            QSKIP("giving a link to another user needs root");
+        Cli cli;
+        QVERIFY(cli.startSim({"--verbose"}));
+        const QString good = cli.path("good.ini");
+        writeState(good, newState);
+        const QString victim = cli.path("victim.conf");
+        QFile out(victim);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write("secret=1\n");
+        out.close();
+        const QString folder = cli.path("shared");
+        QVERIFY(QDir().mkdir(folder));
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), mode_t(folderMode)), 0);
+        const QString link = folder + "/site.ini";
+        QCOMPARE(::symlink(QFile::encodeName(victim).constData(), QFile::encodeName(link).constData()), 0);
+        if (foreignLink)
+            QCOMPARE(::lchown(QFile::encodeName(link).constData(), 65534, 65534), 0);
+
+        const Result r = command == "read" ? cli.run({"read", "COM7", link})
+                                           : cli.run({"write", "COM7", good, "--backup", link});
+        QCOMPARE(r.status, 2);
+        QCOMPARE(r.err, "velmora-cli: " + link + " is not written: it is a link owned by another user or lies "
+                        "in a folder that others may write to.\n");
+        QCOMPARE(bytesOf(victim), QByteArray("secret=1\n"));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QVERIFY(!cli.simLog().contains("<- "));
+    }
+
+    // A name that is not UTF-8 reaches the file it names, and is printed
+    // with its own bytes.
+    void namesThatAreNotUtf8()
+    {
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", "106"}));
+        QProcess shell;
+        shell.setWorkingDirectory(cli.dir.path());
+        shell.start("/bin/sh", {"-c", "exec \"$0\" read COM7 \"$(printf 'caf\\351.ini')\"", cli.exe});
+        QVERIFY(shell.waitForFinished(120000));
+        QCOMPARE(shell.exitCode(), 0);
+        QVERIFY(shell.readAllStandardOutput().contains(" into caf\xE9.ini "));
+        QList<QByteArray> names;
+        DIR *dir = ::opendir(QFile::encodeName(cli.dir.path()).constData());
+        QVERIFY(dir);
+        while (const dirent *entry = ::readdir(dir))
+            names << QByteArray(entry->d_name);
+        ::closedir(dir);
+        QVERIFY(names.contains("caf\xE9.ini"));
+        QVERIFY(!names.contains("caf\xEF\xBF\xBD.ini"));
     }
 
     void portsThatAreNoGateway_data()

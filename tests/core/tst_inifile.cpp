@@ -412,7 +412,7 @@ void TestIniFile::linksWrittenThroughOnlyWhenTrusted()
     QCOMPARE(QFileInfo::exists(target), !dangling);
     if (!dangling)
         QCOMPARE(bytesOf(target), notes);
-    QCOMPARE(errorOf([&] { StoreIniFile(link, "x"); }), error);
+    QCOMPARE(errorOf([&] { ReplaceFile(link, "x"); }), error);
     QVERIFY(!CreateDefaultIniFile(link));
     QCOMPARE(QFileInfo::exists(target), !dangling);
     QCOMPARE(listing(folder), QStringList{"site.ini"});
@@ -437,19 +437,21 @@ void TestIniFile::keepsOwnerGroupAndMode()
 void TestIniFile::removesStaleTemporaryFiles()
 {
     QVERIFY(put(m_path, "[S]\r\nk=1\r\n"));
-    const QString stale = m_path + ".aZ09xY";
+    const QString stale = m_dir->filePath(".Velmora.ini.velmora-temp-aZ09xY");
     QVERIFY(put(stale, DefaultIniContent()));
-    // Not the program's copies of this file: other names, a folder, a link.
-    const QStringList others{m_path + ".tmp", m_path + ".aZ09xYz", m_dir->filePath("Other.ini.aZ09xY"),
-                             m_path + ".Fold3r", m_path + ".L1nk00"};
-    QVERIFY(put(others.at(0), "a"));
-    QVERIFY(put(others.at(1), "b"));
-    QVERIFY(put(others.at(2), "c"));
-    QVERIFY(QDir().mkdir(others.at(3)));
-    QCOMPARE(::symlink(QFile::encodeName(stale).constData(), QFile::encodeName(others.at(4)).constData()), 0);
+    // Not the program's copies of this file: the user's backups, other
+    // names, a folder, a link.
+    const QStringList others{m_path + ".backup", m_path + ".250101", m_path + ".orig01", m_path + ".aZ09xY",
+                             m_path + ".tmp", stale + "z", m_dir->filePath(".Other.ini.velmora-temp-aZ09xY")};
+    for (const QString &other : others)
+        QVERIFY(put(other, "mine"));
+    const QString folder = m_dir->filePath(".Velmora.ini.velmora-temp-Fold3r");
+    const QString link = m_dir->filePath(".Velmora.ini.velmora-temp-L1nk00");
+    QVERIFY(QDir().mkdir(folder));
+    QCOMPARE(::symlink(QFile::encodeName(stale).constData(), QFile::encodeName(link).constData()), 0);
     QString foreign;
     if (isRoot()) {
-        foreign = m_path + ".n0b0dy";
+        foreign = m_dir->filePath(".Velmora.ini.velmora-temp-n0b0dy");
         QVERIFY(put(foreign, "d"));
         QCOMPARE(::chown(QFile::encodeName(foreign).constData(), Nobody, Nobody), 0);
     }
@@ -458,7 +460,9 @@ void TestIniFile::removesStaleTemporaryFiles()
     QVERIFY(!QFileInfo::exists(stale));
     QCOMPARE(bytesOf(m_path), QByteArray("[S]\r\nk=1\r\n"));
     for (const QString &other : others)
-        QVERIFY2(QFileInfo(other).exists() || QFileInfo(other).isSymLink(), qPrintable(other));
+        QCOMPARE(bytesOf(other), QByteArray("mine"));
+    QVERIFY(QFileInfo(folder).isDir());
+    QVERIFY(QFileInfo(link).isSymLink());
     if (!foreign.isEmpty())
         QVERIFY(QFileInfo::exists(foreign));
 }

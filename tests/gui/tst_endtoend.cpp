@@ -218,7 +218,9 @@ private slots:
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("report"); // the start of the one error report; empty: none
         QTest::newRow("another record in place of address 3") << "other-record" << false
-                                                               << "Keine Antwort vom Velmora – Übertragung abgebrochen" << "";
+                                                               << "Keine Antwort vom Velmora – Übertragung abgebrochen "
+                                                                  "3 von 27 Datensätzen gespeichert, die übrigen sind unverändert."
+                                                               << "";
         QTest::newRow("each reply twice") << "duplicate" << false << "OK" << "";
         QTest::newRow("writes ignored") << "ignore-writes" << true << "Nicht alle Werte übernommen"
                                         << "Der Velmora hat diese Werte nicht übernommen";

@@ -40,6 +40,13 @@ class TestLink : public QObject
     bool lit(const char *light) const { return f->child(light)->property("lit").toBool(); }
     void click(const char *button) const { QTest::mouseClick(f->child<QPushButton>(button), Qt::LeftButton); }
 
+    // A reply outside a run, once the writer has stored its record.
+    void replyStored(const QByteArray &record)
+    {
+        port().reply(record);
+        window().session().writer().drain();
+    }
+
     void goOnline(const QByteArray &version = QByteArray())
     {
         f->goOnline(version);
@@ -137,6 +144,67 @@ private slots:
         QTRY_COMPARE(f->child<QLabel>("lVERSION")->text(), text);
     }
 
+    // Until a version reply sets the layout all ten rows are shown, with the
+    // buttons below them: offline with the pages shown by Shift+Enter, and
+    // online before the version.
+    void allTenRowsUntilTheVersionReply_data()
+    {
+        QTest::addColumn<bool>("online");
+        QTest::newRow("offline") << false;
+        QTest::newRow("online, no version yet") << true;
+    }
+    void allTenRowsUntilTheVersionReply()
+    {
+        QFETCH(bool, online);
+        if (online)
+            goOnline();
+        else
+            QTest::keyClick(&window(), Qt::Key_Return, Qt::ShiftModifier);
+        f->showPage(window().pointsPage());
+        QWidget *page = window().pointsPage();
+        for (int k = 1; k <= 10; ++k) {
+            QVERIFY(window().pointsPage()->pointList(k, false)->isVisibleTo(page));
+            QVERIFY(window().pointsPage()->pointList(k, true)->isVisibleTo(page));
+        }
+        for (const char *name : {"Label9", "LabelAnzeigeZP6", "LabelAnzeigeZP10"})
+            QVERIFY(f->child(name)->isVisibleTo(page));
+        QCOMPARE(f->child("ButtonKonfigurationLesen")->y(), 340);
+        QCOMPARE(f->child("StatusLightQualitaet")->y(), 346);
+        if (!online)
+            return;
+        port().reply("cV106");
+        QVERIFY(!window().pointsPage()->pointList(6, false)->isVisibleTo(page));
+        QCOMPARE(f->child("ButtonKonfigurationLesen")->y(), 212);
+    }
+
+    // Losing the port hides the editor pages; no page is shown on the way,
+    // so nothing is stored and the working file stays byte for byte.
+    void portLossLeavesTheFileAsItWas_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::newRow("points") << "points";
+        QTest::newRow("interface") << "interface";
+        QTest::newRow("printer") << "printer";
+        QTest::newRow("save/load") << "save/load";
+    }
+    void portLossLeavesTheFileAsItWas()
+    {
+        QFETCH(QString, page);
+        f->writeIni("[INTERFACE]\r\nBaudrateRS232=9\r\nParameterRS485=7\r\n[PRINTER]\r\nModell=7\r\n");
+        goOnline("311");
+        QWidget *const pages[] = {window().pointsPage(), window().interfacePage(), window().printerPage(),
+                                  window().saveLoadPage()};
+        const QStringList names{"points", "interface", "printer", "save/load"};
+        f->showPage(pages[names.indexOf(page)]);
+        const QByteArray before = f->iniBytes();
+        port().unplug();
+        QCOMPARE(window().statusText(2), QStringLiteral("OFFLINE"));
+        QCOMPARE(window().pageControl()->currentWidget(), window().firstPage());
+        QCOMPARE(f->iniBytes(), before);
+        QCOMPARE(f->stored("INTERFACE", "BaudrateRS232"), QStringLiteral("9"));
+        QCOMPARE(f->stored("INTERFACE", "ParameterRS485"), QStringLiteral("7"));
+    }
+
     void disconnectAndConnectAgain()
     {
         goOnline("311");
@@ -171,31 +239,42 @@ private slots:
     {
         QFETCH(QString, ending);
         QStatusBar *bar = window().statusBar();
+        // The hint as it stands in the status bar, empty when it is not shown.
+        const auto hint = [&] {
+            auto *label = f->child<QLabel>("StatusHint");
+            return label->isVisibleTo(bar) ? label->text() : QString();
+        };
         f->connectToCom3();
         for (int poll = 1; poll < GatewaySession::UnansweredPollLimit; ++poll)
             window().session().pollOnce();
-        QCOMPARE(bar->currentMessage(), QString());
+        QCOMPARE(hint(), QString());
         // A valid line of another kind is an answer too: the count starts again.
         port().reply("cV311");
         for (int poll = 1; poll < GatewaySession::UnansweredPollLimit; ++poll)
             window().session().pollOnce();
-        QCOMPARE(bar->currentMessage(), QString());
+        QCOMPARE(hint(), QString());
         window().session().pollOnce();
-        const QString message = bar->currentMessage();
+        const QString message = hint();
         QVERIFY2(message.startsWith(QStringLiteral("Keine Antwort vom Velmora an COM3 (/dev/pts/77)")),
                  qPrintable(message));
         QVERIFY(message.contains(QStringLiteral("Kabel")));
         QVERIFY(window().session().isPolling());
+        // Port, link state and clock stay in view beside it.
+        for (int panel : {1, 2, 4})
+            QVERIFY(f->child(QStringLiteral("StatusPanel%1").arg(panel))->isVisibleTo(bar));
+        QCOMPARE(window().statusText(1), QStringLiteral("COM3"));
+        QCOMPARE(window().statusText(2), QStringLiteral("OFFLINE"));
+        QCOMPARE(bar->currentMessage(), QString());
         if (ending == QLatin1String("language")) {
             window().setLanguage(1);
-            QVERIFY(bar->currentMessage().startsWith(QStringLiteral("No answer from the Velmora on COM3")));
+            QVERIFY(hint().startsWith(QStringLiteral("No answer from the Velmora on COM3")));
             port().reply("cP0101Produkt  1");
         } else if (ending == QLatin1String("answer")) {
             port().reply("cP0101Produkt  1");
         } else {
             click("Button1");
         }
-        QCOMPARE(bar->currentMessage(), QString());
+        QCOMPARE(hint(), QString());
     }
 
     void portNameWithoutNumberIsAConversionError()
@@ -262,16 +341,16 @@ private slots:
         port().reply("cZC" + record);
         QVERIFY(lit("StatusLightQualitaet"));
         QCOMPARE(page->pointList(1, false)->currentText(), QStringLiteral("01"));
-        QCOMPARE(f->stored("QVR12", "EDV4"), QStringLiteral("24"));
+        QTRY_COMPARE(f->stored("QVR12", "EDV4"), QStringLiteral("24"));
         port().reply("cZB" + record);
-        QVERIFY(!lit("StatusLightQualitaet"));
+        QTRY_VERIFY(!lit("StatusLightQualitaet"));
         for (int k = 1; k <= points; ++k) {
             QCOMPARE(page->pointList(k, false)->currentText(), QString::number(k <= 4 ? 10 + k : 30 + k));
             QCOMPARE(page->pointList(k, true)->currentText(), QString::number(k <= 4 ? 20 + k : 40 + k));
         }
         QCOMPARE(f->child<QComboBox>("ComboBox11")->currentText(), QStringLiteral("12"));
         QCOMPARE(f->child<QComboBox>("ComboBox15")->currentText(), QStringLiteral("22"));
-        QCOMPARE(f->stored("QVR11", "EDV4"), QStringLiteral("24"));
+        QTRY_COMPARE(f->stored("QVR11", "EDV4"), QStringLiteral("24"));
     }
 
     void productPrinterAndInterfaceRepliesAreShown()
@@ -282,14 +361,14 @@ private slots:
         QVERIFY(lit("StatusLightProdukt"));
         port().reply("cP0212    Diesel");
         QVERIFY(lit("StatusLightProdukt"));
-        port().reply("cP0112    Pilsen");
+        replyStored("cP0112    Pilsen");
         QVERIFY(!lit("StatusLightProdukt"));
         QCOMPARE(f->child<QComboBox>("ComboBox1")->currentText(), QStringLiteral("12"));
         QCOMPARE(f->child<QLineEdit>("Edit5")->text(), QStringLiteral("Pilsen"));
 
         f->showPage(window().printerPage());
         QVERIFY(lit("StatusLightDrucker"));
-        port().reply("cD03  Zapfhaus M\xfcller" + QByteArray(23, ' '));
+        replyStored("cD03  Zapfhaus M\xfcller" + QByteArray(23, ' '));
         QCOMPARE(f->child<QComboBox>("cbDruckerModell")->currentIndex(), 3);
         QCOMPARE(f->child<QLineEdit>("eKopfzeiledrucker")->text(), QStringLiteral("Zapfhaus Müller"));
         QVERIFY(!lit("StatusLightDrucker"));
@@ -297,7 +376,7 @@ private slots:
         f->showPage(window().interfacePage());
         click("ButtonReadInterface");
         QVERIFY(lit("ApdStatusLightInterface"));
-        port().reply("cI4125");
+        replyStored("cI4125");
         QVERIFY(!lit("ApdStatusLightInterface"));
         QCOMPARE(f->child<RadioGroup>("RadioGroupBaudrateRS232")->itemIndex(), 4);
         QCOMPARE(f->child<RadioGroup>("RadioGroupParameterRS485")->itemIndex(), 5);
@@ -307,9 +386,9 @@ private slots:
     void repliesWithFieldsThatAreNoNumbersAreReported()
     {
         goOnline();
-        port().reply("cPx712    Pilsen");
+        replyStored("cPx712    Pilsen");
         QCOMPARE(f->errors, QStringList{QStringLiteral("'x7' ist kein gültiger Integerwert")});
-        port().reply("cI41x5");
+        replyStored("cI41x5");
         QCOMPARE(f->errors.last(), QStringLiteral("'x' ist kein gültiger Integerwert"));
         QCOMPARE(f->errors.size(), 2);
         // The groups show the reply up to the field that is no number.
@@ -555,7 +634,10 @@ private slots:
                 [&](bool, const QString &) { shown << label->text(); });
         click(write ? "ButtonAlleDatenSchreiben" : "ButtonAlleDatenLesen");
         QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), 10000);
-        QCOMPARE(shown, QStringList{QStringLiteral("Keine Antwort vom Velmora \u2013 Übertragung abgebrochen")});
+        // A read cut short says how much of it reached the file.
+        const QString noReply = QStringLiteral("Keine Antwort vom Velmora \u2013 Übertragung abgebrochen");
+        const QString note = QStringLiteral(" %1 von 27 Datensätzen gespeichert, die übrigen sind unverändert.").arg(silent);
+        QCOMPARE(shown, QStringList{write ? noReply : noReply + note});
         QCOMPARE(label->text(), shown.constFirst());
         QCOMPARE(port().written.size() - 1, port().silentAfter);
         QVERIFY(!window().session().run().isActive());
@@ -564,7 +646,7 @@ private slots:
         // A late reply is then a single-record reply.
         f->showPage(window().pointsPage());
         QVERIFY(lit("StatusLightQualitaet"));
-        port().reply("cZ5" + QByteArray("9911121314212223"));
+        replyStored("cZ5" + QByteArray("9911121314212223"));
         QCOMPARE(f->stored("QVR5", "Qualitaet1"), QStringLiteral("99"));
         // It answers no request of the page, whose light stays lit.
         QVERIFY(lit("StatusLightQualitaet"));
@@ -599,8 +681,14 @@ private slots:
         goOnline("106");
         click("ButtonAlleDatenLesen");
         QVERIFY(window().session().run().isActive());
+        for (int i = 0; i < 3; ++i)
+            port().answerRequest(port().written.last());
         port().unplug();
         QCOMPARE(f->errors.size(), 1);
+        // The box and the page say how much of the read reached the file.
+        const QString note = QStringLiteral("3 von 27 Datensätzen gespeichert, die übrigen sind unverändert.");
+        QVERIFY2(f->errors[0].endsWith("\n\n" + note), qPrintable(f->errors[0]));
+        QVERIFY2(f->child<QLabel>("Label5")->text().endsWith(note), qPrintable(f->child<QLabel>("Label5")->text()));
         QVERIFY(!window().session().run().isActive());
         QVERIFY(!window().session().run().isTimerActive());
         auto *label = f->child<QLabel>("Label5");

@@ -613,19 +613,23 @@ private slots:
     }
 
     // A write killed before its rename leaves a complete copy; the next start
-    // removes it, and only it. An unreadable file is said once, in German.
+    // removes it, and only it: the user's files named like it stay. An
+    // unreadable file is said once, in German.
     void startRemovesStaleCopiesAndReportsUnreadableFile()
     {
         QVERIFY(QDir().mkdir(iniPath()));
-        const QString stale = iniPath() + QStringLiteral(".Xy12Ab");
-        const QString other = folder() + QStringLiteral("Other.ini.Xy12Ab");
-        for (const QString &path : {stale, other}) {
+        const QString stale = folder() + QStringLiteral(".Velmora.ini.velmora-temp-Xy12Ab");
+        const QStringList others{folder() + QStringLiteral(".Other.ini.velmora-temp-Xy12Ab"),
+                                 iniPath() + QStringLiteral(".backup"), iniPath() + QStringLiteral(".250101"),
+                                 iniPath() + QStringLiteral(".orig01"), iniPath() + QStringLiteral(".Xy12Ab")};
+        for (const QString &path : QStringList{stale} + others) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
         start();
         QVERIFY(!QFileInfo::exists(stale));
-        QVERIFY(QFileInfo::exists(other));
+        for (const QString &other : others)
+            QVERIFY2(QFileInfo::exists(other), qPrintable(other));
         QTRY_COMPARE(f->errors.size(), 1);
         QVERIFY2(f->errors[0].startsWith(iniPath() + QStringLiteral(" kann nicht gelesen werden: ")), qPrintable(f->errors[0]));
         QCOMPARE(f->window->language(), 0);

@@ -1,0 +1,391 @@
+#include "core/SafeFile.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+IniError::IniError(const QString &text, Reason reason, int systemError, const QString &folder)
+    : std::runtime_error(text.toStdString()), m_text(text), m_reason(reason), m_systemError(systemError),
+      m_folder(folder)
+{
+}
+
+namespace {
+
+constexpr int MaxLinkHops = 40;
+
+// The temporary copies' names: hidden, with a mark no user gives a file, and
+// short enough for the longest name the target itself may have.
+constexpr char TemporaryMark[] = ".velmora-temp-";
+constexpr int TemporaryRandomLength = 6;
+
+// Path arithmetic on the text itself: Qt's file-info classes pass a name
+// through a codec that loses the bytes of a name that is not UTF-8.
+QString absolute(const QString &path)
+{
+    if (path.startsWith(u'/'))
+        return QDir::cleanPath(path);
+    QByteArray cwd(PATH_MAX, '\0');
+    if (!::getcwd(cwd.data(), size_t(cwd.size())))
+        return QDir::cleanPath(path);
+    return QDir::cleanPath(DecodeFileName(QByteArray(cwd.constData())) + u'/' + path);
+}
+
+QString folderOf(const QString &absolutePath)
+{
+    const qsizetype slash = absolutePath.lastIndexOf(u'/');
+    return slash <= 0 ? QStringLiteral("/") : absolutePath.left(slash);
+}
+
+QString nameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+QByteArray temporaryPrefix(const QByteArray &targetName)
+{
+    const qsizetype room = NAME_MAX - 1 - qsizetype(sizeof TemporaryMark - 1) - TemporaryRandomLength;
+    return '.' + targetName.left(room) + TemporaryMark;
+}
+
+[[noreturn]] void refuse(const QString &fileName, IniError::Reason reason, int error = 0,
+                         const QString &folder = QString())
+{
+    throw IniError(QStringLiteral("In ") + fileName + QStringLiteral(" kann nicht geschrieben werden"), reason,
+                   error, folder);
+}
+
+[[noreturn]] void untrustedLink(const QString &fileName)
+{
+    throw IniError(QStringLiteral("In %1 wird nicht geschrieben: die Datei ist eine Verknüpfung eines anderen "
+                                  "Benutzers oder liegt in einem Ordner, in den andere schreiben dürfen.\n"
+                                  "%1 is not written: it is a link owned by another user or lies in a folder "
+                                  "that others may write to.")
+                       .arg(fileName),
+                   IniError::Reason::UntrustedLink);
+}
+
+[[noreturn]] void danglingLink(const QString &fileName)
+{
+    throw IniError(QStringLiteral("In %1 wird nicht geschrieben: die Verknüpfung zeigt auf keine Datei.\n"
+                                  "%1 is not written: it is a link to a file that does not exist.")
+                       .arg(fileName),
+                   IniError::Reason::DanglingLink);
+}
+
+// The kernel's rule for links that others could have planted, made strict:
+// the link is this user's own and no one else may write its folder.
+bool trustedLink(const QString &link, const struct stat &linkStat)
+{
+    if (linkStat.st_uid != ::geteuid())
+        return false;
+    struct stat folder {};
+    if (::stat(EncodeFileName(folderOf(link)).constData(), &folder) != 0)
+        return false;
+    return (folder.st_uid == ::geteuid() || folder.st_uid == 0) && !(folder.st_mode & (S_IWGRP | S_IWOTH));
+}
+
+// The path that a write of `fileName` replaces: the name itself, or the end
+// of its chain of trusted links. Throws for an untrusted or dangling link.
+QString writeTarget(const QString &fileName)
+{
+    QString path = absolute(fileName);
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (::lstat(EncodeFileName(path).constData(), &st) != 0) {
+            if (hops > 0 && (errno == ENOENT || errno == ENOTDIR))
+                danglingLink(fileName);
+            return path;
+        }
+        if (!S_ISLNK(st.st_mode))
+            return path;
+        if (hops >= MaxLinkHops || !trustedLink(path, st))
+            untrustedLink(fileName);
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t n = ::readlink(EncodeFileName(path).constData(), target.data(), size_t(target.size()));
+        if (n <= 0 || n >= target.size())
+            untrustedLink(fileName);
+        target.truncate(n);
+        QString next = DecodeFileName(target);
+        if (!next.startsWith(u'/'))
+            next = folderOf(path) + u'/' + next;
+        // Links in the folder part are resolved as the system resolves them.
+        next = QDir::cleanPath(next);
+        QByteArray folder(PATH_MAX, Qt::Uninitialized);
+        if (!::realpath(EncodeFileName(folderOf(next)).constData(), folder.data()))
+            danglingLink(fileName);
+        const QString resolved = DecodeFileName(QByteArray(folder.constData()));
+        path = (resolved == QLatin1String("/") ? resolved : resolved + u'/') + nameOf(next);
+    }
+}
+
+// The umask, which a new file's mode honours.
+mode_t currentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+// Writes `content` to a temporary file beside `target`, gives it the old
+// file's owner, group and mode (`old`, when there was one), and renames it
+// over `target`. A kill before the rename leaves the old file and a
+// temporary copy, which the next start removes.
+void replaceAtomically(const QString &fileName, const QString &target, const QByteArray &content,
+                       const struct stat *old)
+{
+    const QByteArray folderName = EncodeFileName(folderOf(target));
+    QByteArray temporary = folderName + '/' + temporaryPrefix(EncodeFileName(nameOf(target)))
+                           + QByteArray(TemporaryRandomLength, 'X');
+    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (fd.get() < 0)
+        refuse(fileName, IniError::Reason::SystemError, errno);
+    const auto fail = [&](int error) {
+        ::unlink(temporary.constData());
+        refuse(fileName, IniError::Reason::SystemError, error);
+    };
+    for (qsizetype done = 0; done < content.size();) {
+        const ssize_t n = ::write(fd.get(), content.constData() + done, size_t(content.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fail(n < 0 ? errno : ENOSPC);
+        done += n;
+    }
+    if (old) {
+        // Only root can give a file away; anyone else keeps at least the group.
+        // Keeping the group is best effort: a file of another group is still
+        // replaced, as the user's own.
+        if (::fchown(fd.get(), old->st_uid, old->st_gid) != 0 && ::fchown(fd.get(), uid_t(-1), old->st_gid) != 0) {
+        }
+        if (::fchmod(fd.get(), old->st_mode & 07777) != 0)
+            fail(errno);
+    } else if (::fchmod(fd.get(), 0666 & ~currentUmask()) != 0) {
+        fail(errno);
+    }
+    if (::fsync(fd.get()) != 0)
+        fail(errno);
+    if (!fd.close())
+        fail(errno);
+    if (::rename(temporary.constData(), EncodeFileName(target).constData()) != 0)
+        fail(errno);
+    // The rename itself reaches the disk with the folder.
+    FileDescriptor folder(::open(folderName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() >= 0)
+        (void)::fsync(folder.get());
+}
+
+// The length of the valid UTF-8 sequence that starts at `i` of `bytes`, or 0
+// for a byte that starts none.
+int validUtf8Length(const QByteArray &bytes, qsizetype i)
+{
+    const auto at = [&](qsizetype k) { return static_cast<unsigned char>(bytes.at(k)); };
+    const unsigned char lead = at(i);
+    if (lead < 0x80)
+        return 1;
+    int length = 0;
+    char32_t cp = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        cp = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        cp = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        cp = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + length > bytes.size())
+        return 0;
+    for (int k = 1; k < length; ++k) {
+        const unsigned char c = at(i + k);
+        if ((c & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < least[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+} // namespace
+
+QByteArray EncodeFileName(const QString &path)
+{
+    QByteArray out;
+    out.reserve(path.size());
+    qsizetype start = 0;
+    const qsizetype n = path.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = path.at(i).unicode();
+        const bool kept = c >= 0xDC80 && c <= 0xDCFF && (i == 0 || !path.at(i - 1).isHighSurrogate());
+        if (!kept)
+            continue;
+        out += QStringView(path).mid(start, i - start).toUtf8();
+        out += char(c - 0xDC00);
+        start = i + 1;
+    }
+    out += QStringView(path).mid(start).toUtf8();
+    return out;
+}
+
+QString DecodeFileName(const QByteArray &bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const int length = validUtf8Length(bytes, i);
+        if (length > 0) {
+            i += length;
+            continue;
+        }
+        out += QString::fromUtf8(bytes.constData() + start, i - start);
+        out += QChar(char16_t(0xDC00 + static_cast<unsigned char>(bytes.at(i))));
+        start = ++i;
+    }
+    out += QString::fromUtf8(bytes.constData() + start, bytes.size() - start);
+    return out;
+}
+
+bool IsWritable(const QString &path)
+{
+    const QByteArray name = EncodeFileName(path);
+    struct stat st {};
+    return ::access(name.constData(), W_OK) == 0 && ::stat(name.constData(), &st) == 0
+           && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
+}
+
+FileDescriptor::~FileDescriptor()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool FileDescriptor::close()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    return ::close(fd) == 0;
+}
+
+bool ReadAllFrom(int fd, QByteArray &content)
+{
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        content.append(buffer, n);
+    }
+}
+
+QString CheckReplaceable(const QString &fileName)
+{
+    using Reason = IniError::Reason;
+    const QString target = writeTarget(fileName);
+    const QByteArray name = EncodeFileName(target);
+    if (EncodeFileName(nameOf(target)).size() > NAME_MAX || name.size() >= PATH_MAX)
+        refuse(fileName, Reason::NameTooLong, ENAMETOOLONG);
+    const QString folder = folderOf(target);
+    struct stat st {};
+    if (::lstat(name.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            refuse(fileName, Reason::IsFolder);
+        if (!S_ISREG(st.st_mode))
+            refuse(fileName, Reason::NotRegularFile);
+        if (!IsWritable(target))
+            refuse(fileName, Reason::ReadOnlyFile, ::access(name.constData(), W_OK) == 0 ? 0 : errno);
+    } else if (errno == ENOTDIR) {
+        refuse(fileName, Reason::NotAFolder, ENOTDIR, folder);
+    } else if (errno == ENAMETOOLONG) {
+        refuse(fileName, Reason::NameTooLong, ENAMETOOLONG);
+    } else if (errno != ENOENT) {
+        refuse(fileName, Reason::SystemError, errno);
+    }
+    struct stat folderStat {};
+    if (::stat(EncodeFileName(folder).constData(), &folderStat) != 0)
+        refuse(fileName, errno == ENOENT ? Reason::NoFolder : Reason::SystemError, errno, folder);
+    if (!S_ISDIR(folderStat.st_mode))
+        refuse(fileName, Reason::NotAFolder, ENOTDIR, folder);
+    // The file is replaced by a rename, so its folder must take a new file.
+    if (!IsWritable(folder))
+        refuse(fileName, Reason::ReadOnlyFolder, 0, folder);
+    return target;
+}
+
+std::optional<QByteArray> ReadReplaceable(const QString &fileName)
+{
+    const QString target = CheckReplaceable(fileName);
+    FileDescriptor fd(::open(EncodeFileName(target).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        if (errno == ENOENT)
+            return std::nullopt;
+        refuse(fileName, IniError::Reason::SystemError, errno);
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        refuse(fileName, IniError::Reason::SystemError, errno);
+    if (!S_ISREG(st.st_mode))
+        refuse(fileName, IniError::Reason::NotRegularFile);
+    QByteArray content;
+    if (!ReadAllFrom(fd.get(), content))
+        refuse(fileName, IniError::Reason::SystemError, errno);
+    return content;
+}
+
+void ReplaceFile(const QString &fileName, const QByteArray &content)
+{
+    const QString target = CheckReplaceable(fileName);
+    struct stat st {};
+    const bool exists = ::lstat(EncodeFileName(target).constData(), &st) == 0;
+    replaceAtomically(fileName, target, content, exists ? &st : nullptr);
+}
+
+int RemoveStaleTemporaryFiles(const QString &fileName)
+{
+    QStringList places{absolute(fileName)};
+    try {
+        const QString target = writeTarget(fileName);
+        if (!places.contains(target))
+            places << target;
+    } catch (const IniError &) {
+        // A link the program never writes through has no copies of ours.
+    }
+    int removed = 0;
+    for (const QString &place : places) {
+        const QByteArray folder = EncodeFileName(folderOf(place));
+        const QByteArray prefix = temporaryPrefix(EncodeFileName(nameOf(place)));
+        DIR *dir = ::opendir(folder.constData());
+        if (!dir)
+            continue;
+        while (const dirent *entry = ::readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            if (name.size() != prefix.size() + TemporaryRandomLength || !name.startsWith(prefix))
+                continue;
+            const bool random = std::all_of(name.cend() - TemporaryRandomLength, name.cend(), [](char c) {
+                return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+            });
+            const QByteArray path = folder + '/' + name;
+            struct stat st {};
+            if (random && ::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
+                && ::unlink(path.constData()) == 0)
+                ++removed;
+        }
+        ::closedir(dir);
+    }
+    return removed;
+}

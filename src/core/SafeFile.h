@@ -1,0 +1,102 @@
+#pragma once
+// Replacing a file safely, for every writer of the program (the working
+// file, save-as, the command line's target and backup), and the file-name
+// encoding that all of them use.
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <stdexcept>
+
+// An error of the working-file access; its text is shown to the user as is.
+// `reason` tells a front end that words its own texts what happened.
+class IniError : public std::runtime_error
+{
+public:
+    enum class Reason {
+        Other,
+        UntrustedLink,  // a link owned by another user or in a folder others may write
+        DanglingLink,   // a link to nothing
+        IsFolder,
+        NotRegularFile, // a FIFO, a device, a socket
+        ReadOnlyFile,
+        NoFolder,       // the folder of the file does not exist
+        NotAFolder,     // a part of the path is no folder
+        ReadOnlyFolder,
+        NameTooLong,
+        SystemError,    // a call of the system failed: systemError() tells which error
+    };
+
+    explicit IniError(const QString &text, Reason reason = Reason::Other, int systemError = 0,
+                      const QString &folder = QString());
+    QString text() const { return m_text; }
+    Reason reason() const { return m_reason; }
+    // The system's error number, 0 when there is none.
+    int systemError() const { return m_systemError; }
+    // The folder that NoFolder, NotAFolder and ReadOnlyFolder speak of.
+    QString folder() const { return m_folder; }
+
+private:
+    QString m_text;
+    Reason m_reason;
+    int m_systemError;
+    QString m_folder;
+};
+
+// The bytes that name `path` on this system: UTF-8, and the bytes of a name
+// that is not UTF-8 given back exactly as DecodeFileName kept them.
+QByteArray EncodeFileName(const QString &path);
+// A file name's bytes as text: valid UTF-8 is decoded, every other byte is
+// kept as a lone surrogate U+DC80..U+DCFF, so that EncodeFileName gives the
+// same bytes back and the name reaches the same file.
+QString DecodeFileName(const QByteArray &bytes);
+
+// Writable for this process and not write-protected. The write bits count
+// even for root: a read-only working file stays read-only for an
+// administrator too.
+bool IsWritable(const QString &path);
+
+// An open descriptor, closed when it goes.
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor();
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    int get() const { return m_fd; }
+    // Closes now and tells whether the close succeeded.
+    bool close();
+
+private:
+    int m_fd;
+};
+
+// Reads everything from `fd` into `content`; false on a read error (errno set).
+bool ReadAllFrom(int fd, QByteArray &content);
+
+// Checks everything about replacing `fileName` that can be checked without
+// writing, and returns the path that a replace writes: the name itself or
+// the end of its chain of links. A link is written through only when it and
+// every link after it is the user's own and lies in a folder nobody else may
+// write; a link to nothing is never followed. The name must fit the system's
+// limits, an existing file must be a writable regular file, and its folder
+// must exist and be writable. Throws IniError naming the reason.
+QString CheckReplaceable(const QString &fileName);
+
+// The bytes of the file that replacing `fileName` would replace, nothing
+// when there is none, after the checks of CheckReplaceable. Throws IniError.
+std::optional<QByteArray> ReadReplaceable(const QString &fileName);
+
+// Replaces `fileName` with `content`: a temporary file in the same folder,
+// every write checked, synced, given the old file's owner, group and mode,
+// renamed over it, the folder synced, so that a crash, a full disk or a kill
+// leaves the old or the new file and never a part. Throws IniError when
+// refused or when a step fails; the old file then stays as it was.
+void ReplaceFile(const QString &fileName, const QByteArray &content);
+
+// Removes the temporary copies that replaces of `fileName` killed before
+// their rename left beside it (and beside the file its link names): this
+// user's regular files with the temporary copies' own hidden names, nothing
+// else. Returns how many it removed.
+int RemoveStaleTemporaryFiles(const QString &fileName);
