@@ -12,6 +12,16 @@ done
 bench/bench_cli.sh build-bench
 # The same read through a USB adapter's latency timer: 16 ms against 1 ms.
 bench/bench_latency.sh build-bench
+# The window's turnaround beside velmora-cli's: offscreen, then on a real X
+# server (Xvfb) where painting costs what it costs on a desktop.
+echo "== bench_turnaround (offscreen)"
+build-bench/bench/bench_turnaround || failed+=("bench_turnaround")
+if command -v xvfb-run >/dev/null; then
+  echo "== bench_turnaround (Xvfb)"
+  xvfb-run -a env QT_QPA_PLATFORM=xcb build-bench/bench/bench_turnaround || failed+=("bench_turnaround xcb")
+else
+  echo "== bench_turnaround (Xvfb): skipped, xvfb-run is not installed"
+fi
 if [ "${#failed[@]}" -gt 0 ]; then
   echo "failed: ${failed[*]}" >&2
   exit 1

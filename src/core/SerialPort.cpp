@@ -168,6 +168,11 @@ void QtSerialPort::clearOutput()
 
 void QtSerialPort::write(const QByteArray &bytes)
 {
-    if (m_port->isOpen())
-        m_port->write(bytes);
+    if (!m_port->isOpen())
+        return;
+    m_port->write(bytes);
+    // Qt would write the bytes only when the event loop next looks at the
+    // port, after the window has painted what the last reply changed: the
+    // request goes to the device now, and the gateway works while we paint.
+    m_port->flush();
 }

@@ -220,6 +220,7 @@ public:
     int faultCount = -1; // faulty replies, -1 for all
     int delayMs = 5000;
     bool verbose = false;
+    bool turnaround = false;
 
 private:
     void readRequests()
@@ -249,6 +250,12 @@ private:
         if (open < 0 || close < open || !CheckReplyFrame(line))
             return;
         const QByteArray command = line.mid(open + 1, close - open - 1);
+        // The tool's turnaround: from the last byte of a reply reaching it
+        // to its next request arriving here.
+        if (turnaround && m_repliedAt >= 0 && m_out.isEmpty() && m_held.isEmpty())
+            std::fprintf(stderr, "gateway-sim: turnaround %.3f ms before %s\n",
+                         (m_clock.nsecsElapsed() - m_repliedAt) / 1e6, command.constData());
+        m_repliedAt = -1;
         if (verbose)
             std::fprintf(stderr, "gateway-sim: <- %s\n", command.constData());
         m_gateway.store(command);
@@ -361,6 +368,8 @@ private:
 
     void writeAll(const QByteArray &bytes)
     {
+        if (!bytes.isEmpty())
+            m_repliedAt = m_clock.nsecsElapsed();
         qsizetype done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
@@ -383,6 +392,8 @@ private:
     double m_wireFree = 0;
     int m_answered = 0;
     int m_faulty = 0;
+    qint64 m_repliedAt = -1; // when the last reply bytes went to the tool
+
 };
 
 } // namespace
@@ -405,6 +416,7 @@ int main(int argc, char *argv[])
         {QStringLiteral("fault-count"), QStringLiteral("Misbehave on <n> replies only (default: all)."), QStringLiteral("n"), QStringLiteral("-1")},
         {QStringLiteral("delay-ms"), QStringLiteral("Delay of the delay fault in ms (default 5000)."), QStringLiteral("ms"), QStringLiteral("5000")},
         {QStringLiteral("verbose"), QStringLiteral("Log requests and replies to standard error.")},
+        {QStringLiteral("turnaround"), QStringLiteral("Log to standard error how long after a reply's last byte the next request came.")},
     });
     parser.process(app);
 
@@ -468,6 +480,7 @@ int main(int argc, char *argv[])
     simulator.faultCount = parser.value(QStringLiteral("fault-count")).toInt();
     simulator.delayMs = parser.value(QStringLiteral("delay-ms")).toInt();
     simulator.verbose = parser.isSet(QStringLiteral("verbose"));
+    simulator.turnaround = parser.isSet(QStringLiteral("turnaround"));
     simulator.setLatency(std::max(0, parser.value(QStringLiteral("latency")).toInt()));
     const int rc = app.exec();
     if (!g_aliasPath.isEmpty())
