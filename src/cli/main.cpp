@@ -281,12 +281,13 @@ int commandDiff(const CommandLine &line)
 }
 
 // diff's first argument names a gateway when it is a port name COM<n> that
-// is no file here, or a character device other than /dev/null.
+// is no file here, or a character device other than /dev/null (or a
+// missing one: an unplugged adapter).
 bool namesAGateway(const QString &argument)
 {
     struct stat st;
     if (::stat(QFile::encodeName(argument).constData(), &st) != 0)
-        return isPortName(argument);
+        return isPortName(argument) || argument.startsWith(QLatin1String("/dev/"));
     return S_ISCHR(st.st_mode) && QFileInfo(argument).canonicalFilePath() != QLatin1String("/dev/null");
 }
 
