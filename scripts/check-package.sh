@@ -55,6 +55,7 @@ contents=(
   "velmora-cli|usr/share/doc/velmora-cli/copyright"
   "velmora-cli|usr/share/doc/velmora-cli/changelog.Debian.gz"
   "velmora-cli|usr/share/metainfo/com.example.velmora.cli.metainfo.xml"
+  "velmora-cli|usr/share/bash-completion/completions/velmora-cli"
 )
 for size in 16 32 48 64 128 256; do
   contents+=("velmora|usr/share/icons/hicolor/${size}x${size}/apps/velmora.png")

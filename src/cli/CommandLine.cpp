@@ -3,6 +3,9 @@
 #include "cli/CliError.h"
 
 #include <QCommandLineParser>
+#include <QVector>
+
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -10,6 +13,24 @@ namespace {
 QString seeHelp()
 {
     return QStringLiteral("; see velmora-cli --help");
+}
+
+// Edits (insert, delete, replace a letter) that turn `a` into `b`.
+int editDistance(const QString &a, const QString &b)
+{
+    QVector<int> row(b.size() + 1);
+    for (int j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (int i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = i;
+        for (int j = 1; j <= b.size(); ++j) {
+            const int above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
 }
 
 } // namespace
@@ -21,14 +42,22 @@ QString CommandLine::helpText()
         "Reads, writes and compares the configuration of a Velmora gateway without a window.\n"
         "\n"
         "Commands:\n"
-        "  ports                       List the serial ports: COM<n>, a tab, the device path.\n"
+        "  ports                       List the serial ports, one a line, in columns parted by\n"
+        "                              tabs: COM<n>, the device path, its link in\n"
+        "                              /dev/serial/by-id, and for a USB adapter its vendor,\n"
+        "                              product (number and name) and serial number; '-'\n"
+        "                              where nothing is known.\n"
         "  read PORT FILE              Read every record of the gateway into FILE. FILE is\n"
         "                              created with the default contents when missing and\n"
         "                              replaced only when the whole read has succeeded.\n"
+        "                              FILE '-' writes the configuration to standard output.\n"
         "  write PORT FILE             Write every record of FILE to the gateway, then read\n"
         "                              them back and list what the gateway holds differently.\n"
         "  diff FILE1 FILE2            List the gateway settings in which the two files\n"
         "                              differ, as the write command would send them.\n"
+        "  diff PORT FILE              Read the gateway (into memory, nothing is written)\n"
+        "                              and list where it differs from FILE: what writing\n"
+        "                              FILE would change.\n"
         "  check FILE                  Check every value of FILE against the form its field\n"
         "                              takes, one line per value that does not fit.\n"
         "\n"
@@ -42,8 +71,8 @@ QString CommandLine::helpText()
         "                              than the gateway's, or lacks records the gateway has.\n"
         "  --firmware VERSION          check: check for that firmware (e.g. 3.11) and name\n"
         "                              the records it would ignore or miss.\n"
-        "  --timeout SECONDS           read, write: how long to wait for the gateway to answer\n"
-        "                              when connecting (default 10).\n"
+        "  --timeout SECONDS           read, write, diff: how long to wait for the gateway to\n"
+        "                              answer when connecting (default 10).\n"
         "  --log LOG                   read, write: write every request and reply into LOG as\n"
         "                              the window's monitor shows them (plain text).\n"
         "  -q, --quiet                 No progress and no summary; errors are still shown.\n"
@@ -64,7 +93,9 @@ QString CommandLine::helpText()
         "     take after write, also with --no-verify), or problems found (check)\n"
         "  2  an error: no answer, a port that cannot be opened or is lost, a missing reply,\n"
         "     a file that cannot be read or written, a value that does not fit, firmware\n"
-        "     that differs without --force, a bad command line\n");
+        "     that differs without --force, a bad command line\n"
+        "  130  interrupted by Ctrl-C (128 + the signal's number for other signals), after\n"
+        "     the temporary files are removed and FILE is left as it was\n");
 }
 
 CommandLine CommandLine::parse(const QStringList &argv)
@@ -116,8 +147,22 @@ CommandLine CommandLine::parse(const QStringList &argv)
         if (name == QLatin1String(s.name))
             shape = &s;
     }
-    if (!shape)
+    if (!shape) {
+        // A typing slip names the command meant; anything farther does not.
+        const Shape *nearest = nullptr;
+        int best = 3;
+        for (const Shape &s : shapes) {
+            const int distance = editDistance(name.toLower(), QLatin1String(s.name));
+            if (distance < best) {
+                best = distance;
+                nearest = &s;
+            }
+        }
+        if (nearest)
+            throw CliError(QStringLiteral("unknown command '%1'; did you mean '%2'? (see velmora-cli --help)")
+                               .arg(name, QLatin1String(nearest->name)));
         throw CliError(QStringLiteral("unknown command '%1'").arg(name) + seeHelp());
+    }
     if (positional.size() != shape->arguments)
         throw CliError(QStringLiteral("%1 arguments for %2; usage: velmora-cli %3")
                            .arg(positional.size() < shape->arguments ? QStringLiteral("missing")
@@ -140,18 +185,39 @@ CommandLine CommandLine::parse(const QStringList &argv)
     onlyFor(noVerify, {Command::Write});
     onlyFor(force, {Command::Write});
     onlyFor(firmware, {Command::Check});
-    onlyFor(timeout, {Command::Read, Command::Write});
+    onlyFor(timeout, {Command::Read, Command::Write, Command::Diff});
     onlyFor(log, {Command::Read, Command::Write});
+
+    // "-" stands for standard output only where a file is produced and
+    // nothing else is: the read's FILE.
+    const auto noDash = [&](const QString &argument, const char *what) {
+        if (argument == QLatin1String("-"))
+            throw CliError(QStringLiteral("'-' cannot be %1 of %2; give a file name (only read writes "
+                                          "to standard output with -)")
+                               .arg(QLatin1String(what), name));
+    };
+    if (line.command == Command::Write)
+        noDash(line.arguments.at(1), "the FILE");
+    if (line.command == Command::Diff) {
+        noDash(line.arguments.at(0), "the first file");
+        noDash(line.arguments.at(1), "the FILE");
+    }
+    if (line.command == Command::Read)
+        noDash(line.arguments.at(0), "the PORT");
+    if (line.command == Command::Check)
+        noDash(line.arguments.at(0), "the FILE");
 
     if (parser.isSet(backup)) {
         line.backup = parser.value(backup);
         if (line.backup.isEmpty())
             throw CliError(QStringLiteral("--backup needs a file name") + seeHelp());
+        noDash(line.backup, "the BACKUP");
     }
     if (parser.isSet(log)) {
         line.log = parser.value(log);
         if (line.log.isEmpty())
             throw CliError(QStringLiteral("--log needs a file name") + seeHelp());
+        noDash(line.log, "the LOG");
     }
     line.verify = !parser.isSet(noVerify);
     line.force = parser.isSet(force);

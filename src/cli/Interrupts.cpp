@@ -12,9 +12,9 @@ int g_pipe[2] = {-1, -1};
 volatile std::sig_atomic_t g_raised = 0;
 Interrupts *g_instance = nullptr;
 
-extern "C" void onSignal(int)
+extern "C" void onSignal(int signal)
 {
-    g_raised = 1;
+    g_raised = signal;
     if (g_pipe[1] >= 0) {
         const char byte = 1;
         [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
@@ -58,4 +58,9 @@ Interrupts *Interrupts::instance()
 bool Interrupts::raised() const
 {
     return g_raised != 0;
+}
+
+int Interrupts::signal() const
+{
+    return g_raised;
 }

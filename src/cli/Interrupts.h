@@ -1,8 +1,9 @@
 #pragma once
 // Ctrl-C, a closed SSH session or a kill while a run is under way: the
 // signal ends the wait in the event loop, so that the run stops, the
-// temporary copies are removed and FILE stays as it was. A second signal
-// ends the program at once.
+// temporary copies are removed and FILE stays as it was; the program then
+// ends with 128 + the signal's number, as a shell reports it (130 for
+// Ctrl-C). A second signal ends the program at once.
 
 #include <QObject>
 
@@ -14,6 +15,8 @@ public:
     static Interrupts &install();
     static Interrupts *instance();
     bool raised() const;
+    // The signal that came (SIGINT for Ctrl-C), 0 while none has.
+    int signal() const;
 
 signals:
     void interrupted();

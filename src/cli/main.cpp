@@ -12,16 +12,20 @@
 #include "core/IniFile.h"
 #include "core/PortDirectory.h"
 #include "core/Records.h"
+#include "core/SerialDeviceInfo.h"
 #include "core/Texts.h"
 #include "core/TrafficLog.h"
 #include "core/WorkingFile.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <cstdio>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -46,12 +50,17 @@ struct Port
     QString device;
 };
 
+bool isPortName(const QString &argument)
+{
+    static const QRegularExpression comName(QStringLiteral("^COM\\d+$"), QRegularExpression::CaseInsensitiveOption);
+    return comName.match(argument).hasMatch();
+}
+
 // A name COM<n> as the window lists it (aliases in ports/ of the program
 // folder first, then the devices found), or a device path.
 Port resolvePort(const QString &argument)
 {
-    static const QRegularExpression comName(QStringLiteral("^COM\\d+$"), QRegularExpression::CaseInsensitiveOption);
-    if (!comName.match(argument).hasMatch())
+    if (!isPortName(argument))
         return {argument, argument};
     const QVector<SerialPortEntry> ports = DiscoverSerialPorts(ProgramFolder() + QStringLiteral("ports/"));
     for (const SerialPortEntry &entry : ports) {
@@ -157,14 +166,45 @@ void checkLog(const CommandLine &line, const TrafficLog *log)
 int commandPorts()
 {
     const QVector<SerialPortEntry> ports = DiscoverSerialPorts(ProgramFolder() + QStringLiteral("ports/"));
-    for (const SerialPortEntry &entry : ports)
-        printOut(entry.name + u'\t' + entry.device);
+    // Fixed columns for scripts: "-" where the system knows nothing.
+    const auto column = [](const QString &text) { return text.isEmpty() ? QStringLiteral("-") : text; };
+    for (const SerialPortEntry &entry : ports) {
+        const SerialDeviceInfo info = DescribeSerialDevice(entry.device);
+        const QString usbVendor = info.isUsb() ? info.vendorId + u' ' + info.manufacturer : QString();
+        const QString usbProduct = info.isUsb() ? info.productId + u' ' + info.product : QString();
+        printOut(QStringList{entry.name, entry.device, column(info.byId), column(usbVendor.trimmed()),
+                             column(usbProduct.trimmed()), column(info.serialNumber)}
+                     .join(u'\t'));
+    }
+    return Success;
+}
+
+// FILE "-": the configuration (the default contents with the gateway's
+// records) goes to standard output, the summary to standard error.
+int commandReadToOutput(const CommandLine &line, ProgressBar &progress)
+{
+    const Port port = resolvePort(line.arguments.at(0));
+    Scratch scratch;
+    CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
+    transfer.connectTo(port.device, line.timeoutMs);
+    const QString copy = scratch.copy("read.ini", DefaultIniContent());
+    transfer.run(TransferRun::Kind::ReadAll, copy, QStringLiteral("Reading"));
+    checkInterrupt();
+    const QByteArray content = Scratch::contents(copy);
+    if (std::fwrite(content.constData(), 1, size_t(content.size()), stdout) != size_t(content.size())
+        || std::fflush(stdout) != 0)
+        throw CliError(QStringLiteral("-: cannot write to standard output"));
+    if (!line.quiet)
+        std::fprintf(stderr, "velmora-cli: %s: %d records read (%s)\n", qPrintable(port.label), transfer.records(),
+                     qPrintable(firmwareNote(transfer)));
     return Success;
 }
 
 int commandRead(const CommandLine &line, ProgressBar &progress)
 {
     const QString &file = line.arguments.at(1);
+    if (file == QLatin1String("-"))
+        return commandReadToOutput(line, progress);
     CliFiles::checkReplaceable(file);
     const std::optional<QByteArray> before = CliFiles::readProfile(file);
     const Port port = resolvePort(line.arguments.at(0));
@@ -178,6 +218,15 @@ int commandRead(const CommandLine &line, ProgressBar &progress)
         printOut(QStringLiteral("%1: %2 records read into %3 (%4)")
                      .arg(port.label).arg(transfer.records()).arg(file, firmwareNote(transfer)));
     return Success;
+}
+
+// A word as a shell takes it back: quoted unless it is plain.
+QString shellWord(const QString &word)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./:=@%+,-]+$"));
+    if (plain.match(word).hasMatch())
+        return word;
+    return u'\'' + QString(word).replace(u'\'', QStringLiteral("'\\''")) + u'\'';
 }
 
 int commandWrite(const CommandLine &line, ProgressBar &progress)
@@ -223,9 +272,17 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
 
     // The run stores the gateway's answers in its working file: a copy, so
     // that FILE stays the configuration it was. What was sent stays in memory.
-    transfer.run(TransferRun::Kind::WriteAll, scratch.copy("write.ini", *source), QStringLiteral("Writing"),
-                 QStringLiteral("writing stopped, the gateway may hold part of %1: ").arg(file));
-    checkInterrupt();
+    try {
+        transfer.run(TransferRun::Kind::WriteAll, scratch.copy("write.ini", *source), QStringLiteral("Writing"),
+                     QStringLiteral("writing stopped, the gateway may hold part of %1: ").arg(file));
+        checkInterrupt();
+    } catch (const CliError &error) {
+        if (line.backup.isEmpty())
+            throw;
+        // The gateway may hold a mix of old and new: say how to go back.
+        throw CliError(error.text() + QStringLiteral("\nvelmora-cli: to restore the gateway from the backup: velmora-cli write %1 %2")
+                                          .arg(shellWord(line.arguments.at(0)), shellWord(QFileInfo(line.backup).absoluteFilePath())));
+    }
     if (!line.quiet)
         printOut(QStringLiteral("%1: %2 records written from %3 (%4)")
                      .arg(port.label).arg(transfer.records()).arg(file, firmwareNote(transfer)));
@@ -326,6 +383,54 @@ int commandDiff(const CommandLine &line)
     return differences.isEmpty() ? Success : Differences;
 }
 
+// diff's first argument names a gateway when it is a port name COM<n> that
+// is no file here, or a character device other than /dev/null (or a
+// missing one: an unplugged adapter).
+bool namesAGateway(const QString &argument)
+{
+    struct stat st;
+    if (::stat(EncodeFileName(argument).constData(), &st) != 0)
+        return isPortName(argument) || argument.startsWith(QLatin1String("/dev/"));
+    return S_ISCHR(st.st_mode) && QFileInfo(argument).canonicalFilePath() != QLatin1String("/dev/null");
+}
+
+// The gateway against FILE, as writing FILE would change it: a read-all into
+// a private copy, compared for the records the firmware has. Neither FILE
+// nor the gateway is changed.
+int commandDiffGateway(const CommandLine &line, ProgressBar &progress)
+{
+    const QString &file = line.arguments.at(1);
+    const std::optional<QByteArray> content = CliFiles::readProfile(file);
+    if (!content)
+        throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
+    const Port port = resolvePort(line.arguments.at(0));
+    Scratch scratch;
+    const QString wanted = scratch.copy("file.ini", *content);
+    CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
+    transfer.connectTo(port.device, line.timeoutMs);
+    const QString gateway = scratch.copy("gateway.ini", DefaultIniContent());
+    transfer.run(TransferRun::Kind::ReadAll, gateway, QStringLiteral("Reading"));
+    checkInterrupt();
+    QList<ConfigDifference> differences;
+    try {
+        differences = ConfigDiff::compare(WorkingFile(gateway), WorkingFile(wanted), transfer.features());
+    } catch (const IniError &error) {
+        throw CliError(EnglishText(error.text()));
+    }
+    for (const ConfigDifference &d : differences)
+        printOut(QStringLiteral("[%1] %2: %3 -> %4")
+                     .arg(d.section, d.key, ConfigDiff::quoted(d.first), ConfigDiff::quoted(d.second)));
+    return differences.isEmpty() ? Success : Differences;
+}
+
+// After an error: 128 + the signal's number when a signal ended the work
+// (130 for Ctrl-C), as a shell reports it; otherwise 2.
+int failureStatus()
+{
+    const Interrupts *interrupts = Interrupts::instance();
+    return interrupts && interrupts->raised() ? 128 + interrupts->signal() : Failure;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -359,6 +464,8 @@ int main(int argc, char *argv[])
         case CommandLine::Command::Write:
             return commandWrite(line, progress);
         case CommandLine::Command::Diff:
+            if (namesAGateway(line.arguments.at(0)))
+                return commandDiffGateway(line, progress);
             return commandDiff(line);
         case CommandLine::Command::Check:
             return commandCheck(line);
@@ -366,11 +473,11 @@ int main(int argc, char *argv[])
     } catch (const CliError &error) {
         progress.clear();
         std::fputs(EncodeFileName("velmora-cli: " + error.text() + u'\n').constData(), stderr);
-        return Failure;
+        return failureStatus();
     } catch (const std::exception &error) {
         progress.clear();
         std::fprintf(stderr, "velmora-cli: %s\n", error.what());
-        return Failure;
+        return failureStatus();
     }
     return Failure;
 }

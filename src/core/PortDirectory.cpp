@@ -50,6 +50,41 @@ QString PortName(int number)
     return QStringLiteral("COM") + QString::number(number);
 }
 
+struct Alias
+{
+    int number;
+    QString target;
+    bool present; // false when the device it leads to is gone
+};
+
+// The COM<n> links of `portsDir` by number; of two names with one number
+// ("com3" and "COM3") the first one found wins.
+QVector<Alias> ReadAliases(const QString &portsDir)
+{
+    QVector<Alias> result;
+    if (portsDir.isEmpty())
+        return result;
+    static const QRegularExpression aliasName(QStringLiteral("^COM(\\d{1,9})$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    const QFileInfoList entries =
+        QDir(portsDir).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo &entry : entries) {
+        const QRegularExpressionMatch m = aliasName.match(entry.fileName());
+        if (!m.hasMatch() || !entry.isSymLink())
+            continue;
+        const int number = m.captured(1).toInt();
+        if (number < 1)
+            continue;
+        const QString target = entry.symLinkTarget();
+        result.push_back({number, target, QFileInfo::exists(target)});
+    }
+    std::stable_sort(result.begin(), result.end(), [](const Alias &a, const Alias &b) { return a.number < b.number; });
+    result.erase(std::unique(result.begin(), result.end(),
+                             [](const Alias &a, const Alias &b) { return a.number == b.number; }),
+                 result.end());
+    return result;
+}
+
 } // namespace
 
 QVector<SerialPortEntry> DiscoverSerialPorts(const QString &portsDir, const QStringList &devices)
@@ -58,37 +93,14 @@ QVector<SerialPortEntry> DiscoverSerialPorts(const QString &portsDir, const QStr
     QSet<int> reserved;
     QSet<QString> taken; // device keys already offered
 
-    static const QRegularExpression aliasName(QStringLiteral("^COM(\\d{1,9})$"),
-                                              QRegularExpression::CaseInsensitiveOption);
-    if (!portsDir.isEmpty()) {
-        const QFileInfoList entries =
-            QDir(portsDir).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot,
-                                         QDir::Name);
-        QVector<std::pair<int, QFileInfo>> aliases;
-        for (const QFileInfo &entry : entries) {
-            const QRegularExpressionMatch m = aliasName.match(entry.fileName());
-            if (!m.hasMatch() || !entry.isSymLink())
-                continue;
-            const int number = m.captured(1).toInt();
-            if (number < 1)
-                continue;
-            aliases.push_back({number, entry});
-        }
-        std::stable_sort(aliases.begin(), aliases.end(),
-                         [](const auto &a, const auto &b) { return a.first < b.first; });
-        for (const auto &[number, entry] : aliases) {
-            // "com3" and "COM3" side by side: the first one found wins.
-            if (reserved.contains(number))
-                continue;
-            reserved.insert(number);
-            // A link left behind by a device that is gone keeps its number
-            // but is not offered: opening it could only fail.
-            const QString target = entry.symLinkTarget();
-            if (!QFileInfo::exists(target))
-                continue;
-            taken.insert(DeviceKey(target));
-            result.push_back({PortName(number), target});
-        }
+    for (const Alias &alias : ReadAliases(portsDir)) {
+        reserved.insert(alias.number);
+        // A link left behind by a device that is gone keeps its number
+        // but is not offered: opening it could only fail.
+        if (!alias.present)
+            continue;
+        taken.insert(DeviceKey(alias.target));
+        result.push_back({PortName(alias.number), alias.target});
     }
 
     QVector<Device> found;
@@ -128,4 +140,14 @@ QStringList SystemSerialDevices()
 QVector<SerialPortEntry> DiscoverSerialPorts(const QString &portsDir)
 {
     return DiscoverSerialPorts(portsDir, SystemSerialDevices());
+}
+
+QStringList VanishedAliases(const QString &portsDir)
+{
+    QStringList names;
+    for (const Alias &alias : ReadAliases(portsDir)) {
+        if (!alias.present)
+            names << PortName(alias.number);
+    }
+    return names;
 }

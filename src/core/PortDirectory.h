@@ -23,3 +23,8 @@ QStringList SystemSerialDevices();
 
 // As above, with the devices found on this machine.
 QVector<SerialPortEntry> DiscoverSerialPorts(const QString &portsDir);
+
+// The names COM<n> of the aliases in `portsDir` whose device is gone (an
+// unplugged adapter's by-id link): they are not offered, and a list that
+// still shows one should drop it.
+QStringList VanishedAliases(const QString &portsDir);

@@ -146,6 +146,9 @@ constexpr char HungUpGerman[] = "Das Gerät hat die Verbindung getrennt";
 constexpr char HungUpEnglish[] = "The device hung up.";
 
 // Qt SerialPort's own words when another program holds the port's lock file.
+// What opening a port whose device is gone (an unplugged adapter) says.
+constexpr char NotPresentEnglish[] = "device not present";
+constexpr char NotPresentGerman[] = "Gerät nicht vorhanden";
 constexpr char LockedQt[] = "Permission error while locking the device";
 constexpr char LockedGerman[] = "Der Anschluss ist gesperrt: ein anderes Programm benutzt ihn, oder seine "
                                 "Sperrdatei kann nicht angelegt werden";
@@ -287,6 +290,8 @@ QString ReasonText(const QString &words, int language)
     const QString text = words.trimmed();
     if (text == QLatin1String(HungUpEnglish) || text == QString::fromUtf8(HungUpGerman))
         return QString::fromUtf8(language == 0 ? HungUpGerman : HungUpEnglish);
+    if (text == QLatin1String(NotPresentEnglish))
+        return language == 0 ? QString::fromUtf8(NotPresentGerman) : text;
     if (text == QLatin1String(LockedQt) || text == QString::fromUtf8(LockedGerman)
         || text == QLatin1String(LockedEnglish))
         return QString::fromUtf8(language == 0 ? LockedGerman : LockedEnglish);

@@ -1,5 +1,6 @@
 #include "core/IniFile.h"
 #include "core/Texts.h"
+#include "gui/DisplayCheck.h"
 #include "gui/MainWindow.h"
 #include "gui/ProgramIcon.h"
 #include "gui/SingleInstance.h"
@@ -7,8 +8,18 @@
 
 #include <QMessageBox>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const QString missingDisplay = MissingDisplayText(arguments, QProcessEnvironment::systemEnvironment());
+    if (!missingDisplay.isEmpty()) {
+        std::fputs(missingDisplay.toLocal8Bit().constData(), stderr);
+        return 1;
+    }
     VelmoraApplication app(argc, argv);
 
     // A second start shows the running instance's window and ends at once.

@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include <dirent.h>
+#include <csignal>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -247,7 +248,8 @@ private slots:
         QVERIFY(cli.startSim({"--firmware", firmware}));
         const Result ports = cli.run({"ports"});
         QCOMPARE(ports.status, 0);
-        QVERIFY2(ports.out.split('\n').contains("COM7\t" + cli.device), qPrintable(ports.out));
+        // A pseudo-terminal has no by-id link and no USB description.
+        QVERIFY2(ports.out.split('\n').contains("COM7\t" + cli.device + "\t-\t-\t-\t-"), qPrintable(ports.out));
 
         // A missing FILE starts from the default contents.
         const QString fresh = cli.path("fresh.ini");
@@ -608,13 +610,17 @@ private slots:
     // a run: it ends at once and FILE stays as it was.
     void runEndsWhenThePortHangsUpOrOnInterrupt_data()
     {
-        QTest::addColumn<bool>("hangUp");
-        QTest::newRow("hang-up") << true;
-        QTest::newRow("interrupt") << false;
+        QTest::addColumn<int>("signal"); // 0: the port hangs up
+        QTest::addColumn<int>("status");
+        QTest::newRow("hang-up") << 0 << 2;
+        QTest::newRow("Ctrl-C") << int(SIGINT) << 130;
+        QTest::newRow("terminated") << int(SIGTERM) << 143;
     }
     void runEndsWhenThePortHangsUpOrOnInterrupt()
     {
-        QFETCH(bool, hangUp);
+        QFETCH(int, signal);
+        QFETCH(int, status);
+        const bool hangUp = signal == 0;
         Cli cli;
         // Paced like the wire, so that the run is still under way.
         QVERIFY(cli.startSim({"--firmware", "311", "--pace", "--verbose"}));
@@ -626,9 +632,9 @@ private slots:
         if (hangUp)
             cli.sim.kill();
         else
-            p->terminate();
+            ::kill(pid_t(p->processId()), signal);
         const Result r = Cli::finish(p);
-        QCOMPARE(r.status, 2);
+        QCOMPARE(r.status, status);
         QVERIFY2(r.err.startsWith(hangUp ? "velmora-cli: COM7 (" + cli.device + "): The connection to the Velmora was lost"
                                          : "velmora-cli: COM7 (" + cli.device + "): interrupted"),
                  qPrintable(r.err));
@@ -911,7 +917,8 @@ private slots:
         QTest::newRow("regular file") << "<file>" << "%1: is not a serial port (Inappropriate ioctl for device)";
         QTest::newRow("null device") << "/dev/null" << "%1: is not a serial port (Inappropriate ioctl for device)";
         QTest::newRow("folder") << "<dir>" << "%1: is not a serial port (Is a directory)";
-        QTest::newRow("no device") << "<none>" << "%1: cannot open the port: No such file or directory";
+        QTest::newRow("no device") << "<none>" << "%1: cannot open the port: device not present";
+        QTest::newRow("link to an unplugged adapter") << "<gone>" << "%1: cannot open the port: device not present";
         QTest::newRow("unknown name") << "COM99" << "%1: no such port; 'velmora-cli ports' lists the ports";
     }
     void portsThatAreNoGateway()
@@ -927,6 +934,9 @@ private slots:
             port = cli.dir.path();
         } else if (port == "<none>") {
             port = cli.path("ttyUSB9");
+        } else if (port == "<gone>") {
+            port = cli.path("usb-adapter-port0");
+            QVERIFY(QFile::link(cli.path("ttyUSB9"), port));
         }
         const QByteArray before = bytesOf(file);
         const Result r = cli.run({"read", port, file, "--timeout", "2"});
@@ -949,6 +959,10 @@ private slots:
         QTest::newRow("option of another command") << QStringList{"read", "COM1", "a.ini", "--no-verify"} << "option --no-verify does not apply to read; see velmora-cli --help";
         QTest::newRow("missing value") << QStringList{"write", "COM1", "a.ini", "--backup"} << "missing value after '--backup'; see velmora-cli --help";
         QTest::newRow("log of diff") << QStringList{"diff", "a.ini", "b.ini", "--log", "x.log"} << "option --log does not apply to diff; see velmora-cli --help";
+        QTest::newRow("typing slip") << QStringList{"wirte", "COM1", "a.ini"} << "unknown command 'wirte'; did you mean 'write'? (see velmora-cli --help)";
+        QTest::newRow("- as FILE of write") << QStringList{"write", "COM1", "-"} << "'-' cannot be the FILE of write; give a file name (only read writes to standard output with -)";
+        QTest::newRow("- as BACKUP") << QStringList{"write", "COM1", "a.ini", "--backup", "-"} << "'-' cannot be the BACKUP of write; give a file name (only read writes to standard output with -)";
+        QTest::newRow("- in diff") << QStringList{"diff", "a.ini", "-"} << "'-' cannot be the FILE of diff; give a file name (only read writes to standard output with -)";
         QTest::newRow("bad time-out") << QStringList{"read", "COM1", "a.ini", "--timeout", "-1"} << "--timeout takes a number of seconds above 0 and up to 86400, not '-1'";
     }
     void badCommandLines()
@@ -962,14 +976,107 @@ private slots:
         QCOMPARE(r.out, QString());
     }
 
+    void readToStandardOutput()
+    {
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", "311"}));
+        const QString file = cli.path("site.ini");
+        QCOMPARE(cli.run({"read", "COM7", file}).status, 0);
+        const Result r = cli.run({"read", "COM7", "-"});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out.toUtf8(), bytesOf(file));
+        QCOMPARE(r.err, "velmora-cli: COM7 (" + cli.device + "): 46 records read (firmware 3.11)\n");
+        QCOMPARE(cli.leftovers(), QStringList({"site.ini", "velmora-cli"}));
+    }
+
+    // diff PORT FILE: the live gateway against a file, as writing the file
+    // would change it; nothing is written anywhere.
+    void diffComparesTheGatewayWithAFile_data()
+    {
+        QTest::addColumn<QString>("firmware");
+        QTest::addColumn<QStringList>("changes"); // section/key/value set in the file
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("lines");
+        QTest::newRow("file holds what the gateway holds") << "311" << QStringList() << 0 << "";
+        QTest::newRow("values differ")
+            << "311" << QStringList{"PRODUKT3/Name/Weizen", "QVR2/EDV4/77", "PRINTER/Modell/01"} << 1
+            << "[QVR2] EDV4: \"" + simEdv(2, 4) + "\" -> \"77\"\n"
+               "[PRODUKT3] Name: \"Sim 3\" -> \"Weizen\"\n"
+               "[PRINTER] Modell: \"02\" -> \"01\"\n";
+        QTest::newRow("records the firmware lacks are not compared")
+            << "106" << QStringList{"QVR20/EDV1/55", "QVR3/EDV7/55", "PRODUKT15/Name/Pils", "INTERFACE/BaudrateRS232/1"} << 0 << "";
+    }
+    void diffComparesTheGatewayWithAFile()
+    {
+        QFETCH(QString, firmware);
+        QFETCH(QStringList, changes);
+        QFETCH(int, status);
+        QFETCH(QString, lines);
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", firmware, "--verbose"}));
+        const QString file = cli.path("site.ini");
+        writeState(file, simState);
+        for (const QString &change : changes) {
+            const QStringList parts = change.split('/');
+            WriteIniValue(file, parts[0], parts[1], parts[2]);
+        }
+        const QByteArray before = bytesOf(file);
+        const Result r = cli.run({"diff", "COM7", file});
+        QCOMPARE(r.out, lines);
+        QCOMPARE(r.status, status);
+        QCOMPARE(r.err, QString());
+        QCOMPARE(bytesOf(file), before);
+        QCOMPARE(cli.leftovers(), QStringList({"site.ini", "velmora-cli"}));
+        QVERIFY(!cli.simLog().contains("<- C1"));
+    }
+
+    void diffWithASilentGatewayFails()
+    {
+        Cli cli;
+        QVERIFY(cli.startSim({"--fault", "silence"}));
+        const QString file = cli.path("site.ini");
+        writeState(file, simState);
+        const Result r = cli.run({"diff", "COM7", file, "--timeout", "1"});
+        QCOMPARE(r.status, 2);
+        QCOMPARE(r.err, "velmora-cli: COM7 (" + cli.device + "): no answer from the gateway within 1 s\n");
+        QCOMPARE(r.out, QString());
+    }
+
+    // Ctrl-C while writing, after the backup: the gateway may hold part of
+    // the file; the command printed brings the backup back.
+    void interruptedWriteNamesTheRestoreCommand()
+    {
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", "311", "--pace", "--verbose"}));
+        const QString file = cli.path("new.ini");
+        writeState(file, newState);
+        const QString backup = cli.path("backup.ini");
+        QProcess *p = cli.start({"write", "COM7", file, "--backup", backup});
+        QVERIFY(cli.simLog("<- C1").contains("<- C1"));
+        ::kill(pid_t(p->processId()), SIGINT);
+        const Result r = Cli::finish(p);
+        QCOMPARE(r.status, 130);
+        const QStringList err = r.err.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(err.size(), 2);
+        QVERIFY2(err[0].startsWith("velmora-cli: COM7 (" + cli.device + "): writing stopped"), qPrintable(r.err));
+        const QString lead = "velmora-cli: to restore the gateway from the backup: velmora-cli ";
+        QVERIFY2(err[1].startsWith(lead), qPrintable(r.err));
+        const QStringList restore = err[1].mid(lead.size()).split(' ');
+        QCOMPARE(restore, (QStringList{"write", "COM7", backup}));
+
+        QCOMPARE(cli.run(restore + QStringList{"--no-verify"}).status, 0);
+        QCOMPARE(cli.run({"read", "COM7", cli.path("after.ini")}).status, 0);
+        QCOMPARE(mismatches(cli.path("after.ini"), layoutOf("311"), simState), QStringList());
+    }
+
     void helpNamesCommandsOptionsAndStatuses()
     {
         Cli cli;
         const Result r = cli.run({"--help"});
         QCOMPARE(r.status, 0);
-        for (const char *word : {"ports", "read PORT FILE", "write PORT FILE", "diff FILE1 FILE2", "check FILE",
-                                 "--backup", "--no-verify", "--force", "--firmware", "--timeout", "--quiet",
-                                 "--version", "Exit status"})
+        for (const char *word : {"ports", "read PORT FILE", "write PORT FILE", "diff FILE1 FILE2", "diff PORT FILE",
+                                 "check FILE", "--backup", "--no-verify", "--force", "--firmware", "--timeout", "--log",
+                                 "--quiet", "--version", "Exit status"})
             QVERIFY2(r.out.contains(QLatin1String(word)), word);
     }
 };

@@ -1,6 +1,7 @@
 // Port names from alias links and a given device list.
 
 #include "core/PortDirectory.h"
+#include "core/SerialDeviceInfo.h"
 
 #include <QDir>
 #include <QFile>
@@ -110,6 +111,65 @@ private slots:
         QStringList got;
         for (const SerialPortEntry &entry : DiscoverSerialPorts(ports(), devices(found)))
             got << entry.name + u'=' + entry.device.mid(dev(QString()).size());
+        QCOMPARE(got, expected);
+    }
+
+    void vanishedAliasesAreNamed()
+    {
+        makePortsEntries({"COM1>gone", "COM4>pty", "com7>unplugged", "COM9", "COM3>pty", "com3>gone"});
+        QCOMPARE(VanishedAliases(ports()), (QStringList{"COM1", "COM7"}));
+        QCOMPARE(VanishedAliases(m_dir->path() + QStringLiteral("/nowhere/")), QStringList());
+    }
+
+    // A sysfs tree as the kernel lays it out: the tty's device folder inside
+    // the USB interface, inside the USB device with the descriptor texts.
+    void describeDevice_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected"); // device|by-id|vendor|product|maker|product name|serial
+
+        QTest::newRow("adapter by its by-id link")
+            << "serial/by-id/usb-adapter" << "ttyUSB0|serial/by-id/usb-adapter|0403|6001|FTDI|FT232R USB UART|A10KXYZ1";
+        QTest::newRow("adapter by its device") << "ttyUSB0" << "ttyUSB0|serial/by-id/usb-adapter|0403|6001|FTDI|FT232R USB UART|A10KXYZ1";
+        QTest::newRow("adapter without descriptor texts") << "ttyUSB1" << "ttyUSB1||1a86|7523|||";
+        QTest::newRow("built-in port") << "ttyS0" << "ttyS0||||||";
+        QTest::newRow("pseudo-terminal") << "pts/3" << "pts/3||||||";
+    }
+    void describeDevice()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        const QString sys = m_dir->path() + QStringLiteral("/sys/");
+        const auto file = [&](const QString &name, const QByteArray &content) {
+            QVERIFY(QDir().mkpath(QFileInfo(sys + name).path()));
+            QFile f(sys + name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        };
+        const auto tty = [&](const QString &name, const QString &deviceFolder) {
+            QVERIFY(QDir().mkpath(sys + deviceFolder));
+            QVERIFY(QDir().mkpath(sys + "class/tty/" + name));
+            QVERIFY(QFile::link(sys + deviceFolder, sys + "class/tty/" + name + "/device"));
+        };
+        const QString hub = "devices/pci0000:00/usb1/";
+        file(hub + "idVendor", "1d6b\n"); // the root hub, farther up
+        file(hub + "1-1/idVendor", "0403\n");
+        file(hub + "1-1/idProduct", "6001\n");
+        file(hub + "1-1/manufacturer", "FTDI\n");
+        file(hub + "1-1/product", "FT232R USB UART\n");
+        file(hub + "1-1/serial", "A10KXYZ1\n");
+        tty("ttyUSB0", hub + "1-1/1-1:1.0/ttyUSB0");
+        file(hub + "1-2/idVendor", "1a86\n");
+        file(hub + "1-2/idProduct", "7523\n");
+        tty("ttyUSB1", hub + "1-2/1-2:1.0/ttyUSB1");
+        tty("ttyS0", "devices/platform/serial8250");
+
+        const SerialDeviceInfo info = DescribeSerialDevice(dev(path), sys, dev("serial/by-id"));
+        const QString base = dev(QString());
+        const auto relative = [&](const QString &p) { return p.startsWith(base) ? p.mid(base.size()) : p; };
+        const QString got = QStringList{relative(info.device), relative(info.byId), info.vendorId, info.productId,
+                                        info.manufacturer, info.product, info.serialNumber}
+                                .join(u'|');
         QCOMPARE(got, expected);
     }
 

@@ -1,6 +1,7 @@
 // The real serial port on a pseudo-terminal: a hang-up of the other end is
-// reported once and leaves the process idle, and no received line waits for
-// a later byte.
+// reported once and leaves the process idle, no received line waits for a
+// later byte, low-latency mode is asked for at open, and a gone device is
+// named as such.
 
 #include "core/SerialPort.h"
 
@@ -8,10 +9,53 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstdarg>
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
+
+namespace {
+
+// The serial-settings requests the port makes. As a USB adapter's driver,
+// this test answers them itself; otherwise they reach the pseudo-terminal.
+struct SerialIoctls
+{
+    bool asAdapter = false;
+    int refusal = 0;     // errno of a refused change, 0 to accept it
+    QList<int> flagsSet; // flags of each TIOCSSERIAL
+} g_serialIoctls;
+
+constexpr int AdapterFlags = ASYNC_SKIP_TEST | ASYNC_AUTO_IRQ;
+
+} // namespace
+
+extern "C" int ioctl(int fd, unsigned long request, ...) noexcept
+{
+    va_list list;
+    va_start(list, request);
+    void *argument = va_arg(list, void *);
+    va_end(list);
+    SerialIoctls &s = g_serialIoctls;
+    if (request == TIOCGSERIAL) {
+        if (s.asAdapter) {
+            *static_cast<serial_struct *>(argument) = serial_struct{};
+            static_cast<serial_struct *>(argument)->flags = AdapterFlags;
+            return 0;
+        }
+    } else if (request == TIOCSSERIAL && s.asAdapter) {
+        s.flagsSet << static_cast<serial_struct *>(argument)->flags;
+        errno = s.refusal;
+        return s.refusal ? -1 : 0;
+    }
+    using Ioctl = int (*)(int, unsigned long, ...);
+    static const auto next = reinterpret_cast<Ioctl>(::dlsym(RTLD_NEXT, "ioctl"));
+    return next(fd, request, argument);
+}
 
 namespace {
 
@@ -120,6 +164,60 @@ private slots:
         });
         pty.send("first\n");
         QTRY_COMPARE_WITH_TIMEOUT(all, QByteArray("first\nsecond\n"), 3000);
+    }
+
+    void lowLatencyIsAskedForAtOpen_data()
+    {
+        QTest::addColumn<bool>("asAdapter");
+        QTest::addColumn<int>("refusal");
+        QTest::addColumn<QList<int>>("flagsSet");
+        QTest::newRow("pseudo-terminal refuses") << false << 0 << QList<int>();
+        QTest::newRow("adapter takes it") << true << 0 << QList<int>{AdapterFlags | ASYNC_LOW_LATENCY};
+        QTest::newRow("adapter refuses it") << true << EPERM << QList<int>{AdapterFlags | ASYNC_LOW_LATENCY};
+    }
+    void lowLatencyIsAskedForAtOpen()
+    {
+        QFETCH(bool, asAdapter);
+        QFETCH(int, refusal);
+        QFETCH(QList<int>, flagsSet);
+        PtyPair pty;
+        QVERIFY(pty.open());
+        QtSerialPort port;
+        QSignalSpy lost(&port, &SerialPort::lost);
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        g_serialIoctls = {asAdapter, refusal, {}};
+        QString reason;
+        const bool opened = port.open(pty.device, &reason);
+        const SerialIoctls seen = g_serialIoctls;
+        g_serialIoctls = {};
+        // A refusal is taken silently: the port is open and works.
+        QVERIFY2(opened, qPrintable(reason));
+        QCOMPARE(seen.flagsSet, flagsSet);
+        QSignalSpy received(&port, &SerialPort::received);
+        pty.send("line\n");
+        QTRY_COMPARE(received.size(), 1);
+        QCOMPARE(lost.size(), 0);
+    }
+
+    void goneDeviceIsNotPresent_data()
+    {
+        QTest::addColumn<bool>("link");
+        QTest::newRow("alias of an unplugged adapter") << true;
+        QTest::newRow("no such device") << false;
+    }
+    void goneDeviceIsNotPresent()
+    {
+        QFETCH(bool, link);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("COM7"));
+        if (link)
+            QVERIFY(QFile::link(dir.filePath(QStringLiteral("ttyUSB0")), path));
+        QtSerialPort port;
+        QString reason;
+        QVERIFY(!port.open(path, &reason));
+        QCOMPARE(reason, QStringLiteral("device not present"));
+        QVERIFY(!port.lastOpenWasPermissionError());
+        QVERIFY(!port.isOpen());
     }
 };
 

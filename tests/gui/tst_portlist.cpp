@@ -57,8 +57,9 @@ private slots:
         const auto device = [&list](const QString &name) {
             const int index = list.findText(name, Qt::MatchFixedString);
             const QString data = list.itemData(index, Qt::UserRole).toString();
-            return data == list.itemData(index, Qt::ToolTipRole).toString() ? data
-                                                                           : QStringLiteral("?");
+            // The tooltip names the device on its first line.
+            const QString tip = list.itemData(index, Qt::ToolTipRole).toString().section(u'\n', 0, 0);
+            return data == tip ? data : QStringLiteral("?");
         };
         QCOMPARE(device("COM10"), dev("pty"));
         QCOMPARE(device("COM1"), dev("ttyS0"));
@@ -72,6 +73,23 @@ private slots:
             items << list.itemText(i);
         QCOMPARE(items, (QStringList{"COM1", "COM10", "com2", "COM3", "Other"}));
         QCOMPARE(device("COM1"), dev("ttyACM0"));
+    }
+
+    void aliasOfAGoneDeviceIsDropped()
+    {
+        QComboBox list;
+        QVERIFY(QFile::link(dev("ttyUSB0"), ports() + "COM7"));
+        ListSerialPorts(&list, ports(), devices({"ttyS0", "ttyUSB0"}));
+        QCOMPARE(list.findText("COM7"), 2);
+
+        // Unplugged: the alias dangles, the device is no longer reported.
+        QVERIFY(QFile::remove(dev("ttyUSB0")));
+        QVERIFY(QFile::remove(dev("pty")));
+        ListSerialPorts(&list, ports(), devices({"ttyS0"}));
+        QStringList items;
+        for (int i = 0; i < list.count(); ++i)
+            items << list.itemText(i);
+        QCOMPARE(items, (QStringList{"COM1"}));
     }
 };
 

@@ -4,7 +4,8 @@
 // It registers its terminal as an alias COM<n> in a ports/ folder, answers
 // the version request, the poll and every read and write request with
 // correctly framed records for the chosen firmware version, keeps its state
-// in memory, can pace its output like a 9600 baud wire and can misbehave on
+// in memory, can pace its output like a 9600 baud wire, can hold it in
+// chunks as a USB serial adapter's latency timer does, and can misbehave on
 // request.
 
 #include "core/Frame.h"
@@ -202,7 +203,18 @@ public:
         connect(m_notifier, &QSocketNotifier::activated, this, [this] { readRequests(); });
         m_sender.setSingleShot(true);
         connect(&m_sender, &QTimer::timeout, this, [this] { sendPaced(); });
+        m_latency.setTimerType(Qt::PreciseTimer);
+        connect(&m_latency, &QTimer::timeout, this, [this] { passHeld(); });
         m_clock.start();
+    }
+
+    // Holds what crosses the wire as a USB adapter's chip does: until its
+    // latency timer of `ms` runs out, or a USB packet is full.
+    void setLatency(int ms)
+    {
+        m_latencyMs = ms;
+        if (ms > 0)
+            m_latency.start(ms);
     }
 
     bool pace = false;
@@ -211,6 +223,7 @@ public:
     int faultCount = -1; // faulty replies, -1 for all
     int delayMs = 5000;
     bool verbose = false;
+    bool turnaround = false;
 
 private:
     void readRequests()
@@ -240,6 +253,12 @@ private:
         if (open < 0 || close < open || !CheckReplyFrame(line))
             return;
         const QByteArray command = line.mid(open + 1, close - open - 1);
+        // The tool's turnaround: from the last byte of a reply reaching it
+        // to its next request arriving here.
+        if (turnaround && m_repliedAt >= 0 && m_out.isEmpty() && m_held.isEmpty())
+            std::fprintf(stderr, "gateway-sim: turnaround %.3f ms before %s\n",
+                         (m_clock.nsecsElapsed() - m_repliedAt) / 1e6, command.constData());
+        m_repliedAt = -1;
         if (verbose)
             std::fprintf(stderr, "gateway-sim: <- %s\n", command.constData());
         m_faultNow = m_answered >= faultAfter && (faultCount < 0 || m_faulty < faultCount);
@@ -319,7 +338,7 @@ private:
         if (verbose)
             std::fprintf(stderr, "gateway-sim: -> %s", bytes.constData());
         if (!pace) {
-            writeAll(bytes);
+            deliver(bytes);
             return;
         }
         // An idle wire starts now; a busy one goes on where it is, so that
@@ -343,14 +362,43 @@ private:
             m_wireFree += 1.0 / 960.0;
             ++count;
         }
-        writeAll(m_out.left(count));
+        deliver(m_out.left(count));
         m_out.remove(0, count);
         if (!m_out.isEmpty())
             m_sender.start(std::max(0, int((m_wireFree + 1.0 / 960.0 - now) * 1000)));
     }
 
+    // Bytes that have crossed the wire reach the tool: at once from a
+    // built-in port, through the latency timer from a USB adapter. The
+    // timer runs on its own, so a reply waits between 0 and the latency,
+    // and starts again whenever a full packet (62 data bytes in the 64
+    // bytes of a full-speed packet) has gone out.
+    void deliver(const QByteArray &bytes)
+    {
+        if (m_latencyMs <= 0) {
+            writeAll(bytes);
+            return;
+        }
+        m_held += bytes;
+        while (m_held.size() >= UsbPacketData) {
+            writeAll(m_held.left(UsbPacketData));
+            m_held.remove(0, UsbPacketData);
+            m_latency.start(m_latencyMs);
+        }
+    }
+
+    void passHeld()
+    {
+        writeAll(m_held);
+        m_held.clear();
+    }
+
+    static constexpr qsizetype UsbPacketData = 62;
+
     void writeAll(const QByteArray &bytes)
     {
+        if (!bytes.isEmpty())
+            m_repliedAt = m_clock.nsecsElapsed();
         qsizetype done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
@@ -366,11 +414,16 @@ private:
     QByteArray m_in;
     QByteArray m_out;
     QTimer m_sender;
+    QTimer m_latency;
+    int m_latencyMs = 0;
+    QByteArray m_held;
     QElapsedTimer m_clock;
     double m_wireFree = 0;
     int m_answered = 0;
     int m_faulty = 0;
     bool m_faultNow = false; // the request being answered gets the fault
+    qint64 m_repliedAt = -1; // when the last reply bytes went to the tool
+
 };
 
 } // namespace
@@ -387,6 +440,7 @@ int main(int argc, char *argv[])
         {QStringLiteral("name"), QStringLiteral("Alias name COM<n> (default: the lowest free from COM50)."), QStringLiteral("name")},
         {QStringLiteral("firmware"), QStringLiteral("Firmware version number, e.g. 106, 208, 310 (default 311)."), QStringLiteral("n"), QStringLiteral("311")},
         {QStringLiteral("pace"), QStringLiteral("Send replies at the speed of a 9600 baud wire.")},
+        {QStringLiteral("latency"), QStringLiteral("Hold replies as a USB adapter with a latency timer of <ms> does (16 for the FTDI default, 1 in low-latency mode; default 0: none)."), QStringLiteral("ms"), QStringLiteral("0")},
         {QStringLiteral("fault"), QStringLiteral("Misbehave: none, bad-checksum, silence, prefix, unknown-letter, no-lf, delay, "
                                                       "other-record (answer with the next address or product), "
                                                       "duplicate (send a reply twice), "
@@ -395,6 +449,7 @@ int main(int argc, char *argv[])
         {QStringLiteral("fault-count"), QStringLiteral("Misbehave on <n> replies only (default: all)."), QStringLiteral("n"), QStringLiteral("-1")},
         {QStringLiteral("delay-ms"), QStringLiteral("Delay of the delay fault in ms (default 5000)."), QStringLiteral("ms"), QStringLiteral("5000")},
         {QStringLiteral("verbose"), QStringLiteral("Log requests and replies to standard error.")},
+        {QStringLiteral("turnaround"), QStringLiteral("Log to standard error how long after a reply's last byte the next request came.")},
     });
     parser.process(app);
 
@@ -458,6 +513,8 @@ int main(int argc, char *argv[])
     simulator.faultCount = parser.value(QStringLiteral("fault-count")).toInt();
     simulator.delayMs = parser.value(QStringLiteral("delay-ms")).toInt();
     simulator.verbose = parser.isSet(QStringLiteral("verbose"));
+    simulator.turnaround = parser.isSet(QStringLiteral("turnaround"));
+    simulator.setLatency(std::max(0, parser.value(QStringLiteral("latency")).toInt()));
     const int rc = app.exec();
     if (!g_aliasPath.isEmpty())
         QFile::remove(g_aliasPath);

@@ -1,0 +1,175 @@
+// The turnaround of a run: how long after a reply's last byte reaches the
+// tool its next request arrives at the gateway, as the simulator sees it
+// (its --turnaround log). The real main window on the platform given by
+// QT_QPA_PLATFORM (offscreen when unset; xcb under xvfb-run) does read-all
+// runs of firmware 3.11 at 9600 baud, then velmora-cli does the same reads on
+// the same gateway; each prints the median and 90th percentile of the
+// turnarounds, and the window its read-all time against the replies' wire
+// time (10 bits a byte). Usage: bench_turnaround [runs] (default 3).
+//
+// Left out: the requests' own wire time (through a pseudo-terminal they
+// cross at once) and a real gateway's time to answer; both are the same for
+// the window and velmora-cli.
+
+#include "core/GatewaySession.h"
+#include "core/TransferRun.h"
+#include "gui/ErrorReport.h"
+#include "gui/MainWindow.h"
+#include "gui/PageControl.h"
+#include "gui/SaveLoadPage.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr double ByteSeconds = 10.0 / 9600.0;
+
+// The turnarounds the simulator has logged since the last call, in ms;
+// those up to the version request and the first record's request follow
+// the handshake or a click, not a reply of the run.
+std::vector<double> takeTurnarounds(QProcess &sim)
+{
+    static const QRegularExpression line(QStringLiteral("turnaround ([0-9.]+) ms before (\\S+)"));
+    std::vector<double> ms;
+    const QString log = QString::fromLatin1(sim.readAllStandardError());
+    for (auto it = line.globalMatch(log); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        // Whatever came before the version request was the handshake.
+        if (m.captured(2) == QLatin1String("S0V"))
+            ms.clear();
+        else if (m.captured(2) != QLatin1String("C0Z0"))
+            ms.push_back(m.captured(1).toDouble());
+    }
+    return ms;
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, size_t(p * (values.size() - 1) + 0.5))];
+}
+
+void printTurnarounds(const char *who, const std::vector<double> &ms)
+{
+    std::printf("turnaround.%s median %.3f ms p90 %.3f ms (%zu replies)\n", who, percentile(ms, 0.5),
+                percentile(ms, 0.9), ms.size());
+}
+
+bool waitUntil(const std::function<bool()> &done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    return done();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int runs = std::max(1, app.arguments().value(1, QStringLiteral("3")).toInt());
+    SetErrorReportHandler([](const QString &text) { std::fprintf(stderr, "error report: %s\n", qPrintable(text)); });
+    const QString platform = QGuiApplication::platformName();
+
+    QTemporaryDir dir;
+    QProcess sim;
+    sim.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../gateway-sim"),
+              {"--ports-dir", dir.filePath("ports"), "--name", "COM5", "--firmware", "311", "--pace", "--turnaround"});
+    if (!sim.waitForReadyRead(10000)) {
+        std::fprintf(stderr, "simulator did not start\n");
+        return 1;
+    }
+    const QString device = QString::fromLatin1(sim.readLine().trimmed().split(' ').value(1));
+
+    std::printf("turnaround: reply's last byte to the next request, seen by the simulator; window on %s\n",
+                qPrintable(platform));
+    int rc = 0;
+    {
+        MainWindow window(dir.path() + u'/');
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            return 1;
+        auto *list = window.findChild<QComboBox *>(QStringLiteral("cb_COM_Port"));
+        list->setCurrentIndex(list->findText(QStringLiteral("COM5")));
+        QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("Button1")), Qt::LeftButton);
+        if (!waitUntil([&] { return window.session().versionText() == QLatin1String("3.11"); }, 10000)) {
+            std::fprintf(stderr, "no connection to the simulator\n");
+            return 1;
+        }
+        window.pageControl()->setCurrentWidget(window.saveLoadPage());
+        QTest::qWait(200);
+        takeTurnarounds(sim);
+
+        std::vector<double> all;
+        for (int i = 0; i < runs; ++i) {
+            GatewaySession &session = window.session();
+            qint64 bytes = 0;
+            bool finished = false, ok = false;
+            QEventLoop loop;
+            const auto counting = QObject::connect(&session, &GatewaySession::lineReceived,
+                                                   [&](const QByteArray &line) { bytes += line.size(); });
+            const auto ending = QObject::connect(&session.run(), &TransferRun::finished, [&](bool success) {
+                finished = true;
+                ok = success;
+                loop.quit();
+            });
+            QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+            QElapsedTimer clock;
+            clock.start();
+            QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("ButtonAlleDatenLesen")), Qt::LeftButton);
+            if (!finished)
+                loop.exec();
+            const double wall = clock.nsecsElapsed() / 1e9;
+            QObject::disconnect(counting);
+            QObject::disconnect(ending);
+            QTest::qWait(100);
+            const std::vector<double> ms = takeTurnarounds(sim);
+            all.insert(all.end(), ms.begin(), ms.end());
+            const double wire = bytes * ByteSeconds;
+            std::printf("  window read-all %.3f s, replies %.3f s on the wire, ratio %.3f; turnaround median %.3f ms\n",
+                        wall, wire, wall / wire, percentile(ms, 0.5));
+            if (!ok)
+                rc = 1;
+        }
+        printTurnarounds(qPrintable(QStringLiteral("window_") + platform), all);
+        window.session().disconnect();
+    }
+
+    // velmora-cli on the same gateway, through its device path.
+    std::vector<double> all;
+    for (int i = 0; i < runs; ++i) {
+        QProcess cli;
+        cli.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../velmora-cli"),
+                  {"read", device, dir.filePath("cli.ini"), "--quiet"});
+        if (!cli.waitForFinished(60000) || cli.exitCode() != 0) {
+            std::fprintf(stderr, "velmora-cli read failed: %s\n", cli.readAllStandardError().constData());
+            rc = 1;
+        }
+        QTest::qWait(100);
+        const std::vector<double> ms = takeTurnarounds(sim);
+        all.insert(all.end(), ms.begin(), ms.end());
+    }
+    printTurnarounds("cli", all);
+    sim.terminate();
+    sim.waitForFinished(3000);
+    return rc;
+}
