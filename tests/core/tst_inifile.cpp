@@ -1,5 +1,6 @@
 #include "core/ConfigLayout.h"
 #include "core/IniFile.h"
+#include "core/ProgramFolder.h"
 
 #include <QtTest>
 
