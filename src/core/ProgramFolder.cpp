@@ -8,15 +8,17 @@
 
 QString ProgramFolder()
 {
-    if (QCoreApplication::instance()) {
-        const QString exeFolder = QCoreApplication::applicationDirPath();
-        // An installed program (under /usr, also when run by root) keeps its
-        // file per user, never beside the system's executables.
-        const bool installed = exeFolder.startsWith(QLatin1String("/usr/"))
-                               || exeFolder == QLatin1String("/bin") || exeFolder == QLatin1String("/sbin");
-        if (!exeFolder.isEmpty() && !installed && IsWritable(exeFolder))
-            return exeFolder.endsWith(QLatin1Char('/')) ? exeFolder : exeFolder + QLatin1Char('/');
-    }
+    return ProgramFolderFor(QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString());
+}
+
+QString ProgramFolderFor(const QString &exeFolder)
+{
+    // An installed program (under /usr, also when run by root) keeps its
+    // file per user, never beside the system's executables.
+    const bool installed = exeFolder.startsWith(QLatin1String("/usr/"))
+                           || exeFolder == QLatin1String("/bin") || exeFolder == QLatin1String("/sbin");
+    if (!exeFolder.isEmpty() && !installed && IsWritable(exeFolder))
+        return exeFolder.endsWith(QLatin1Char('/')) ? exeFolder : exeFolder + QLatin1Char('/');
     QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (base.isEmpty())
         base = QDir::homePath() + QStringLiteral("/.config");

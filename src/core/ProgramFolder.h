@@ -8,5 +8,8 @@
 // ~/.config, then "velmora"), created when missing.
 QString ProgramFolder();
 
+// The program's folder for an executable in `exeFolder` (empty: unknown).
+QString ProgramFolderFor(const QString &exeFolder);
+
 // The name of the working configuration file in the program's folder.
 inline constexpr const char *IniBaseName = "Velmora.ini";
