@@ -169,6 +169,12 @@ void WriteIniRecords(const QString &fileName, const IniRecords &records)
             for (const auto &[key, value] : values)
                 updated = ProfileFile::writeValue(updated, s, EncodeFor(key, unicode), EncodeFor(value, unicode));
         }
+        // Windows-1252 bytes such as "Ö€" (D6 80) can form valid UTF-8, which
+        // the next read would take for UTF-8 and so change every value beyond
+        // ASCII. Such a file is written as the UTF-8 it would be read as;
+        // every character survives, since each byte has its character.
+        if (!unicode && IsUtf8BeyondAscii(updated))
+            updated = Cp1252::decode(updated).toUtf8();
     }
     ReplaceFile(fileName, updated);
 }

@@ -6,19 +6,15 @@
 
 #include <algorithm>
 
-namespace {
-
-bool isUtf8BeyondAscii(const QByteArray &content)
+bool IsUtf8BeyondAscii(const QByteArray &content)
 {
     const bool beyondAscii = std::any_of(content.begin(), content.end(), [](char c) { return c & 0x80; });
     return beyondAscii && QString::fromUtf8(content).toUtf8() == content;
 }
 
-} // namespace
-
 TextEncoding EncodingOf(const QByteArray &content)
 {
-    if (content.startsWith("\xEF\xBB\xBF") || isUtf8BeyondAscii(content))
+    if (content.startsWith("\xEF\xBB\xBF") || IsUtf8BeyondAscii(content))
         return TextEncoding::Utf8;
     if (content.startsWith("\xFF\xFE"))
         return TextEncoding::Utf16Le;

@@ -12,6 +12,9 @@ enum class TextEncoding { Ansi, Utf8, Utf16Le, Utf16Be };
 
 TextEncoding EncodingOf(const QByteArray &content);
 
+// True for valid UTF-8 that holds characters beyond ASCII.
+bool IsUtf8BeyondAscii(const QByteArray &content);
+
 bool IsUtf16(TextEncoding encoding);
 
 // The profile rules work on single bytes or UTF-8; UTF-16 text is handed to

@@ -272,6 +272,10 @@ void TestIniFile::writeRoundTrips_data()
     QTest::newRow("utf-8 with bom") << Bom << "Müller 中" << QByteArray(Bom + "[S]\r\nk=M\xC3\xBCller \xE4\xB8\xAD\r\n");
     QTest::newRow("utf-8 without bom stays utf-8") << QByteArray("; \xC5\x81\xC3\xB3" "d\xC5\xBA\r\n[S]\r\nk=1\r\n") << "Łódź Süd"
                                                    << QByteArray("; \xC5\x81\xC3\xB3" "d\xC5\xBA\r\n[S]\r\nk=\xC5\x81\xC3\xB3" "d\xC5\xBA S\xC3\xBC" "d\r\n");
+    // Windows-1252 bytes that happen to form UTF-8 would be read back as
+    // other characters: such a file becomes the UTF-8 it reads as.
+    QTest::newRow("windows-1252 that reads as utf-8") << QByteArray("[T]\r\nx=a\r\n") << "Ö€bZ"
+                                                      << QByteArray("[T]\r\nx=a\r\n[S]\r\nk=\xC3\x96\xE2\x82\xAC" "bZ\r\n");
     QTest::newRow("replace keeps the rest") << QByteArray("; c\n[S]\n k = 1\n\n") << "2" << QByteArray("; c\n[S]\nk=2\n\n");
     // UTF-16 stays UTF-16 with its mark, as Windows keeps it.
     QTest::newRow("utf-16 le, replace") << utf16("[S]\r\nk=1\r\n[T]\r\nx=\u00e4\r\n", false) << "Müller 中"
