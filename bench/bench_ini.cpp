@@ -3,6 +3,7 @@
 // Prints "<name> <median in ms>" lines; the first argument sets the iterations.
 
 #include "core/IniFile.h"
+#include "core/ProgramFolder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -6,6 +6,7 @@
 // sides (the port is a stand-in), and painting on a real screen.
 
 #include "BenchPort.h"
+#include "ReplyBuilders.h"
 
 #include "core/TransferRun.h"
 #include "gui/ErrorReport.h"
@@ -34,15 +35,7 @@ void report(const char *name, std::vector<double> ms)
 QByteArray replyTo(const QByteArray &frame)
 {
     const QByteArray c = frame.mid(1, frame.indexOf('<') - 1);
-    if (c.startsWith("C0Z"))
-        return "cZ" + c.mid(3, 1) + "1112131421222324" + "3141" + "3646374738483949" + "4050";
-    if (c.startsWith("C0P"))
-        return "cP" + c.mid(3, 2) + "77" + "   Answer";
-    if (c.startsWith("C0I"))
-        return "cI0123";
-    if (c.startsWith("C0D"))
-        return "cD01" + QByteArray(40, 'h');
-    return {};
+    return c.startsWith("C0") ? FixedRecordReply(c) : QByteArray();
 }
 } // namespace
 

@@ -11,6 +11,7 @@
 #include "core/ConfigLayout.h"
 #include "core/IniFile.h"
 #include "core/PortDirectory.h"
+#include "core/ProgramFolder.h"
 #include "core/Records.h"
 #include "core/SerialDeviceInfo.h"
 #include "core/Texts.h"

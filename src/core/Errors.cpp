@@ -1,6 +1,6 @@
 #include "core/Errors.h"
 
-#include "core/IniFile.h"
+#include "core/SafeFile.h"
 
 std::runtime_error ConversionError(const QString &text)
 {

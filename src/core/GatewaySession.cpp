@@ -3,6 +3,7 @@
 #include "core/Cp1252.h"
 #include "core/Errors.h"
 #include "core/Frame.h"
+#include "core/ReasonTexts.h"
 #include "core/Texts.h"
 #include "core/TransferRun.h"
 #include "core/WorkingFile.h"

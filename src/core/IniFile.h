@@ -55,11 +55,3 @@ std::optional<QByteArray> ReadIniFile(const QString &fileName);
 // file exists there.
 // Returns true when it created the file. Throws IniError when refused.
 bool CreateDefaultIniFile(const QString &fileName);
-
-// The program's folder, with a trailing '/': the folder of the executable when
-// it is writable, otherwise the per-user config folder ($XDG_CONFIG_HOME or
-// ~/.config, then "velmora"), created when missing.
-QString ProgramFolder();
-
-// The name of the working configuration file in the program's folder.
-inline constexpr const char *IniBaseName = "Velmora.ini";

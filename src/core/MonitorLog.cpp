@@ -1,19 +1,10 @@
 #include "core/MonitorLog.h"
 
+#include "core/TextTrim.h"
+
 QString MonitorTimeStamp(const QTime &time)
 {
     return time.toString(QStringLiteral("hh:mm:ss:zzz"));
-}
-
-QString TrimControl(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin).unicode() <= u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1).unicode() <= u' ')
-        --end;
-    return text.mid(begin, end - begin);
 }
 
 QString MonitorSentLine(const QString &request, const QTime &time)

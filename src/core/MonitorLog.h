@@ -12,9 +12,6 @@ inline constexpr int MonitorLineLimit = 100000;
 // "hh:mm:ss:zzz", the time stamp in front of every logged line.
 QString MonitorTimeStamp(const QTime &time);
 
-// `text` without blanks and control characters at both ends.
-QString TrimControl(const QString &text);
-
 // The line logged for a request sent: time, " # ", the framed request.
 QString MonitorSentLine(const QString &request, const QTime &time);
 

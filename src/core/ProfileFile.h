@@ -1,6 +1,6 @@
 #pragma once
 // The rules of Windows profile (INI) files, applied to a file's bytes in
-// memory. The file module (UnitIniDatei) reads and replaces whole files
+// memory. The working-file access (IniFile) reads and replaces whole files
 // around these two functions.
 //
 // Content that starts with a UTF-8 byte-order mark is UTF-8 text: the mark is

@@ -3,7 +3,7 @@
 #include "core/Cp1252.h"
 #include "core/Errors.h"
 #include "core/Frame.h"
-#include "core/MonitorLog.h"
+#include "core/TextTrim.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "core/SerialPort.h"
 
-#include "core/Texts.h"
+#include "core/ReasonTexts.h"
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>

@@ -55,14 +55,3 @@ QString NotTakenLabelText(int language);
 // not yet confirmed by the gateway; not lit: green, confirmed), also its tooltip.
 QString StatusLightName(int language);
 QString StatusLightText(bool lit, int language);
-
-// The reason a port or file operation failed with, as the system words it
-// (`systemText`), in `language` when it is one of the common ones: no such
-// file or device, no permission, busy or locked, I/O error, hung up, no
-// space, read-only file system, file name too long. Any other reason keeps
-// the system's text.
-QString ReasonText(const QString &systemText, int language);
-// The reason of the system error number `error` (an errno value), the same way.
-QString ReasonText(int error, int language);
-// The reason a port gives when its device hung up.
-QString HungUpReason();

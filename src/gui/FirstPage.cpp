@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/GatewaySession.h"
+#include "core/ReasonTexts.h"
 #include "core/Texts.h"
 #include "gui/AboutLinks.h"
 #include "gui/ErrorReport.h"

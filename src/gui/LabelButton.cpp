@@ -1,16 +1,65 @@
 #include "gui/LabelButton.h"
 
-#include "gui/Accessibility.h"
-
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
-LabelButton::LabelButton(QWidget *parent) : QLabel(parent)
+namespace {
+
+// A button, or a link for a text that is an address, that can be pressed.
+class AccessibleLabelButton : public QAccessibleWidget
 {
-    InstallAccessibleControls();
+public:
+    explicit AccessibleLabelButton(LabelButton *button)
+        : QAccessibleWidget(button, button->pixmap().isNull() ? QAccessible::Link : QAccessible::Button)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        const QString own = QAccessibleWidget::text(t);
+        if (t == QAccessible::Name && own.isEmpty())
+            return static_cast<LabelButton *>(widget())->text();
+        return own;
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction())
+            static_cast<LabelButton *>(widget())->press();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+};
+
+// What a screen reader learns of a label that works as a button.
+QAccessibleInterface *describeLabelButton(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("LabelButton"))
+        return new AccessibleLabelButton(static_cast<LabelButton *>(object));
+    return nullptr;
+}
+
+// Registered before the control exists: Qt may describe it while building it.
+QWidget *withAccessibleLabelButton(QWidget *parent)
+{
+    static const bool installed = (QAccessible::installFactory(describeLabelButton), true);
+    Q_UNUSED(installed);
+    return parent;
+}
+
+} // namespace
+
+LabelButton::LabelButton(QWidget *parent) : QLabel(withAccessibleLabelButton(parent))
+{
     // Tab only: a click does not take the focus from the connect button.
     setFocusPolicy(Qt::TabFocus);
 }

@@ -1,6 +1,7 @@
 #include "gui/MainWindow.h"
 
 #include "core/IniFile.h"
+#include "core/ProgramFolder.h"
 #include "core/Texts.h"
 #include "core/TransferRun.h"
 #include "gui/ClockText.h"

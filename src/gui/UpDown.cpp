@@ -1,8 +1,7 @@
 #include "gui/UpDown.h"
 
-#include "gui/Accessibility.h"
-
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -24,14 +23,61 @@ QToolButton *makeArrow(QWidget *parent, Qt::ArrowType arrow, const char *name)
     return button;
 }
 
+// A spin box that tells its value and steps with increase and decrease.
+class AccessibleUpDown : public QAccessibleWidget
+{
+public:
+    explicit AccessibleUpDown(UpDown *upDown) : QAccessibleWidget(upDown, QAccessible::SpinBox) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return upDown()->valueText();
+        return QAccessibleWidget::text(t);
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList{increaseAction(), decreaseAction()} + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString &name) override
+    {
+        if (name == increaseAction())
+            upDown()->step(UpDown::Button::Next);
+        else if (name == decreaseAction())
+            upDown()->step(UpDown::Button::Previous);
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    UpDown *upDown() const { return static_cast<UpDown *>(widget()); }
+};
+
+// What a screen reader learns of an arrow pair.
+QAccessibleInterface *describeUpDown(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("UpDown"))
+        return new AccessibleUpDown(static_cast<UpDown *>(object));
+    return nullptr;
+}
+
+// Registered before the control exists: Qt may describe it while building it.
+QWidget *withAccessibleUpDown(QWidget *parent)
+{
+    static const bool installed = (QAccessible::installFactory(describeUpDown), true);
+    Q_UNUSED(installed);
+    return parent;
+}
+
 } // namespace
 
 UpDown::UpDown(QWidget *parent)
-    : QWidget(parent)
+    : QWidget(withAccessibleUpDown(parent))
     , m_previous(makeArrow(this, Qt::LeftArrow, "UpDownPrevious"))
     , m_next(makeArrow(this, Qt::RightArrow, "UpDownNext"))
 {
-    InstallAccessibleControls();
     // The pair itself is reached with Tab; a click on an arrow still leaves
     // the focus where it was.
     setFocusPolicy(Qt::TabFocus);

@@ -1,4 +1,4 @@
-#include "core/IniFile.h"
+#include "core/ProgramFolder.h"
 #include "core/Texts.h"
 #include "gui/DisplayCheck.h"
 #include "gui/MainWindow.h"

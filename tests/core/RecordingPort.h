@@ -5,6 +5,7 @@
 
 #include "core/Frame.h"
 #include "core/SerialPort.h"
+#include "ReplyBuilders.h"
 
 #include <QList>
 #include <QTimer>
@@ -53,18 +54,11 @@ public:
         if (written.size() - 1 == silentAfter)
             return;
         const QByteArray c = frame.mid(1, frame.indexOf('<') - 1);
-        const QByteArray kind = c.mid(1, 2);
         // A write is answered with its echo, as a gateway that took it.
-        if (kind.startsWith('1') && echoWrites)
+        if (c.mid(1, 1) == "1" && echoWrites)
             reply("c" + c.mid(2));
-        else if (kind == "0Z" || kind == "1Z")
-            reply("cZ" + c.mid(3, 1) + "1112131421222324" + "3141" + "3646374738483949" + "4050");
-        else if (kind == "0P" || kind == "1P")
-            reply("cP" + c.mid(3, 2) + "77" + "   Answer");
-        else if (kind == "0I" || kind == "1I")
-            reply("cI0123");
-        else if (kind == "0D" || kind == "1D")
-            reply("cD01" + QByteArray(40, 'h'));
+        else if (const QByteArray record = FixedRecordReply(c); !record.isEmpty())
+            reply(record);
     }
 
     // A framed reply line as the gateway sends it.

@@ -1,5 +1,6 @@
 #include "core/ConfigLayout.h"
 #include "core/IniFile.h"
+#include "core/ProgramFolder.h"
 
 #include <QtTest>
 
@@ -145,7 +146,6 @@ private slots:
     void defaultContent();
     void defaultContentEqualsSingleWrites();
     void createDefaultFile();
-    void programFolder();
 
 private:
     QString m_path;
@@ -585,25 +585,6 @@ void TestIniFile::createDefaultFile()
     setMode(m_dir->path(), 0555);
     QCOMPARE(errorOf([&] { CreateDefaultIniFile(m_path); }), refusal(m_path));
     QVERIFY(!QFileInfo::exists(m_path));
-}
-
-void TestIniFile::programFolder()
-{
-    // The executable's folder when the program may write there, else the
-    // user's config folder, created on demand.
-    const QString config = m_dir->filePath("config");
-    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
-    const QString folder = ProgramFolder();
-    qputenv("XDG_CONFIG_HOME", oldConfig);
-
-    const QString exeFolder = QCoreApplication::applicationDirPath();
-    if (::access(QFile::encodeName(exeFolder).constData(), W_OK) == 0) {
-        QCOMPARE(folder, exeFolder + "/");
-    } else {
-        QCOMPARE(folder, config + "/velmora/");
-        QVERIFY(QFileInfo(folder).isDir());
-    }
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)

@@ -1,64 +1,29 @@
 // Port names from alias links and a given device list.
 
+#include "FakeDevTree.h"
+
 #include "core/PortDirectory.h"
 #include "core/SerialDeviceInfo.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestPortDirectory : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-
-    QString dev(const QString &name) const { return m_dir->path() + QStringLiteral("/dev/") + name; }
-    QString ports() const { return m_dir->path() + QStringLiteral("/ports/"); }
-
-    // Stand-ins for device nodes: plain files, so that paths resolve.
-    void makeDevices(const QStringList &names)
-    {
-        for (const QString &name : names) {
-            QVERIFY(QDir().mkpath(QFileInfo(dev(name)).path()));
-            QFile file(dev(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
-    }
-
-    // "COM2>ttyS0" links COM2 to dev/ttyS0; a bare name is a plain file.
-    void makePortsEntries(const QStringList &entries)
-    {
-        QVERIFY(QDir().mkpath(ports()));
-        for (const QString &entry : entries) {
-            const QStringList parts = entry.split(u'>');
-            if (parts.size() == 1) {
-                QFile file(ports() + parts[0]);
-                QVERIFY(file.open(QIODevice::WriteOnly));
-            } else {
-                QVERIFY(QFile::link(dev(parts[1]), ports() + parts[0]));
-            }
-        }
-    }
-
-    QStringList devices(const QStringList &names) const
-    {
-        QStringList paths;
-        for (const QString &name : names)
-            paths << dev(name);
-        return paths;
-    }
+    std::unique_ptr<FakeDevTree> m_tree;
 
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        makeDevices({"ttyS0", "ttyS1", "ttyUSB0", "ttyUSB1", "ttyUSB2", "ttyUSB10", "ttyACM0",
-                     "pts/3", "rfcomm0", "pty", "serial/by-id/usb-adapter"});
-        QFile::remove(dev("serial/by-id/usb-adapter"));
-        QVERIFY(QFile::link(dev("ttyUSB0"), dev("serial/by-id/usb-adapter")));
+        m_tree = std::make_unique<FakeDevTree>();
+        QVERIFY(m_tree->isValid());
+        m_tree->makeDevices({"ttyS0", "ttyS1", "ttyUSB0", "ttyUSB1", "ttyUSB2", "ttyUSB10", "ttyACM0",
+                             "pts/3", "rfcomm0", "pty", "serial/by-id/usb-adapter"});
+        QFile::remove(m_tree->dev("serial/by-id/usb-adapter"));
+        QVERIFY(QFile::link(m_tree->dev("ttyUSB0"), m_tree->dev("serial/by-id/usb-adapter")));
     }
 
     void naming_data()
@@ -106,19 +71,19 @@ private slots:
         QFETCH(QStringList, aliases);
         QFETCH(QStringList, found);
         QFETCH(QStringList, expected);
-        makePortsEntries(aliases);
+        m_tree->makePortsEntries(aliases);
 
         QStringList got;
-        for (const SerialPortEntry &entry : DiscoverSerialPorts(ports(), devices(found)))
-            got << entry.name + u'=' + entry.device.mid(dev(QString()).size());
+        for (const SerialPortEntry &entry : DiscoverSerialPorts(m_tree->ports(), m_tree->devices(found)))
+            got << entry.name + u'=' + entry.device.mid(m_tree->dev(QString()).size());
         QCOMPARE(got, expected);
     }
 
     void vanishedAliasesAreNamed()
     {
-        makePortsEntries({"COM1>gone", "COM4>pty", "com7>unplugged", "COM9", "COM3>pty", "com3>gone"});
-        QCOMPARE(VanishedAliases(ports()), (QStringList{"COM1", "COM7"}));
-        QCOMPARE(VanishedAliases(m_dir->path() + QStringLiteral("/nowhere/")), QStringList());
+        m_tree->makePortsEntries({"COM1>gone", "COM4>pty", "com7>unplugged", "COM9", "COM3>pty", "com3>gone"});
+        QCOMPARE(VanishedAliases(m_tree->ports()), (QStringList{"COM1", "COM7"}));
+        QCOMPARE(VanishedAliases(m_tree->path() + QStringLiteral("/nowhere/")), QStringList());
     }
 
     // A sysfs tree as the kernel lays it out: the tty's device folder inside
@@ -139,7 +104,7 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(QString, expected);
-        const QString sys = m_dir->path() + QStringLiteral("/sys/");
+        const QString sys = m_tree->path() + QStringLiteral("/sys/");
         const auto file = [&](const QString &name, const QByteArray &content) {
             QVERIFY(QDir().mkpath(QFileInfo(sys + name).path()));
             QFile f(sys + name);
@@ -164,8 +129,8 @@ private slots:
         tty("ttyUSB1", hub + "1-2/1-2:1.0/ttyUSB1");
         tty("ttyS0", "devices/platform/serial8250");
 
-        const SerialDeviceInfo info = DescribeSerialDevice(dev(path), sys, dev("serial/by-id"));
-        const QString base = dev(QString());
+        const SerialDeviceInfo info = DescribeSerialDevice(m_tree->dev(path), sys, m_tree->dev("serial/by-id"));
+        const QString base = m_tree->dev(QString());
         const auto relative = [&](const QString &p) { return p.startsWith(base) ? p.mid(base.size()) : p; };
         const QString got = QStringList{relative(info.device), relative(info.byId), info.vendorId, info.productId,
                                         info.manufacturer, info.product, info.serialNumber}
@@ -176,7 +141,7 @@ private slots:
     void missingPortsFolder()
     {
         const QVector<SerialPortEntry> found =
-            DiscoverSerialPorts(m_dir->path() + QStringLiteral("/nowhere/"), devices({"ttyUSB0"}));
+            DiscoverSerialPorts(m_tree->path() + QStringLiteral("/nowhere/"), m_tree->devices({"ttyUSB0"}));
         QCOMPARE(found.size(), 1);
         QCOMPARE(found[0].name, QStringLiteral("COM1"));
     }

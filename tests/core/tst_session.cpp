@@ -2,6 +2,7 @@
 // reply handling and the read-all and write-all runs, on a recording port.
 
 #include "RecordingPort.h"
+#include "ReplyBuilders.h"
 
 #include "core/ConfigLayout.h"
 #include "core/Firmware.h"
@@ -112,7 +113,7 @@ class TestSession : public QObject
     void goOnline(const QByteArray &version = QByteArray())
     {
         connectToPort();
-        m_port->reply("cP0101Produkt  1");
+        m_port->reply(PollReply());
         QCOMPARE(m_session->state(), GatewaySession::State::Online);
         if (!version.isEmpty())
             m_port->reply("cV" + version);
@@ -180,7 +181,7 @@ private slots:
 
         const QByteArray before = bytesOf(ini());
         QSignalSpy sent(m_session.get(), &GatewaySession::requestSent);
-        m_port->reply("cP0101Produkt  1");
+        m_port->reply(PollReply());
         QCOMPARE(m_session->state(), GatewaySession::State::Online);
         QVERIFY(!m_session->isPolling());
         QCOMPARE(m_session->features().productCount, 10);
@@ -318,7 +319,7 @@ private slots:
         connectToPort();
         QVERIFY(m_session->isConnecting());
         QVERIFY(m_session->isPolling());
-        m_port->reply("cP0101Produkt  1");
+        m_port->reply(PollReply());
         QCOMPARE(m_port->written.last(), QByteArray(">S0V<53\r\n"));
         QCOMPARE(m_session->features().progressTotal, 27);
     }
@@ -351,11 +352,8 @@ private slots:
         QFETCH(int, points);
         goOnline(version);
         // Qualities 11..14 and EDV numbers 21..24, then pairs (3k, 4k) for points 5..10.
-        QByteArray record = "cZB1112131421222324";
-        for (int k = 5; k <= points; ++k)
-            record += QByteArray::number(30 + k) + QByteArray::number(40 + k);
         QSignalSpy records(m_session.get(), &GatewaySession::recordStored);
-        replyStored(record);
+        replyStored(PointsReply('B', points));
         QCOMPARE(records.size(), 1);
         QCOMPARE(records.at(0).at(0).value<Record>().address, 11);
         QCOMPARE(records.at(0).at(1).toBool(), false);
@@ -372,14 +370,14 @@ private slots:
     void productPrinterAndInterfaceRepliesAreStored()
     {
         goOnline("311");
-        replyStored("cP0712    Pilsen");
+        replyStored(ProductReply(7, 12, "Pilsen"));
         QCOMPARE(stored("PRODUKT7", "Qualitaet"), QStringLiteral("12"));
         QVERIFY(bytesOf(ini()).contains("[PRODUKT7]\r\nQualitaet=12\r\nName=    Pilsen\r\n"));
 
-        replyStored("cD02" + QByteArray(40, ' '));
+        replyStored(PrinterReply(2, ""));
         QCOMPARE(stored("PRINTER", "Modell"), QStringLiteral("02"));
         QCOMPARE(stored("PRINTER", "Head"), QString());
-        replyStored("cD03  Zapfhaus M\xfcller" + QByteArray(23, ' '));
+        replyStored(PrinterReply(3, "  Zapfhaus M\xfcller"));
         QCOMPARE(stored("PRINTER", "Head"), QStringLiteral("Zapfhaus Müller"));
 
         replyStored("cI4125");
@@ -400,8 +398,7 @@ private slots:
         for (int round = 1; round <= rounds; ++round) {
             for (int n = 1; n <= 20; ++n) {
                 const QByteArray name = ("R" + QByteArray::number(round)).leftJustified(10, ' ');
-                m_port->reply("cP" + QByteArray::number(n).rightJustified(2, '0')
-                              + QByteArray::number(round + 10) + name);
+                m_port->reply(ProductReply(n, round + 10, name));
             }
         }
         QCOMPARE(records.size(), 0);

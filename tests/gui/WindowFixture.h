@@ -3,6 +3,8 @@
 // main window on the offscreen platform with a recording port in place of the
 // serial port, and the error reports collected instead of shown.
 
+#include "ReplyBuilders.h"
+
 #include "core/IniFile.h"
 #include "core/RecordingPort.h"
 #include "gui/ErrorReport.h"
@@ -120,7 +122,7 @@ inline void WindowFixture::connectToCom3()
 inline void WindowFixture::goOnline(const QByteArray &version)
 {
     connectToCom3();
-    port->reply("cP0101Produkt  1");
+    port->reply(PollReply());
     if (!version.isEmpty())
         port->reply("cV" + version);
 }

@@ -3,6 +3,7 @@
 // editor pages and their firmware layout, the page buttons' requests, the
 // status lights, the run's progress and the lost port.
 
+#include "ReplyBuilders.h"
 #include "WindowFixture.h"
 
 #include "core/Frame.h"
@@ -87,7 +88,7 @@ private slots:
         QCOMPARE(window().statusText(3), QStringLiteral("ok"));
         QCOMPARE(window().statusText(2), QStringLiteral("OFFLINE"));
 
-        port().reply("cP0101Produkt  1");
+        port().reply(PollReply());
         QCOMPARE(window().statusText(2), QStringLiteral("ONLINE"));
         for (QWidget *page : {static_cast<QWidget *>(window().pointsPage()),
                               static_cast<QWidget *>(window().saveLoadPage()),
@@ -222,7 +223,7 @@ private slots:
         click("Button1");
         QVERIFY(window().session().isConnecting());
         QCOMPARE(window().statusText(1), QStringLiteral("COM3"));
-        port().reply("cP0101Produkt  1");
+        port().reply(PollReply());
         QCOMPARE(port().written.last(), QByteArray(">S0V<53\r\n"));
         QCOMPARE(window().statusText(2), QStringLiteral("ONLINE"));
         QCOMPARE(window().session().features().progressTotal, 27);
@@ -268,9 +269,9 @@ private slots:
         if (ending == QLatin1String("language")) {
             window().setLanguage(1);
             QVERIFY(hint().startsWith(QStringLiteral("No answer from the Velmora on COM3")));
-            port().reply("cP0101Produkt  1");
+            port().reply(PollReply());
         } else if (ending == QLatin1String("answer")) {
-            port().reply("cP0101Produkt  1");
+            port().reply(PollReply());
         } else {
             click("Button1");
         }
@@ -326,10 +327,6 @@ private slots:
         QFETCH(QByteArray, version);
         QFETCH(int, points);
         goOnline(version);
-        // Qualities 11..14 and EDV numbers 21..24, then pairs (3k, 4k) for points 5..10.
-        QByteArray record = "1112131421222324";
-        for (int k = 5; k <= points; ++k)
-            record += QByteArray::number(30 + k) + QByteArray::number(40 + k);
         f->showPage(window().pointsPage()); // fills the lists
         PointsPage *page = window().pointsPage();
         for (int step = 0; step < 11; ++step)
@@ -338,11 +335,11 @@ private slots:
         click("ButtonKonfigurationLesen");
         QVERIFY(lit("StatusLightQualitaet"));
         // Another address's record is stored, but neither shown nor the answer.
-        port().reply("cZC" + record);
+        port().reply(PointsReply('C', points));
         QVERIFY(lit("StatusLightQualitaet"));
         QCOMPARE(page->pointList(1, false)->currentText(), QStringLiteral("01"));
         QTRY_COMPARE(f->stored("QVR12", "EDV4"), QStringLiteral("24"));
-        port().reply("cZB" + record);
+        port().reply(PointsReply('B', points));
         QTRY_VERIFY(!lit("StatusLightQualitaet"));
         for (int k = 1; k <= points; ++k) {
             QCOMPARE(page->pointList(k, false)->currentText(), QString::number(k <= 4 ? 10 + k : 30 + k));
@@ -359,16 +356,16 @@ private slots:
         f->showPage(window().pointsPage());
         click("Button2");
         QVERIFY(lit("StatusLightProdukt"));
-        port().reply("cP0212    Diesel");
+        port().reply(ProductReply(2, 12, "Diesel"));
         QVERIFY(lit("StatusLightProdukt"));
-        replyStored("cP0112    Pilsen");
+        replyStored(ProductReply(1, 12, "Pilsen"));
         QVERIFY(!lit("StatusLightProdukt"));
         QCOMPARE(f->child<QComboBox>("ComboBox1")->currentText(), QStringLiteral("12"));
         QCOMPARE(f->child<QLineEdit>("Edit5")->text(), QStringLiteral("Pilsen"));
 
         f->showPage(window().printerPage());
         QVERIFY(lit("StatusLightDrucker"));
-        replyStored("cD03  Zapfhaus M\xfcller" + QByteArray(23, ' '));
+        replyStored(PrinterReply(3, "  Zapfhaus M\xfcller"));
         QCOMPARE(f->child<QComboBox>("cbDruckerModell")->currentIndex(), 3);
         QCOMPARE(f->child<QLineEdit>("eKopfzeiledrucker")->text(), QStringLiteral("Zapfhaus Müller"));
         QVERIFY(!lit("StatusLightDrucker"));

@@ -1,44 +1,27 @@
 // How the port names enter the drop-down list.
 
+#include "FakeDevTree.h"
+
 #include "gui/PortList.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestPortList : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-
-    QString dev(const QString &name) const { return m_dir->path() + QStringLiteral("/dev/") + name; }
-    QString ports() const { return m_dir->path() + QStringLiteral("/ports/"); }
-
-    QStringList devices(const QStringList &names) const
-    {
-        QStringList paths;
-        for (const QString &name : names)
-            paths << dev(name);
-        return paths;
-    }
+    std::unique_ptr<FakeDevTree> m_tree;
 
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        // Stand-ins for device nodes: plain files, so that paths resolve.
-        QVERIFY(QDir().mkpath(dev(QString())));
-        for (const char *name : {"ttyS0", "ttyS1", "ttyUSB0", "ttyACM0", "pty"}) {
-            QFile file(dev(QLatin1String(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
-        QVERIFY(QDir().mkpath(ports()));
-        QVERIFY(QFile::link(dev("pty"), ports() + "COM10"));
+        m_tree = std::make_unique<FakeDevTree>();
+        QVERIFY(m_tree->isValid());
+        m_tree->makeDevices({"ttyS0", "ttyS1", "ttyUSB0", "ttyACM0", "pty"});
+        m_tree->makePortsEntries({"COM10>pty"});
     }
 
     void dropDownKeepsSortedAndNeverShrinks()
@@ -47,8 +30,8 @@ private slots:
         list.addItem(QStringLiteral("com2"));
         list.addItem(QStringLiteral("Other"));
 
-        ListSerialPorts(&list, ports(), devices({"ttyS0", "ttyS1", "ttyUSB0"}));
-        ListSerialPorts(&list, ports(), devices({"ttyS0", "ttyS1", "ttyUSB0"}));
+        ListSerialPorts(&list, m_tree->ports(), m_tree->devices({"ttyS0", "ttyS1", "ttyUSB0"}));
+        ListSerialPorts(&list, m_tree->ports(), m_tree->devices({"ttyS0", "ttyS1", "ttyUSB0"}));
         QStringList items;
         for (int i = 0; i < list.count(); ++i)
             items << list.itemText(i);
@@ -61,31 +44,31 @@ private slots:
             const QString tip = list.itemData(index, Qt::ToolTipRole).toString().section(u'\n', 0, 0);
             return data == tip ? data : QStringLiteral("?");
         };
-        QCOMPARE(device("COM10"), dev("pty"));
-        QCOMPARE(device("COM1"), dev("ttyS0"));
-        QCOMPARE(device("com2"), dev("ttyS1"));
-        QCOMPARE(device("COM3"), dev("ttyUSB0"));
+        QCOMPARE(device("COM10"), m_tree->dev("pty"));
+        QCOMPARE(device("COM1"), m_tree->dev("ttyS0"));
+        QCOMPARE(device("com2"), m_tree->dev("ttyS1"));
+        QCOMPARE(device("COM3"), m_tree->dev("ttyUSB0"));
 
         // Names of gone devices stay; a name found again follows its new device.
-        ListSerialPorts(&list, ports(), devices({"ttyACM0"}));
+        ListSerialPorts(&list, m_tree->ports(), m_tree->devices({"ttyACM0"}));
         items.clear();
         for (int i = 0; i < list.count(); ++i)
             items << list.itemText(i);
         QCOMPARE(items, (QStringList{"COM1", "COM10", "com2", "COM3", "Other"}));
-        QCOMPARE(device("COM1"), dev("ttyACM0"));
+        QCOMPARE(device("COM1"), m_tree->dev("ttyACM0"));
     }
 
     void aliasOfAGoneDeviceIsDropped()
     {
         QComboBox list;
-        QVERIFY(QFile::link(dev("ttyUSB0"), ports() + "COM7"));
-        ListSerialPorts(&list, ports(), devices({"ttyS0", "ttyUSB0"}));
+        QVERIFY(QFile::link(m_tree->dev("ttyUSB0"), m_tree->ports() + "COM7"));
+        ListSerialPorts(&list, m_tree->ports(), m_tree->devices({"ttyS0", "ttyUSB0"}));
         QCOMPARE(list.findText("COM7"), 2);
 
         // Unplugged: the alias dangles, the device is no longer reported.
-        QVERIFY(QFile::remove(dev("ttyUSB0")));
-        QVERIFY(QFile::remove(dev("pty")));
-        ListSerialPorts(&list, ports(), devices({"ttyS0"}));
+        QVERIFY(QFile::remove(m_tree->dev("ttyUSB0")));
+        QVERIFY(QFile::remove(m_tree->dev("pty")));
+        ListSerialPorts(&list, m_tree->ports(), m_tree->devices({"ttyS0"}));
         QStringList items;
         for (int i = 0; i < list.count(); ++i)
             items << list.itemText(i);

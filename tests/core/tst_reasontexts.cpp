@@ -1,11 +1,11 @@
-#include "core/Texts.h"
+#include "core/ReasonTexts.h"
 
 #include <QtTest>
 
 #include <cerrno>
 #include <cstring>
 
-class TestTexts : public QObject
+class TestReasonTexts : public QObject
 {
     Q_OBJECT
 private slots:
@@ -60,5 +60,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTexts)
-#include "tst_texts.moc"
+QTEST_GUILESS_MAIN(TestReasonTexts)
+#include "tst_reasontexts.moc"
