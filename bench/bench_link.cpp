@@ -89,7 +89,7 @@ int main(int argc, char *argv[])
     });
     while (points.size() < 480) {
         finished = false;
-        session.run().start(TransferRun::Kind::ReadAll);
+        session.startRun(TransferRun::Kind::ReadAll);
         while (session.run().isActive()) {
             // The writer's results and paint events are handled between
             // replies, as the event loop does while the reply is on the wire.

@@ -85,9 +85,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (mode != 0) {
         session->handleLine(BuildRequestFrame("cP0101Produkt  1") + "\r\n");
         if (mode == 2)
-            session->run().start(TransferRun::Kind::ReadAll);
+            session->startRun(TransferRun::Kind::ReadAll);
         else if (mode == 3)
-            session->run().start(TransferRun::Kind::WriteAll);
+            session->startRun(TransferRun::Kind::WriteAll);
     }
     const QByteArray bytes(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
     // Fed in two pieces, so that lines split across reads are covered too.

@@ -174,8 +174,8 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
     });
 
     if (!interrupted) {
-        guard.start((m_session.features().progressTotal + 2) * (TransferRun::TimeoutMs + 1000));
-        run.start(kind);
+        guard.start((m_session.features().progressTotal + 2) * (run.replyTimeout() + 1000));
+        m_session.startRun(kind);
         if (!done)
             loop.exec();
     }

@@ -10,8 +10,15 @@
 
 GatewaySession::GatewaySession(WorkingFile &file, std::unique_ptr<SerialPort> port, QObject *parent)
     : QObject(parent), m_file(file), m_port(port ? std::move(port) : std::make_unique<QtSerialPort>()),
-      m_writer(std::make_unique<RecordWriter>()), m_run(std::make_unique<TransferRun>(*this))
+      m_writer(std::make_unique<RecordWriter>()), m_run(std::make_unique<TransferRun>(m_file, *m_writer))
 {
+    connect(m_run.get(), &TransferRun::requestReady, this, &GatewaySession::send);
+    connect(m_run.get(), &TransferRun::recordStored, this, [this](const Record &record) {
+        m_reportedStoreError.clear();
+        emit recordStored(record, true);
+    });
+    connect(m_run.get(), &TransferRun::storeFailed, this, &GatewaySession::reportStoreError);
+    connect(m_run.get(), &TransferRun::errorOccurred, this, &GatewaySession::errorOccurred);
     m_polling.setInterval(1000);
     connect(&m_polling, &QTimer::timeout, this, &GatewaySession::pollOnce);
     connect(m_port.get(), &SerialPort::received, this, &GatewaySession::received);
@@ -22,6 +29,12 @@ GatewaySession::~GatewaySession()
 {
     // Records of a run still on their way to the disk are written first.
     m_writer.reset();
+}
+
+void GatewaySession::startRun(TransferRun::Kind kind)
+{
+    m_reportedStoreError.clear();
+    m_run->start(kind, RunSettings{m_features, m_versionText, m_portLabel, m_language});
 }
 
 bool GatewaySession::connectTo(const QString &devicePath, QString *reason)

@@ -9,6 +9,7 @@
 #include "core/LineAssembler.h"
 #include "core/Records.h"
 #include "core/SerialPort.h"
+#include "core/TransferRun.h"
 
 #include <QByteArray>
 #include <QList>
@@ -19,7 +20,6 @@
 #include <optional>
 
 class RecordWriter;
-class TransferRun;
 class WorkingFile;
 
 class GatewaySession : public QObject
@@ -76,6 +76,8 @@ public:
     WorkingFile &file() const { return m_file; }
     SerialPort *port() const { return m_port.get(); }
     TransferRun &run() const { return *m_run; }
+    // Starts a read-all or write-all run for the firmware and port of the link.
+    void startRun(TransferRun::Kind kind);
     RecordWriter &writer() const { return *m_writer; }
 
 signals:
@@ -99,7 +101,6 @@ signals:
     void writeNotTaken(const QList<ValueDifference> &differences);
 
 private:
-    friend class TransferRun;
     void received(const QByteArray &bytes);
     void dispatch(const QByteArray &line);
     void handshake(const QByteArray &line);

@@ -1,25 +1,25 @@
 #include "core/TransferRun.h"
 
 #include "core/Errors.h"
-#include "core/GatewaySession.h"
 #include "core/Texts.h"
 #include "core/WorkingFile.h"
 
 #include <QDateTime>
 #include <optional>
 
-TransferRun::TransferRun(GatewaySession &session) : QObject(&session), m_session(session)
+TransferRun::TransferRun(WorkingFile &file, RecordWriter &writer) : m_file(file), m_writer(writer)
 {
     m_timeout.setSingleShot(true);
-    m_timeout.setInterval(TimeoutMs);
+    m_timeout.setInterval(DefaultReplyTimeoutMs);
     connect(&m_timeout, &QTimer::timeout, this, [this] {
         if (m_active)
-            finish(false, NoReplyText(m_session.language()));
+            finish(false, NoReplyText(m_settings.language));
     });
 }
 
-void TransferRun::start(Kind kind)
+void TransferRun::start(Kind kind, const RunSettings &settings)
 {
+    m_settings = settings;
     m_kind = kind;
     m_position = 0;
     m_progress = 0;
@@ -27,17 +27,16 @@ void TransferRun::start(Kind kind)
     m_notTaken.clear();
     m_plan.clear();
     m_stored = 0;
-    m_session.m_reportedStoreError.clear();
     ++m_generation;
-    const FirmwareFeatures features = m_session.features();
-    const int language = m_session.language();
+    const FirmwareFeatures &features = m_settings.features;
+    const int language = m_settings.language;
     if (kind == Kind::WriteAll) {
         // Every value is taken from one read of the file and checked before
         // the first request: nothing goes out from values that could not be
         // read, nor when one of them would shift the fields after it.
         QList<ValueProblem> problems;
         try {
-            const WorkingFile::Snapshot file = m_session.file().snapshot();
+            const WorkingFile::Snapshot file = m_file.snapshot();
             for (const RecordId &id : ConfigLayout::records(features)) {
                 m_plan.append(Record::fromFile(file, id, features));
                 problems += m_plan.constLast().problems();
@@ -46,7 +45,7 @@ void TransferRun::start(Kind kind)
             const QString reason = ErrorText(error);
             m_plan.clear();
             emit finished(false, reason);
-            emit m_session.errorOccurred(reason);
+            emit errorOccurred(reason);
             return;
         }
         if (!problems.isEmpty()) {
@@ -93,13 +92,13 @@ void TransferRun::conclude()
     }
     const QList<ValueDifference> notTaken = m_notTaken;
     emit valuesNotTaken(notTaken);
-    finish(false, NotTakenLabelText(m_session.language()));
+    finish(false, NotTakenLabelText(m_settings.language));
 }
 
 void TransferRun::sendNext()
 {
     const Record &record = m_plan.at(m_position);
-    const int language = m_session.language();
+    const int language = m_settings.language;
     QString text;
     switch (record.kind) {
     case RecordKind::Points:
@@ -117,7 +116,7 @@ void TransferRun::sendNext()
     }
     const QByteArray request = m_kind == Kind::WriteAll ? record.toRequest() : ReadRequest(record.id());
     m_progress = std::min(m_progress + 1, m_total);
-    m_session.send(request);
+    emit requestReady(request);
     // A write that fails loses the port at once, and that ended the run.
     if (!m_active)
         return;
@@ -142,7 +141,7 @@ void TransferRun::store(const QString &section, const IniValues &values, const R
     // is no record of the gateway and is not counted.
     if (stored)
         ++m_stored;
-    m_session.writer().store(m_session.file().path(), section, values,
+    m_writer.store(m_file.path(), section, values,
                              [this, stored, last, generation](const QString &error) {
                                  if (!error.isEmpty()) {
                                      if (stored
@@ -151,12 +150,11 @@ void TransferRun::store(const QString &section, const IniValues &values, const R
                                          --m_stored;
                                      if (m_active && generation == m_generation)
                                          finish(false, error);
-                                     m_session.reportStoreError(error);
+                                     emit storeFailed(error);
                                      return;
                                  }
-                                 m_session.m_reportedStoreError.clear();
                                  if (stored)
-                                     emit m_session.recordStored(*stored, true);
+                                     emit recordStored(*stored);
                                  if (last && m_active && generation == m_generation)
                                      conclude();
                              });
@@ -175,9 +173,9 @@ void TransferRun::replyChecked(const Record &record)
         store(record.section, record.values, &record, false);
         // Where the file's values came from, for a later write.
         const IniValues source = {
-            {QLatin1String(ConfigLayout::SourceFirmwareKey), m_session.versionText()},
+            {QLatin1String(ConfigLayout::SourceFirmwareKey), m_settings.firmware},
             {QLatin1String(ConfigLayout::SourceDateKey), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
-            {QLatin1String(ConfigLayout::SourcePortKey), m_session.portLabel()},
+            {QLatin1String(ConfigLayout::SourcePortKey), m_settings.port},
         };
         store(QLatin1String(ConfigLayout::SourceSection), source, nullptr, true);
     } else if (notTaken.isEmpty()) {
@@ -190,7 +188,7 @@ void TransferRun::replyChecked(const Record &record)
         // A record that is not what it should be stops the run where it
         // stands; the time-out then ends it.
         m_timeout.start();
-        emit m_session.errorOccurred(QString::fromUtf8(ConversionError(record.badField).what()));
+        emit errorOccurred(QString::fromUtf8(ConversionError(record.badField).what()));
         return;
     }
     if (last) {

@@ -11,26 +11,45 @@
 // compared with what was sent: an echo that differs is not stored, so the
 // file keeps the user's values, and the run ends without "OK".
 
+#include "core/Firmware.h"
 #include "core/Records.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
-class GatewaySession;
+class RecordWriter;
+class WorkingFile;
+
+// What a run needs to know of the link when it starts.
+struct RunSettings
+{
+    FirmwareFeatures features;
+    // Recorded beside a read-all's values: the firmware as shown and the port.
+    QString firmware;
+    QString port;
+    // The language of the texts the run reports (0 German, 1 English).
+    int language = 0;
+};
 
 class TransferRun : public QObject
 {
     Q_OBJECT
 public:
     enum class Kind { ReadAll, WriteAll };
-    static constexpr int TimeoutMs = 3000;
+    // How long the run waits for each answer unless told otherwise.
+    static constexpr int DefaultReplyTimeoutMs = 3000;
 
-    explicit TransferRun(GatewaySession &session);
+    // The run stores its records in `file` through `writer`; both outlive it.
+    TransferRun(WorkingFile &file, RecordWriter &writer);
 
     // Starts the run; a write-all whose file holds a value that does not
     // fit is refused (valuesRefused, then finished) with nothing sent.
-    void start(Kind kind);
+    // Its requests go out through requestReady.
+    void start(Kind kind, const RunSettings &settings);
+    void setReplyTimeout(int ms) { m_timeout.setInterval(ms); }
+    int replyTimeout() const { return m_timeout.interval(); }
     bool isActive() const { return m_active; }
     Kind kind() const { return m_kind; }
     bool isTimerActive() const { return m_timeout.isActive(); }
@@ -46,6 +65,15 @@ public:
     void replyChecked(const Record &record);
 
 signals:
+    // A request to send now; the receiver sends it before returning, and a
+    // failed send that loses the port aborts the run from there.
+    void requestReady(const QByteArray &request);
+    // A reply's record is in the working file.
+    void recordStored(const Record &record);
+    // A record could not be stored; the run under way ends with `error`.
+    void storeFailed(const QString &error);
+    // An error to show to the user beside the run's verdict.
+    void errorOccurred(const QString &text);
     void started(int total);
     // The progress value after a request went out, and the step's text
     // (null when the step shows none).
@@ -64,7 +92,9 @@ private:
     void conclude();
     void store(const QString &section, const IniValues &values, const Record *record, bool last);
 
-    GatewaySession &m_session;
+    WorkingFile &m_file;
+    RecordWriter &m_writer;
+    RunSettings m_settings;
     QTimer m_timeout;
     Kind m_kind = Kind::ReadAll;
     bool m_active = false;

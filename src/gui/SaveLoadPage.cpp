@@ -118,7 +118,7 @@ void SaveLoadPage::build()
     connect(m_ui->Button7, &QPushButton::clicked, this, Guarded([this] { openClicked(); }));
     connect(m_ui->Button8, &QPushButton::clicked, this, Guarded([this] { saveClicked(); }));
     connect(m_ui->ButtonAlleDatenLesen, &QPushButton::clicked, this,
-            Guarded([this] { m_session.run().start(TransferRun::Kind::ReadAll); }));
+            Guarded([this] { m_session.startRun(TransferRun::Kind::ReadAll); }));
     connect(m_ui->ButtonAlleDatenSchreiben, &QPushButton::clicked, this,
             Guarded([this] { writeAllClicked(); }));
 }
@@ -210,7 +210,7 @@ void SaveLoadPage::writeAllClicked()
     }
     if (check.needsConsent() && !agreesToWrite(check))
         return;
-    m_session.run().start(TransferRun::Kind::WriteAll);
+    m_session.startRun(TransferRun::Kind::WriteAll);
 }
 
 bool SaveLoadPage::agreesToWrite(const WriteCheck &check)

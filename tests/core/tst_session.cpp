@@ -490,7 +490,7 @@ private slots:
             storedAtEnd = records.size();
         });
 
-        run.start(write ? TransferRun::Kind::WriteAll : TransferRun::Kind::ReadAll);
+        m_session->startRun(write ? TransferRun::Kind::WriteAll : TransferRun::Kind::ReadAll);
         QVERIFY(run.isActive());
         QCOMPARE(run.kind(), write ? TransferRun::Kind::WriteAll : TransferRun::Kind::ReadAll);
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
@@ -562,7 +562,7 @@ private slots:
         QSignalSpy finished(&m_session->run(), &TransferRun::finished);
         m_port->answer = true;
 
-        m_session->run().start(write ? TransferRun::Kind::WriteAll : TransferRun::Kind::ReadAll);
+        m_session->startRun(write ? TransferRun::Kind::WriteAll : TransferRun::Kind::ReadAll);
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
         QVERIFY(finished.at(0).at(0).toBool());
         QCOMPARE(records.size(), count);
@@ -593,7 +593,7 @@ private slots:
         goOnline("106");
         QSignalSpy records(m_session.get(), &GatewaySession::recordStored);
         QSignalSpy finished(&m_session->run(), &TransferRun::finished);
-        m_session->run().start(TransferRun::Kind::ReadAll);
+        m_session->startRun(TransferRun::Kind::ReadAll);
         QCOMPARE(commandOf(m_port->written.last()), QByteArray("C0Z0"));
 
         const int before = m_port->written.size();
@@ -629,7 +629,7 @@ private slots:
         const QByteArray before = bytesOf(ini());
         QSignalSpy finished(&m_session->run(), &TransferRun::finished);
         m_port->answer = true;
-        m_session->run().start(TransferRun::Kind::ReadAll);
+        m_session->startRun(TransferRun::Kind::ReadAll);
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
         m_session->writer().drain();
         QCOMPARE(finished.at(0).at(0).toBool(), false);
@@ -661,7 +661,7 @@ private slots:
         }
         const int before = m_port->written.size();
         QSignalSpy finished(&m_session->run(), &TransferRun::finished);
-        m_session->run().start(TransferRun::Kind::WriteAll);
+        m_session->startRun(TransferRun::Kind::WriteAll);
         QCOMPARE(m_port->written.size(), before);
         QCOMPARE(m_errors.size(), 1);
         QVERIFY2(m_errors.constFirst().contains(ini() + QStringLiteral(" cannot be read: ")),
@@ -709,7 +709,7 @@ private slots:
         m_port->answer = true;
         m_port->silentAfter = m_port->written.size() + silent;
         QSignalSpy finished(&m_session->run(), &TransferRun::finished);
-        m_session->run().start(write ? TransferRun::Kind::WriteAll : TransferRun::Kind::ReadAll);
+        m_session->startRun(write ? TransferRun::Kind::WriteAll : TransferRun::Kind::ReadAll);
         if (!instead.isEmpty()) {
             QTRY_COMPARE(m_port->written.size(), m_port->silentAfter + 1);
             m_port->reply(instead);
@@ -784,7 +784,7 @@ private slots:
         const int before = m_port->written.size();
         QSignalSpy refused(&m_session->run(), &TransferRun::valuesRefused);
         QSignalSpy finished(&m_session->run(), &TransferRun::finished);
-        m_session->run().start(TransferRun::Kind::WriteAll);
+        m_session->startRun(TransferRun::Kind::WriteAll);
         QCOMPARE(m_port->written.size(), before);
         QVERIFY(!m_session->run().isActive());
         QCOMPARE(finished.size(), 1);
@@ -809,7 +809,7 @@ private slots:
         const int before = m_port->written.size();
         QSignalSpy notTaken(&m_session->run(), &TransferRun::valuesNotTaken);
         QSignalSpy finished(&m_session->run(), &TransferRun::finished);
-        m_session->run().start(TransferRun::Kind::WriteAll);
+        m_session->startRun(TransferRun::Kind::WriteAll);
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
         QCOMPARE(m_port->written.size() - before, 46);
         QVERIFY(!finished.at(0).at(0).toBool());
@@ -869,14 +869,14 @@ private slots:
         goOnline("106");
         QSignalSpy finished(&m_session->run(), &TransferRun::finished);
         if (lostAt < 0) {
-            m_session->run().start(TransferRun::Kind::ReadAll);
+            m_session->startRun(TransferRun::Kind::ReadAll);
             QVERIFY(m_session->run().isActive());
             QVERIFY(m_session->run().isTimerActive());
             m_port->unplug();
         } else {
             m_port->answer = true;
             m_port->lostAt = m_port->written.size() + lostAt;
-            m_session->run().start(TransferRun::Kind::ReadAll);
+            m_session->startRun(TransferRun::Kind::ReadAll);
             QTRY_COMPARE(finished.size(), 1);
             QCOMPARE(m_port->written.size() - 1, m_port->lostAt);
         }
