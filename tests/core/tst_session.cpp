@@ -136,6 +136,9 @@ private slots:
         auto port = std::make_unique<RecordingPort>();
         m_port = port.get();
         m_session = std::make_unique<GatewaySession>(*m_file, std::move(port));
+        // The recording port answers at once: a missing reply needs no three
+        // seconds to be noticed.
+        m_session->run().setReplyTimeout(400);
         m_errors.clear();
         m_lost.clear();
         connect(m_session.get(), &GatewaySession::errorOccurred, this, [this](const QString &t) { m_errors << t; });

@@ -59,6 +59,8 @@ struct WindowFixture
     // start-up: the default file, the language, the port list). A window
     // already there is closed first, as when the program is started again.
     // `programFolder` replaces the temporary folder (e.g. one that is missing).
+    static constexpr int ReplyTimeoutMs = 400;
+
     void start(bool show = true, const QString &programFolder = QString())
     {
         window.reset();
@@ -66,6 +68,9 @@ struct WindowFixture
         port = recording.get();
         window = std::make_unique<MainWindow>(programFolder.isEmpty() ? folder() : programFolder,
                                               std::move(recording));
+        // The recording port answers at once: a missing reply needs no
+        // three seconds to be noticed.
+        window->session().run().setReplyTimeout(ReplyTimeoutMs);
         if (show) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window.get()));
