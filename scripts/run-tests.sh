@@ -9,8 +9,6 @@ cd "$(dirname "$0")/.."
 
 test_count() { ctest --test-dir "$1" -N | sed -n 's/^Total Tests: //p'; }
 
-# Includes point one way: no loops, and the core needs no front end.
-scripts/check-includes.sh
 scripts/build.sh build
 ctest --test-dir build --output-on-failure --timeout 300
 scripts/check-package.sh build
