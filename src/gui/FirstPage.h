@@ -3,6 +3,7 @@
 // and the about panel with the maker's logo, web and mail links and the two
 // language flags.
 
+#include "gui/ShownPage.h"
 #include <QWidget>
 #include <memory>
 
@@ -13,7 +14,7 @@ namespace Ui {
 class TabSheet1;
 }
 
-class FirstPage : public QWidget
+class FirstPage : public QWidget, public ShownPage
 {
     Q_OBJECT
 public:
@@ -21,7 +22,7 @@ public:
     ~FirstPage() override;
 
     // Refreshes the port list while offline and selects its first port.
-    void shown();
+    void shown() override;
     // Opens the chosen port, or closes the open link.
     void connectButtonClicked();
     // The port list and the button as an open or a closed link has them.

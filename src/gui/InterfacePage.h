@@ -24,7 +24,7 @@ public:
     explicit InterfacePage(GatewaySession &session, QWidget *parent = nullptr);
     ~InterfacePage() override;
 
-    void shown();
+    void shown() override;
     void refreshCaptions();
 
 protected:

@@ -3,9 +3,11 @@
 // start costs the start nothing. The window builds a page before its tab is
 // shown; a page built later takes the current language and layout then.
 
+#include "gui/ShownPage.h"
+
 #include <QWidget>
 
-class LazyPage : public QWidget
+class LazyPage : public QWidget, public ShownPage
 {
     Q_OBJECT
 public:

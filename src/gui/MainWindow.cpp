@@ -16,6 +16,7 @@
 #include "gui/PrinterPage.h"
 #include "gui/ProgramIcon.h"
 #include "gui/SaveLoadPage.h"
+#include "gui/ShownPage.h"
 
 #include "ui_FormMain.h"
 
@@ -114,7 +115,7 @@ void MainWindow::setupStatusBar()
 {
     QStatusBar *bar = m_ui->StatusBar;
     bar->setSizeGripEnabled(false);
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < PanelCount; ++i) {
         auto *panel = new QLabel(bar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setAlignment(Qt::AlignCenter);
@@ -124,7 +125,7 @@ void MainWindow::setupStatusBar()
         bar->addWidget(panel, i < 4 ? 0 : 1);
         m_panels[i] = panel;
     }
-    m_panels[0]->setText(QString::fromUtf8(MakerPanelText));
+    m_panels[MakerPanel]->setText(QString::fromUtf8(MakerPanelText));
     // The "no answer" hint stands in for the maker's text and the exchange
     // indicator; port, link state and clock stay in view.
     m_hint = new QLabel(bar);
@@ -139,10 +140,11 @@ void MainWindow::connectSession()
 {
     GatewaySession &session = *m_session;
     connect(&session, &GatewaySession::stateChanged, this, Guarded([this](GatewaySession::State state) {
+                m_firstPage->showVersion(m_session->versionText());
                 showNotAnswering(false);
                 if (state != GatewaySession::State::Online)
                     return;
-                setStatusText(2, QStringLiteral("ONLINE"));
+                setStatusText(LinkStatePanel, QStringLiteral("ONLINE"));
                 setEditorPagesVisible(true);
             }));
     connect(&session, &GatewaySession::notAnswering, this, [this] { showNotAnswering(true); });
@@ -151,9 +153,12 @@ void MainWindow::connectSession()
             showNotAnswering(false);
         // Painted when the event loop next idles, which it does while the
         // next reply is on the wire: painting at once would delay the request.
-        setStatusText(3, text);
+        setStatusText(ExchangePanel, text);
     });
-    connect(&session, &GatewaySession::firmwareChanged, this, Guarded([this] { applyFirmwareLayout(); }));
+    connect(&session, &GatewaySession::firmwareChanged, this, Guarded([this] {
+                m_firstPage->showVersion(m_session->versionText());
+                applyFirmwareLayout();
+            }));
     // A read-all cut by the loss of the port: the box says how much of it
     // reached the working file.
     connect(&session.run(), &TransferRun::finished, this, [this](bool ok, const QString &text) {
@@ -188,9 +193,10 @@ void MainWindow::firstShow()
 {
     setEditorPagesVisible(false);
     m_firstPage->focusConnectButton();
-    setStatusText(2, QStringLiteral("OFFLINE"));
+    setStatusText(LinkStatePanel, QStringLiteral("OFFLINE"));
     m_clock.start(1000);
     updateClock();
+    m_firstPage->showVersion(m_session->versionText());
 
     m_file.setPath(m_programFolder + QString::fromLatin1(IniBaseName));
     int language = 0;
@@ -323,19 +329,17 @@ void MainWindow::refreshCaptions()
 
 void MainWindow::updateClock()
 {
-    setStatusText(4, ClockText(ClockLocale(language(), QLocale::system()), QDateTime::currentDateTime()));
-    m_firstPage->showVersion(m_session->versionText());
+    setStatusText(ClockPanel, ClockText(ClockLocale(language(), QLocale::system()), QDateTime::currentDateTime()));
 }
 
-QString MainWindow::statusText(int panel) const
+QString MainWindow::statusText(StatusPanel panel) const
 {
-    return (panel >= 0 && panel < 5) ? m_panels[panel]->text() : QString();
+    return m_panels[panel]->text();
 }
 
-void MainWindow::setStatusText(int panel, const QString &text)
+void MainWindow::setStatusText(StatusPanel panel, const QString &text)
 {
-    if (panel >= 0 && panel < 5)
-        m_panels[panel]->setText(text);
+    m_panels[panel]->setText(text);
 }
 
 void MainWindow::setEditorPagesVisible(bool visible)
@@ -362,19 +366,8 @@ bool MainWindow::isPageVisible(QWidget *page) const
 
 void MainWindow::pageShown(int index)
 {
-    QWidget *page = m_pages->widget(index);
-    if (page == m_monitorPage)
-        m_monitorPage->shown();
-    else if (page == m_firstPage)
-        m_firstPage->shown();
-    else if (page == m_pointsPage)
-        m_pointsPage->shown();
-    else if (page == m_interfacePage)
-        m_interfacePage->shown();
-    else if (page == m_printerPage)
-        m_printerPage->shown();
-    else if (page == m_saveLoadPage)
-        m_saveLoadPage->shown();
+    if (auto *page = dynamic_cast<ShownPage *>(m_pages->widget(index)))
+        page->shown();
 }
 
 void MainWindow::toggleMonitor()
@@ -398,8 +391,8 @@ void MainWindow::linkOpened(const QString &portName, const QString &device)
     m_device = device;
     // A read-all records the port by the name the user chose.
     m_session->setPortLabel(device.isEmpty() ? portName : QStringLiteral("%1 (%2)").arg(portName, device));
-    setStatusText(1, portName);
-    setStatusText(2, QStringLiteral("OFFLINE"));
+    setStatusText(PortPanel, portName);
+    setStatusText(LinkStatePanel, QStringLiteral("OFFLINE"));
 }
 
 // A port with nothing behind it polls for ever; after a few polls the status
@@ -412,9 +405,9 @@ void MainWindow::showNotAnswering(bool shown)
     m_hint->setText(text);
     m_hint->setToolTip(text);
     m_hint->setVisible(shown);
-    m_panels[0]->setVisible(!shown);
-    m_panels[3]->setVisible(!shown);
-    m_panels[4]->setMaximumWidth(shown ? PanelWidths[1] + PanelWidths[3] : QWIDGETSIZE_MAX);
+    m_panels[MakerPanel]->setVisible(!shown);
+    m_panels[ExchangePanel]->setVisible(!shown);
+    m_panels[ClockPanel]->setMaximumWidth(shown ? PanelWidths[1] + PanelWidths[3] : QWIDGETSIZE_MAX);
 }
 
 void MainWindow::disconnectLink()
@@ -427,8 +420,8 @@ void MainWindow::showOffline()
 {
     m_firstPage->showLinkOpen(false);
     setEditorPagesVisible(false);
-    setStatusText(1, QString());
-    setStatusText(2, QStringLiteral("OFFLINE"));
+    setStatusText(PortPanel, QString());
+    setStatusText(LinkStatePanel, QStringLiteral("OFFLINE"));
 }
 
 void MainWindow::applyFirmwareLayout()

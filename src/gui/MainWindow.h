@@ -47,9 +47,10 @@ public:
     // Switches and stores the choice in the working file (the flags).
     void chooseLanguage(int language);
 
-    // Status bar panels 0..4.
-    QString statusText(int panel) const;
-    void setStatusText(int panel, const QString &text);
+    // The panels of the status bar, left to right.
+    enum StatusPanel { MakerPanel, PortPanel, LinkStatePanel, ExchangePanel, ClockPanel, PanelCount };
+    QString statusText(StatusPanel panel) const;
+    void setStatusText(StatusPanel panel, const QString &text);
 
     // The monitor page's tab, shown or hidden (Alt+F5, logo double-click).
     void toggleMonitor();
@@ -100,7 +101,7 @@ private:
     PrinterPage *m_printerPage = nullptr;
     SaveLoadPage *m_saveLoadPage = nullptr;
     MonitorPage *m_monitorPage = nullptr;
-    QLabel *m_panels[5] = {};
+    QLabel *m_panels[PanelCount] = {};
     QLabel *m_hint = nullptr;
     QTimer m_clock;
     bool m_shown = false;

@@ -29,7 +29,7 @@ public:
     bool recording() const { return m_recording; }
     void logSent(const QByteArray &frame);
     void logReceived(const QByteArray &line);
-    void shown();
+    void shown() override;
     void copyToClipboard();
     void clear();
     // Asks for a file and writes the log into it as plain text, the lines

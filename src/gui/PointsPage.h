@@ -25,7 +25,7 @@ public:
     explicit PointsPage(GatewaySession &session, QWidget *parent = nullptr);
     ~PointsPage() override;
 
-    void shown();
+    void shown() override;
     void refreshCaptions();
     // Shows the rows and moves the buttons as the gateway's firmware has
     // them (the version reply); until it came, all ten rows are shown.

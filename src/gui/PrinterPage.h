@@ -21,7 +21,7 @@ public:
     explicit PrinterPage(GatewaySession &session, QWidget *parent = nullptr);
     ~PrinterPage() override;
 
-    void shown();
+    void shown() override;
     void refreshCaptions();
 
 protected:

@@ -32,7 +32,7 @@ public:
     explicit SaveLoadPage(GatewaySession &session, QWidget *parent = nullptr);
     ~SaveLoadPage() override;
 
-    void shown();
+    void shown() override;
     // Makes a chosen file the working file.
     void openClicked();
     // Saves a copy of the working file under a chosen name.

@@ -86,16 +86,16 @@ private slots:
         for (int round = 0; round < 2; ++round) {
             QTest::mouseClick(button, Qt::LeftButton);
             QVERIFY(link.isConnecting());
-            QTRY_COMPARE_WITH_TIMEOUT(form.statusText(2), QStringLiteral("ONLINE"), 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(form.statusText(MainWindow::LinkStatePanel), QStringLiteral("ONLINE"), 10000);
             QTRY_COMPARE_WITH_TIMEOUT(form.session().versionText(), version, 5000);
             QCOMPARE(link.features().hasTenPoints, ten);
             QCOMPARE(form.isPageVisible(form.interfacePage()), ten);
             QVERIFY(form.isPageVisible(form.saveLoadPage()));
-            QCOMPARE(form.statusText(1), QStringLiteral("COM7"));
+            QCOMPARE(form.statusText(MainWindow::PortPanel), QStringLiteral("COM7"));
 
             QTest::mouseClick(button, Qt::LeftButton);
             QVERIFY(!link.isOpen());
-            QCOMPARE(form.statusText(2), QStringLiteral("OFFLINE"));
+            QCOMPARE(form.statusText(MainWindow::LinkStatePanel), QStringLiteral("OFFLINE"));
             QVERIFY(!form.isPageVisible(form.pointsPage()));
         }
         QVERIFY(errors.isEmpty());
@@ -189,7 +189,7 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(errors.size(), 1, 3000);
             QVERIFY(errors[0].startsWith(QStringLiteral("Die Verbindung zum Velmora ist unterbrochen")));
             QVERIFY(!link.isOpen());
-            QCOMPARE(form.statusText(2), QStringLiteral("OFFLINE"));
+            QCOMPARE(form.statusText(MainWindow::LinkStatePanel), QStringLiteral("OFFLINE"));
             QVERIFY(!(link.run().isActive() && link.run().kind() == TransferRun::Kind::ReadAll));
             QVERIFY(!link.run().isTimerActive());
             if (attempt == 0) {

@@ -235,7 +235,7 @@ private slots:
     {
         start();
         f->goOnline();
-        QCOMPARE(f->window->statusText(2), QStringLiteral("ONLINE"));
+        QCOMPARE(f->window->statusText(MainWindow::LinkStatePanel), QStringLiteral("ONLINE"));
         QTest::mouseClick(child<QLabel>("Image2"), Qt::LeftButton);
         QCOMPARE(caption("Button1"), QStringLiteral("Disconnect"));
         QTest::mouseClick(child<QLabel>("Image1"), Qt::LeftButton);

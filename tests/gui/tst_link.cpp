@@ -51,7 +51,7 @@ class TestLink : public QObject
     void goOnline(const QByteArray &version = QByteArray())
     {
         f->goOnline(version);
-        QCOMPARE(window().statusText(2), QStringLiteral("ONLINE"));
+        QCOMPARE(window().statusText(MainWindow::LinkStatePanel), QStringLiteral("ONLINE"));
     }
 
 private slots:
@@ -68,34 +68,34 @@ private slots:
         f->connectToCom3();
         QCOMPARE(port().device, QStringLiteral("/dev/pts/77"));
         QVERIFY(window().session().isConnecting());
-        QCOMPARE(window().statusText(1), QStringLiteral("COM3"));
-        QCOMPARE(window().statusText(2), QStringLiteral("OFFLINE"));
+        QCOMPARE(window().statusText(MainWindow::PortPanel), QStringLiteral("COM3"));
+        QCOMPARE(window().statusText(MainWindow::LinkStatePanel), QStringLiteral("OFFLINE"));
         QVERIFY(!portList()->isEnabled());
         QCOMPARE(connectButton()->text(), QStringLiteral("Trennen"));
         QVERIFY(window().session().isPolling());
 
         window().toggleMonitor(); // the log records from here on
-        const QString blinkBefore = window().statusText(3);
+        const QString blinkBefore = window().statusText(MainWindow::ExchangePanel);
         window().session().pollOnce();
-        const QString first = window().statusText(3);
+        const QString first = window().statusText(MainWindow::ExchangePanel);
         window().session().pollOnce();
-        const QString second = window().statusText(3);
+        const QString second = window().statusText(MainWindow::ExchangePanel);
         QCOMPARE(QSet<QString>({first, second}), QSet<QString>({QStringLiteral("ping"), QString()}));
         QVERIFY(blinkBefore.isEmpty() ? first == "ping" : first.isEmpty());
 
         // A good line of another kind only says "ok" while connecting.
         port().reply("cV311");
-        QCOMPARE(window().statusText(3), QStringLiteral("ok"));
-        QCOMPARE(window().statusText(2), QStringLiteral("OFFLINE"));
+        QCOMPARE(window().statusText(MainWindow::ExchangePanel), QStringLiteral("ok"));
+        QCOMPARE(window().statusText(MainWindow::LinkStatePanel), QStringLiteral("OFFLINE"));
 
         port().reply(PollReply());
-        QCOMPARE(window().statusText(2), QStringLiteral("ONLINE"));
+        QCOMPARE(window().statusText(MainWindow::LinkStatePanel), QStringLiteral("ONLINE"));
         for (QWidget *page : {static_cast<QWidget *>(window().pointsPage()),
                               static_cast<QWidget *>(window().saveLoadPage()),
                               static_cast<QWidget *>(window().printerPage()),
                               static_cast<QWidget *>(window().interfacePage())})
             QVERIFY(window().isPageVisible(page));
-        QCOMPARE(window().statusText(3), QStringLiteral("S0V"));
+        QCOMPARE(window().statusText(MainWindow::ExchangePanel), QStringLiteral("S0V"));
         const QString log = f->child("MemoDebug")->property("plainText").toString();
         QVERIFY(log.contains(QStringLiteral(" # >C0P01<9E\n")));
         QVERIFY(log.endsWith(QStringLiteral(" # >S0V<53")));
@@ -141,8 +141,9 @@ private slots:
         QCOMPARE(f->child("ButtonKonfigurationLesen")->y(), ten ? 340 : 212);
         QCOMPARE(f->child("ButtonKonfigurationSchreiben")->y(), ten ? 340 : 212);
         QCOMPARE(f->child("StatusLightQualitaet")->y(), ten ? 346 : 218);
-        // The clock shows the version on the first page.
-        QTRY_COMPARE(f->child<QLabel>("lVERSION")->text(), text);
+        // The first page shows the version as soon as it is known, not at
+        // the clock's next tick.
+        QCOMPARE(f->child<QLabel>("lVERSION")->text(), text);
     }
 
     // Until a version reply sets the layout all ten rows are shown, with the
@@ -199,7 +200,7 @@ private slots:
         f->showPage(pages[names.indexOf(page)]);
         const QByteArray before = f->iniBytes();
         port().unplug();
-        QCOMPARE(window().statusText(2), QStringLiteral("OFFLINE"));
+        QCOMPARE(window().statusText(MainWindow::LinkStatePanel), QStringLiteral("OFFLINE"));
         QCOMPARE(window().pageControl()->currentWidget(), window().firstPage());
         QCOMPARE(f->iniBytes(), before);
         QCOMPARE(f->stored("INTERFACE", "BaudrateRS232"), QStringLiteral("9"));
@@ -212,8 +213,8 @@ private slots:
         click("Button1");
         QVERIFY(!port().opened);
         QVERIFY(!window().session().isConnecting());
-        QCOMPARE(window().statusText(1), QString());
-        QCOMPARE(window().statusText(2), QStringLiteral("OFFLINE"));
+        QCOMPARE(window().statusText(MainWindow::PortPanel), QString());
+        QCOMPARE(window().statusText(MainWindow::LinkStatePanel), QStringLiteral("OFFLINE"));
         QCOMPARE(window().session().versionText(), QStringLiteral("---"));
         QVERIFY(portList()->isEnabled());
         QCOMPARE(connectButton()->text(), QStringLiteral("Verbinden"));
@@ -222,10 +223,10 @@ private slots:
 
         click("Button1");
         QVERIFY(window().session().isConnecting());
-        QCOMPARE(window().statusText(1), QStringLiteral("COM3"));
+        QCOMPARE(window().statusText(MainWindow::PortPanel), QStringLiteral("COM3"));
         port().reply(PollReply());
         QCOMPARE(port().written.last(), QByteArray(">S0V<53\r\n"));
-        QCOMPARE(window().statusText(2), QStringLiteral("ONLINE"));
+        QCOMPARE(window().statusText(MainWindow::LinkStatePanel), QStringLiteral("ONLINE"));
         QCOMPARE(window().session().features().progressTotal, 27);
     }
 
@@ -263,8 +264,8 @@ private slots:
         // Port, link state and clock stay in view beside it.
         for (int panel : {1, 2, 4})
             QVERIFY(f->child(QStringLiteral("StatusPanel%1").arg(panel))->isVisibleTo(bar));
-        QCOMPARE(window().statusText(1), QStringLiteral("COM3"));
-        QCOMPARE(window().statusText(2), QStringLiteral("OFFLINE"));
+        QCOMPARE(window().statusText(MainWindow::PortPanel), QStringLiteral("COM3"));
+        QCOMPARE(window().statusText(MainWindow::LinkStatePanel), QStringLiteral("OFFLINE"));
         QCOMPARE(bar->currentMessage(), QString());
         if (ending == QLatin1String("language")) {
             window().setLanguage(1);
@@ -310,7 +311,7 @@ private slots:
         QVERIFY(!window().session().isPolling());
         QVERIFY(portList()->isEnabled());
         QCOMPARE(connectButton()->text(), QStringLiteral("Verbinden"));
-        QCOMPARE(window().statusText(1), QString());
+        QCOMPARE(window().statusText(MainWindow::PortPanel), QString());
         QVERIFY(f->errors.isEmpty());
     }
 
@@ -658,8 +659,8 @@ private slots:
         QVERIFY(f->errors[0].startsWith(QStringLiteral("Die Verbindung zum Velmora ist unterbrochen")));
         QVERIFY(f->errors[0].contains(QStringLiteral("Gerät nicht vorhanden")));
         QVERIFY(!port().opened);
-        QCOMPARE(window().statusText(1), QString());
-        QCOMPARE(window().statusText(2), QStringLiteral("OFFLINE"));
+        QCOMPARE(window().statusText(MainWindow::PortPanel), QString());
+        QCOMPARE(window().statusText(MainWindow::LinkStatePanel), QStringLiteral("OFFLINE"));
         QVERIFY(portList()->isEnabled());
         QCOMPARE(connectButton()->text(), QStringLiteral("Verbinden"));
         QVERIFY(!window().isPageVisible(window().pointsPage()));
@@ -691,7 +692,7 @@ private slots:
         auto *label = f->child<QLabel>("Label5");
         QVERIFY(label->text().startsWith(QStringLiteral("Die Verbindung zum Velmora ist unterbrochen")));
         QVERIFY(f->child("ButtonAlleDatenLesen")->isEnabled());
-        QCOMPARE(window().statusText(2), QStringLiteral("OFFLINE"));
+        QCOMPARE(window().statusText(MainWindow::LinkStatePanel), QStringLiteral("OFFLINE"));
     }
 };
 

@@ -208,13 +208,13 @@ private slots:
         for (QWidget *page : editorPages())
             QVERIFY(!f->window->isPageVisible(page));
 
-        QCOMPARE(f->window->statusText(2), QStringLiteral("OFFLINE"));
-        QVERIFY(!f->window->statusText(0).isEmpty());
-        QVERIFY(f->window->statusText(1).isEmpty());
-        QVERIFY(!f->window->statusText(4).isEmpty());
+        QCOMPARE(f->window->statusText(MainWindow::LinkStatePanel), QStringLiteral("OFFLINE"));
+        QVERIFY(!f->window->statusText(MainWindow::MakerPanel).isEmpty());
+        QVERIFY(f->window->statusText(MainWindow::PortPanel).isEmpty());
+        QVERIFY(!f->window->statusText(MainWindow::ClockPanel).isEmpty());
         // The clock goes on.
-        f->window->setStatusText(4, QString());
-        QTRY_VERIFY(!f->window->statusText(4).isEmpty());
+        f->window->setStatusText(MainWindow::ClockPanel, QString());
+        QTRY_VERIFY(!f->window->statusText(MainWindow::ClockPanel).isEmpty());
         QCOMPARE(child<QLabel>("lVERSION")->text(), QStringLiteral("---"));
         QVERIFY(child<QPushButton>("Button1")->hasFocus());
 
@@ -336,13 +336,13 @@ private slots:
     {
         start();
         f->goOnline();
-        QCOMPARE(f->window->statusText(2), QStringLiteral("ONLINE"));
+        QCOMPARE(f->window->statusText(MainWindow::LinkStatePanel), QStringLiteral("ONLINE"));
         f->window->setLanguage(1);
         QCOMPARE(child<QPushButton>("Button1")->text(), QStringLiteral("Disconnect"));
         f->window->setLanguage(0);
         QCOMPARE(child<QPushButton>("Button1")->text(), QStringLiteral("Trennen"));
         QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
-        QCOMPARE(f->window->statusText(2), QStringLiteral("OFFLINE"));
+        QCOMPARE(f->window->statusText(MainWindow::LinkStatePanel), QStringLiteral("OFFLINE"));
         f->window->setLanguage(1);
         QCOMPARE(child<QPushButton>("Button1")->text(), QStringLiteral("Connect"));
     }
@@ -442,8 +442,8 @@ private slots:
         QCOMPARE(f->window->clockRunning(), !yes);
         if (!yes) {
             // The clock goes on.
-            f->window->setStatusText(4, QString());
-            QTRY_VERIFY(!f->window->statusText(4).isEmpty());
+            f->window->setStatusText(MainWindow::ClockPanel, QString());
+            QTRY_VERIFY(!f->window->statusText(MainWindow::ClockPanel).isEmpty());
         }
     }
 
@@ -511,7 +511,7 @@ private slots:
         writeIni("[Speech]\r\nSpeech=1\r\n");
         start();
         f->window->setLanguage(0);
-        const QString date = f->window->statusText(4).section(QStringLiteral("   "), 0, 0);
+        const QString date = f->window->statusText(MainWindow::ClockPanel).section(QStringLiteral("   "), 0, 0);
         QCOMPARE(date, QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
     }
 
