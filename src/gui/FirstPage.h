@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <memory>
 
+class ErrorReport;
 class GatewaySession;
 class QLabel;
 
@@ -18,7 +19,8 @@ class FirstPage : public QWidget, public ShownPage
 {
     Q_OBJECT
 public:
-    FirstPage(GatewaySession &session, const QString &portsFolder, QWidget *parent = nullptr);
+    FirstPage(GatewaySession &session, const ErrorReport &report, const QString &portsFolder,
+              QWidget *parent = nullptr);
     ~FirstPage() override;
 
     // Refreshes the port list while offline and selects its first port.
@@ -48,6 +50,7 @@ private:
     void showLinkHovered(QObject *link, bool hovered);
 
     GatewaySession &m_session;
+    const ErrorReport &m_report;
     QString m_portsFolder;
     std::unique_ptr<Ui::TabSheet1> m_ui;
 };

@@ -6,6 +6,9 @@
 
 #include "core/GatewaySession.h"
 #include "core/WorkingFile.h"
+#include "gui/ErrorReport.h"
+#include "gui/MonitorPage.h"
+#include "gui/SaveLoadPage.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -18,8 +21,6 @@ class FirstPage;
 class PointsPage;
 class InterfacePage;
 class PrinterPage;
-class SaveLoadPage;
-class MonitorPage;
 class SerialPort;
 
 namespace Ui {
@@ -35,6 +36,15 @@ public:
     explicit MainWindow(const QString &programFolder, std::unique_ptr<SerialPort> port = {},
                         QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // Where error reports go (tests hand in a recorder); empty shows the
+    // modal box.
+    void setErrorReporter(ErrorReport::Handler reporter);
+    const ErrorReport &errorReport() const { return m_errorReport; }
+    // Stand in for the file dialogs of the save/load and the monitor page;
+    // empty shows the dialogs.
+    void setFileChooser(FileChooser chooser);
+    void setLogFileChooser(LogFileChooser chooser);
 
     GatewaySession &session() { return *m_session; }
     WorkingFile &workingFile() { return m_file; }
@@ -90,6 +100,7 @@ private:
     void showOffline();
     void applyFirmwareLayout();
 
+    ErrorReport m_errorReport;
     QString m_programFolder;
     WorkingFile m_file;
     std::unique_ptr<GatewaySession> m_session;
