@@ -75,7 +75,8 @@ void showPicture(QLabel *label, const char *resource, bool sizeToContent)
 
 FirstPage::FirstPage(GatewaySession &session, const ErrorReport &report, const QString &portsFolder,
                      QWidget *parent)
-    : QWidget(parent), m_session(session), m_report(report), m_portsFolder(portsFolder), m_ui(std::make_unique<Ui::TabSheet1>())
+    : QWidget(parent), m_session(session), m_report(report), m_portsFolder(portsFolder),
+      m_ui(std::make_unique<Ui::TabSheet1>())
 {
     setFont(PageFont(11));
     m_ui->setupUi(this);

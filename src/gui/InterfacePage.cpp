@@ -28,7 +28,8 @@ const QStringList FormatItems = {
 } // namespace
 
 InterfacePage::InterfacePage(GatewaySession &session, const ErrorReport &report, QWidget *parent)
-    : LazyPage("TabSheetInterface", parent), m_session(session), m_report(report), m_ui(std::make_unique<Ui::TabSheetInterface>())
+    : LazyPage("TabSheetInterface", parent), m_session(session), m_report(report),
+      m_ui(std::make_unique<Ui::TabSheetInterface>())
 {
     connect(&m_session, &GatewaySession::recordStored, this,
             Guarded(m_report, [this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));

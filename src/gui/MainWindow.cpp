@@ -65,7 +65,8 @@ MainWindow::MainWindow(const QString &programFolder, std::unique_ptr<SerialPort>
     qApp->installEventFilter(this);
 
     connect(&m_clock, &QTimer::timeout, this, Guarded(m_errorReport, [this] { updateClock(); }));
-    connect(m_pages, &QTabWidget::currentChanged, this, Guarded(m_errorReport, [this](int index) { pageShown(index); }));
+    connect(m_pages, &QTabWidget::currentChanged, this,
+            Guarded(m_errorReport, [this](int index) { pageShown(index); }));
     connectSession();
 
     m_pages->setCurrentWidget(m_firstPage);
@@ -118,7 +119,8 @@ void MainWindow::createPages()
     connect(m_firstPage, &FirstPage::linkOpened, this,
             [this](const QString &name, const QString &device) { linkOpened(name, device); });
     connect(m_firstPage, &FirstPage::disconnectRequested, this, Guarded(m_errorReport, [this] { disconnectLink(); }));
-    connect(m_firstPage, &FirstPage::languageChosen, this, Guarded(m_errorReport, [this](int l) { chooseLanguage(l); }));
+    connect(m_firstPage, &FirstPage::languageChosen, this,
+            Guarded(m_errorReport, [this](int l) { chooseLanguage(l); }));
     connect(m_firstPage, &FirstPage::monitorToggleRequested, this, Guarded(m_errorReport, [this] { toggleMonitor(); }));
     connect(m_monitorPage, &MonitorPage::closeRequested, this, Guarded(m_errorReport, [this] {
                 if (monitorShown())

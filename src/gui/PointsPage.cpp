@@ -90,10 +90,13 @@ void PointsPage::build()
     const auto rows = pointRows(*m_ui);
     for (int k = 1; k <= 10; ++k) {
         // activated: only the user's own choices are stored, not the loads.
-        connect(rows[k - 1].quality, &QComboBox::activated, this, Guarded(m_report, [this, k] { storePointChoice(k, false); }));
-        connect(rows[k - 1].edv, &QComboBox::activated, this, Guarded(m_report, [this, k] { storePointChoice(k, true); }));
+        connect(rows[k - 1].quality, &QComboBox::activated, this,
+                Guarded(m_report, [this, k] { storePointChoice(k, false); }));
+        connect(rows[k - 1].edv, &QComboBox::activated, this,
+                Guarded(m_report, [this, k] { storePointChoice(k, true); }));
     }
-    connect(m_ui->ButtonKonfigurationLesen, &QPushButton::clicked, this, Guarded(m_report, [this] { readPointsClicked(); }));
+    connect(m_ui->ButtonKonfigurationLesen, &QPushButton::clicked, this,
+            Guarded(m_report, [this] { readPointsClicked(); }));
     connect(m_ui->ButtonKonfigurationSchreiben, &QPushButton::clicked, this,
             Guarded(m_report, [this] { writePointsClicked(); }));
 

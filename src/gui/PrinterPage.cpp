@@ -34,7 +34,8 @@ void PrinterPage::build()
 {
     m_ui->setupUi(this);
     connect(m_ui->cbDruckerModell, &QComboBox::activated, this, Guarded(m_report, [this] { storeModel(); }));
-    new TextFieldGuard(m_ui->eKopfzeiledrucker, HeaderLimit, [this] { RunGuarded(m_report, [this] { storeHeader(); }); });
+    new TextFieldGuard(m_ui->eKopfzeiledrucker, HeaderLimit,
+                       [this] { RunGuarded(m_report, [this] { storeHeader(); }); });
     connect(m_ui->ButtonDruckerAuslesen, &QPushButton::clicked, this, Guarded(m_report, [this] { readClicked(); }));
     connect(m_ui->ButtonDruckerSchreiben, &QPushButton::clicked, this, Guarded(m_report, [this] { writeClicked(); }));
 }
