@@ -214,10 +214,15 @@ void FirstPage::setTitle(const QString &title)
     m_ui->LabelTitel->setText(title);
 }
 
+bool FirstPage::openAddress(const QString &address) const
+{
+    return m_opener ? m_opener(address) : OpenAddress(address);
+}
+
 void FirstPage::openWebAddress()
 {
     try {
-        OpenAddress(m_ui->LabelUrl->text());
+        openAddress(m_ui->LabelUrl->text());
     } catch (...) {
         // A web address that does not open is not reported.
     }
@@ -227,7 +232,7 @@ void FirstPage::openMailAddress()
 {
     bool opened = false;
     try {
-        opened = OpenAddress(MailTarget(m_ui->LabelMailto->text()));
+        opened = openAddress(MailTarget(m_ui->LabelMailto->text()));
     } catch (...) {
         opened = false;
     }

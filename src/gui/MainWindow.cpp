@@ -100,6 +100,11 @@ void MainWindow::setLogFileChooser(LogFileChooser chooser)
     m_monitorPage->setLogFileChooser(std::move(chooser));
 }
 
+void MainWindow::setAddressOpener(AddressOpener opener)
+{
+    m_firstPage->setAddressOpener(std::move(opener));
+}
+
 void MainWindow::createPages()
 {
     GatewaySession &session = *m_session;

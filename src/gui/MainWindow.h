@@ -6,6 +6,7 @@
 
 #include "core/GatewaySession.h"
 #include "core/WorkingFile.h"
+#include "gui/AboutLinks.h"
 #include "gui/ErrorReport.h"
 #include "gui/MonitorPage.h"
 #include "gui/SaveLoadPage.h"
@@ -45,6 +46,9 @@ public:
     // empty shows the dialogs.
     void setFileChooser(FileChooser chooser);
     void setLogFileChooser(LogFileChooser chooser);
+    // Stands in for the desktop when a link of the first page is followed;
+    // empty opens with the desktop.
+    void setAddressOpener(AddressOpener opener);
 
     GatewaySession &session() { return *m_session; }
     WorkingFile &workingFile() { return m_file; }
