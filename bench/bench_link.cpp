@@ -43,11 +43,11 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    SetErrorReportHandler([](const QString &text) { std::fprintf(stderr, "error report: %s\n", qPrintable(text)); });
     QTemporaryDir dir;
     auto owned = std::make_unique<BenchPort>();
     BenchPort &port = *owned;
     MainWindow window(dir.path() + u'/', std::move(owned));
+    window.setErrorReporter([](const QString &text) { std::fprintf(stderr, "error report: %s\n", qPrintable(text)); });
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return 1;

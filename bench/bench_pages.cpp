@@ -55,14 +55,13 @@ int main(int argc, char **argv)
         return 1;
     }
     bool failed = false;
-    SetErrorReportHandler([&failed](const QString &text) {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-        failed = true;
-    });
-
     auto owned = std::make_unique<BenchPort>();
     BenchPort &port = *owned;
     MainWindow window(dir.path() + u'/', std::move(owned));
+    window.setErrorReporter([&failed](const QString &text) {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        failed = true;
+    });
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return 1;

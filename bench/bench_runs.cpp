@@ -159,8 +159,6 @@ int main(int argc, char *argv[])
             return 1;
         }
     }
-    SetErrorReportHandler([](const QString &text) { std::fprintf(stderr, "error report: %s\n", qPrintable(text)); });
-
     QTemporaryDir dir;
     QProcess sim;
     QProcessEnvironment simEnv = QProcessEnvironment::systemEnvironment();
@@ -182,6 +180,8 @@ int main(int argc, char *argv[])
     int rc = 0;
     {
         MainWindow window(dir.path() + u'/');
+        window.setErrorReporter(
+            [](const QString &text) { std::fprintf(stderr, "error report: %s\n", qPrintable(text)); });
         window.show();
         if (!QTest::qWaitForWindowExposed(&window))
             return 1;

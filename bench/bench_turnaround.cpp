@@ -87,7 +87,6 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int runs = std::max(1, app.arguments().value(1, QStringLiteral("3")).toInt());
-    SetErrorReportHandler([](const QString &text) { std::fprintf(stderr, "error report: %s\n", qPrintable(text)); });
     const QString platform = QGuiApplication::platformName();
 
     QTemporaryDir dir;
@@ -105,6 +104,8 @@ int main(int argc, char *argv[])
     int rc = 0;
     {
         MainWindow window(dir.path() + u'/');
+        window.setErrorReporter(
+            [](const QString &text) { std::fprintf(stderr, "error report: %s\n", qPrintable(text)); });
         window.show();
         if (!QTest::qWaitForWindowExposed(&window))
             return 1;

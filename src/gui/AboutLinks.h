@@ -12,5 +12,6 @@ QString MailTarget(const QString &mailtoCaption);
 // could open it.
 bool OpenAddress(const QString &address);
 
-// Tests replace the desktop with a recorder; an empty opener restores it.
-void SetAddressOpener(std::function<bool(const QString &)> opener);
+// Opens an address in place of the desktop (tests hand in a recorder);
+// false when nothing could open it.
+using AddressOpener = std::function<bool(const QString &address)>;

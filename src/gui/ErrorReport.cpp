@@ -3,23 +3,10 @@
 #include <QApplication>
 #include <QMessageBox>
 
-namespace {
-std::function<void(const QString &)> &handler()
+void ErrorReport::show(const QString &text) const
 {
-    static std::function<void(const QString &)> h;
-    return h;
-}
-} // namespace
-
-void SetErrorReportHandler(std::function<void(const QString &)> h)
-{
-    handler() = std::move(h);
-}
-
-void ShowErrorReport(const QString &text)
-{
-    if (handler()) {
-        handler()(text);
+    if (m_handler) {
+        m_handler(text);
         return;
     }
     QMessageBox box(QMessageBox::Critical, QString::fromUtf8(AppCaption), text, QMessageBox::Ok,

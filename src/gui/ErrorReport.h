@@ -14,24 +14,34 @@
 #include <utility>
 
 
-// Shows `text` in a modal error box (or hands it to the handler set below).
-void ShowErrorReport(const QString &text);
+// Where error reports go: a modal error box, or the handler handed in
+// (tests hand in a recorder).
+class ErrorReport
+{
+public:
+    using Handler = std::function<void(const QString &text)>;
 
-// Tests replace the modal box with a recorder; an empty handler restores it.
-void SetErrorReportHandler(std::function<void(const QString &)> handler);
+    explicit ErrorReport(Handler handler = {}) : m_handler(std::move(handler)) {}
+    // An empty handler shows the modal box again.
+    void setHandler(Handler handler) { m_handler = std::move(handler); }
+    void show(const QString &text) const;
+
+private:
+    Handler m_handler;
+};
 
 // Runs `f`, reporting what it throws instead of letting it pass through Qt.
 template <class F>
-void RunGuarded(F &&f) noexcept
+void RunGuarded(const ErrorReport &report, F &&f) noexcept
 {
     try {
         std::forward<F>(f)();
     } catch (const IniError &error) {
-        ShowErrorReport(error.text());
+        report.show(error.text());
     } catch (const std::exception &error) {
-        ShowErrorReport(QString::fromUtf8(error.what()));
+        report.show(QString::fromUtf8(error.what()));
     } catch (...) {
-        ShowErrorReport(QStringLiteral("Unbekannter Fehler / Unknown error"));
+        report.show(QStringLiteral("Unbekannter Fehler / Unknown error"));
     }
 }
 
@@ -49,14 +59,14 @@ auto invokeHandler(F &f, A &&...) -> std::enable_if_t<!std::is_invocable_v<F &, 
 }
 } // namespace detail
 
-// Wraps a handler for connect(): the slot reports its errors itself. The
-// constraint keeps Qt's probing of the slot's argument count from
-// instantiating a call that cannot compile.
+// Wraps a handler for connect(): the slot reports its errors to `report`,
+// which outlives the connection. The constraint keeps Qt's probing of the
+// slot's argument count from instantiating a call that cannot compile.
 template <class F>
-auto Guarded(F f)
+auto Guarded(const ErrorReport &report, F f)
 {
-    return [f = std::move(f)](auto &&...args) mutable
+    return [report = &report, f = std::move(f)](auto &&...args) mutable
            -> std::enable_if_t<std::is_invocable_v<F &, decltype(args)...> || std::is_invocable_v<F &>> {
-        RunGuarded([&] { detail::invokeHandler(f, std::forward<decltype(args)>(args)...); });
+        RunGuarded(*report, [&] { detail::invokeHandler(f, std::forward<decltype(args)>(args)...); });
     };
 }

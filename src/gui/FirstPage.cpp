@@ -73,8 +73,10 @@ void showPicture(QLabel *label, const char *resource, bool sizeToContent)
 
 } // namespace
 
-FirstPage::FirstPage(GatewaySession &session, const QString &portsFolder, QWidget *parent)
-    : QWidget(parent), m_session(session), m_portsFolder(portsFolder), m_ui(std::make_unique<Ui::TabSheet1>())
+FirstPage::FirstPage(GatewaySession &session, const ErrorReport &report, const QString &portsFolder,
+                     QWidget *parent)
+    : QWidget(parent), m_session(session), m_report(report), m_portsFolder(portsFolder),
+      m_ui(std::make_unique<Ui::TabSheet1>())
 {
     setFont(PageFont(11));
     m_ui->setupUi(this);
@@ -89,7 +91,7 @@ FirstPage::FirstPage(GatewaySession &session, const QString &portsFolder, QWidge
     SetTextColour(m_ui->Label8, DarkShadow);
     SetTextColour(m_ui->lVERSION, DarkShadow);
 
-    connect(m_ui->Button1, &QPushButton::clicked, this, Guarded([this] { connectButtonClicked(); }));
+    connect(m_ui->Button1, &QPushButton::clicked, this, Guarded(m_report, [this] { connectButtonClicked(); }));
     m_ui->cb_COM_Port->installEventFilter(this);
     setupAbout();
 }
@@ -113,8 +115,8 @@ void FirstPage::setupAbout()
     // Each flag is named in its own language, as language choosers are.
     m_ui->Image1->setAccessibleName(QStringLiteral("Deutsch"));
     m_ui->Image2->setAccessibleName(QStringLiteral("English"));
-    connect(m_ui->LabelUrl, &LabelButton::clicked, this, Guarded([this] { openWebAddress(); }));
-    connect(m_ui->LabelMailto, &LabelButton::clicked, this, Guarded([this] { openMailAddress(); }));
+    connect(m_ui->LabelUrl, &LabelButton::clicked, this, Guarded(m_report, [this] { openWebAddress(); }));
+    connect(m_ui->LabelMailto, &LabelButton::clicked, this, Guarded(m_report, [this] { openMailAddress(); }));
     connect(m_ui->Image1, &LabelButton::clicked, this, [this] { emit languageChosen(0); });
     connect(m_ui->Image2, &LabelButton::clicked, this, [this] { emit languageChosen(1); });
 }
@@ -124,7 +126,7 @@ bool FirstPage::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_ui->cb_COM_Port) {
         // Disabled while the link is open: the open port's entry must not move.
         if (opensPopup(m_ui->cb_COM_Port, event) && m_ui->cb_COM_Port->isEnabled())
-            RunGuarded([this] { ListSerialPorts(m_ui->cb_COM_Port, m_portsFolder); });
+            RunGuarded(m_report, [this] { ListSerialPorts(m_ui->cb_COM_Port, m_portsFolder); });
         return false;
     }
     if (watched == m_ui->Image) {
@@ -134,9 +136,9 @@ bool FirstPage::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     if (event->type() == QEvent::Enter)
-        RunGuarded([&] { showLinkHovered(watched, true); });
+        RunGuarded(m_report, [&] { showLinkHovered(watched, true); });
     else if (event->type() == QEvent::Leave)
-        RunGuarded([&] { showLinkHovered(watched, false); });
+        RunGuarded(m_report, [&] { showLinkHovered(watched, false); });
     return false;
 }
 
@@ -212,10 +214,15 @@ void FirstPage::setTitle(const QString &title)
     m_ui->LabelTitel->setText(title);
 }
 
+bool FirstPage::openAddress(const QString &address) const
+{
+    return m_opener ? m_opener(address) : OpenAddress(address);
+}
+
 void FirstPage::openWebAddress()
 {
     try {
-        OpenAddress(m_ui->LabelUrl->text());
+        openAddress(m_ui->LabelUrl->text());
     } catch (...) {
         // A web address that does not open is not reported.
     }
@@ -225,7 +232,7 @@ void FirstPage::openMailAddress()
 {
     bool opened = false;
     try {
-        opened = OpenAddress(MailTarget(m_ui->LabelMailto->text()));
+        opened = openAddress(MailTarget(m_ui->LabelMailto->text()));
     } catch (...) {
         opened = false;
     }

@@ -3,10 +3,13 @@
 // and the about panel with the maker's logo, web and mail links and the two
 // language flags.
 
+#include "gui/AboutLinks.h"
 #include "gui/ShownPage.h"
 #include <QWidget>
 #include <memory>
+#include <utility>
 
+class ErrorReport;
 class GatewaySession;
 class QLabel;
 
@@ -18,7 +21,8 @@ class FirstPage : public QWidget, public ShownPage
 {
     Q_OBJECT
 public:
-    FirstPage(GatewaySession &session, const QString &portsFolder, QWidget *parent = nullptr);
+    FirstPage(GatewaySession &session, const ErrorReport &report, const QString &portsFolder,
+              QWidget *parent = nullptr);
     ~FirstPage() override;
 
     // Refreshes the port list while offline and selects its first port.
@@ -31,6 +35,9 @@ public:
     void showVersion(const QString &version);
     void setTitle(const QString &title);
     void focusConnectButton();
+    // Stands in for the desktop when a link is followed (tests hand in theirs);
+    // empty opens with the desktop.
+    void setAddressOpener(AddressOpener opener) { m_opener = std::move(opener); }
 
 signals:
     void linkOpened(const QString &portName, const QString &device);
@@ -45,9 +52,12 @@ private:
     void setupAbout();
     void openWebAddress();
     void openMailAddress();
+    bool openAddress(const QString &address) const;
     void showLinkHovered(QObject *link, bool hovered);
 
     GatewaySession &m_session;
+    const ErrorReport &m_report;
     QString m_portsFolder;
+    AddressOpener m_opener;
     std::unique_ptr<Ui::TabSheet1> m_ui;
 };

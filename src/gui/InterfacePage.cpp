@@ -27,11 +27,12 @@ const QStringList FormatItems = {
 
 } // namespace
 
-InterfacePage::InterfacePage(GatewaySession &session, QWidget *parent)
-    : LazyPage("TabSheetInterface", parent), m_session(session), m_ui(std::make_unique<Ui::TabSheetInterface>())
+InterfacePage::InterfacePage(GatewaySession &session, const ErrorReport &report, QWidget *parent)
+    : LazyPage("TabSheetInterface", parent), m_session(session), m_report(report),
+      m_ui(std::make_unique<Ui::TabSheetInterface>())
 {
     connect(&m_session, &GatewaySession::recordStored, this,
-            Guarded([this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));
+            Guarded(m_report, [this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));
 }
 
 void InterfacePage::build()
@@ -48,10 +49,10 @@ void InterfacePage::build()
         RadioGroup *group = groups[i];
         const QString key = keys.at(i);
         connect(group, &RadioGroup::itemIndexChanged, this,
-                Guarded([this, group, key] { storeChoice(key, group->itemIndex()); }));
+                Guarded(m_report, [this, group, key] { storeChoice(key, group->itemIndex()); }));
     }
-    connect(m_ui->ButtonReadInterface, &QPushButton::clicked, this, Guarded([this] { readClicked(); }));
-    connect(m_ui->ButtonWriteInterface, &QPushButton::clicked, this, Guarded([this] { writeClicked(); }));
+    connect(m_ui->ButtonReadInterface, &QPushButton::clicked, this, Guarded(m_report, [this] { readClicked(); }));
+    connect(m_ui->ButtonWriteInterface, &QPushButton::clicked, this, Guarded(m_report, [this] { writeClicked(); }));
 }
 
 void InterfacePage::catchUp()
@@ -151,7 +152,7 @@ void InterfacePage::writeClicked()
         if (shown >= 0)
             record.values[i].second = QString::number(shown);
     }
-    if (!CheckPageWrite(stored, record, m_session.file().path(), m_session.language()))
+    if (!CheckPageWrite(m_report, stored, record, m_session.file().path(), m_session.language()))
         return;
     m_session.sendWrite(record);
 }

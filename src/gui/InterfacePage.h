@@ -10,6 +10,7 @@
 #include <array>
 #include <memory>
 
+class ErrorReport;
 class GatewaySession;
 class RadioGroup;
 
@@ -21,7 +22,7 @@ class InterfacePage : public LazyPage
 {
     Q_OBJECT
 public:
-    explicit InterfacePage(GatewaySession &session, QWidget *parent = nullptr);
+    InterfacePage(GatewaySession &session, const ErrorReport &report, QWidget *parent = nullptr);
     ~InterfacePage() override;
 
     void shown() override;
@@ -40,6 +41,7 @@ private:
     void recordStored(const Record &record, bool duringRun);
 
     GatewaySession &m_session;
+    const ErrorReport &m_report;
     std::unique_ptr<Ui::TabSheetInterface> m_ui;
     bool m_loading = false;
     bool m_showingRecord = false;

@@ -64,8 +64,9 @@ MainWindow::MainWindow(const QString &programFolder, std::unique_ptr<SerialPort>
     // focused control.
     qApp->installEventFilter(this);
 
-    connect(&m_clock, &QTimer::timeout, this, Guarded([this] { updateClock(); }));
-    connect(m_pages, &QTabWidget::currentChanged, this, Guarded([this](int index) { pageShown(index); }));
+    connect(&m_clock, &QTimer::timeout, this, Guarded(m_errorReport, [this] { updateClock(); }));
+    connect(m_pages, &QTabWidget::currentChanged, this,
+            Guarded(m_errorReport, [this](int index) { pageShown(index); }));
     connectSession();
 
     m_pages->setCurrentWidget(m_firstPage);
@@ -84,15 +85,35 @@ MainWindow::~MainWindow()
     qApp->removeEventFilter(this);
 }
 
+void MainWindow::setErrorReporter(ErrorReport::Handler reporter)
+{
+    m_errorReport.setHandler(std::move(reporter));
+}
+
+void MainWindow::setFileChooser(FileChooser chooser)
+{
+    m_saveLoadPage->setFileChooser(std::move(chooser));
+}
+
+void MainWindow::setLogFileChooser(LogFileChooser chooser)
+{
+    m_monitorPage->setLogFileChooser(std::move(chooser));
+}
+
+void MainWindow::setAddressOpener(AddressOpener opener)
+{
+    m_firstPage->setAddressOpener(std::move(opener));
+}
+
 void MainWindow::createPages()
 {
     GatewaySession &session = *m_session;
-    m_firstPage = new FirstPage(session, m_programFolder + QStringLiteral("ports/"));
-    m_pointsPage = new PointsPage(session);
-    m_interfacePage = new InterfacePage(session);
-    m_printerPage = new PrinterPage(session);
-    m_saveLoadPage = new SaveLoadPage(session);
-    m_monitorPage = new MonitorPage;
+    m_firstPage = new FirstPage(session, m_errorReport, m_programFolder + QStringLiteral("ports/"));
+    m_pointsPage = new PointsPage(session, m_errorReport);
+    m_interfacePage = new InterfacePage(session, m_errorReport);
+    m_printerPage = new PrinterPage(session, m_errorReport);
+    m_saveLoadPage = new SaveLoadPage(session, m_errorReport);
+    m_monitorPage = new MonitorPage(m_errorReport);
     m_pages->addTab(m_firstPage, QString::fromUtf8(AppCaption));
     m_pages->addTab(m_pointsPage, TextPair(0, 0));
     m_pages->addTab(m_interfacePage, TextPair(3, 0));
@@ -102,10 +123,11 @@ void MainWindow::createPages()
 
     connect(m_firstPage, &FirstPage::linkOpened, this,
             [this](const QString &name, const QString &device) { linkOpened(name, device); });
-    connect(m_firstPage, &FirstPage::disconnectRequested, this, Guarded([this] { disconnectLink(); }));
-    connect(m_firstPage, &FirstPage::languageChosen, this, Guarded([this](int l) { chooseLanguage(l); }));
-    connect(m_firstPage, &FirstPage::monitorToggleRequested, this, Guarded([this] { toggleMonitor(); }));
-    connect(m_monitorPage, &MonitorPage::closeRequested, this, Guarded([this] {
+    connect(m_firstPage, &FirstPage::disconnectRequested, this, Guarded(m_errorReport, [this] { disconnectLink(); }));
+    connect(m_firstPage, &FirstPage::languageChosen, this,
+            Guarded(m_errorReport, [this](int l) { chooseLanguage(l); }));
+    connect(m_firstPage, &FirstPage::monitorToggleRequested, this, Guarded(m_errorReport, [this] { toggleMonitor(); }));
+    connect(m_monitorPage, &MonitorPage::closeRequested, this, Guarded(m_errorReport, [this] {
                 if (monitorShown())
                     toggleMonitor();
             }));
@@ -139,7 +161,7 @@ void MainWindow::setupStatusBar()
 void MainWindow::connectSession()
 {
     GatewaySession &session = *m_session;
-    connect(&session, &GatewaySession::stateChanged, this, Guarded([this](GatewaySession::State state) {
+    connect(&session, &GatewaySession::stateChanged, this, Guarded(m_errorReport, [this](GatewaySession::State state) {
                 m_firstPage->showVersion(m_session->versionText());
                 showNotAnswering(false);
                 if (state != GatewaySession::State::Online)
@@ -155,7 +177,7 @@ void MainWindow::connectSession()
         // next reply is on the wire: painting at once would delay the request.
         setStatusText(ExchangePanel, text);
     });
-    connect(&session, &GatewaySession::firmwareChanged, this, Guarded([this] {
+    connect(&session, &GatewaySession::firmwareChanged, this, Guarded(m_errorReport, [this] {
                 m_firstPage->showVersion(m_session->versionText());
                 applyFirmwareLayout();
             }));
@@ -167,14 +189,14 @@ void MainWindow::connectSession()
                            ? RunStoredText(language(), run.recordsStored(), run.total())
                            : QString();
     });
-    connect(&session, &GatewaySession::portLost, this, Guarded([this](const QString &message) {
+    connect(&session, &GatewaySession::portLost, this, Guarded(m_errorReport, [this](const QString &message) {
                 const QString note = std::exchange(m_cutRunNote, QString());
                 showOffline();
-                ShowErrorReport(note.isEmpty() ? message : message + QStringLiteral("\n\n") + note);
+                m_errorReport.show(note.isEmpty() ? message : message + QStringLiteral("\n\n") + note);
             }));
-    connect(&session, &GatewaySession::errorOccurred, this, [](const QString &text) { ShowErrorReport(text); });
+    connect(&session, &GatewaySession::errorOccurred, this, [this](const QString &text) { m_errorReport.show(text); });
     connect(&session, &GatewaySession::writeNotTaken, this, [this](const QList<ValueDifference> &differences) {
-        ShowErrorReport(NotTakenText(differences, language()));
+        m_errorReport.show(NotTakenText(differences, language()));
     });
     connect(&session, &GatewaySession::requestSent, m_monitorPage, &MonitorPage::logSent);
     connect(&session, &GatewaySession::lineReceived, m_monitorPage, &MonitorPage::logReceived);
@@ -185,7 +207,7 @@ void MainWindow::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (!m_shown) {
         m_shown = true;
-        RunGuarded([this] { firstShow(); });
+        RunGuarded(m_errorReport, [this] { firstShow(); });
     }
 }
 
@@ -210,7 +232,7 @@ void MainWindow::firstShow()
     } catch (const IniError &error) {
         // The tool still starts, in German, and says why its file is missing.
         const QString text = error.text();
-        QMetaObject::invokeMethod(this, [text] { ShowErrorReport(text); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, text] { m_errorReport.show(text); }, Qt::QueuedConnection);
     }
     m_session->setLanguage(language);
     refreshCaptions();
@@ -221,7 +243,7 @@ void MainWindow::firstShow()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     bool quit = false;
-    RunGuarded([&] { quit = confirmClose(); });
+    RunGuarded(m_errorReport, [&] { quit = confirmClose(); });
     if (quit)
         event->accept();
     else
@@ -260,7 +282,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     bool handled = false;
-    RunGuarded([&] { handled = handleHotKey(keyEvent->key(), modifiers); });
+    RunGuarded(m_errorReport, [&] { handled = handleHotKey(keyEvent->key(), modifiers); });
     return handled;
 }
 

@@ -6,6 +6,10 @@
 
 #include "core/GatewaySession.h"
 #include "core/WorkingFile.h"
+#include "gui/AboutLinks.h"
+#include "gui/ErrorReport.h"
+#include "gui/MonitorPage.h"
+#include "gui/SaveLoadPage.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -18,8 +22,6 @@ class FirstPage;
 class PointsPage;
 class InterfacePage;
 class PrinterPage;
-class SaveLoadPage;
-class MonitorPage;
 class SerialPort;
 
 namespace Ui {
@@ -35,6 +37,18 @@ public:
     explicit MainWindow(const QString &programFolder, std::unique_ptr<SerialPort> port = {},
                         QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // Where error reports go (tests hand in a recorder); empty shows the
+    // modal box.
+    void setErrorReporter(ErrorReport::Handler reporter);
+    const ErrorReport &errorReport() const { return m_errorReport; }
+    // Stand in for the file dialogs of the save/load and the monitor page;
+    // empty shows the dialogs.
+    void setFileChooser(FileChooser chooser);
+    void setLogFileChooser(LogFileChooser chooser);
+    // Stands in for the desktop when a link of the first page is followed;
+    // empty opens with the desktop.
+    void setAddressOpener(AddressOpener opener);
 
     GatewaySession &session() { return *m_session; }
     WorkingFile &workingFile() { return m_file; }
@@ -90,6 +104,7 @@ private:
     void showOffline();
     void applyFirmwareLayout();
 
+    ErrorReport m_errorReport;
     QString m_programFolder;
     WorkingFile m_file;
     std::unique_ptr<GatewaySession> m_session;

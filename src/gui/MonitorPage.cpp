@@ -18,12 +18,6 @@
 
 namespace {
 
-LogFileChooser &chooser()
-{
-    static LogFileChooser hook;
-    return hook;
-}
-
 QString chooseWithDialog(QWidget *parent)
 {
     QFileDialog dialog(parent);
@@ -42,13 +36,8 @@ QString chooseWithDialog(QWidget *parent)
 
 } // namespace
 
-void SetLogFileChooser(LogFileChooser hook)
-{
-    chooser() = std::move(hook);
-}
-
-MonitorPage::MonitorPage(QWidget *parent)
-    : LazyPage("TabSheetMonitor", parent), m_ui(std::make_unique<Ui::TabSheetMonitor>())
+MonitorPage::MonitorPage(const ErrorReport &report, QWidget *parent)
+    : LazyPage("TabSheetMonitor", parent), m_report(report), m_ui(std::make_unique<Ui::TabSheetMonitor>())
 {
 }
 
@@ -56,10 +45,10 @@ void MonitorPage::build()
 {
     m_ui->setupUi(this);
     m_ui->MemoDebug->setMaximumBlockCount(MonitorLineLimit);
-    connect(m_ui->ButtonDebugCopy, &QPushButton::clicked, this, Guarded([this] { copyToClipboard(); }));
-    connect(m_ui->ButtonDebugClear, &QPushButton::clicked, this, Guarded([this] { clear(); }));
+    connect(m_ui->ButtonDebugCopy, &QPushButton::clicked, this, Guarded(m_report, [this] { copyToClipboard(); }));
+    connect(m_ui->ButtonDebugClear, &QPushButton::clicked, this, Guarded(m_report, [this] { clear(); }));
     connect(m_ui->ButtonDebugClose, &QPushButton::clicked, this, [this] { emit closeRequested(); });
-    connect(m_ui->ButtonDebugSave, &QPushButton::clicked, this, Guarded([this] { saveToFile(); }));
+    connect(m_ui->ButtonDebugSave, &QPushButton::clicked, this, Guarded(m_report, [this] { saveToFile(); }));
 }
 
 void MonitorPage::catchUp()
@@ -113,7 +102,7 @@ void MonitorPage::clear()
 void MonitorPage::saveToFile()
 {
     ensureBuilt();
-    const QString path = chooser() ? chooser()(this) : chooseWithDialog(this);
+    const QString path = m_chooser ? m_chooser(this) : chooseWithDialog(this);
     if (path.isEmpty())
         return;
     // The working file's safe replace: a failed save leaves no half file

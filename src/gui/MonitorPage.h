@@ -8,20 +8,20 @@
 #include <functional>
 #include <memory>
 
+class ErrorReport;
+
 namespace Ui {
 class TabSheetMonitor;
 }
 
-// Asks where to save the log; an empty name cancels. Tests replace the
-// dialog with a hook; an empty hook restores it.
+// Asks where to save the log; an empty name cancels.
 using LogFileChooser = std::function<QString(QWidget *parent)>;
-void SetLogFileChooser(LogFileChooser chooser);
 
 class MonitorPage : public LazyPage
 {
     Q_OBJECT
 public:
-    explicit MonitorPage(QWidget *parent = nullptr);
+    explicit MonitorPage(const ErrorReport &report, QWidget *parent = nullptr);
     ~MonitorPage() override;
 
     // Lines are logged only while recording (the tab is shown).
@@ -35,6 +35,8 @@ public:
     // Asks for a file and writes the log into it as plain text, the lines
     // as shown.
     void saveToFile();
+    // Stands in for the save dialog (tests hand in theirs); empty shows the dialog.
+    void setLogFileChooser(LogFileChooser chooser) { m_chooser = std::move(chooser); }
 
 signals:
     void closeRequested();
@@ -46,6 +48,8 @@ protected:
 private:
     void append(const QString &line);
 
+    const ErrorReport &m_report;
+    LogFileChooser m_chooser;
     std::unique_ptr<Ui::TabSheetMonitor> m_ui;
     bool m_recording = false;
 };

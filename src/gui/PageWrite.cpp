@@ -3,16 +3,16 @@
 #include "core/Texts.h"
 #include "gui/ErrorReport.h"
 
-bool CheckPageWrite(const WorkingFile::Snapshot &stored, const Record &record, const QString &fileName,
-                    int language)
+bool CheckPageWrite(const ErrorReport &report, const WorkingFile::Snapshot &stored, const Record &record,
+                    const QString &fileName, int language)
 {
     if (!HoldsAnyRecord(stored)) {
-        ShowErrorReport(NoRecordsText(fileName, language));
+        report.show(NoRecordsText(fileName, language));
         return false;
     }
     const QList<ValueProblem> problems = record.problems();
     if (!problems.isEmpty()) {
-        ShowErrorReport(ValueProblemsText(problems, language));
+        report.show(ValueProblemsText(problems, language));
         return false;
     }
     return true;

@@ -7,8 +7,10 @@
 
 #include <QString>
 
+class ErrorReport;
+
 // True when `record` may be sent; otherwise shows one message naming every
 // value that does not fit (or the file that holds no settings) and returns
 // false.
-bool CheckPageWrite(const WorkingFile::Snapshot &stored, const Record &record, const QString &fileName,
-                    int language);
+bool CheckPageWrite(const ErrorReport &report, const WorkingFile::Snapshot &stored, const Record &record,
+                    const QString &fileName, int language);

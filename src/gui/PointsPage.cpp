@@ -67,11 +67,11 @@ int wrapStep(int p, bool next, int count)
 
 } // namespace
 
-PointsPage::PointsPage(GatewaySession &session, QWidget *parent)
-    : LazyPage("TabSheet2", parent), m_session(session), m_ui(std::make_unique<Ui::TabSheet2>())
+PointsPage::PointsPage(GatewaySession &session, const ErrorReport &report, QWidget *parent)
+    : LazyPage("TabSheet2", parent), m_session(session), m_report(report), m_ui(std::make_unique<Ui::TabSheet2>())
 {
     connect(&m_session, &GatewaySession::recordStored, this,
-            Guarded([this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));
+            Guarded(m_report, [this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));
 }
 
 void PointsPage::build()
@@ -86,26 +86,29 @@ void PointsPage::build()
 
     // Dispensing points.
     connect(m_ui->UpDown3, &UpDown::clicked, this,
-            Guarded([this](UpDown::Button b) { stepAddress(b == UpDown::Button::Next); }));
+            Guarded(m_report, [this](UpDown::Button b) { stepAddress(b == UpDown::Button::Next); }));
     const auto rows = pointRows(*m_ui);
     for (int k = 1; k <= 10; ++k) {
         // activated: only the user's own choices are stored, not the loads.
-        connect(rows[k - 1].quality, &QComboBox::activated, this, Guarded([this, k] { storePointChoice(k, false); }));
-        connect(rows[k - 1].edv, &QComboBox::activated, this, Guarded([this, k] { storePointChoice(k, true); }));
+        connect(rows[k - 1].quality, &QComboBox::activated, this,
+                Guarded(m_report, [this, k] { storePointChoice(k, false); }));
+        connect(rows[k - 1].edv, &QComboBox::activated, this,
+                Guarded(m_report, [this, k] { storePointChoice(k, true); }));
     }
-    connect(m_ui->ButtonKonfigurationLesen, &QPushButton::clicked, this, Guarded([this] { readPointsClicked(); }));
+    connect(m_ui->ButtonKonfigurationLesen, &QPushButton::clicked, this,
+            Guarded(m_report, [this] { readPointsClicked(); }));
     connect(m_ui->ButtonKonfigurationSchreiben, &QPushButton::clicked, this,
-            Guarded([this] { writePointsClicked(); }));
+            Guarded(m_report, [this] { writePointsClicked(); }));
 
     // Product group.
     connect(m_ui->UpDown2, &UpDown::clicked, this,
-            Guarded([this](UpDown::Button b) { stepProduct(b == UpDown::Button::Next); }));
-    connect(m_ui->ComboBox1, &QComboBox::activated, this, Guarded([this] { storeProductQuality(); }));
+            Guarded(m_report, [this](UpDown::Button b) { stepProduct(b == UpDown::Button::Next); }));
+    connect(m_ui->ComboBox1, &QComboBox::activated, this, Guarded(m_report, [this] { storeProductQuality(); }));
     connect(m_ui->Edit5, &QLineEdit::textChanged, this, [this] { m_nameEdited = true; });
     connect(m_ui->Edit5, &QLineEdit::textEdited, this, [this] { m_nameTyped = true; });
-    new TextFieldGuard(m_ui->Edit5, NameLimit, [this] { RunGuarded([this] { storeProductName(); }); });
-    connect(m_ui->Button2, &QPushButton::clicked, this, Guarded([this] { readProductClicked(); }));
-    connect(m_ui->Button5, &QPushButton::clicked, this, Guarded([this] { writeProductClicked(); }));
+    new TextFieldGuard(m_ui->Edit5, NameLimit, [this] { RunGuarded(m_report, [this] { storeProductName(); }); });
+    connect(m_ui->Button2, &QPushButton::clicked, this, Guarded(m_report, [this] { readProductClicked(); }));
+    connect(m_ui->Button5, &QPushButton::clicked, this, Guarded(m_report, [this] { writeProductClicked(); }));
 }
 
 void PointsPage::catchUp()
@@ -359,7 +362,7 @@ void PointsPage::writePointsClicked()
 void PointsPage::sendWrite(const WorkingFile::Snapshot &stored, const Record &record,
                            std::optional<RecordId> &pending)
 {
-    if (!CheckPageWrite(stored, record, m_session.file().path(), m_session.language()))
+    if (!CheckPageWrite(m_report, stored, record, m_session.file().path(), m_session.language()))
         return;
     pending = record.id();
     m_session.sendWrite(record);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class ErrorReport;
 class GatewaySession;
 class QComboBox;
 
@@ -22,7 +23,7 @@ class PointsPage : public LazyPage
 {
     Q_OBJECT
 public:
-    explicit PointsPage(GatewaySession &session, QWidget *parent = nullptr);
+    PointsPage(GatewaySession &session, const ErrorReport &report, QWidget *parent = nullptr);
     ~PointsPage() override;
 
     void shown() override;
@@ -62,6 +63,7 @@ private:
     void sendWrite(const WorkingFile::Snapshot &stored, const Record &record, std::optional<RecordId> &pending);
 
     GatewaySession &m_session;
+    const ErrorReport &m_report;
     std::unique_ptr<Ui::TabSheet2> m_ui;
     // Set when the name field's text changes; cleared once stored.
     bool m_nameEdited = false;

@@ -23,20 +23,21 @@ namespace {
 constexpr int HeaderLimit = 40;
 } // namespace
 
-PrinterPage::PrinterPage(GatewaySession &session, QWidget *parent)
-    : LazyPage("TabSheet4", parent), m_session(session), m_ui(std::make_unique<Ui::TabSheet4>())
+PrinterPage::PrinterPage(GatewaySession &session, const ErrorReport &report, QWidget *parent)
+    : LazyPage("TabSheet4", parent), m_session(session), m_report(report), m_ui(std::make_unique<Ui::TabSheet4>())
 {
     connect(&m_session, &GatewaySession::recordStored, this,
-            Guarded([this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));
+            Guarded(m_report, [this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));
 }
 
 void PrinterPage::build()
 {
     m_ui->setupUi(this);
-    connect(m_ui->cbDruckerModell, &QComboBox::activated, this, Guarded([this] { storeModel(); }));
-    new TextFieldGuard(m_ui->eKopfzeiledrucker, HeaderLimit, [this] { RunGuarded([this] { storeHeader(); }); });
-    connect(m_ui->ButtonDruckerAuslesen, &QPushButton::clicked, this, Guarded([this] { readClicked(); }));
-    connect(m_ui->ButtonDruckerSchreiben, &QPushButton::clicked, this, Guarded([this] { writeClicked(); }));
+    connect(m_ui->cbDruckerModell, &QComboBox::activated, this, Guarded(m_report, [this] { storeModel(); }));
+    new TextFieldGuard(m_ui->eKopfzeiledrucker, HeaderLimit,
+                       [this] { RunGuarded(m_report, [this] { storeHeader(); }); });
+    connect(m_ui->ButtonDruckerAuslesen, &QPushButton::clicked, this, Guarded(m_report, [this] { readClicked(); }));
+    connect(m_ui->ButtonDruckerSchreiben, &QPushButton::clicked, this, Guarded(m_report, [this] { writeClicked(); }));
 }
 
 void PrinterPage::catchUp()
@@ -120,7 +121,7 @@ void PrinterPage::writeClicked()
     if (index >= 0)
         record.setValue(ConfigLayout::printerModelKey(), QString::number(index));
     record.setValue(ConfigLayout::printerHeaderKey(), m_ui->eKopfzeiledrucker->text());
-    if (!CheckPageWrite(stored, record, m_session.file().path(), m_session.language()))
+    if (!CheckPageWrite(m_report, stored, record, m_session.file().path(), m_session.language()))
         return;
     m_session.sendWrite(record);
 }

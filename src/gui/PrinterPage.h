@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <memory>
 
+class ErrorReport;
 class GatewaySession;
 
 namespace Ui {
@@ -18,7 +19,7 @@ class PrinterPage : public LazyPage
 {
     Q_OBJECT
 public:
-    explicit PrinterPage(GatewaySession &session, QWidget *parent = nullptr);
+    PrinterPage(GatewaySession &session, const ErrorReport &report, QWidget *parent = nullptr);
     ~PrinterPage() override;
 
     void shown() override;
@@ -36,6 +37,7 @@ private:
     void recordStored(const Record &record, bool duringRun);
 
     GatewaySession &m_session;
+    const ErrorReport &m_report;
     std::unique_ptr<Ui::TabSheet4> m_ui;
     bool m_stale = false;
 };

@@ -20,12 +20,6 @@
 
 namespace {
 
-FileChooser &chooser()
-{
-    static FileChooser hook;
-    return hook;
-}
-
 QString chooseWithDialog(QWidget *parent, bool save)
 {
     QFileDialog dialog(parent);
@@ -49,9 +43,9 @@ QString chooseWithDialog(QWidget *parent, bool save)
     return dialog.selectedFiles().constFirst();
 }
 
-QString choosePath(QWidget *parent, bool save)
+QString choosePath(const FileChooser &chooser, QWidget *parent, bool save)
 {
-    const QString chosen = chooser() ? chooser()(parent, save) : chooseWithDialog(parent, save);
+    const QString chosen = chooser ? chooser(parent, save) : chooseWithDialog(parent, save);
     if (chosen.isEmpty())
         return QString();
     return QFileInfo(WithIniExtension(chosen)).absoluteFilePath();
@@ -81,11 +75,6 @@ QString copyFile(const QString &source, const QString &target, int language)
 
 } // namespace
 
-void SetFileChooser(FileChooser hook)
-{
-    chooser() = std::move(hook);
-}
-
 QString WithIniExtension(const QString &path)
 {
     if (path.isEmpty())
@@ -96,8 +85,8 @@ QString WithIniExtension(const QString &path)
     return path + QStringLiteral(".ini");
 }
 
-SaveLoadPage::SaveLoadPage(GatewaySession &session, QWidget *parent)
-    : LazyPage("TabSheet3", parent), m_session(session), m_ui(std::make_unique<Ui::TabSheet3>())
+SaveLoadPage::SaveLoadPage(GatewaySession &session, const ErrorReport &report, QWidget *parent)
+    : LazyPage("TabSheet3", parent), m_session(session), m_report(report), m_ui(std::make_unique<Ui::TabSheet3>())
 {
     TransferRun &run = m_session.run();
     connect(&run, &TransferRun::started, this, [this](int total) { runStarted(total); });
@@ -107,7 +96,7 @@ SaveLoadPage::SaveLoadPage(GatewaySession &session, QWidget *parent)
     connect(&run, &TransferRun::valuesNotTaken, this,
             [this](const QList<ValueDifference> &differences) { m_notTaken = differences; });
     connect(&run, &TransferRun::valuesRefused, this, [this](const QList<ValueProblem> &problems) {
-        ShowErrorReport(ValueProblemsText(problems, m_session.language()));
+        m_report.show(ValueProblemsText(problems, m_session.language()));
     });
 }
 
@@ -115,12 +104,12 @@ void SaveLoadPage::build()
 {
     m_ui->setupUi(this);
     SetTextColour(m_ui->Label5, DarkShadow);
-    connect(m_ui->Button7, &QPushButton::clicked, this, Guarded([this] { openClicked(); }));
-    connect(m_ui->Button8, &QPushButton::clicked, this, Guarded([this] { saveClicked(); }));
+    connect(m_ui->Button7, &QPushButton::clicked, this, Guarded(m_report, [this] { openClicked(); }));
+    connect(m_ui->Button8, &QPushButton::clicked, this, Guarded(m_report, [this] { saveClicked(); }));
     connect(m_ui->ButtonAlleDatenLesen, &QPushButton::clicked, this,
-            Guarded([this] { m_session.startRun(TransferRun::Kind::ReadAll); }));
+            Guarded(m_report, [this] { m_session.startRun(TransferRun::Kind::ReadAll); }));
     connect(m_ui->ButtonAlleDatenSchreiben, &QPushButton::clicked, this,
-            Guarded([this] { writeAllClicked(); }));
+            Guarded(m_report, [this] { writeAllClicked(); }));
 }
 
 void SaveLoadPage::catchUp()
@@ -154,14 +143,14 @@ void SaveLoadPage::shown()
 void SaveLoadPage::openClicked()
 {
     resetProgress();
-    const QString path = choosePath(this, false);
+    const QString path = choosePath(m_chooser, this, false);
     if (path.isEmpty())
         return;
     // A FIFO would hang every read and a device would be read without end;
     // a name that does not exist yet is fine, the first write creates it.
     const QFileInfo chosen(path);
     if (chosen.exists() && !chosen.isFile()) {
-        ShowErrorReport(m_session.language() == 0
+        m_report.show(m_session.language() == 0
                             ? QStringLiteral("%1 ist keine gewöhnliche Datei und kann nicht geöffnet werden.").arg(path)
                             : QStringLiteral("%1 is not a regular file and cannot be opened.").arg(path));
         return;
@@ -174,7 +163,7 @@ void SaveLoadPage::openClicked()
 void SaveLoadPage::saveClicked()
 {
     resetProgress();
-    const QString path = choosePath(this, true);
+    const QString path = choosePath(m_chooser, this, true);
     if (path.isEmpty())
         return;
     const int language = m_session.language();
@@ -184,7 +173,7 @@ void SaveLoadPage::saveClicked()
     const QString text = language == 0
                              ? QStringLiteral("Die Konfiguration konnte nicht nach %1 gespeichert werden.").arg(path)
                              : QStringLiteral("The configuration could not be saved to %1.").arg(path);
-    ShowErrorReport(text + u'\n' + reason);
+    m_report.show(text + u'\n' + reason);
 }
 
 void SaveLoadPage::writeAllClicked()
@@ -201,11 +190,11 @@ void SaveLoadPage::writeAllClicked()
         throw;
     }
     if (!check.holdsRecords) {
-        ShowErrorReport(NoRecordsText(m_session.file().path(), language));
+        m_report.show(NoRecordsText(m_session.file().path(), language));
         return;
     }
     if (!check.problems.isEmpty()) {
-        ShowErrorReport(ValueProblemsText(check.problems, language));
+        m_report.show(ValueProblemsText(check.problems, language));
         return;
     }
     if (check.needsConsent() && !agreesToWrite(check))
@@ -255,5 +244,5 @@ void SaveLoadPage::runFinished(bool ok, const QString &text)
     if (m_notTaken.isEmpty())
         return;
     const QList<ValueDifference> notTaken = std::exchange(m_notTaken, {});
-    ShowErrorReport(NotTakenText(notTaken, m_session.language()));
+    m_report.show(NotTakenText(notTaken, m_session.language()));
 }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class ErrorReport;
 class GatewaySession;
 
 namespace Ui {
@@ -18,9 +19,8 @@ class TabSheet3;
 }
 
 // Returns the chosen path for opening (save = false) or saving, empty when
-// cancelled. Set, it stands in for the file dialogs; empty restores them.
+// cancelled.
 using FileChooser = std::function<QString(QWidget *parent, bool save)>;
-void SetFileChooser(FileChooser chooser);
 
 // A file name typed without an extension gets ".ini", as the dialogs do.
 QString WithIniExtension(const QString &path);
@@ -29,7 +29,7 @@ class SaveLoadPage : public LazyPage
 {
     Q_OBJECT
 public:
-    explicit SaveLoadPage(GatewaySession &session, QWidget *parent = nullptr);
+    SaveLoadPage(GatewaySession &session, const ErrorReport &report, QWidget *parent = nullptr);
     ~SaveLoadPage() override;
 
     void shown() override;
@@ -41,6 +41,8 @@ public:
     // fields and, when it was read from other firmware or lacks records the
     // gateway has, the user has agreed.
     void writeAllClicked();
+    // Stands in for the file dialogs (tests hand in theirs); empty shows the dialogs.
+    void setFileChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
 
 protected:
     void build() override;
@@ -54,6 +56,8 @@ private:
     bool agreesToWrite(const WriteCheck &check);
 
     GatewaySession &m_session;
+    const ErrorReport &m_report;
+    FileChooser m_chooser;
     std::unique_ptr<Ui::TabSheet3> m_ui;
     // The values the gateway did not take in the run under way.
     QList<ValueDifference> m_notTaken;

@@ -7,6 +7,6 @@ VelmoraApplication::VelmoraApplication(int &argc, char **argv) : QApplication(ar
 bool VelmoraApplication::notify(QObject *receiver, QEvent *event)
 {
     bool handled = false;
-    RunGuarded([&] { handled = QApplication::notify(receiver, event); });
+    RunGuarded(m_errorReport, [&] { handled = QApplication::notify(receiver, event); });
     return handled;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/ErrorReport.h"
+
 #include <QApplication>
 
 // The application object: the last line of defence that turns an exception
@@ -9,4 +11,7 @@ class VelmoraApplication : public QApplication
 public:
     VelmoraApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
+
+private:
+    ErrorReport m_errorReport;
 };

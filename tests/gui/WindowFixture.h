@@ -25,15 +25,7 @@ struct WindowFixture
     RecordingPort *port = nullptr;
     std::unique_ptr<MainWindow> window;
 
-    WindowFixture()
-    {
-        SetErrorReportHandler([this](const QString &text) { errors << text; });
-    }
-    ~WindowFixture()
-    {
-        window.reset();
-        SetErrorReportHandler({});
-    }
+    ~WindowFixture() { window.reset(); }
 
     QString folder() const { return dir.path() + u'/'; }
     QString iniPath() const { return dir.filePath(QStringLiteral("Velmora.ini")); }
@@ -68,6 +60,7 @@ struct WindowFixture
         port = recording.get();
         window = std::make_unique<MainWindow>(programFolder.isEmpty() ? folder() : programFolder,
                                               std::move(recording));
+        window->setErrorReporter([this](const QString &text) { errors << text; });
         // The recording port answers at once: a missing reply needs no
         // three seconds to be noticed.
         window->session().run().setReplyTimeout(ReplyTimeoutMs);

@@ -3,7 +3,6 @@
 
 #include "WindowFixture.h"
 
-#include "gui/AboutLinks.h"
 #include "gui/MonitorPage.h"
 #include "gui/PointsPage.h"
 #include "gui/StatusLight.h"
@@ -194,19 +193,18 @@ private slots:
         QFETCH(int, language);
         QFETCH(QString, opened);
         QString seen;
-        SetAddressOpener([&seen](const QString &address) {
+        f->writeIni("[Speech]\r\nSpeech=1\r\n");
+        f->start();
+        f->window->setAddressOpener([&seen](const QString &address) {
             seen = address;
             return true;
         });
-        f->writeIni("[Speech]\r\nSpeech=1\r\n");
-        f->start();
         f->window->setLanguage(1 - language); // the key must change it
         f->activate();
         QWidget *target = f->child(control);
         target->setFocus();
         QTRY_VERIFY(target->hasFocus());
         QTest::keyClick(target, Qt::Key(key));
-        SetAddressOpener({});
         QCOMPARE(seen, opened);
         if (opened.isEmpty()) {
             QCOMPARE(f->window->language(), language);

@@ -31,13 +31,15 @@ struct SimulatorSession
     QProcess sim;
     std::unique_ptr<MainWindow> form;
 
-    bool start(const QString &name, const QStringList &simArguments)
+    // Error reports of the window go to `errors`.
+    bool start(const QString &name, const QStringList &simArguments, QStringList &errors)
     {
         sim.start(QStringLiteral(GATEWAY_SIM),
                   QStringList{"--ports-dir", dir.filePath("ports"), "--name", name} + simArguments);
         if (!sim.waitForReadyRead(10000) || !sim.readLine().startsWith((name + " /dev/").toLatin1()))
             return false;
         form = std::make_unique<MainWindow>(dir.path() + u'/');
+        form->setErrorReporter([&errors](const QString &text) { errors << text; });
         form->show();
         // The simulator's alias is offered as a port.
         auto *list = form->findChild<QComboBox *>("cb_COM_Port");
@@ -76,10 +78,9 @@ private slots:
         QFETCH(QString, version);
         QFETCH(bool, ten);
         QStringList errors;
-        SetErrorReportHandler([&errors](const QString &text) { errors << text; });
 
         SimulatorSession session;
-        QVERIFY(session.start("COM7", {"--firmware", firmware}));
+        QVERIFY(session.start("COM7", {"--firmware", firmware}, errors));
         MainWindow &form = *session.form;
         GatewaySession &link = form.session();
         auto *button = session.button("Button1");
@@ -103,7 +104,6 @@ private slots:
         session.sim.terminate();
         QVERIFY(session.sim.waitForFinished(5000));
         QVERIFY(!QFileInfo(session.dir.filePath("ports/COM7")).isSymLink());
-        SetErrorReportHandler({});
     }
 
     void readAllAndWriteAllThroughTheSimulator_data()
@@ -116,9 +116,8 @@ private slots:
     {
         QFETCH(QString, firmware);
         QStringList errors;
-        SetErrorReportHandler([&errors](const QString &text) { errors << text; });
         SimulatorSession session;
-        QVERIFY(session.start("COM8", {"--firmware", firmware}));
+        QVERIFY(session.start("COM8", {"--firmware", firmware}, errors));
         MainWindow &form = *session.form;
         QTest::mouseClick(session.button("Button1"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(form.session().versionText(), firmware.left(1) + u'.' + firmware.mid(1), 10000);
@@ -147,7 +146,6 @@ private slots:
         QCOMPARE(ReadIniValue(form.workingFile().path(), "PRODUKT2", "Name", "-"), QStringLiteral("Weizen"));
         QCOMPARE(ReadIniValue(form.workingFile().path(), "QVR3", "Qualitaet2", "-"), QStringLiteral("77"));
         QVERIFY(errors.isEmpty());
-        SetErrorReportHandler({});
     }
 
     void hangUpOfTheGatewayGoesOfflineOnce_data()
@@ -163,9 +161,8 @@ private slots:
         // hang-up races with the traffic, so it is tried many times.
         for (int attempt = 0; attempt < 50; ++attempt) {
             QStringList errors;
-            SetErrorReportHandler([&errors](const QString &text) { errors << text; });
             SimulatorSession session;
-            QVERIFY(session.start("COM6", {"--firmware", "311"}));
+            QVERIFY(session.start("COM6", {"--firmware", "311"}, errors));
             MainWindow &form = *session.form;
             GatewaySession &link = form.session();
             QTest::mouseClick(session.button("Button1"), Qt::LeftButton);
@@ -204,7 +201,6 @@ private slots:
                 QVERIFY2(seconds(after) - seconds(before) < 0.3, "busy after the hang-up");
             }
             QCOMPARE(errors.size(), 1);
-            SetErrorReportHandler({});
         }
     }
 
@@ -232,10 +228,9 @@ private slots:
         QFETCH(QString, label);
         QFETCH(QString, report);
         QStringList errors;
-        SetErrorReportHandler([&errors](const QString &text) { errors << text; });
         SimulatorSession session;
         // The poll and the version are answered as they should be.
-        QVERIFY(session.start("COM5", {"--firmware", "106", "--fault", fault, "--fault-after", "5"}));
+        QVERIFY(session.start("COM5", {"--firmware", "106", "--fault", fault, "--fault-after", "5"}, errors));
         MainWindow &form = *session.form;
         QTest::mouseClick(session.button("Button1"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(form.session().versionText(), QStringLiteral("1.06"), 10000);
@@ -254,15 +249,15 @@ private slots:
         // The user's value stays after a write; a whole read brings the gateway's.
         const bool whole = label == QLatin1String("OK");
         QCOMPARE(ReadIniValue(file, "QVR9", "EDV2", "-"), whole ? QStringLiteral("97") : QStringLiteral("77"));
-        SetErrorReportHandler({});
     }
 
     void droppedReplyEndsTheRunByTimeOut()
     {
         // The handshake and version replies come, then one reply of the run is missing.
+        QStringList errors;
         SimulatorSession session;
         QVERIFY(session.start("COM9", {"--firmware", "106", "--fault", "silence", "--fault-after", "8",
-                                       "--fault-count", "1"}));
+                                       "--fault-count", "1"}, errors));
         MainWindow &form = *session.form;
         GatewaySession &link = form.session();
         QTest::mouseClick(session.button("Button1"), Qt::LeftButton);

@@ -72,9 +72,17 @@ class TestFirstPage : public QObject
 
     QString iniPath() const { return f->iniPath(); }
 
-    void start() { f->start(); }
+    // Links followed are recorded, not opened.
+    void start()
+    {
+        f->start();
+        f->window->setAddressOpener([this](const QString &address) {
+            m_opened << address;
+            return m_openerResult;
+        });
+    }
     // The program started again on the same folder.
-    void restart() { f->start(); }
+    void restart() { start(); }
 
     template <class T = QWidget>
     T *child(const char *name) const
@@ -98,16 +106,11 @@ private slots:
         QVERIFY(f->dir.isValid());
         m_opened.clear();
         m_openerResult = true;
-        SetAddressOpener([this](const QString &address) {
-            m_opened << address;
-            return m_openerResult;
-        });
     }
 
     void cleanup()
     {
         f.reset();
-        SetAddressOpener({});
         QVERIFY(!QApplication::overrideCursor());
     }
 

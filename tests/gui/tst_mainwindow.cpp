@@ -544,9 +544,8 @@ private slots:
         }
         const QString path = target.isEmpty() ? QString() : QDir(folder()).filePath(target);
         QVERIFY(QDir(folder()).mkpath(QStringLiteral("folder")));
-        SetLogFileChooser([&path](QWidget *) { return path; });
+        f->window->setLogFileChooser([&path](QWidget *) { return path; });
         QTest::mouseClick(child<QPushButton>("ButtonDebugSave"), Qt::LeftButton);
-        SetLogFileChooser({});
 
         if (saved) {
             QFile file(path);
@@ -640,7 +639,7 @@ private slots:
         start();
         QVERIFY(QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::ReadUser));
         const QByteArray before = DefaultIniContent();
-        RunGuarded([&] { f->window->workingFile().write("PRINTER", "Head", "x"); });
+        RunGuarded(f->window->errorReport(), [&] { f->window->workingFile().write("PRINTER", "Head", "x"); });
         QCOMPARE(f->errors, QStringList{QStringLiteral("In ") + iniPath()
                                        + QStringLiteral(" kann nicht geschrieben werden")});
         QFile file(iniPath());

@@ -88,6 +88,7 @@ class TestSaveLoad : public QObject
     {
         writeFile(iniPath(), WorkingBytes);
         f->start();
+        f->window->setFileChooser([this](QWidget *, bool) { return m_chosen; });
         f->activate();
         f->window->setEditorPagesVisible(true);
     }
@@ -122,13 +123,11 @@ private slots:
         f = std::make_unique<WindowFixture>();
         QVERIFY(f->dir.isValid());
         m_chosen.clear();
-        SetFileChooser([this](QWidget *, bool) { return m_chosen; });
     }
 
     void cleanup()
     {
         f.reset();
-        SetFileChooser({});
     }
 
     void iniExtension_data()
@@ -367,7 +366,7 @@ private slots:
     void failedSaveShowsBoxWithCaption()
     {
         start();
-        SetErrorReportHandler({});
+        f->window->setErrorReporter({});
         m_chosen = path(QStringLiteral("gone/copy.ini"));
         QString caption;
         QString text;
@@ -406,7 +405,7 @@ private slots:
         QFETCH(QStringList, texts);
         start();
         f->window->setLanguage(language);
-        SetFileChooser({});
+        f->window->setFileChooser({});
         const QByteArray before("old copy");
         writeFile(path(QStringLiteral("copy.ini")), before);
 
@@ -458,7 +457,7 @@ private slots:
     void realOpenDialogAddsExtension()
     {
         start();
-        SetFileChooser({});
+        f->window->setFileChooser({});
         QString objectName, suffix;
         QStringList filters;
         QFileDialog::AcceptMode mode = QFileDialog::AcceptSave;
