@@ -83,6 +83,12 @@ MainWindow::MainWindow(const QString &programFolder, std::unique_ptr<SerialPort>
 MainWindow::~MainWindow()
 {
     qApp->removeEventFilter(this);
+    // The pages hold references to the session and the error report, which are
+    // members: they go first, while both still exist.
+    m_clock.stop();
+    m_pages->disconnect(this);
+    delete m_pages;
+    m_pages = nullptr;
 }
 
 void MainWindow::setErrorReporter(ErrorReport::Handler reporter)
