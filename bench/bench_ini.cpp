@@ -4,6 +4,7 @@
 
 #include "core/IniFile.h"
 #include "core/ProgramFolder.h"
+#include "texts/ErrorTexts.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -76,7 +77,7 @@ int main(int argc, char **argv)
             create.push_back(timed([&] { CreateDefaultIniFile(ini); }));
         }
     } catch (const IniError &e) {
-        std::fprintf(stderr, "%s\n", qPrintable(e.text()));
+        std::fprintf(stderr, "%s\n", qPrintable(ErrorLine(ReportedError(e), Language::English)));
         return 1;
     }
 

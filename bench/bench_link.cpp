@@ -9,6 +9,7 @@
 #include "ReplyBuilders.h"
 
 #include "core/TransferRun.h"
+#include "texts/ErrorTexts.h"
 #include "gui/ErrorReport.h"
 #include "gui/MainWindow.h"
 #include "gui/PageControl.h"
@@ -82,7 +83,9 @@ int main(int argc, char *argv[])
     QApplication::processEvents();
     std::vector<double> points;
     bool finished = false;
-    QObject::connect(&session.run(), &TransferRun::finished, [&](bool ok, const QString &text) {
+    QObject::connect(&session.run(), &TransferRun::finished, [&](const RunResult &run) {
+        const bool ok = run.ok();
+        const QString text = RunResultText(run, Language::English);
         if (!ok)
             std::fprintf(stderr, "run failed: %s\n", qPrintable(text));
         finished = true;

@@ -14,6 +14,7 @@
 
 #include "core/GatewaySession.h"
 #include "core/TransferRun.h"
+#include "texts/ErrorTexts.h"
 #include "gui/ErrorReport.h"
 #include "gui/MainWindow.h"
 #include "gui/PageControl.h"
@@ -45,7 +46,7 @@ bool waitUntil(const std::function<bool()> &done, int ms)
     return done();
 }
 
-struct RunResult
+struct RunTiming
 {
     bool ok = false;
     double wallS = 0;
@@ -63,10 +64,10 @@ struct RunResult
 };
 
 // Clicks `button` and runs the event loop until the run has finished.
-RunResult timedRun(MainWindow &window, const char *button)
+RunTiming timedRun(MainWindow &window, const char *button)
 {
     GatewaySession &session = window.session();
-    RunResult result;
+    RunTiming result;
     bool finished = false;
     QElapsedTimer clock;
     QEventLoop loop;
@@ -85,7 +86,9 @@ RunResult timedRun(MainWindow &window, const char *button)
         ++result.replies;
         result.beyondWireS += replyAt - requestAt - line.size() * ByteSeconds;
     });
-    const auto ending = QObject::connect(&session.run(), &TransferRun::finished, [&](bool ok, const QString &text) {
+    const auto ending = QObject::connect(&session.run(), &TransferRun::finished, [&](const RunResult &run) {
+        const bool ok = run.ok();
+        const QString text = RunResultText(run, Language::English);
         result.wallS = clock.nsecsElapsed() / 1e9;
         result.lastStoreS = result.wallS - replyAt;
         result.ok = ok;
@@ -108,7 +111,7 @@ RunResult timedRun(MainWindow &window, const char *button)
     return result;
 }
 
-void print(const char *name, const RunResult &r, double target)
+void print(const char *name, const RunTiming &r, double target)
 {
     const double wire = r.replyBytes * ByteSeconds;
     const double ratio = r.wallS / wire;
@@ -208,7 +211,7 @@ int main(int argc, char *argv[])
                      : std::vector<Kind>{{"read_all", "ButtonAlleDatenLesen", 1.05},
                                          {"write_all", "ButtonAlleDatenSchreiben", 1.05}};
         for (const Kind &kind : kinds) {
-            std::vector<RunResult> results;
+            std::vector<RunTiming> results;
             for (int i = 0; i < repeats; ++i) {
                 const long before = fsyncCount ? fsyncCount() : 0;
                 results.push_back(timedRun(window, kind.button));

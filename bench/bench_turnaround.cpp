@@ -128,9 +128,9 @@ int main(int argc, char *argv[])
             QEventLoop loop;
             const auto counting = QObject::connect(&session, &GatewaySession::lineReceived,
                                                    [&](const QByteArray &line) { bytes += line.size(); });
-            const auto ending = QObject::connect(&session.run(), &TransferRun::finished, [&](bool success) {
+            const auto ending = QObject::connect(&session.run(), &TransferRun::finished, [&](const RunResult &result) {
                 finished = true;
-                ok = success;
+                ok = result.ok();
                 loop.quit();
             });
             QTimer::singleShot(60000, &loop, &QEventLoop::quit);

@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # Checks the include rules of src/: no two files include each other, directly
 # or through others (a header and its .cpp count as one file), and nothing in
-# core includes the window or the command-line tool. Prints what breaks a
+# core includes the words of the front ends, the window or the command-line
+# tool, nor do the words include a front end. Prints what breaks a
 # rule and fails; silent when all holds.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 
 status=0
-if grep -rnE '^\s*#\s*include\s*[<"](gui|cli)/' core; then
-  echo "check-includes: core must not include gui or cli" >&2
+if grep -rnE '^\s*#\s*include\s*[<"](texts|gui|cli)/' core; then
+  echo "check-includes: core must not include texts, gui or cli" >&2
+  status=1
+fi
+if grep -rnE '^\s*#\s*include\s*[<"](gui|cli)/' texts; then
+  echo "check-includes: texts must not include gui or cli" >&2
   status=1
 fi
 

@@ -1,8 +1,8 @@
 #include "cli/CliFiles.h"
 
+#include "core/IniFile.h"
 #include "cli/CliError.h"
 #include "cli/CliTransfer.h"
-#include "core/IniFile.h"
 
 #include <QFileInfo>
 
@@ -46,10 +46,13 @@ QString refusalText(const QString &path, const IniError &error)
         return cannotWrite + systemReason(error.systemError());
     case Reason::UntrustedLink:
     case Reason::DanglingLink:
+    case Reason::UnstorableCharacter:
+    case Reason::InvalidUtf16:
+    case Reason::HeldInMemory:
     case Reason::Other:
         break;
     }
-    return EnglishText(error.text());
+    return EnglishErrorLine(error);
 }
 
 std::optional<QByteArray> readProfile(const QString &path)
@@ -78,7 +81,7 @@ std::optional<QByteArray> readProfile(const QString &path)
         read = ReadIniFile(path);
     } catch (const IniError &error) {
         throw CliError(error.systemError() ? QStringLiteral("%1: cannot be read: %2").arg(path, systemReason(error.systemError()))
-                                           : EnglishText(error.text()));
+                                           : EnglishErrorLine(error));
     }
     if (!read)
         return std::nullopt;

@@ -1,13 +1,13 @@
 #include "cli/CliTransfer.h"
 
+#include "texts/ErrorTexts.h"
+#include "texts/Texts.h"
 #include "cli/CliError.h"
 #include "cli/Interrupts.h"
 #include "cli/ProgressBar.h"
-#include "core/Texts.h"
 
 #include <QEventLoop>
 #include <QFile>
-#include <QRegularExpression>
 #include <QTimer>
 
 #include <cerrno>
@@ -23,26 +23,14 @@ QString oneLine(const QString &text)
 
 } // namespace
 
-QString EnglishText(const QString &text)
+QString EnglishErrorLine(const ReportedError &error)
 {
-    QString t = text.trimmed();
-    // Two-language texts give the German line first.
-    const qsizetype lf = t.lastIndexOf(u'\n');
-    if (lf >= 0 && t.left(lf).contains(u'\n') == false && t.size() > lf + 1)
-        t = t.mid(lf + 1);
-    static const QRegularExpression cannotWrite(QStringLiteral("^In (.*) kann nicht geschrieben werden$"));
-    static const QRegularExpression notANumber(QStringLiteral("^'(.*)' ist kein gültiger Integerwert$"));
-    if (const auto m = cannotWrite.match(t); m.hasMatch())
-        return QStringLiteral("cannot write %1").arg(m.captured(1));
-    if (const auto m = notANumber.match(t); m.hasMatch())
-        return QStringLiteral("'%1' is not a valid whole number").arg(m.captured(1));
-    return oneLine(t);
+    return oneLine(ErrorLine(error, Language::English));
 }
 
 CliTransfer::CliTransfer(const QString &label, const QString &straysPath, ProgressBar &progress)
     : m_label(label), m_straysPath(straysPath), m_progress(progress), m_file(straysPath), m_session(m_file)
 {
-    m_session.setLanguage(1);
 }
 
 QString CliTransfer::failure(const QString &reason) const
@@ -62,7 +50,7 @@ void CliTransfer::connectTo(const QString &device, int timeoutMs)
         QString text = notATerminal ? failure(QStringLiteral("is not a serial port (%1)").arg(oneLine(reason)))
                                     : failure(QStringLiteral("cannot open the port: ") + oneLine(reason));
         if (m_session.lastOpenWasPermissionError())
-            text += QStringLiteral(" (") + oneLine(PermissionHintText(1)) + u')';
+            text += QStringLiteral(" (") + oneLine(PermissionHintText(Language::English)) + u')';
         throw CliError(text);
     }
     m_session.setPortLabel(m_label);
@@ -85,7 +73,7 @@ void CliTransfer::connectTo(const QString &device, int timeoutMs)
         answered = answered || state == GatewaySession::State::Online;
     });
     QObject::connect(&m_session, &GatewaySession::portLost, &loop,
-                     [&](const QString &text) { fail(failure(oneLine(text))); });
+                     [&](const PortLoss &loss) { fail(failure(oneLine(PortLostText(loss, Language::English)))); });
     QTimer deadline;
     deadline.setSingleShot(true);
     QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
@@ -123,22 +111,23 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
     QEventLoop loop;
     bool done = false;
     bool ok = false;
-    QString text;
-    QString firstError;
+    RunResult result;
+    ReportedError firstError;
     QString lost;
     QString step;
     QObject::connect(&run, &TransferRun::started, &loop, [&](int total) {
         m_records = total;
         m_progress.start(title, total);
     });
-    QObject::connect(&run, &TransferRun::progressed, &loop, [&](int value, const QString &stepText) {
-        step = stepText.isNull() ? TextPair(4, 1) : stepText;
+    QObject::connect(&run, &TransferRun::progressed, &loop, [&](int value, const RecordId &id) {
+        const QString stepText = RunStepText(id, Language::English);
+        step = stepText.isNull() ? CaptionText(Caption::PrinterGroup, Language::English) : stepText;
         m_progress.step(value, step);
     });
-    QObject::connect(&run, &TransferRun::finished, &loop, [&](bool success, const QString &finishText) {
+    QObject::connect(&run, &TransferRun::finished, &loop, [&](const RunResult &finishResult) {
         done = true;
-        ok = success;
-        text = finishText;
+        ok = finishResult.ok();
+        result = finishResult;
         // A lost port reports its reason right after the run has ended.
         loop.quit();
     });
@@ -146,21 +135,21 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
                      [&](const QList<ValueDifference> &differences) { m_notTaken = differences; });
     QString refused;
     QObject::connect(&run, &TransferRun::valuesRefused, &loop, [&](const QList<ValueProblem> &problems) {
-        refused = ValueProblemsText(problems, 1);
+        refused = ValueProblemsText(problems, Language::English);
     });
-    QObject::connect(&m_session, &GatewaySession::errorOccurred, &loop, [&](const QString &error) {
-        if (firstError.isEmpty())
+    QObject::connect(&m_session, &GatewaySession::errorOccurred, &loop, [&](const ReportedError &error) {
+        if (firstError.isNull())
             firstError = error;
     });
-    QObject::connect(&m_session, &GatewaySession::portLost, &loop, [&](const QString &message) {
-        lost = message;
+    QObject::connect(&m_session, &GatewaySession::portLost, &loop, [&](const PortLoss &loss) {
+        lost = PortLostText(loss, Language::English);
         loop.quit();
     });
     bool interrupted = false;
     if (Interrupts *interrupts = Interrupts::instance()) {
         QObject::connect(interrupts, &Interrupts::interrupted, &loop, [&] {
             interrupted = true;
-            run.abort(QStringLiteral("interrupted"));
+            run.abort(RunResult::Outcome::Stopped);
         });
         interrupted = interrupts->raised();
     }
@@ -169,7 +158,7 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
     QTimer guard;
     guard.setSingleShot(true);
     QObject::connect(&guard, &QTimer::timeout, &loop, [&] {
-        run.abort(NoReplyText(1));
+        run.abort(RunResult::Outcome::NoReply);
         loop.quit();
     });
 
@@ -194,10 +183,12 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
         reason = QStringLiteral("interrupted");
     else if (!lost.isEmpty())
         reason = lost;
-    else if (!firstError.isEmpty())
-        reason = EnglishText(firstError);
+    else if (!firstError.isNull())
+        reason = EnglishErrorLine(firstError);
+    else if (result.outcome == RunResult::Outcome::Failed)
+        reason = EnglishErrorLine(result.error);
     else
-        reason = text.isEmpty() ? NoReplyText(1) : EnglishText(text);
+        reason = RunResultText(result, Language::English);
     if (!step.isEmpty())
         reason += QStringLiteral(" (at %1)").arg(step.trimmed());
     throw CliError(failure(context + oneLine(reason)));

@@ -4,6 +4,7 @@
 // an event loop that always ends (connect time-out, the run's reply
 // time-out, a lost port, an interrupt).
 
+#include "core/Errors.h"
 #include "core/GatewaySession.h"
 #include "core/TransferRun.h"
 #include "core/WorkingFile.h"
@@ -51,6 +52,9 @@ private:
     QList<ValueDifference> m_notTaken;
 };
 
-// A core text in English: the English line of a two-language text, the
-// known German run-time texts translated.
-QString EnglishText(const QString &text);
+// An error of the core in English, on one line.
+QString EnglishErrorLine(const ReportedError &error);
+inline QString EnglishErrorLine(const IniError &error)
+{
+    return EnglishErrorLine(ReportedError(error));
+}

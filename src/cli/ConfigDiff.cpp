@@ -1,8 +1,8 @@
 #include "cli/ConfigDiff.h"
 
 #include "core/Records.h"
-#include "core/Texts.h"
 #include "core/WorkingFile.h"
+#include "texts/Texts.h"
 
 namespace ConfigDiff {
 

@@ -1,6 +1,15 @@
 // velmora-cli: back up, write, check and compare gateway configurations
 // from a shell, with the window's port names, working-file rules and runs.
 
+#include "core/ConfigLayout.h"
+#include "core/IniFile.h"
+#include "core/PortDirectory.h"
+#include "core/ProgramFolder.h"
+#include "core/Records.h"
+#include "core/SerialDeviceInfo.h"
+#include "core/TrafficLog.h"
+#include "core/WorkingFile.h"
+#include "texts/Texts.h"
 #include "cli/CliError.h"
 #include "cli/CliFiles.h"
 #include "cli/CliTransfer.h"
@@ -8,15 +17,6 @@
 #include "cli/ConfigDiff.h"
 #include "cli/Interrupts.h"
 #include "cli/ProgressBar.h"
-#include "core/ConfigLayout.h"
-#include "core/IniFile.h"
-#include "core/PortDirectory.h"
-#include "core/ProgramFolder.h"
-#include "core/Records.h"
-#include "core/SerialDeviceInfo.h"
-#include "core/Texts.h"
-#include "core/TrafficLog.h"
-#include "core/WorkingFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -97,7 +97,7 @@ public:
         try {
             content = ReadIniFile(file);
         } catch (const IniError &error) {
-            throw CliError(EnglishText(error.text()));
+            throw CliError(EnglishErrorLine(error));
         }
         if (!content)
             throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
@@ -113,7 +113,7 @@ WorkingFile::Snapshot snapshotOf(const WorkingFile &file)
     try {
         return file.snapshot();
     } catch (const IniError &error) {
-        throw CliError(EnglishText(error.text()));
+        throw CliError(EnglishErrorLine(error));
     }
 }
 
@@ -242,10 +242,10 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     Scratch scratch;
     const WorkingFile::Snapshot snapshot = snapshotOf(WorkingFile::held(*source));
     if (!HoldsAnyRecord(snapshot))
-        throw CliError(NoRecordsText(file, 1));
+        throw CliError(NoRecordsText(file, Language::English));
     const QList<ValueProblem> problems = CheckFile(snapshot, ConfigLayout::largestLayout());
     if (!problems.isEmpty())
-        throw CliError(QStringLiteral("%1: ").arg(file) + ValueProblemsText(problems, 1));
+        throw CliError(QStringLiteral("%1: ").arg(file) + ValueProblemsText(problems, Language::English));
     std::optional<QByteArray> backupBefore;
     if (!line.backup.isEmpty()) {
         if (CliFiles::sameFile(line.backup, file))
@@ -260,7 +260,7 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
 
     const WriteCheck check = CheckWrite(snapshot, transfer.features(), transfer.versionText());
     if (check.needsConsent() && !line.force)
-        throw CliError(QStringLiteral("%1: nothing written: ").arg(port.label) + FirmwareDifferenceText(check, 1)
+        throw CliError(QStringLiteral("%1: nothing written: ").arg(port.label) + FirmwareDifferenceText(check, Language::English)
                        + QStringLiteral("\n--force writes it all the same"));
 
     if (!line.backup.isEmpty()) {
@@ -309,7 +309,7 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     try {
         differences = ConfigDiff::compare(WorkingFile::held(*source), WorkingFile(readBack), transfer.features());
     } catch (const IniError &error) {
-        throw CliError(EnglishText(error.text()));
+        throw CliError(EnglishErrorLine(error));
     }
     checkLog(line, log.get());
     for (const ConfigDifference &d : differences)
@@ -345,7 +345,7 @@ int commandCheck(const CommandLine &line)
         problems = true;
     }
     for (const ValueProblem &problem : CheckFile(snapshot, features)) {
-        printOut(ValueProblemText(problem, 1));
+        printOut(ValueProblemText(problem, Language::English));
         problems = true;
     }
     if (!line.firmware.isEmpty()) {
@@ -376,7 +376,7 @@ int commandDiff(const CommandLine &line)
     try {
         differences = ConfigDiff::compare(copies[0], copies[1], ConfigDiff::largestLayout());
     } catch (const IniError &error) {
-        throw CliError(EnglishText(error.text()));
+        throw CliError(EnglishErrorLine(error));
     }
     for (const ConfigDifference &d : differences)
         printOut(QStringLiteral("[%1] %2: %3 -> %4")
@@ -416,7 +416,7 @@ int commandDiffGateway(const CommandLine &line, ProgressBar &progress)
     try {
         differences = ConfigDiff::compare(WorkingFile(gateway), WorkingFile(wanted), transfer.features());
     } catch (const IniError &error) {
-        throw CliError(EnglishText(error.text()));
+        throw CliError(EnglishErrorLine(error));
     }
     for (const ConfigDifference &d : differences)
         printOut(QStringLiteral("[%1] %2: %3 -> %4")
@@ -477,7 +477,8 @@ int main(int argc, char *argv[])
         return failureStatus();
     } catch (const std::exception &error) {
         progress.clear();
-        std::fprintf(stderr, "velmora-cli: %s\n", error.what());
+        std::fputs(EncodeFileName("velmora-cli: " + EnglishErrorLine(ReportedError::of(error)) + u'\n').constData(),
+                   stderr);
         return failureStatus();
     }
     return Failure;

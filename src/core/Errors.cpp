@@ -1,16 +1,24 @@
 #include "core/Errors.h"
 
-#include "core/SafeFile.h"
-
-std::runtime_error ConversionError(const QString &text)
+NumberError::NumberError(const QString &text) : std::runtime_error(text.toStdString()), m_text(text)
 {
-    return std::runtime_error(
-        QStringLiteral("'%1' ist kein gültiger Integerwert").arg(text).toStdString());
 }
 
-QString ErrorText(const std::exception &error)
+ReportedError ReportedError::of(const std::exception &error)
 {
-    if (const auto *ini = dynamic_cast<const IniError *>(&error))
-        return ini->text();
-    return QString::fromUtf8(error.what());
+    if (const auto *file = dynamic_cast<const IniError *>(&error))
+        return ReportedError(*file);
+    if (const auto *number = dynamic_cast<const NumberError *>(&error))
+        return ReportedError(*number);
+    ReportedError other;
+    other.m_kind = Kind::Other;
+    other.m_text = QString::fromUtf8(error.what());
+    return other;
+}
+
+bool ReportedError::operator==(const ReportedError &other) const
+{
+    if (m_kind != other.m_kind || m_text != other.m_text)
+        return false;
+    return m_kind != Kind::File || *m_file == *other.m_file;
 }

@@ -3,8 +3,6 @@
 #include "core/Cp1252.h"
 #include "core/Errors.h"
 #include "core/Frame.h"
-#include "core/ReasonTexts.h"
-#include "core/Texts.h"
 #include "core/TransferRun.h"
 #include "core/WorkingFile.h"
 
@@ -14,7 +12,7 @@ GatewaySession::GatewaySession(WorkingFile &file, std::unique_ptr<SerialPort> po
 {
     connect(m_run.get(), &TransferRun::requestReady, this, &GatewaySession::send);
     connect(m_run.get(), &TransferRun::recordStored, this, [this](const Record &record) {
-        m_reportedStoreError.clear();
+        m_reportedStoreError = ReportedError();
         emit recordStored(record, true);
     });
     connect(m_run.get(), &TransferRun::storeFailed, this, &GatewaySession::reportStoreError);
@@ -33,8 +31,8 @@ GatewaySession::~GatewaySession()
 
 void GatewaySession::startRun(TransferRun::Kind kind)
 {
-    m_reportedStoreError.clear();
-    m_run->start(kind, RunSettings{m_features, m_versionText, m_portLabel, m_language});
+    m_reportedStoreError = ReportedError();
+    m_run->start(kind, RunSettings{m_features, m_versionText, m_portLabel});
 }
 
 bool GatewaySession::connectTo(const QString &devicePath, QString *reason)
@@ -142,7 +140,7 @@ void GatewaySession::handleLine(const QByteArray &line)
     try {
         dispatch(line);
     } catch (const std::exception &error) {
-        emit errorOccurred(ErrorText(error));
+        emit errorOccurred(ReportedError::of(error));
     }
 }
 
@@ -190,19 +188,19 @@ void GatewaySession::storeRecord(const Record &record)
 {
     // Stored on the writer's thread like a run's records: a gateway that
     // sends faster than the disk writes costs one replace per batch.
-    m_writer->store(m_file.path(), record.section, record.values, [this, record](const QString &error) {
-        if (!error.isEmpty()) {
+    m_writer->store(m_file.path(), record.section, record.values, [this, record](const ReportedError &error) {
+        if (!error.isNull()) {
             reportStoreError(error);
             return;
         }
-        m_reportedStoreError.clear();
+        m_reportedStoreError = ReportedError();
         emit recordStored(record, false);
     });
     if (!record.badField.isNull())
-        throw ConversionError(record.badField);
+        throw NumberError(record.badField);
 }
 
-void GatewaySession::reportStoreError(const QString &error)
+void GatewaySession::reportStoreError(const ReportedError &error)
 {
     // Records on their way to a file that refused one fail alike (the rest
     // of a run's, a reply already on the wire): one box says it.
@@ -223,14 +221,13 @@ void GatewaySession::handshake(const QByteArray &line)
     send("S0V");
 }
 
-void GatewaySession::lost(const QString &reason)
+void GatewaySession::lost(const PortLoss &loss)
 {
     if (!m_port->isOpen())
         return;
-    const QString text = LostConnectionText(m_language);
     // A run under way ends at once; it would otherwise wait for its time-out.
     if (m_run->isActive())
-        m_run->abort(text);
+        m_run->abort(RunResult::Outcome::PortLost);
     disconnect();
-    emit portLost(text + QStringLiteral("\n\n") + ReasonText(reason, m_language));
+    emit portLost(loss);
 }

@@ -69,10 +69,6 @@ public:
     QString portLabel() const { return m_portLabel; }
     void setPortLabel(const QString &label) { m_portLabel = label; }
 
-    // The language of the texts the session reports (0 German, 1 English).
-    void setLanguage(int language) { m_language = language == 0 ? 0 : 1; }
-    int language() const { return m_language; }
-
     WorkingFile &file() const { return m_file; }
     SerialPort *port() const { return m_port.get(); }
     TransferRun &run() const { return *m_run; }
@@ -93,10 +89,10 @@ signals:
     // The gateway has not answered this many polls in a row (sent once per
     // connection); polling goes on.
     void notAnswering(int polls);
-    // The port went away; the link is closed and `message` tells the user.
-    void portLost(const QString &message);
-    // An error to show to the user (a refused store, a conversion error).
-    void errorOccurred(const QString &text);
+    // The port went away (`loss` says why); the link is closed.
+    void portLost(const PortLoss &loss);
+    // An error to show to the user (a refused store, a field that is no number).
+    void errorOccurred(const ReportedError &error);
     // The echo of a page's write differs from what was sent.
     void writeNotTaken(const QList<ValueDifference> &differences);
 
@@ -107,8 +103,8 @@ private:
     void storeRecord(const Record &record);
     // Says a refused store, unless the last store said the same and none
     // has succeeded since.
-    void reportStoreError(const QString &error);
-    void lost(const QString &reason);
+    void reportStoreError(const ReportedError &error);
+    void lost(const PortLoss &loss);
     void flush();
     void setState(State state);
 
@@ -129,6 +125,5 @@ private:
     QString m_portLabel;
     // The page's write awaiting its echo.
     std::optional<Record> m_pageWrite;
-    int m_language = 0;
-    QString m_reportedStoreError;
+    ReportedError m_reportedStoreError;
 };

@@ -3,7 +3,6 @@
 #include "core/ConfigLayout.h"
 #include "core/Cp1252.h"
 #include "core/ProfileFile.h"
-#include "core/ReasonTexts.h"
 #include "core/TextEncoding.h"
 
 #include <QFileInfo>
@@ -22,23 +21,15 @@ QByteArray encodedName(const QString &path)
     return EncodeFileName(path);
 }
 
-[[noreturn]] void unreadable(const QString &fileName, const QString &de, const QString &en,
-                             IniError::Reason reason, int error)
-{
-    throw IniError(QStringLiteral("%1 kann nicht gelesen werden: %2\n%1 cannot be read: %3")
-                       .arg(fileName, de, en),
-                   reason, error);
-}
-
 [[noreturn]] void unreadable(const QString &fileName, int error)
 {
-    unreadable(fileName, ReasonText(error, 0), ReasonText(error, 1), IniError::Reason::SystemError, error);
+    throw IniError(IniError::Action::Read, fileName, IniError::Reason::SystemError, error);
 }
 
 [[noreturn]] void notRegular(const QString &fileName, const struct stat &st)
 {
-    unreadable(fileName, QStringLiteral("keine gewöhnliche Datei"), QStringLiteral("not a regular file"),
-               S_ISDIR(st.st_mode) ? IniError::Reason::IsFolder : IniError::Reason::NotRegularFile, 0);
+    throw IniError(IniError::Action::Read, fileName,
+                   S_ISDIR(st.st_mode) ? IniError::Reason::IsFolder : IniError::Reason::NotRegularFile);
 }
 
 void checkStorable(const QString &fileName, bool unicode, std::initializer_list<const QString *> texts)
@@ -47,11 +38,7 @@ void checkStorable(const QString &fileName, bool unicode, std::initializer_list<
         const QString ch = UnstorableCharacter(*text, unicode);
         if (ch.isEmpty())
             continue;
-        const char32_t cp = ch.size() == 2 ? QChar::surrogateToUcs4(ch.at(0), ch.at(1)) : ch.at(0).unicode();
-        const QString code = QStringLiteral("U+%1").arg(uint(cp), 4, 16, QLatin1Char('0')).toUpper();
-        throw IniError(QStringLiteral("Das Zeichen „%1“ (%2) kann in %3 nicht gespeichert werden.\n"
-                                      "The character „%1“ (%2) cannot be stored in %3.")
-                           .arg(ch, code, fileName));
+        throw IniError(IniError::Action::Write, fileName, IniError::Reason::UnstorableCharacter, 0, ch);
     }
 }
 
@@ -154,9 +141,7 @@ void WriteIniRecords(const QString &fileName, const IniRecords &records)
         QByteArray text = Utf16AsUtf8(content, big, &exact);
         // Rewriting would change bytes that are not ours to change.
         if (!exact)
-            throw IniError(QStringLiteral("%1 ist kein gültiger UTF-16-Text und wird nicht verändert.\n"
-                                          "%1 is not valid UTF-16 text and is left unchanged.")
-                               .arg(fileName));
+            throw IniError(IniError::Action::Write, fileName, IniError::Reason::InvalidUtf16);
         for (const auto &[section, values] : records) {
             for (const auto &[key, value] : values)
                 text = ProfileFile::writeValue(text, section.toUtf8(), key.toUtf8(), value.toUtf8());

@@ -26,7 +26,7 @@ int decimalField(const QByteArray &text)
     for (char c : text)
         ok = ok && c >= '0' && c <= '9';
     if (!ok)
-        throw ConversionError(Cp1252::decode(text));
+        throw NumberError(Cp1252::decode(text));
     return text.toInt();
 }
 

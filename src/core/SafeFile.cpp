@@ -10,10 +10,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-IniError::IniError(const QString &text, Reason reason, int systemError, const QString &folder)
-    : std::runtime_error(text.toStdString()), m_text(text), m_reason(reason), m_systemError(systemError),
-      m_folder(folder)
+IniError::IniError(Action action, const QString &fileName, Reason reason, int systemError, const QString &detail)
+    : std::runtime_error(fileName.toStdString()), m_action(action), m_fileName(fileName), m_reason(reason),
+      m_systemError(systemError), m_detail(detail)
 {
+}
+
+bool IniError::operator==(const IniError &other) const
+{
+    return m_action == other.m_action && m_fileName == other.m_fileName && m_reason == other.m_reason
+           && m_systemError == other.m_systemError && m_detail == other.m_detail;
 }
 
 namespace {
@@ -57,26 +63,17 @@ QByteArray temporaryPrefix(const QByteArray &targetName)
 [[noreturn]] void refuse(const QString &fileName, IniError::Reason reason, int error = 0,
                          const QString &folder = QString())
 {
-    throw IniError(QStringLiteral("In ") + fileName + QStringLiteral(" kann nicht geschrieben werden"), reason,
-                   error, folder);
+    throw IniError(IniError::Action::Write, fileName, reason, error, folder);
 }
 
 [[noreturn]] void untrustedLink(const QString &fileName)
 {
-    throw IniError(QStringLiteral("In %1 wird nicht geschrieben: die Datei ist eine Verknüpfung eines anderen "
-                                  "Benutzers oder liegt in einem Ordner, in den andere schreiben dürfen.\n"
-                                  "%1 is not written: it is a link owned by another user or lies in a folder "
-                                  "that others may write to.")
-                       .arg(fileName),
-                   IniError::Reason::UntrustedLink);
+    refuse(fileName, IniError::Reason::UntrustedLink);
 }
 
 [[noreturn]] void danglingLink(const QString &fileName)
 {
-    throw IniError(QStringLiteral("In %1 wird nicht geschrieben: die Verknüpfung zeigt auf keine Datei.\n"
-                                  "%1 is not written: it is a link to a file that does not exist.")
-                       .arg(fileName),
-                   IniError::Reason::DanglingLink);
+    refuse(fileName, IniError::Reason::DanglingLink);
 }
 
 // The kernel's rule for links that others could have planted, made strict:

@@ -8,11 +8,12 @@
 #include <optional>
 #include <stdexcept>
 
-// An error of the working-file access; its text is shown to the user as is.
-// `reason` tells a front end that words its own texts what happened.
+// An error of the working-file access: what was done to which file, what
+// stood in the way, and its particulars. A front end words it.
 class IniError : public std::runtime_error
 {
 public:
+    enum class Action { Read, Write };
     enum class Reason {
         Other,
         UntrustedLink,  // a link owned by another user or in a folder others may write
@@ -25,22 +26,32 @@ public:
         ReadOnlyFolder,
         NameTooLong,
         SystemError,    // a call of the system failed: systemError() tells which error
+        UnstorableCharacter, // detail(): a character the file's encoding cannot hold
+        InvalidUtf16,   // a UTF-16 file whose text is broken is left as it is
+        HeldInMemory,   // a configuration held in memory is not written
     };
 
-    explicit IniError(const QString &text, Reason reason = Reason::Other, int systemError = 0,
-                      const QString &folder = QString());
-    QString text() const { return m_text; }
+    IniError(Action action, const QString &fileName, Reason reason, int systemError = 0,
+             const QString &detail = QString());
+    Action action() const { return m_action; }
+    // The file as the user named it.
+    QString fileName() const { return m_fileName; }
     Reason reason() const { return m_reason; }
     // The system's error number, 0 when there is none.
     int systemError() const { return m_systemError; }
     // The folder that NoFolder, NotAFolder and ReadOnlyFolder speak of.
-    QString folder() const { return m_folder; }
+    QString folder() const { return m_detail; }
+    // The character that UnstorableCharacter speaks of.
+    QString character() const { return m_detail; }
+
+    bool operator==(const IniError &other) const;
 
 private:
-    QString m_text;
+    Action m_action;
+    QString m_fileName;
     Reason m_reason;
     int m_systemError;
-    QString m_folder;
+    QString m_detail;
 };
 
 // The bytes that name `path` on this system: UTF-8, and the bytes of a name

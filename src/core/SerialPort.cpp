@@ -1,6 +1,5 @@
 #include "core/SerialPort.h"
 
-#include "core/ReasonTexts.h"
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -66,9 +65,10 @@ QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSe
         case QSerialPort::ResourceError:
             // Qt words a vanished device with whatever errno a read left,
             // often "Resource temporarily unavailable": say what happened.
-            reportLost(hungUp(int(m_port->handle())) || !deviceFileExists(m_devicePath)
-                           ? tr("The device hung up.")
-                           : m_port->errorString());
+            if (hungUp(int(m_port->handle())) || !deviceFileExists(m_devicePath))
+                reportLost(PortLoss{true, 0, {}});
+            else
+                reportLost(PortLoss{false, 0, m_port->errorString()});
             break;
         case QSerialPort::ReadError:
         case QSerialPort::WriteError:
@@ -76,7 +76,7 @@ QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSe
             // while its read notifier stays on: without this check the
             // process would spin on it.
             if (hungUp(int(m_port->handle())) || !deviceFileExists(m_devicePath))
-                reportLost(HungUpReason());
+                reportLost(PortLoss{true, 0, {}});
             else
                 m_port->clearError();
             break;
@@ -88,12 +88,12 @@ QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSe
 
 QtSerialPort::~QtSerialPort() = default;
 
-void QtSerialPort::reportLost(const QString &reason)
+void QtSerialPort::reportLost(const PortLoss &loss)
 {
     if (m_lostReported || !m_port->isOpen())
         return;
     m_lostReported = true;
-    emit lost(reason);
+    emit lost(loss);
     // Whoever listened may have closed the port already; a port without a
     // device has nothing more to say either way.
     close();
@@ -144,7 +144,7 @@ void QtSerialPort::watchDeviceFile(const QString &devicePath)
     m_watch->addPath(m_devicePath);
     connect(m_watch, &QFileSystemWatcher::fileChanged, this, [this](const QString &path) {
         if (!deviceFileExists(path))
-            reportLost(ReasonText(ENODEV, 1));
+            reportLost(PortLoss{false, ENODEV, {}});
     });
 }
 

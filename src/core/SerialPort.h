@@ -9,6 +9,16 @@
 class QFileSystemWatcher;
 class QSerialPort;
 
+// Why an open port stopped working, for a front end to word.
+struct PortLoss
+{
+    // The device hung up, or its device file went (an unplugged adapter).
+    bool hungUp = false;
+    // Otherwise the system's error number, or else its words.
+    int systemError = 0;
+    QString systemWords;
+};
+
 class SerialPort : public QObject
 {
     Q_OBJECT
@@ -29,7 +39,7 @@ signals:
     void received(const QByteArray &bytes);
     // The device went away while open (an unplugged adapter, a hang-up, its
     // device file removed); sent once per opening.
-    void lost(const QString &reason);
+    void lost(const PortLoss &loss);
 };
 
 // The real port, on Qt SerialPort.
@@ -51,7 +61,7 @@ public:
     bool lastOpenWasPermissionError() const { return m_permissionError; }
 
 private:
-    void reportLost(const QString &reason);
+    void reportLost(const PortLoss &loss);
     void watchDeviceFile(const QString &devicePath);
 
     QSerialPort *m_port;

@@ -1,7 +1,6 @@
 #include "core/TransferRun.h"
 
 #include "core/Errors.h"
-#include "core/Texts.h"
 #include "core/WorkingFile.h"
 
 #include <QDateTime>
@@ -13,7 +12,7 @@ TransferRun::TransferRun(WorkingFile &file, RecordWriter &writer) : m_file(file)
     m_timeout.setInterval(DefaultReplyTimeoutMs);
     connect(&m_timeout, &QTimer::timeout, this, [this] {
         if (m_active)
-            finish(false, NoReplyText(m_settings.language));
+            finish({RunResult::Outcome::NoReply, {}});
     });
 }
 
@@ -29,7 +28,6 @@ void TransferRun::start(Kind kind, const RunSettings &settings)
     m_stored = 0;
     ++m_generation;
     const FirmwareFeatures &features = m_settings.features;
-    const int language = m_settings.language;
     if (kind == Kind::WriteAll) {
         // Every value is taken from one read of the file and checked before
         // the first request: nothing goes out from values that could not be
@@ -42,16 +40,16 @@ void TransferRun::start(Kind kind, const RunSettings &settings)
                 problems += m_plan.constLast().problems();
             }
         } catch (const std::exception &error) {
-            const QString reason = ErrorText(error);
+            const ReportedError reported = ReportedError::of(error);
             m_plan.clear();
-            emit finished(false, reason);
-            emit errorOccurred(reason);
+            emit finished({RunResult::Outcome::Failed, reported});
+            emit errorOccurred(reported);
             return;
         }
         if (!problems.isEmpty()) {
             m_plan.clear();
             emit valuesRefused(problems);
-            emit finished(false, ValueProblemsText({}, language));
+            emit finished({RunResult::Outcome::ValuesRefused, {}});
             return;
         }
     } else {
@@ -70,50 +68,34 @@ void TransferRun::start(Kind kind, const RunSettings &settings)
     sendNext();
 }
 
-void TransferRun::abort(const QString &text)
+void TransferRun::abort(RunResult::Outcome outcome)
 {
     if (m_active)
-        finish(false, text);
+        finish({outcome, {}});
 }
 
-void TransferRun::finish(bool ok, const QString &text)
+void TransferRun::finish(const RunResult &result)
 {
     m_active = false;
     m_timeout.stop();
     ++m_generation;
-    emit finished(ok, text);
+    emit finished(result);
 }
 
 void TransferRun::conclude()
 {
     if (m_notTaken.isEmpty()) {
-        finish(true, QStringLiteral("OK"));
+        finish({RunResult::Outcome::Ok, {}});
         return;
     }
     const QList<ValueDifference> notTaken = m_notTaken;
     emit valuesNotTaken(notTaken);
-    finish(false, NotTakenLabelText(m_settings.language));
+    finish({RunResult::Outcome::NotTaken, {}});
 }
 
 void TransferRun::sendNext()
 {
     const Record &record = m_plan.at(m_position);
-    const int language = m_settings.language;
-    QString text;
-    switch (record.kind) {
-    case RecordKind::Points:
-        text = TextPair(5, language) + QLatin1Char(AddressChars[record.address]);
-        break;
-    case RecordKind::Product:
-        text = TextPair(6, language) + QString::number(record.product);
-        break;
-    case RecordKind::Interface:
-        // This step has always been captioned in German.
-        text = TextPair(3, 0);
-        break;
-    case RecordKind::Printer:
-        break;
-    }
     const QByteArray request = m_kind == Kind::WriteAll ? record.toRequest() : ReadRequest(record.id());
     m_progress = std::min(m_progress + 1, m_total);
     emit requestReady(request);
@@ -123,7 +105,7 @@ void TransferRun::sendNext()
     m_timeout.start();
     // Shown once the request is on its way: what the front end does with
     // the progress costs the wire nothing then.
-    emit progressed(m_progress, text);
+    emit progressed(m_progress, record.id());
 }
 
 bool TransferRun::takesReply(const Record &record) const
@@ -142,14 +124,14 @@ void TransferRun::store(const QString &section, const IniValues &values, const R
     if (stored)
         ++m_stored;
     m_writer.store(m_file.path(), section, values,
-                             [this, stored, last, generation](const QString &error) {
-                                 if (!error.isEmpty()) {
+                             [this, stored, last, generation](const ReportedError &error) {
+                                 if (!error.isNull()) {
                                      if (stored
                                          && (generation == m_generation
                                              || (!m_active && generation + 1 == m_generation)))
                                          --m_stored;
                                      if (m_active && generation == m_generation)
-                                         finish(false, error);
+                                         finish({RunResult::Outcome::Failed, error});
                                      emit storeFailed(error);
                                      return;
                                  }
@@ -188,7 +170,7 @@ void TransferRun::replyChecked(const Record &record)
         // A record that is not what it should be stops the run where it
         // stands; the time-out then ends it.
         m_timeout.start();
-        emit errorOccurred(QString::fromUtf8(ConversionError(record.badField).what()));
+        emit errorOccurred(ReportedError(NumberError(record.badField)));
         return;
     }
     if (last) {

@@ -11,6 +11,8 @@
 // compared with what was sent: an echo that differs is not stored, so the
 // file keeps the user's values, and the run ends without "OK".
 
+#include "core/ConfigLayout.h"
+#include "core/Errors.h"
 #include "core/Firmware.h"
 #include "core/Records.h"
 
@@ -29,8 +31,23 @@ struct RunSettings
     // Recorded beside a read-all's values: the firmware as shown and the port.
     QString firmware;
     QString port;
-    // The language of the texts the run reports (0 German, 1 English).
-    int language = 0;
+};
+
+// How a run ended.
+struct RunResult
+{
+    enum class Outcome {
+        Ok,            // every record stored
+        NoReply,       // an answer did not come within the time-out
+        NotTaken,      // the gateway did not take every value (valuesNotTaken named them)
+        ValuesRefused, // nothing was sent: values do not fit (valuesRefused named them)
+        Failed,        // `error` stopped it
+        PortLost,      // the port went away
+        Stopped,       // its caller stopped it
+    };
+    Outcome outcome = Outcome::Ok;
+    ReportedError error;
+    bool ok() const { return outcome == Outcome::Ok; }
 };
 
 class TransferRun : public QObject
@@ -57,8 +74,9 @@ public:
     // stored in the working file (also after it ended).
     int total() const { return m_total; }
     int recordsStored() const { return m_stored; }
-    // Ends the run under way with `text` (the port was lost).
-    void abort(const QString &text);
+    // Ends the run under way with `outcome` (the port was lost, the caller
+    // stops it).
+    void abort(RunResult::Outcome outcome);
 
     // The reply to the request outstanding: the run stores it and goes on.
     bool takesReply(const Record &record) const;
@@ -71,15 +89,13 @@ signals:
     // A reply's record is in the working file.
     void recordStored(const Record &record);
     // A record could not be stored; the run under way ends with `error`.
-    void storeFailed(const QString &error);
+    void storeFailed(const ReportedError &error);
     // An error to show to the user beside the run's verdict.
-    void errorOccurred(const QString &text);
+    void errorOccurred(const ReportedError &error);
     void started(int total);
-    // The progress value after a request went out, and the step's text
-    // (null when the step shows none).
-    void progressed(int value, const QString &text);
-    // "OK" when every record is stored, otherwise why the run stopped.
-    void finished(bool ok, const QString &text);
+    // The progress value after a request went out, and the record it asked for.
+    void progressed(int value, const RecordId &step);
+    void finished(const RunResult &result);
     // A write-all sent nothing: these values do not fit their fields.
     void valuesRefused(const QList<ValueProblem> &problems);
     // Values the gateway's echoes did not hold, just before finished.
@@ -87,7 +103,7 @@ signals:
 
 private:
     void sendNext();
-    void finish(bool ok, const QString &text);
+    void finish(const RunResult &result);
     // The last record is handled: the run ends with its verdict.
     void conclude();
     void store(const QString &section, const IniValues &values, const Record *record, bool last);

@@ -26,8 +26,7 @@ WorkingFile WorkingFile::held(const QByteArray &content)
 void WorkingFile::refuseWriteToHeld() const
 {
     if (m_held)
-        throw IniError(QStringLiteral("Eine Konfiguration im Speicher wird nicht geändert.\n"
-                                      "A configuration held in memory is not changed."));
+        throw IniError(IniError::Action::Write, m_path, IniError::Reason::HeldInMemory);
 }
 
 QString WorkingFile::read(const QString &section, const QString &key, const QString &def) const
@@ -90,7 +89,7 @@ RecordWriter::~RecordWriter()
 }
 
 void RecordWriter::store(const QString &path, const QString &section, const IniValues &values,
-                         std::function<void(const QString &)> done)
+                         std::function<void(const ReportedError &)> done)
 {
     // The thread starts with the first record: a window that never runs a
     // transfer does not pay for it at start.
@@ -121,32 +120,30 @@ void RecordWriter::writeQueued()
         try {
             write();
             m_replaces.fetchAndAddRelaxed(1);
-        } catch (const IniError &e) {
-            return e.text();
         } catch (const std::exception &e) {
-            return QString::fromUtf8(e.what());
+            return ReportedError::of(e);
         }
-        return QString();
+        return ReportedError();
     };
-    QStringList errors;
+    QList<ReportedError> errors;
     for (qsizetype first = 0; first < jobs.size();) {
         const QString &path = jobs.at(first).path;
         qsizetype end = first;
         IniRecords records;
         for (; end < jobs.size() && jobs.at(end).path == path; ++end)
             records.append({jobs.at(end).section, jobs.at(end).values});
-        const QString error = attempt([&] { WorkingFile::storeRecords(path, records); });
+        const ReportedError error = attempt([&] { WorkingFile::storeRecords(path, records); });
         for (qsizetype i = first; i < end; ++i) {
             // One record the file refuses must not take the others with it:
             // then each is stored, or refused, on its own.
-            errors << (error.isEmpty() || end - first == 1
+            errors << (error.isNull() || end - first == 1
                            ? error
                            : attempt([&] { WorkingFile::storeRecord(path, jobs.at(i).section, jobs.at(i).values); }));
         }
         first = end;
     }
     QMetaObject::invokeMethod(this, [this, errors] {
-        for (const QString &error : errors) {
+        for (const ReportedError &error : errors) {
             --m_pending;
             const auto done = m_done.takeFirst();
             if (done)

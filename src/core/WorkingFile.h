@@ -3,6 +3,7 @@
 // read goes to the file; every change is in the file when the call returns,
 // a whole record in one replace.
 
+#include "core/Errors.h"
 #include "core/IniFile.h"
 
 #include <QAtomicInt>
@@ -73,9 +74,9 @@ public:
     ~RecordWriter() override;
 
     // Queues the record for the file at `path`; `done` runs on this object's
-    // thread once it is stored, with an empty text, or with the error text.
+    // thread once it is stored, with no error, or with the error.
     void store(const QString &path, const QString &section, const IniValues &values,
-               std::function<void(const QString &error)> done);
+               std::function<void(const ReportedError &error)> done);
     // Records queued and not yet stored.
     int pending() const { return m_pending; }
     // Waits until every queued record is stored (for the end of a program).
@@ -96,7 +97,7 @@ private:
     std::unique_ptr<QThread> m_thread;
     QObject *m_worker = nullptr;
     int m_pending = 0;
-    QList<std::function<void(const QString &error)>> m_done;
+    QList<std::function<void(const ReportedError &error)>> m_done;
     QMutex m_queueLock;
     QList<Job> m_queue;
     bool m_scheduled = false;

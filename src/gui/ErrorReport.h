@@ -3,8 +3,7 @@
 // shown in a message box captioned "PC / Velmora", and the program goes on.
 
 #include "core/Errors.h"
-#include "core/Texts.h"
-#include "core/IniFile.h"
+#include "texts/ErrorTexts.h"
 
 #include <QString>
 #include <exception>
@@ -36,10 +35,8 @@ void RunGuarded(const ErrorReport &report, F &&f) noexcept
 {
     try {
         std::forward<F>(f)();
-    } catch (const IniError &error) {
-        report.show(error.text());
     } catch (const std::exception &error) {
-        report.show(QString::fromUtf8(error.what()));
+        report.show(WindowErrorText(ReportedError::of(error)));
     } catch (...) {
         report.show(QStringLiteral("Unbekannter Fehler / Unknown error"));
     }

@@ -2,8 +2,8 @@
 
 #include "core/Errors.h"
 #include "core/GatewaySession.h"
-#include "core/ReasonTexts.h"
-#include "core/Texts.h"
+#include "texts/ReasonTexts.h"
+#include "texts/Texts.h"
 #include "gui/AboutLinks.h"
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
@@ -73,9 +73,9 @@ void showPicture(QLabel *label, const char *resource, bool sizeToContent)
 
 } // namespace
 
-FirstPage::FirstPage(GatewaySession &session, const ErrorReport &report, const QString &portsFolder,
+FirstPage::FirstPage(GatewaySession &session, const ErrorReport &report, const WindowLanguage &language, const QString &portsFolder,
                      QWidget *parent)
-    : QWidget(parent), m_session(session), m_report(report), m_portsFolder(portsFolder),
+    : QWidget(parent), m_session(session), m_report(report), m_language(language), m_portsFolder(portsFolder),
       m_ui(std::make_unique<Ui::TabSheet1>())
 {
     setFont(PageFont(11));
@@ -166,15 +166,15 @@ void FirstPage::connectButtonClicked()
     bool ok = false;
     const int number = digits.toInt(&ok);
     if (!ok)
-        throw ConversionError(digits);
+        throw NumberError(digits);
 
     const QString name = QStringLiteral("COM%1").arg(number);
     const int index = m_ui->cb_COM_Port->findText(name, Qt::MatchFixedString);
     const QString device = index >= 0 ? m_ui->cb_COM_Port->itemData(index, Qt::UserRole).toString() : QString();
     QString reason;
     if (!m_session.connectTo(device, &reason)) {
-        const int language = m_session.language();
-        QString text = TextPair(15, language);
+        const Language language = m_language.current();
+        QString text = CaptionText(Caption::CannotOpenPort, language);
         if (!reason.isEmpty())
             text += QStringLiteral("\n\n") + name + QStringLiteral(": ") + ReasonText(reason, language);
         if (m_session.lastOpenWasPermissionError())
@@ -191,12 +191,12 @@ void FirstPage::connectButtonClicked()
 void FirstPage::showLinkOpen(bool open)
 {
     m_ui->cb_COM_Port->setEnabled(!open);
-    m_ui->Button1->setText(TextPair(open ? 8 : 7, m_session.language()));
+    m_ui->Button1->setText(CaptionText(open ? Caption::Disconnect : Caption::Connect, m_language.current()));
 }
 
 void FirstPage::refreshCaptions()
 {
-    m_ui->Button1->setText(TextPair(m_session.isOpen() ? 8 : 7, m_session.language()));
+    m_ui->Button1->setText(CaptionText(m_session.isOpen() ? Caption::Disconnect : Caption::Connect, m_language.current()));
 }
 
 void FirstPage::showVersion(const QString &version)

@@ -5,6 +5,7 @@
 
 #include "gui/AboutLinks.h"
 #include "gui/ShownPage.h"
+#include "gui/WindowLanguage.h"
 #include <QWidget>
 #include <memory>
 #include <utility>
@@ -21,7 +22,7 @@ class FirstPage : public QWidget, public ShownPage
 {
     Q_OBJECT
 public:
-    FirstPage(GatewaySession &session, const ErrorReport &report, const QString &portsFolder,
+    FirstPage(GatewaySession &session, const ErrorReport &report, const WindowLanguage &language, const QString &portsFolder,
               QWidget *parent = nullptr);
     ~FirstPage() override;
 
@@ -57,6 +58,7 @@ private:
 
     GatewaySession &m_session;
     const ErrorReport &m_report;
+    const WindowLanguage &m_language;
     QString m_portsFolder;
     AddressOpener m_opener;
     std::unique_ptr<Ui::TabSheet1> m_ui;

@@ -2,8 +2,8 @@
 
 #include "core/GatewaySession.h"
 #include "core/IniFile.h"
-#include "core/Texts.h"
 #include "core/WorkingFile.h"
+#include "texts/Texts.h"
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
 #include "gui/Language.h"
@@ -27,8 +27,8 @@ const QStringList FormatItems = {
 
 } // namespace
 
-InterfacePage::InterfacePage(GatewaySession &session, const ErrorReport &report, QWidget *parent)
-    : LazyPage("TabSheetInterface", parent), m_session(session), m_report(report),
+InterfacePage::InterfacePage(GatewaySession &session, const ErrorReport &report, const WindowLanguage &language, QWidget *parent)
+    : LazyPage("TabSheetInterface", parent), m_session(session), m_report(report), m_language(language),
       m_ui(std::make_unique<Ui::TabSheetInterface>())
 {
     connect(&m_session, &GatewaySession::recordStored, this,
@@ -57,7 +57,7 @@ void InterfacePage::build()
 
 void InterfacePage::catchUp()
 {
-    ApplyLanguage(this, m_session.language() == 0 ? 0 : EnglishOffset);
+    ApplyLanguage(this, m_language.captionOffset());
     refreshCaptions();
 }
 
@@ -73,9 +73,9 @@ void InterfacePage::refreshCaptions()
 {
     if (!isBuilt())
         return;
-    m_ui->LabelBaudrate232->setText(TextPair(9, m_session.language()));
-    m_ui->LabelBaudrate485->setText(TextPair(10, m_session.language()));
-    m_ui->ApdStatusLightInterface->setLanguage(m_session.language());
+    m_ui->LabelBaudrate232->setText(CaptionText(Caption::BaudRateEdv, m_language.current()));
+    m_ui->LabelBaudrate485->setText(CaptionText(Caption::BaudRateQvr, m_language.current()));
+    m_ui->ApdStatusLightInterface->setLanguage(m_language.current());
 }
 
 void InterfacePage::shown()
@@ -152,7 +152,7 @@ void InterfacePage::writeClicked()
         if (shown >= 0)
             record.values[i].second = QString::number(shown);
     }
-    if (!CheckPageWrite(m_report, stored, record, m_session.file().path(), m_session.language()))
+    if (!CheckPageWrite(m_report, stored, record, m_session.file().path(), m_language.current()))
         return;
     m_session.sendWrite(record);
 }

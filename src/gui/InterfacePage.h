@@ -5,6 +5,7 @@
 #include "core/Records.h"
 
 #include "gui/LazyPage.h"
+#include "gui/WindowLanguage.h"
 
 #include <QWidget>
 #include <array>
@@ -22,7 +23,7 @@ class InterfacePage : public LazyPage
 {
     Q_OBJECT
 public:
-    InterfacePage(GatewaySession &session, const ErrorReport &report, QWidget *parent = nullptr);
+    InterfacePage(GatewaySession &session, const ErrorReport &report, const WindowLanguage &language, QWidget *parent = nullptr);
     ~InterfacePage() override;
 
     void shown() override;
@@ -42,6 +43,7 @@ private:
 
     GatewaySession &m_session;
     const ErrorReport &m_report;
+    const WindowLanguage &m_language;
     std::unique_ptr<Ui::TabSheetInterface> m_ui;
     bool m_loading = false;
     bool m_showingRecord = false;

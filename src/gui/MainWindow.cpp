@@ -2,8 +2,9 @@
 
 #include "core/IniFile.h"
 #include "core/ProgramFolder.h"
-#include "core/Texts.h"
 #include "core/TransferRun.h"
+#include "texts/ErrorTexts.h"
+#include "texts/Texts.h"
 #include "gui/ClockText.h"
 #include "gui/ErrorReport.h"
 #include "gui/FirstPage.h"
@@ -114,17 +115,17 @@ void MainWindow::setAddressOpener(AddressOpener opener)
 void MainWindow::createPages()
 {
     GatewaySession &session = *m_session;
-    m_firstPage = new FirstPage(session, m_errorReport, m_programFolder + QStringLiteral("ports/"));
-    m_pointsPage = new PointsPage(session, m_errorReport);
-    m_interfacePage = new InterfacePage(session, m_errorReport);
-    m_printerPage = new PrinterPage(session, m_errorReport);
-    m_saveLoadPage = new SaveLoadPage(session, m_errorReport);
+    m_firstPage = new FirstPage(session, m_errorReport, m_language, m_programFolder + QStringLiteral("ports/"));
+    m_pointsPage = new PointsPage(session, m_errorReport, m_language);
+    m_interfacePage = new InterfacePage(session, m_errorReport, m_language);
+    m_printerPage = new PrinterPage(session, m_errorReport, m_language);
+    m_saveLoadPage = new SaveLoadPage(session, m_errorReport, m_language);
     m_monitorPage = new MonitorPage(m_errorReport);
     m_pages->addTab(m_firstPage, QString::fromUtf8(AppCaption));
-    m_pages->addTab(m_pointsPage, TextPair(0, 0));
-    m_pages->addTab(m_interfacePage, TextPair(3, 0));
-    m_pages->addTab(m_printerPage, TextPair(2, 0));
-    m_pages->addTab(m_saveLoadPage, TextPair(1, 0));
+    m_pages->addTab(m_pointsPage, CaptionText(Caption::ConfigurationTab, Language::German));
+    m_pages->addTab(m_interfacePage, CaptionText(Caption::InterfaceTab, Language::German));
+    m_pages->addTab(m_printerPage, CaptionText(Caption::PrinterTab, Language::German));
+    m_pages->addTab(m_saveLoadPage, CaptionText(Caption::SaveLoadTab, Language::German));
     m_pages->addTab(m_monitorPage, QStringLiteral("Monitor"));
 
     connect(m_firstPage, &FirstPage::linkOpened, this,
@@ -189,20 +190,22 @@ void MainWindow::connectSession()
             }));
     // A read-all cut by the loss of the port: the box says how much of it
     // reached the working file.
-    connect(&session.run(), &TransferRun::finished, this, [this](bool ok, const QString &text) {
+    connect(&session.run(), &TransferRun::finished, this, [this](const RunResult &result) {
         const TransferRun &run = m_session->run();
-        m_cutRunNote = !ok && run.kind() == TransferRun::Kind::ReadAll && text == LostConnectionText(language())
-                           ? RunStoredText(language(), run.recordsStored(), run.total())
+        m_cutRunNote = result.outcome == RunResult::Outcome::PortLost && run.kind() == TransferRun::Kind::ReadAll
+                           ? RunStoredText(m_language.current(), run.recordsStored(), run.total())
                            : QString();
     });
-    connect(&session, &GatewaySession::portLost, this, Guarded(m_errorReport, [this](const QString &message) {
+    connect(&session, &GatewaySession::portLost, this, Guarded(m_errorReport, [this](const PortLoss &loss) {
+                const QString message = PortLostText(loss, m_language.current());
                 const QString note = std::exchange(m_cutRunNote, QString());
                 showOffline();
                 m_errorReport.show(note.isEmpty() ? message : message + QStringLiteral("\n\n") + note);
             }));
-    connect(&session, &GatewaySession::errorOccurred, this, [this](const QString &text) { m_errorReport.show(text); });
+    connect(&session, &GatewaySession::errorOccurred, this,
+            [this](const ReportedError &error) { m_errorReport.show(WindowErrorText(error)); });
     connect(&session, &GatewaySession::writeNotTaken, this, [this](const QList<ValueDifference> &differences) {
-        m_errorReport.show(NotTakenText(differences, language()));
+        m_errorReport.show(NotTakenText(differences, m_language.current()));
     });
     connect(&session, &GatewaySession::requestSent, m_monitorPage, &MonitorPage::logSent);
     connect(&session, &GatewaySession::lineReceived, m_monitorPage, &MonitorPage::logReceived);
@@ -237,12 +240,12 @@ void MainWindow::firstShow()
         language = (ok && stored != 0) ? 1 : 0;
     } catch (const IniError &error) {
         // The tool still starts, in German, and says why its file is missing.
-        const QString text = error.text();
+        const QString text = WindowErrorText(ReportedError(error));
         QMetaObject::invokeMethod(this, [this, text] { m_errorReport.show(text); }, Qt::QueuedConnection);
     }
-    m_session->setLanguage(language);
+    m_language.set(LanguageOfIndex(language));
     refreshCaptions();
-    ApplyLanguage(language == 0 ? 0 : EnglishOffset);
+    ApplyLanguage(m_language.captionOffset());
     m_firstPage->shown();
 }
 
@@ -258,7 +261,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 bool MainWindow::confirmClose()
 {
-    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(AppCaption), TextPair(14, language()),
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(AppCaption), CaptionText(Caption::QuitQuestion, m_language.current()),
                     QMessageBox::Yes | QMessageBox::No, this);
     box.setObjectName(QStringLiteral("QuitQuestion"));
     if (box.exec() != QMessageBox::Yes)
@@ -314,8 +317,8 @@ bool MainWindow::handleHotKey(int key, Qt::KeyboardModifiers modifiers)
 
 void MainWindow::setLanguage(int language)
 {
-    m_session->setLanguage(language);
-    ApplyLanguage(this->language() == 0 ? 0 : EnglishOffset);
+    m_language.set(LanguageOfIndex(language));
+    ApplyLanguage(m_language.captionOffset());
     refreshCaptions();
 }
 
@@ -324,14 +327,14 @@ void MainWindow::chooseLanguage(int language)
     // The captions switch even when the choice cannot be stored, so the
     // window never shows one language while it holds the other; the store
     // failure is still reported afterwards.
-    m_session->setLanguage(language);
+    m_language.set(LanguageOfIndex(language));
     std::exception_ptr storeFailure;
     try {
         m_file.write(QStringLiteral("Speech"), QStringLiteral("Speech"), QString::number(language));
     } catch (...) {
         storeFailure = std::current_exception();
     }
-    ApplyLanguage(language == 0 ? 0 : EnglishOffset);
+    ApplyLanguage(m_language.captionOffset());
     refreshCaptions();
     if (storeFailure)
         std::rethrow_exception(storeFailure);
@@ -339,11 +342,11 @@ void MainWindow::chooseLanguage(int language)
 
 void MainWindow::refreshCaptions()
 {
-    const int l = language();
-    m_pages->setTabText(m_pages->indexOf(m_pointsPage), TextPair(0, l));
-    m_pages->setTabText(m_pages->indexOf(m_saveLoadPage), TextPair(1, l));
-    m_pages->setTabText(m_pages->indexOf(m_printerPage), TextPair(2, l));
-    m_pages->setTabText(m_pages->indexOf(m_interfacePage), TextPair(3, l));
+    const Language l = m_language.current();
+    m_pages->setTabText(m_pages->indexOf(m_pointsPage), CaptionText(Caption::ConfigurationTab, l));
+    m_pages->setTabText(m_pages->indexOf(m_saveLoadPage), CaptionText(Caption::SaveLoadTab, l));
+    m_pages->setTabText(m_pages->indexOf(m_printerPage), CaptionText(Caption::PrinterTab, l));
+    m_pages->setTabText(m_pages->indexOf(m_interfacePage), CaptionText(Caption::InterfaceTab, l));
     m_printerPage->refreshCaptions();
     m_interfacePage->refreshCaptions();
     m_pointsPage->refreshCaptions();
@@ -429,7 +432,7 @@ void MainWindow::linkOpened(const QString &portName, const QString &device)
 void MainWindow::showNotAnswering(bool shown)
 {
     m_notAnswering = shown;
-    const QString text = shown ? NotAnsweringText(language(), m_portName, m_device) : QString();
+    const QString text = shown ? NotAnsweringText(m_language.current(), m_portName, m_device) : QString();
     m_hint->setText(text);
     m_hint->setToolTip(text);
     m_hint->setVisible(shown);

@@ -10,6 +10,7 @@
 #include "gui/ErrorReport.h"
 #include "gui/MonitorPage.h"
 #include "gui/SaveLoadPage.h"
+#include "gui/WindowLanguage.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -54,8 +55,8 @@ public:
     WorkingFile &workingFile() { return m_file; }
     QString programFolder() const { return m_programFolder; }
 
-    // 0 German, 1 English.
-    int language() const { return m_session->language(); }
+    // 0 German, 1 English, as the language switch counts.
+    int language() const { return IndexOfLanguage(m_language.current()); }
     // Switches every text to `language` for this run (Alt+F12).
     void setLanguage(int language);
     // Switches and stores the choice in the working file (the flags).
@@ -105,6 +106,7 @@ private:
     void applyFirmwareLayout();
 
     ErrorReport m_errorReport;
+    WindowLanguage m_language;
     QString m_programFolder;
     WorkingFile m_file;
     std::unique_ptr<GatewaySession> m_session;

@@ -1,10 +1,10 @@
 #include "gui/PageWrite.h"
 
-#include "core/Texts.h"
+#include "texts/Texts.h"
 #include "gui/ErrorReport.h"
 
 bool CheckPageWrite(const ErrorReport &report, const WorkingFile::Snapshot &stored, const Record &record,
-                    const QString &fileName, int language)
+                    const QString &fileName, Language language)
 {
     if (!HoldsAnyRecord(stored)) {
         report.show(NoRecordsText(fileName, language));

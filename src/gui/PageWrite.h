@@ -4,6 +4,7 @@
 // all; otherwise the user is told why nothing was sent.
 
 #include "core/Records.h"
+#include "texts/Texts.h"
 
 #include <QString>
 
@@ -13,4 +14,4 @@ class ErrorReport;
 // value that does not fit (or the file that holds no settings) and returns
 // false.
 bool CheckPageWrite(const ErrorReport &report, const WorkingFile::Snapshot &stored, const Record &record,
-                    const QString &fileName, int language);
+                    const QString &fileName, Language language);

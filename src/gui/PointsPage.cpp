@@ -4,8 +4,8 @@
 #include "core/Frame.h"
 #include "core/GatewaySession.h"
 #include "core/IniFile.h"
-#include "core/Texts.h"
 #include "core/WorkingFile.h"
+#include "texts/Texts.h"
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
 #include "gui/Language.h"
@@ -67,8 +67,8 @@ int wrapStep(int p, bool next, int count)
 
 } // namespace
 
-PointsPage::PointsPage(GatewaySession &session, const ErrorReport &report, QWidget *parent)
-    : LazyPage("TabSheet2", parent), m_session(session), m_report(report), m_ui(std::make_unique<Ui::TabSheet2>())
+PointsPage::PointsPage(GatewaySession &session, const ErrorReport &report, const WindowLanguage &language, QWidget *parent)
+    : LazyPage("TabSheet2", parent), m_session(session), m_report(report), m_language(language), m_ui(std::make_unique<Ui::TabSheet2>())
 {
     connect(&m_session, &GatewaySession::recordStored, this,
             Guarded(m_report, [this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));
@@ -113,7 +113,7 @@ void PointsPage::build()
 
 void PointsPage::catchUp()
 {
-    ApplyLanguage(this, m_session.language() == 0 ? 0 : EnglishOffset);
+    ApplyLanguage(this, m_language.captionOffset());
     refreshCaptions();
     layOutRows();
 }
@@ -136,10 +136,10 @@ void PointsPage::refreshCaptions()
 {
     if (!isBuilt())
         return;
-    const int language = m_session.language();
-    m_ui->GroupBoxProduktName->setTitle(TextPair(13, language));
+    const Language language = m_language.current();
+    m_ui->GroupBoxProduktName->setTitle(CaptionText(Caption::ProductGroup, language));
     // A list of the grid is named by its column and its row.
-    const int offset = language == 0 ? 0 : EnglishOffset;
+    const int offset = m_language.captionOffset();
     const auto rows = pointRows(*m_ui);
     for (int k = 1; k <= 10; ++k) {
         rows[k - 1].quality->setAccessibleName(LoadText(5 + offset) + u' ' + QString::number(k));
@@ -362,7 +362,7 @@ void PointsPage::writePointsClicked()
 void PointsPage::sendWrite(const WorkingFile::Snapshot &stored, const Record &record,
                            std::optional<RecordId> &pending)
 {
-    if (!CheckPageWrite(m_report, stored, record, m_session.file().path(), m_session.language()))
+    if (!CheckPageWrite(m_report, stored, record, m_session.file().path(), m_language.current()))
         return;
     pending = record.id();
     m_session.sendWrite(record);

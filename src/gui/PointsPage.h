@@ -6,6 +6,7 @@
 #include "core/Records.h"
 
 #include "gui/LazyPage.h"
+#include "gui/WindowLanguage.h"
 
 #include <QWidget>
 #include <memory>
@@ -23,7 +24,7 @@ class PointsPage : public LazyPage
 {
     Q_OBJECT
 public:
-    PointsPage(GatewaySession &session, const ErrorReport &report, QWidget *parent = nullptr);
+    PointsPage(GatewaySession &session, const ErrorReport &report, const WindowLanguage &language, QWidget *parent = nullptr);
     ~PointsPage() override;
 
     void shown() override;
@@ -64,6 +65,7 @@ private:
 
     GatewaySession &m_session;
     const ErrorReport &m_report;
+    const WindowLanguage &m_language;
     std::unique_ptr<Ui::TabSheet2> m_ui;
     // Set when the name field's text changes; cleared once stored.
     bool m_nameEdited = false;

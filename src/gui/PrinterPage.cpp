@@ -2,8 +2,8 @@
 
 #include "core/GatewaySession.h"
 #include "core/IniFile.h"
-#include "core/Texts.h"
 #include "core/WorkingFile.h"
+#include "texts/Texts.h"
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
 #include "gui/Language.h"
@@ -23,8 +23,8 @@ namespace {
 constexpr int HeaderLimit = 40;
 } // namespace
 
-PrinterPage::PrinterPage(GatewaySession &session, const ErrorReport &report, QWidget *parent)
-    : LazyPage("TabSheet4", parent), m_session(session), m_report(report), m_ui(std::make_unique<Ui::TabSheet4>())
+PrinterPage::PrinterPage(GatewaySession &session, const ErrorReport &report, const WindowLanguage &language, QWidget *parent)
+    : LazyPage("TabSheet4", parent), m_session(session), m_report(report), m_language(language), m_ui(std::make_unique<Ui::TabSheet4>())
 {
     connect(&m_session, &GatewaySession::recordStored, this,
             Guarded(m_report, [this](const Record &record, bool duringRun) { recordStored(record, duringRun); }));
@@ -42,7 +42,7 @@ void PrinterPage::build()
 
 void PrinterPage::catchUp()
 {
-    ApplyLanguage(this, m_session.language() == 0 ? 0 : EnglishOffset);
+    ApplyLanguage(this, m_language.captionOffset());
     refreshCaptions();
 }
 
@@ -52,10 +52,10 @@ void PrinterPage::refreshCaptions()
 {
     if (!isBuilt())
         return;
-    const int language = m_session.language();
-    m_ui->GroupBoxPrinter->setTitle(TextPair(4, language));
-    m_ui->LabelDruckerKopfzeile->setText(TextPair(11, language));
-    m_ui->LabelDruckerFusszeile->setText(TextPair(12, language));
+    const Language language = m_language.current();
+    m_ui->GroupBoxPrinter->setTitle(CaptionText(Caption::PrinterGroup, language));
+    m_ui->LabelDruckerKopfzeile->setText(CaptionText(Caption::HeadlineLabel, language));
+    m_ui->LabelDruckerFusszeile->setText(CaptionText(Caption::HeadlineLength, language));
     m_ui->StatusLightDrucker->setLanguage(language);
 }
 
@@ -121,7 +121,7 @@ void PrinterPage::writeClicked()
     if (index >= 0)
         record.setValue(ConfigLayout::printerModelKey(), QString::number(index));
     record.setValue(ConfigLayout::printerHeaderKey(), m_ui->eKopfzeiledrucker->text());
-    if (!CheckPageWrite(m_report, stored, record, m_session.file().path(), m_session.language()))
+    if (!CheckPageWrite(m_report, stored, record, m_session.file().path(), m_language.current()))
         return;
     m_session.sendWrite(record);
 }

@@ -4,6 +4,7 @@
 #include "core/Records.h"
 
 #include "gui/LazyPage.h"
+#include "gui/WindowLanguage.h"
 
 #include <QWidget>
 #include <memory>
@@ -19,7 +20,7 @@ class PrinterPage : public LazyPage
 {
     Q_OBJECT
 public:
-    PrinterPage(GatewaySession &session, const ErrorReport &report, QWidget *parent = nullptr);
+    PrinterPage(GatewaySession &session, const ErrorReport &report, const WindowLanguage &language, QWidget *parent = nullptr);
     ~PrinterPage() override;
 
     void shown() override;
@@ -38,6 +39,7 @@ private:
 
     GatewaySession &m_session;
     const ErrorReport &m_report;
+    const WindowLanguage &m_language;
     std::unique_ptr<Ui::TabSheet4> m_ui;
     bool m_stale = false;
 };

@@ -2,9 +2,10 @@
 
 #include "core/GatewaySession.h"
 #include "core/IniFile.h"
-#include "core/Texts.h"
 #include "core/TransferRun.h"
 #include "core/WorkingFile.h"
+#include "texts/ErrorTexts.h"
+#include "texts/Texts.h"
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
 #include "gui/Language.h"
@@ -55,20 +56,20 @@ QString choosePath(const FileChooser &chooser, QWidget *parent, bool save)
 // neither a half file nor a changed one when it fails, the target's owner
 // and mode kept, no foreign link followed. Returns the reason of a failure,
 // empty on success.
-QString copyFile(const QString &source, const QString &target, int language)
+QString copyFile(const QString &source, const QString &target, Language language)
 {
     const QString sourceCanonical = QFileInfo(source).canonicalFilePath();
     if (!sourceCanonical.isEmpty() && sourceCanonical == QFileInfo(target).canonicalFilePath())
-        return language == 0 ? QStringLiteral("Das Ziel ist die geöffnete Konfiguration selbst.")
+        return language == Language::German ? QStringLiteral("Das Ziel ist die geöffnete Konfiguration selbst.")
                              : QStringLiteral("The target is the opened configuration itself.");
     try {
         const std::optional<QByteArray> bytes = ReadIniFile(source);
         if (!bytes)
-            return language == 0 ? QStringLiteral("%1 gibt es nicht.").arg(source)
+            return language == Language::German ? QStringLiteral("%1 gibt es nicht.").arg(source)
                                  : QStringLiteral("%1 does not exist.").arg(source);
         ReplaceFile(target, *bytes);
     } catch (const IniError &error) {
-        return error.text();
+        return WindowErrorText(ReportedError(error));
     }
     return QString();
 }
@@ -85,18 +86,17 @@ QString WithIniExtension(const QString &path)
     return path + QStringLiteral(".ini");
 }
 
-SaveLoadPage::SaveLoadPage(GatewaySession &session, const ErrorReport &report, QWidget *parent)
-    : LazyPage("TabSheet3", parent), m_session(session), m_report(report), m_ui(std::make_unique<Ui::TabSheet3>())
+SaveLoadPage::SaveLoadPage(GatewaySession &session, const ErrorReport &report, const WindowLanguage &language, QWidget *parent)
+    : LazyPage("TabSheet3", parent), m_session(session), m_report(report), m_language(language), m_ui(std::make_unique<Ui::TabSheet3>())
 {
     TransferRun &run = m_session.run();
     connect(&run, &TransferRun::started, this, [this](int total) { runStarted(total); });
-    connect(&run, &TransferRun::progressed, this,
-            [this](int value, const QString &text) { runProgressed(value, text); });
-    connect(&run, &TransferRun::finished, this, [this](bool ok, const QString &text) { runFinished(ok, text); });
+    connect(&run, &TransferRun::progressed, this, [this](int value, const RecordId &step) { runProgressed(value, step); });
+    connect(&run, &TransferRun::finished, this, [this](const RunResult &result) { runFinished(result); });
     connect(&run, &TransferRun::valuesNotTaken, this,
             [this](const QList<ValueDifference> &differences) { m_notTaken = differences; });
     connect(&run, &TransferRun::valuesRefused, this, [this](const QList<ValueProblem> &problems) {
-        m_report.show(ValueProblemsText(problems, m_session.language()));
+        m_report.show(ValueProblemsText(problems, m_language.current()));
     });
 }
 
@@ -114,7 +114,7 @@ void SaveLoadPage::build()
 
 void SaveLoadPage::catchUp()
 {
-    ApplyLanguage(this, m_session.language() == 0 ? 0 : EnglishOffset);
+    ApplyLanguage(this, m_language.captionOffset());
 }
 
 SaveLoadPage::~SaveLoadPage() = default;
@@ -150,7 +150,7 @@ void SaveLoadPage::openClicked()
     // a name that does not exist yet is fine, the first write creates it.
     const QFileInfo chosen(path);
     if (chosen.exists() && !chosen.isFile()) {
-        m_report.show(m_session.language() == 0
+        m_report.show(m_language.current() == Language::German
                             ? QStringLiteral("%1 ist keine gewöhnliche Datei und kann nicht geöffnet werden.").arg(path)
                             : QStringLiteral("%1 is not a regular file and cannot be opened.").arg(path));
         return;
@@ -166,11 +166,11 @@ void SaveLoadPage::saveClicked()
     const QString path = choosePath(m_chooser, this, true);
     if (path.isEmpty())
         return;
-    const int language = m_session.language();
+    const Language language = m_language.current();
     const QString reason = copyFile(m_session.file().path(), path, language);
     if (reason.isEmpty())
         return;
-    const QString text = language == 0
+    const QString text = language == Language::German
                              ? QStringLiteral("Die Konfiguration konnte nicht nach %1 gespeichert werden.").arg(path)
                              : QStringLiteral("The configuration could not be saved to %1.").arg(path);
     m_report.show(text + u'\n' + reason);
@@ -178,14 +178,14 @@ void SaveLoadPage::saveClicked()
 
 void SaveLoadPage::writeAllClicked()
 {
-    const int language = m_session.language();
+    const Language language = m_language.current();
     WriteCheck check;
     try {
         check = CheckWrite(m_session.file().snapshot(), m_session.features(), m_session.versionText());
     } catch (const IniError &error) {
         // Said where the run's result shows, and in the error report.
         ensureBuilt();
-        m_ui->Label5->setText(error.text());
+        m_ui->Label5->setText(WindowErrorText(ReportedError(error)));
         m_ui->Label5->setVisible(true);
         throw;
     }
@@ -205,7 +205,7 @@ void SaveLoadPage::writeAllClicked()
 bool SaveLoadPage::agreesToWrite(const WriteCheck &check)
 {
     QMessageBox box(QMessageBox::Question, QString::fromUtf8(AppCaption),
-                    FirmwareQuestionText(check, m_session.language()), QMessageBox::Yes | QMessageBox::No, this);
+                    FirmwareQuestionText(check, m_language.current()), QMessageBox::Yes | QMessageBox::No, this);
     box.setObjectName(QStringLiteral("FirmwareQuestion"));
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
@@ -223,26 +223,28 @@ void SaveLoadPage::runStarted(int total)
     m_ui->ProgressAnzeige->setValue(0);
 }
 
-void SaveLoadPage::runProgressed(int value, const QString &text)
+void SaveLoadPage::runProgressed(int value, const RecordId &step)
 {
     ensureBuilt();
+    const QString text = RunStepText(step, m_language.current());
     if (!text.isNull())
         m_ui->Label5->setText(text);
     m_ui->ProgressAnzeige->setValue(value);
 }
 
-void SaveLoadPage::runFinished(bool ok, const QString &text)
+void SaveLoadPage::runFinished(const RunResult &result)
 {
     ensureBuilt();
     const TransferRun &run = m_session.run();
+    const QString text = RunResultText(result, m_language.current());
     // A read-all cut short leaves new values beside old ones: say how many.
-    const bool cut = !ok && run.kind() == TransferRun::Kind::ReadAll;
-    m_ui->Label5->setText(cut ? text + u' ' + RunStoredText(m_session.language(), run.recordsStored(), run.total())
+    const bool cut = !result.ok() && run.kind() == TransferRun::Kind::ReadAll;
+    m_ui->Label5->setText(cut ? text + u' ' + RunStoredText(m_language.current(), run.recordsStored(), run.total())
                               : text);
     m_ui->ButtonAlleDatenLesen->setEnabled(true);
     m_ui->ButtonAlleDatenSchreiben->setEnabled(true);
     if (m_notTaken.isEmpty())
         return;
     const QList<ValueDifference> notTaken = std::exchange(m_notTaken, {});
-    m_report.show(NotTakenText(notTaken, m_session.language()));
+    m_report.show(NotTakenText(notTaken, m_language.current()));
 }

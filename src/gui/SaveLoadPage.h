@@ -6,6 +6,7 @@
 #include <QString>
 #include "core/Records.h"
 #include "gui/LazyPage.h"
+#include "gui/WindowLanguage.h"
 
 #include <QWidget>
 #include <functional>
@@ -13,6 +14,7 @@
 
 class ErrorReport;
 class GatewaySession;
+struct RunResult;
 
 namespace Ui {
 class TabSheet3;
@@ -29,7 +31,7 @@ class SaveLoadPage : public LazyPage
 {
     Q_OBJECT
 public:
-    SaveLoadPage(GatewaySession &session, const ErrorReport &report, QWidget *parent = nullptr);
+    SaveLoadPage(GatewaySession &session, const ErrorReport &report, const WindowLanguage &language, QWidget *parent = nullptr);
     ~SaveLoadPage() override;
 
     void shown() override;
@@ -51,12 +53,13 @@ protected:
 private:
     void resetProgress();
     void runStarted(int total);
-    void runProgressed(int value, const QString &text);
-    void runFinished(bool ok, const QString &text);
+    void runProgressed(int value, const RecordId &step);
+    void runFinished(const RunResult &result);
     bool agreesToWrite(const WriteCheck &check);
 
     GatewaySession &m_session;
     const ErrorReport &m_report;
+    const WindowLanguage &m_language;
     FileChooser m_chooser;
     std::unique_ptr<Ui::TabSheet3> m_ui;
     // The values the gateway did not take in the run under way.

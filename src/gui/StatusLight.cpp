@@ -1,6 +1,6 @@
 #include "gui/StatusLight.h"
 
-#include "core/Texts.h"
+#include "texts/Texts.h"
 
 #include <QPainter>
 
@@ -24,9 +24,9 @@ void StatusLight::setLit(bool lit)
     update();
 }
 
-void StatusLight::setLanguage(int language)
+void StatusLight::setLanguage(Language language)
 {
-    m_language = language == 0 ? 0 : 1;
+    m_language = language;
     describe();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "texts/Texts.h"
+
 #include <QWidget>
 
 // Small round indicator of a page or group: red while what the page shows is
@@ -15,8 +17,8 @@ public:
 
     bool lit() const { return m_lit; }
     void setLit(bool lit);
-    // 0 German, 1 English: the language of its words.
-    void setLanguage(int language);
+    // The language of its words.
+    void setLanguage(Language language);
 
     QSize sizeHint() const override;
 
@@ -27,5 +29,5 @@ private:
     void describe();
 
     bool m_lit = true;
-    int m_language = 0;
+    Language m_language = Language::German;
 };

@@ -1,5 +1,5 @@
 #include "core/ProgramFolder.h"
-#include "core/Texts.h"
+#include "texts/Texts.h"
 #include "gui/DisplayCheck.h"
 #include "gui/MainWindow.h"
 #include "gui/ProgramIcon.h"

@@ -64,5 +64,5 @@ public:
     // A framed reply line as the gateway sends it.
     void reply(const QByteArray &record) { emit received(BuildRequestFrame(record) + "\r\n"); }
     void inject(const QByteArray &bytes) { emit received(bytes); }
-    void unplug() { emit lost(QStringLiteral("No such device")); }
+    void unplug() { emit lost(PortLoss{false, 0, QStringLiteral("No such device")}); }
 };

@@ -1,6 +1,7 @@
 #include "core/ConfigLayout.h"
 #include "core/IniFile.h"
 #include "core/ProgramFolder.h"
+#include "texts/ErrorTexts.h"
 
 #include <QtTest>
 
@@ -74,7 +75,7 @@ QString errorOf(F &&action)
     try {
         action();
     } catch (const IniError &e) {
-        return e.text();
+        return WindowErrorText(ReportedError(e));
     }
     return QStringLiteral("<no error>");
 }

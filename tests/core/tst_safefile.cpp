@@ -4,6 +4,7 @@
 #include "core/ConfigLayout.h"
 #include "core/IniFile.h"
 #include "core/SafeFile.h"
+#include "texts/ErrorTexts.h"
 
 #include "SmallDisk.h"
 
@@ -171,7 +172,7 @@ private slots:
             else
                 WriteIniValue(path, "PRINTER", "Head", QString(2000, u'x') + QString(2000, u'y'));
         } catch (const IniError &e) {
-            text = e.text();
+            text = WindowErrorText(ReportedError(e));
             reason = e.reason();
             error = e.systemError();
         }

@@ -3,6 +3,7 @@
 
 #include "RecordingPort.h"
 #include "ReplyBuilders.h"
+#include "RunSpies.h"
 
 #include "core/ConfigLayout.h"
 #include "core/Firmware.h"
@@ -10,9 +11,10 @@
 #include "core/GatewaySession.h"
 #include "core/IniFile.h"
 #include "core/LineAssembler.h"
-#include "core/Texts.h"
 #include "core/TransferRun.h"
 #include "core/WorkingFile.h"
+#include "texts/ErrorTexts.h"
+#include "texts/Texts.h"
 
 #include <QDir>
 #include <QFile>
@@ -94,6 +96,8 @@ class TestSession : public QObject
     RecordingPort *m_port = nullptr;
     QStringList m_errors;
     QStringList m_lost;
+    // The language the losses are worded in, as the window would.
+    Language m_lostLanguage = Language::German;
 
     QString ini() const { return m_file->path(); }
     QString stored(const QString &section, const QString &key) const
@@ -141,8 +145,11 @@ private slots:
         m_session->run().setReplyTimeout(400);
         m_errors.clear();
         m_lost.clear();
-        connect(m_session.get(), &GatewaySession::errorOccurred, this, [this](const QString &t) { m_errors << t; });
-        connect(m_session.get(), &GatewaySession::portLost, this, [this](const QString &t) { m_lost << t; });
+        m_lostLanguage = Language::German;
+        connect(m_session.get(), &GatewaySession::errorOccurred, this,
+                [this](const ReportedError &e) { m_errors << WindowErrorText(e); });
+        connect(m_session.get(), &GatewaySession::portLost, this,
+                [this](const PortLoss &loss) { m_lost << PortLostText(loss, m_lostLanguage); });
     }
 
     void cleanup()
@@ -481,14 +488,15 @@ private slots:
         const int before = m_port->written.size();
         TransferRun &run = m_session->run();
         QSignalSpy started(&run, &TransferRun::started);
-        QSignalSpy progressed(&run, &TransferRun::progressed);
+        RunProgressSpy progressed(run);
         QSignalSpy records(m_session.get(), &GatewaySession::recordStored);
         // What the file and the signals hold when the run says it is done.
         QStringList finished;
         QString printerAtEnd;
         int storedAtEnd = -1;
-        connect(&run, &TransferRun::finished, this, [&](bool ok, const QString &text) {
-            finished << (ok ? QStringLiteral("ok: ") : QStringLiteral("failed: ")) + text;
+        connect(&run, &TransferRun::finished, this, [&](const RunResult &result) {
+            finished << (result.ok() ? QStringLiteral("ok: ") : QStringLiteral("failed: "))
+                            + RunResultText(result, Language::German);
             printerAtEnd = stored("PRINTER", "Modell");
             storedAtEnd = records.size();
         });
@@ -562,7 +570,7 @@ private slots:
         RenameCounter renames(m_dir->path(), QStringLiteral("Velmora.ini"));
         QVERIFY(renames.isValid());
         QSignalSpy records(m_session.get(), &GatewaySession::recordStored);
-        QSignalSpy finished(&m_session->run(), &TransferRun::finished);
+        RunFinishedSpy finished(m_session->run());
         m_port->answer = true;
 
         m_session->startRun(write ? TransferRun::Kind::WriteAll : TransferRun::Kind::ReadAll);
@@ -595,7 +603,7 @@ private slots:
     {
         goOnline("106");
         QSignalSpy records(m_session.get(), &GatewaySession::recordStored);
-        QSignalSpy finished(&m_session->run(), &TransferRun::finished);
+        RunFinishedSpy finished(m_session->run());
         m_session->startRun(TransferRun::Kind::ReadAll);
         QCOMPARE(commandOf(m_port->written.last()), QByteArray("C0Z0"));
 
@@ -630,7 +638,7 @@ private slots:
         goOnline("106");
         QVERIFY(QFile::setPermissions(ini(), QFile::ReadOwner));
         const QByteArray before = bytesOf(ini());
-        QSignalSpy finished(&m_session->run(), &TransferRun::finished);
+        RunFinishedSpy finished(m_session->run());
         m_port->answer = true;
         m_session->startRun(TransferRun::Kind::ReadAll);
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
@@ -663,7 +671,7 @@ private slots:
             QVERIFY(QFile::setPermissions(ini(), {}));
         }
         const int before = m_port->written.size();
-        QSignalSpy finished(&m_session->run(), &TransferRun::finished);
+        RunFinishedSpy finished(m_session->run());
         m_session->startRun(TransferRun::Kind::WriteAll);
         QCOMPARE(m_port->written.size(), before);
         QCOMPARE(m_errors.size(), 1);
@@ -711,7 +719,7 @@ private slots:
         goOnline(version);
         m_port->answer = true;
         m_port->silentAfter = m_port->written.size() + silent;
-        QSignalSpy finished(&m_session->run(), &TransferRun::finished);
+        RunFinishedSpy finished(m_session->run());
         m_session->startRun(write ? TransferRun::Kind::WriteAll : TransferRun::Kind::ReadAll);
         if (!instead.isEmpty()) {
             QTRY_COMPARE(m_port->written.size(), m_port->silentAfter + 1);
@@ -719,7 +727,7 @@ private slots:
         }
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
         QCOMPARE(finished.at(0).at(0).toBool(), false);
-        QCOMPARE(finished.at(0).at(1).toString(), NoReplyText(0));
+        QCOMPARE(finished.at(0).at(1).toString(), NoReplyText(Language::German));
         QCOMPARE(m_port->written.size() - 1, m_port->silentAfter);
         QVERIFY(!m_session->run().isActive());
         QVERIFY(!m_session->run().isTimerActive());
@@ -786,7 +794,7 @@ private slots:
         m_port->answer = true;
         const int before = m_port->written.size();
         QSignalSpy refused(&m_session->run(), &TransferRun::valuesRefused);
-        QSignalSpy finished(&m_session->run(), &TransferRun::finished);
+        RunFinishedSpy finished(m_session->run());
         m_session->startRun(TransferRun::Kind::WriteAll);
         QCOMPARE(m_port->written.size(), before);
         QVERIFY(!m_session->run().isActive());
@@ -795,8 +803,8 @@ private slots:
         QCOMPARE(refused.size(), 1);
         const auto problems = refused.at(0).at(0).value<QList<ValueProblem>>();
         QCOMPARE(problems.size(), 1);
-        QCOMPARE(ValueProblemText(problems.at(0), 1), line);
-        QVERIFY(ValueProblemsText(problems, 0).startsWith(QStringLiteral("Nichts wurde zum Velmora übertragen")));
+        QCOMPARE(ValueProblemText(problems.at(0), Language::English), line);
+        QVERIFY(ValueProblemsText(problems, Language::German).startsWith(QStringLiteral("Nichts wurde zum Velmora übertragen")));
     }
 
     // A write's echo that differs from what was sent: every record is still
@@ -811,12 +819,12 @@ private slots:
         m_port->echoWrites = false; // answers with its own, old records
         const int before = m_port->written.size();
         QSignalSpy notTaken(&m_session->run(), &TransferRun::valuesNotTaken);
-        QSignalSpy finished(&m_session->run(), &TransferRun::finished);
+        RunFinishedSpy finished(m_session->run());
         m_session->startRun(TransferRun::Kind::WriteAll);
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
         QCOMPARE(m_port->written.size() - before, 46);
         QVERIFY(!finished.at(0).at(0).toBool());
-        QCOMPARE(finished.at(0).at(1).toString(), NotTakenLabelText(0));
+        QCOMPARE(finished.at(0).at(1).toString(), NotTakenLabelText(Language::German));
         QCOMPARE(notTaken.size(), 1);
         const auto differences = notTaken.at(0).at(0).value<QList<ValueDifference>>();
         const auto has = [&](const char *section, const char *key, const char *sent, const QByteArray &echoed) {
@@ -848,8 +856,8 @@ private slots:
         QVERIFY(!m_session->isPolling());
         QCOMPARE(m_session->versionText(), QStringLiteral("---"));
 
-        // While connecting too, and in the language set.
-        m_session->setLanguage(1);
+        // While connecting too, and in the window's language.
+        m_lostLanguage = Language::English;
         connectToPort();
         m_port->unplug();
         QCOMPARE(m_lost.size(), 2);
@@ -870,7 +878,7 @@ private slots:
     {
         QFETCH(int, lostAt);
         goOnline("106");
-        QSignalSpy finished(&m_session->run(), &TransferRun::finished);
+        RunFinishedSpy finished(m_session->run());
         if (lostAt < 0) {
             m_session->startRun(TransferRun::Kind::ReadAll);
             QVERIFY(m_session->run().isActive());

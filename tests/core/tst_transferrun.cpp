@@ -2,12 +2,12 @@
 // requests, the test answers them as a gateway with firmware 3.11 would.
 
 #include "ReplyBuilders.h"
+#include "RunSpies.h"
 
 #include "core/ConfigLayout.h"
 #include "core/Frame.h"
 #include "core/IniFile.h"
 #include "core/Records.h"
-#include "core/Texts.h"
 #include "core/TransferRun.h"
 #include "core/WorkingFile.h"
 
@@ -28,7 +28,7 @@ class TestTransferRun : public QObject
 
     static RunSettings settings()
     {
-        return RunSettings{FeaturesForVersion(311), QStringLiteral("3.11"), QStringLiteral("COM7"), 1};
+        return RunSettings{FeaturesForVersion(311), QStringLiteral("3.11"), QStringLiteral("COM7")};
     }
 
     // The gateway's answer to `request`, as the session hands it on.
@@ -77,7 +77,7 @@ private slots:
 
     void readAllStoresEveryRecordAndItsSource()
     {
-        QSignalSpy finished(m_run.get(), &TransferRun::finished);
+        RunFinishedSpy finished(*m_run);
         QSignalSpy records(m_run.get(), &TransferRun::recordStored);
         m_run->start(TransferRun::Kind::ReadAll, settings());
         QCOMPARE(m_requests.constFirst(), QByteArray("C0Z0"));
@@ -95,7 +95,7 @@ private slots:
     // without it ends by the time-out, having stored what came before.
     void otherRecordDoesNotAnswerAndTheTimeOutEnds()
     {
-        QSignalSpy finished(m_run.get(), &TransferRun::finished);
+        RunFinishedSpy finished(*m_run);
         m_run->start(TransferRun::Kind::ReadAll, settings());
         const Record first = answerTo(m_requests.takeFirst());
         m_run->replyChecked(first);
@@ -103,8 +103,7 @@ private slots:
         QVERIFY(!m_run->takesReply(answerTo("C0Z2")));
         QVERIFY(m_run->takesReply(answerTo("C0Z1")));
         QTRY_COMPARE(finished.size(), 1);
-        QCOMPARE(finished.at(0).at(0).toBool(), false);
-        QCOMPARE(finished.at(0).at(1).toString(), NoReplyText(1));
+        QVERIFY(finished.results.at(0).outcome == RunResult::Outcome::NoReply);
         QCOMPARE(m_run->recordsStored(), 1);
         QVERIFY(!m_run->isActive());
     }
@@ -113,17 +112,19 @@ private slots:
     void refusedStoreEndsTheRun()
     {
         QVERIFY(QFile::setPermissions(m_file->path(), QFile::ReadOwner));
-        QSignalSpy finished(m_run.get(), &TransferRun::finished);
-        QSignalSpy refused(m_run.get(), &TransferRun::storeFailed);
+        RunFinishedSpy finished(*m_run);
+        QList<ReportedError> refused;
+        connect(m_run.get(), &TransferRun::storeFailed, this, [&](const ReportedError &e) { refused << e; });
         m_run->start(TransferRun::Kind::ReadAll, settings());
         answerAll();
         QTRY_COMPARE(finished.size(), 1);
         // The records behind the first are refused alike, once the writer
         // gets to them.
         m_writer->drain();
-        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QVERIFY(finished.results.at(0).outcome == RunResult::Outcome::Failed);
         QVERIFY(!refused.isEmpty());
-        QCOMPARE(finished.at(0).at(1).toString(), refused.at(0).at(0).toString());
+        QVERIFY(finished.results.at(0).error == refused.constFirst());
+        QVERIFY(refused.constFirst().fileError().reason() == IniError::Reason::ReadOnlyFile);
         QCOMPARE(m_run->recordsStored(), 0);
     }
 
@@ -133,7 +134,7 @@ private slots:
     {
         WriteIniValue(m_file->path(), "PRODUKT3", "Qualitaet", "77");
         WriteIniValue(m_file->path(), "PRODUKT3", "Name", "Answer");
-        QSignalSpy finished(m_run.get(), &TransferRun::finished);
+        RunFinishedSpy finished(*m_run);
         QSignalSpy notTaken(m_run.get(), &TransferRun::valuesNotTaken);
         m_run->start(TransferRun::Kind::WriteAll, settings());
         QByteArray productRequest;
@@ -146,8 +147,7 @@ private slots:
         QTRY_COMPARE(finished.size(), 1);
         QVERIFY(productRequest.startsWith("C1P0377"));
         QVERIFY(productRequest.endsWith("Answer"));
-        QCOMPARE(finished.at(0).at(0).toBool(), false);
-        QCOMPARE(finished.at(0).at(1).toString(), NotTakenLabelText(1));
+        QVERIFY(finished.results.at(0).outcome == RunResult::Outcome::NotTaken);
         QCOMPARE(notTaken.size(), 1);
         const auto differences = notTaken.at(0).at(0).value<QList<ValueDifference>>();
         QVERIFY(!differences.isEmpty());

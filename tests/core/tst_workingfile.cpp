@@ -39,9 +39,9 @@ private slots:
         QStringList errors;
         for (int a = 0; a < 24; ++a) {
             writer.store(file.path(), QStringLiteral("QVR%1").arg(a), {{QStringLiteral("EDV1"), QStringLiteral("77")}},
-                         [&errors](const QString &error) {
-                             if (!error.isEmpty())
-                                 errors << error;
+                         [&errors](const ReportedError &error) {
+                             if (!error.isNull())
+                                 errors << error.fileError().fileName();
                          });
             // Each replace reads the file first: without one lock for both,
             // one of two replaces at the same time would undo the other.
@@ -63,15 +63,17 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("Velmora.ini"));
         QVERIFY(QDir().mkdir(path));
         RecordWriter writer;
-        QString reported;
+        ReportedError reported;
         bool done = false;
         writer.store(path, QStringLiteral("PRINTER"), {{QStringLiteral("Head"), QStringLiteral("x")}},
-                     [&](const QString &error) {
+                     [&](const ReportedError &error) {
                          reported = error;
                          done = true;
                      });
         QTRY_VERIFY(done);
-        QVERIFY(reported.contains(path));
+        QVERIFY(reported.kind() == ReportedError::Kind::File);
+        QCOMPARE(reported.fileError().fileName(), path);
+        QVERIFY(reported.fileError().reason() == IniError::Reason::IsFolder);
         QCOMPARE(writer.pending(), 0);
     }
 };

@@ -11,8 +11,8 @@
 #include "gui/InterfacePage.h"
 #include "gui/PointsPage.h"
 #include "gui/PrinterPage.h"
-#include "gui/SaveLoadPage.h"
 #include "gui/RadioGroup.h"
+#include "gui/SaveLoadPage.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -629,7 +629,7 @@ private slots:
         // Never "OK" and no buttons back while a reply is still missing.
         QStringList shown;
         connect(&window().session().run(), &TransferRun::finished, this,
-                [&](bool, const QString &) { shown << label->text(); });
+                [&](const RunResult &) { shown << label->text(); });
         click(write ? "ButtonAlleDatenSchreiben" : "ButtonAlleDatenLesen");
         QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), 10000);
         // A read cut short says how much of it reached the file.

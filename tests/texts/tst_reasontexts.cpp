@@ -1,4 +1,4 @@
-#include "core/ReasonTexts.h"
+#include "texts/ReasonTexts.h"
 
 #include <QtTest>
 
@@ -35,7 +35,7 @@ private slots:
                                    << "Read-only file system";
         QTest::newRow("name too long") << ENAMETOOLONG << system(ENAMETOOLONG) << "Dateiname zu lang"
                                        << "File name too long";
-        QTest::newRow("hung up") << 0 << HungUpReason() << "Das Gerät hat die Verbindung getrennt"
+        QTest::newRow("hung up") << 0 << HungUpText(Language::English) << "Das Gerät hat die Verbindung getrennt"
                                  << "The device hung up.";
         QTest::newRow("locked by another program's lock file")
             << 0 << "Permission error while locking the device"
@@ -51,11 +51,11 @@ private slots:
         QFETCH(QString, words);
         QFETCH(QString, german);
         QFETCH(QString, english);
-        QCOMPARE(ReasonText(words, 0), german);
-        QCOMPARE(ReasonText(words, 1), english);
+        QCOMPARE(ReasonText(words, Language::German), german);
+        QCOMPARE(ReasonText(words, Language::English), english);
         if (error != 0) {
-            QCOMPARE(ReasonText(error, 0), german);
-            QCOMPARE(ReasonText(error, 1), english);
+            QCOMPARE(ReasonText(error, Language::German), german);
+            QCOMPARE(ReasonText(error, Language::English), english);
         }
     }
 };

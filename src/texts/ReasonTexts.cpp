@@ -1,4 +1,4 @@
-#include "core/ReasonTexts.h"
+#include "texts/ReasonTexts.h"
 
 #include <cerrno>
 #include <cstring>
@@ -42,9 +42,9 @@ constexpr char LockedGerman[] = "Der Anschluss ist gesperrt: ein anderes Program
 constexpr char LockedEnglish[] = "The port is locked: another program uses it, or its lock file cannot be "
                                  "created";
 
-QString inLanguage(const CommonReason &reason, int language)
+QString inLanguage(const CommonReason &reason, Language language)
 {
-    return QString::fromUtf8(language == 0 ? reason.german : reason.english);
+    return QString::fromUtf8(language == Language::German ? reason.german : reason.english);
 }
 
 // The system's own words for `error`, in the process's locale.
@@ -57,7 +57,7 @@ QString systemText(int error)
 
 } // namespace
 
-QString ReasonText(int error, int language)
+QString ReasonText(int error, Language language)
 {
     for (const CommonReason &reason : CommonReasons) {
         if (reason.error == error)
@@ -66,16 +66,16 @@ QString ReasonText(int error, int language)
     return systemText(error);
 }
 
-QString ReasonText(const QString &words, int language)
+QString ReasonText(const QString &words, Language language)
 {
     const QString text = words.trimmed();
     if (text == QLatin1String(HungUpEnglish) || text == QString::fromUtf8(HungUpGerman))
-        return QString::fromUtf8(language == 0 ? HungUpGerman : HungUpEnglish);
+        return QString::fromUtf8(language == Language::German ? HungUpGerman : HungUpEnglish);
     if (text == QLatin1String(NotPresentEnglish))
-        return language == 0 ? QString::fromUtf8(NotPresentGerman) : text;
+        return language == Language::German ? QString::fromUtf8(NotPresentGerman) : text;
     if (text == QLatin1String(LockedQt) || text == QString::fromUtf8(LockedGerman)
         || text == QLatin1String(LockedEnglish))
-        return QString::fromUtf8(language == 0 ? LockedGerman : LockedEnglish);
+        return QString::fromUtf8(language == Language::German ? LockedGerman : LockedEnglish);
     for (const CommonReason &reason : CommonReasons) {
         // The system's words in its own locale, or either of ours.
         if (text == systemText(reason.error) || text == QString::fromUtf8(reason.german)
@@ -85,7 +85,7 @@ QString ReasonText(const QString &words, int language)
     return words;
 }
 
-QString HungUpReason()
+QString HungUpText(Language language)
 {
-    return QString::fromLatin1(HungUpEnglish);
+    return QString::fromUtf8(language == Language::German ? HungUpGerman : HungUpEnglish);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The words of the system's failure reasons, in German and English.
 
+#include "texts/Texts.h"
+
 #include <QString>
 
 // The reason a port or file operation failed with, as the system words it
@@ -8,8 +10,8 @@
 // file or device, no permission, busy or locked, I/O error, hung up, no
 // space, read-only file system, file name too long. Any other reason keeps
 // the system's text.
-QString ReasonText(const QString &systemText, int language);
+QString ReasonText(const QString &systemText, Language language);
 // The reason of the system error number `error` (an errno value), the same way.
-QString ReasonText(int error, int language);
-// The reason a port gives when its device hung up.
-QString HungUpReason();
+QString ReasonText(int error, Language language);
+// The reason of a port whose device hung up.
+QString HungUpText(Language language);

@@ -1,10 +1,15 @@
-#include "core/Texts.h"
+#include "texts/Texts.h"
 
 #include "core/Records.h"
 
+#include <iterator>
+
 #include <QStringList>
 
-const char *const TextPairs[TextPairCount][2] = {
+namespace {
+
+// In the order of Caption: German, English (UTF-8).
+constexpr const char *CaptionWords[][2] = {
     {"Konfiguration", "Configuration"},
     {"Speichern / Laden", "Save / Load"},
     {"Drucker", "Printer"},
@@ -23,48 +28,50 @@ const char *const TextPairs[TextPairCount][2] = {
     {"Der COM Port lässt sich nicht öffnen !", "Cannot open COM port !"},
 };
 
-QString TextPair(int entry, int language)
+static_assert(std::size(CaptionWords) == std::size_t(Caption::CannotOpenPort) + 1);
+
+} // namespace
+
+QString CaptionText(Caption caption, Language language)
 {
-    if (entry < 0 || entry >= TextPairCount)
-        return QString();
-    return QString::fromUtf8(TextPairs[entry][language == 0 ? 0 : 1]);
+    return QString::fromUtf8(CaptionWords[int(caption)][IndexOfLanguage(language)]);
 }
 
-QString LostConnectionText(int language)
+QString LostConnectionText(Language language)
 {
-    return language == 0
+    return language == Language::German
                ? QStringLiteral("Die Verbindung zum Velmora ist unterbrochen: der serielle Anschluss ist "
                                 "nicht mehr vorhanden (Adapter abgezogen?).")
                : QStringLiteral("The connection to the Velmora was lost: the serial port is gone "
                                 "(adapter unplugged?).");
 }
 
-QString PermissionHintText(int language)
+QString PermissionHintText(Language language)
 {
-    return language == 0
+    return language == Language::German
                ? QStringLiteral("Der Benutzer muss eventuell Mitglied der Gruppe \u201Edialout\u201C sein, "
                                 "oder ein anderes Programm belegt den Anschluss.")
                : QStringLiteral("You may need to be a member of the \u201Cdialout\u201D group, or another "
                                 "program may hold the port.");
 }
 
-QString NoReplyText(int language)
+QString NoReplyText(Language language)
 {
-    return language == 0 ? QStringLiteral("Keine Antwort vom Velmora \u2013 Übertragung abgebrochen")
+    return language == Language::German ? QStringLiteral("Keine Antwort vom Velmora \u2013 Übertragung abgebrochen")
                          : QStringLiteral("No reply from the Velmora \u2013 transfer stopped");
 }
 
-QString RunStoredText(int language, int stored, int total)
+QString RunStoredText(Language language, int stored, int total)
 {
-    return language == 0
+    return language == Language::German
                ? QStringLiteral("%1 von %2 Datensätzen gespeichert, die übrigen sind unverändert.").arg(stored).arg(total)
                : QStringLiteral("%1 of %2 records stored, the others are unchanged.").arg(stored).arg(total);
 }
 
-QString NotAnsweringText(int language, const QString &port, const QString &device)
+QString NotAnsweringText(Language language, const QString &port, const QString &device)
 {
     const QString where = device.isEmpty() ? port : QStringLiteral("%1 (%2)").arg(port, device);
-    return language == 0
+    return language == Language::German
                ? QStringLiteral("Keine Antwort vom Velmora an %1 \u2013 Kabel, Stromversorgung und "
                                 "gewählten Anschluss prüfen.").arg(where)
                : QStringLiteral("No answer from the Velmora on %1 \u2013 check the cable, its power and "
@@ -73,9 +80,9 @@ QString NotAnsweringText(int language, const QString &port, const QString &devic
 
 namespace {
 
-QString formText(ValueForm form, int language)
+QString formText(ValueForm form, Language language)
 {
-    const bool de = language == 0;
+    const bool de = language == Language::German;
     switch (form) {
     case ValueForm::TwoCharacters:
         return de ? QStringLiteral("ist nicht zwei Zeichen lang") : QStringLiteral("is not two characters");
@@ -99,17 +106,17 @@ QString sectionList(const QStringList &sections)
 
 } // namespace
 
-QString StatusLightName(int language)
+QString StatusLightName(Language language)
 {
-    return language == 0 ? QStringLiteral("Statusanzeige") : QStringLiteral("Status light");
+    return language == Language::German ? QStringLiteral("Statusanzeige") : QStringLiteral("Status light");
 }
 
-QString StatusLightText(bool lit, int language)
+QString StatusLightText(bool lit, Language language)
 {
     if (lit)
-        return language == 0 ? QStringLiteral("Rot: vom Velmora noch nicht bestätigt")
+        return language == Language::German ? QStringLiteral("Rot: vom Velmora noch nicht bestätigt")
                              : QStringLiteral("Red: not yet confirmed by the Velmora");
-    return language == 0 ? QStringLiteral("Grün: vom Velmora bestätigt")
+    return language == Language::German ? QStringLiteral("Grün: vom Velmora bestätigt")
                          : QStringLiteral("Green: confirmed by the Velmora");
 }
 
@@ -127,9 +134,9 @@ QString QuotedValue(const QString &value)
     return out + u'"';
 }
 
-QString ValueProblemText(const ValueProblem &p, int language)
+QString ValueProblemText(const ValueProblem &p, Language language)
 {
-    const bool de = language == 0;
+    const bool de = language == Language::German;
     QString reason;
     switch (p.misfit) {
     case Misfit::Form:
@@ -151,26 +158,26 @@ QString ValueProblemText(const ValueProblem &p, int language)
     return QStringLiteral("[%1] %2: %3 %4").arg(p.section, p.key, QuotedValue(p.value), reason);
 }
 
-QString ValueProblemsText(const QList<ValueProblem> &problems, int language)
+QString ValueProblemsText(const QList<ValueProblem> &problems, Language language)
 {
     QStringList lines;
-    lines << (language == 0 ? QStringLiteral("Nichts wurde zum Velmora übertragen: diese Werte passen nicht in ihr Feld.")
+    lines << (language == Language::German ? QStringLiteral("Nichts wurde zum Velmora übertragen: diese Werte passen nicht in ihr Feld.")
                             : QStringLiteral("Nothing was sent to the Velmora: these values do not fit their field."));
     for (const ValueProblem &p : problems)
         lines << ValueProblemText(p, language);
     return lines.join(u'\n');
 }
 
-QString NoRecordsText(const QString &file, int language)
+QString NoRecordsText(const QString &file, Language language)
 {
-    return language == 0
+    return language == Language::German
                ? QStringLiteral("%1 enthält keine Einstellungen des Velmora; nichts wurde übertragen.").arg(file)
                : QStringLiteral("%1 holds no settings of the Velmora; nothing was sent.").arg(file);
 }
 
-QString FirmwareDifferenceText(const WriteCheck &check, int language)
+QString FirmwareDifferenceText(const WriteCheck &check, Language language)
 {
-    const bool de = language == 0;
+    const bool de = language == Language::German;
     QStringList lines;
     if (check.firmwareDiffers())
         lines << (de ? QStringLiteral("Die Konfiguration wurde von Firmware %1 gelesen, der Velmora hat Firmware %2.")
@@ -187,24 +194,24 @@ QString FirmwareDifferenceText(const WriteCheck &check, int language)
     return lines.join(u'\n');
 }
 
-QString FirmwareQuestionText(const WriteCheck &check, int language)
+QString FirmwareQuestionText(const WriteCheck &check, Language language)
 {
     return FirmwareDifferenceText(check, language) + QStringLiteral("\n\n")
-           + (language == 0 ? QStringLiteral("Trotzdem zum Velmora übertragen?")
+           + (language == Language::German ? QStringLiteral("Trotzdem zum Velmora übertragen?")
                             : QStringLiteral("Send it to the Velmora all the same?"));
 }
 
-QString NotTakenLineText(const ValueDifference &d, int language)
+QString NotTakenLineText(const ValueDifference &d, Language language)
 {
-    return (language == 0 ? QStringLiteral("[%1] %2: gesendet %3, der Velmora hat %4")
+    return (language == Language::German ? QStringLiteral("[%1] %2: gesendet %3, der Velmora hat %4")
                           : QStringLiteral("[%1] %2: sent %3, the Velmora has %4"))
         .arg(d.section, d.key, QuotedValue(d.first), QuotedValue(d.second));
 }
 
-QString NotTakenText(const QList<ValueDifference> &differences, int language)
+QString NotTakenText(const QList<ValueDifference> &differences, Language language)
 {
     QStringList lines;
-    lines << (language == 0
+    lines << (language == Language::German
                   ? QStringLiteral("Der Velmora hat diese Werte nicht übernommen; die Konfiguration behält die "
                                    "gesendeten Werte:")
                   : QStringLiteral("The Velmora did not take these values; the configuration keeps the values "
@@ -214,7 +221,7 @@ QString NotTakenText(const QList<ValueDifference> &differences, int language)
     return lines.join(u'\n');
 }
 
-QString NotTakenLabelText(int language)
+QString NotTakenLabelText(Language language)
 {
-    return language == 0 ? QStringLiteral("Nicht alle Werte übernommen") : QStringLiteral("Not all values taken");
+    return language == Language::German ? QStringLiteral("Nicht alle Werte übernommen") : QStringLiteral("Not all values taken");
 }

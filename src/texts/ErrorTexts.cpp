@@ -1,0 +1,159 @@
+#include "texts/ErrorTexts.h"
+
+#include "core/Firmware.h"
+#include "texts/ReasonTexts.h"
+
+namespace {
+
+bool german(Language language)
+{
+    return language == Language::German;
+}
+
+QString characterCode(const QString &character)
+{
+    const char32_t cp = character.size() == 2 ? QChar::surrogateToUcs4(character.at(0), character.at(1))
+                                              : (character.isEmpty() ? 0 : character.at(0).unicode());
+    return QStringLiteral("U+%1").arg(uint(cp), 4, 16, QLatin1Char('0')).toUpper();
+}
+
+QString readErrorLine(const IniError &error, Language language)
+{
+    const bool de = german(language);
+    QString reason;
+    if (error.reason() == IniError::Reason::IsFolder || error.reason() == IniError::Reason::NotRegularFile)
+        reason = de ? QStringLiteral("keine gewöhnliche Datei") : QStringLiteral("not a regular file");
+    else
+        reason = ReasonText(error.systemError(), language);
+    return (de ? QStringLiteral("%1 kann nicht gelesen werden: %2") : QStringLiteral("%1 cannot be read: %2"))
+        .arg(error.fileName(), reason);
+}
+
+// The write errors that the window shows in German alone.
+bool germanOnly(const IniError &error)
+{
+    if (error.action() == IniError::Action::Read)
+        return false;
+    switch (error.reason()) {
+    case IniError::Reason::UntrustedLink:
+    case IniError::Reason::DanglingLink:
+    case IniError::Reason::UnstorableCharacter:
+    case IniError::Reason::InvalidUtf16:
+    case IniError::Reason::HeldInMemory:
+        return false;
+    default:
+        return true;
+    }
+}
+
+} // namespace
+
+QString FileErrorLine(const IniError &error, Language language)
+{
+    const bool de = german(language);
+    const QString file = error.fileName();
+    if (error.action() == IniError::Action::Read)
+        return readErrorLine(error, language);
+    switch (error.reason()) {
+    case IniError::Reason::UntrustedLink:
+        return (de ? QStringLiteral("In %1 wird nicht geschrieben: die Datei ist eine Verknüpfung eines anderen "
+                                    "Benutzers oder liegt in einem Ordner, in den andere schreiben dürfen.")
+                   : QStringLiteral("%1 is not written: it is a link owned by another user or lies in a folder "
+                                    "that others may write to."))
+            .arg(file);
+    case IniError::Reason::DanglingLink:
+        return (de ? QStringLiteral("In %1 wird nicht geschrieben: die Verknüpfung zeigt auf keine Datei.")
+                   : QStringLiteral("%1 is not written: it is a link to a file that does not exist."))
+            .arg(file);
+    case IniError::Reason::UnstorableCharacter:
+        return (de ? QStringLiteral("Das Zeichen „%1“ (%2) kann in %3 nicht gespeichert werden.")
+                   : QStringLiteral("The character „%1“ (%2) cannot be stored in %3."))
+            .arg(error.character(), characterCode(error.character()), file);
+    case IniError::Reason::InvalidUtf16:
+        return (de ? QStringLiteral("%1 ist kein gültiger UTF-16-Text und wird nicht verändert.")
+                   : QStringLiteral("%1 is not valid UTF-16 text and is left unchanged."))
+            .arg(file);
+    case IniError::Reason::HeldInMemory:
+        return de ? QStringLiteral("Eine Konfiguration im Speicher wird nicht geändert.")
+                  : QStringLiteral("A configuration held in memory is not changed.");
+    default:
+        return de ? QStringLiteral("In ") + file + QStringLiteral(" kann nicht geschrieben werden")
+                  : QStringLiteral("cannot write ") + file;
+    }
+}
+
+QString ErrorLine(const ReportedError &error, Language language)
+{
+    switch (error.kind()) {
+    case ReportedError::Kind::File:
+        return FileErrorLine(error.fileError(), language);
+    case ReportedError::Kind::NotANumber:
+        return (german(language) ? QStringLiteral("'%1' ist kein gültiger Integerwert")
+                                 : QStringLiteral("'%1' is not a valid whole number"))
+            .arg(error.text());
+    case ReportedError::Kind::Other:
+        return error.text();
+    case ReportedError::Kind::None:
+        break;
+    }
+    return QString();
+}
+
+QString WindowErrorText(const ReportedError &error)
+{
+    if (error.kind() != ReportedError::Kind::File || germanOnly(error.fileError()))
+        return ErrorLine(error, Language::German);
+    return FileErrorLine(error.fileError(), Language::German) + u'\n'
+           + FileErrorLine(error.fileError(), Language::English);
+}
+
+QString PortLossReason(const PortLoss &loss, Language language)
+{
+    if (loss.hungUp)
+        return HungUpText(language);
+    if (loss.systemError != 0)
+        return ReasonText(loss.systemError, language);
+    return ReasonText(loss.systemWords, language);
+}
+
+QString PortLostText(const PortLoss &loss, Language language)
+{
+    return LostConnectionText(language) + QStringLiteral("\n\n") + PortLossReason(loss, language);
+}
+
+QString RunResultText(const RunResult &result, Language language)
+{
+    switch (result.outcome) {
+    case RunResult::Outcome::Ok:
+        return QStringLiteral("OK");
+    case RunResult::Outcome::NoReply:
+        return NoReplyText(language);
+    case RunResult::Outcome::NotTaken:
+        return NotTakenLabelText(language);
+    case RunResult::Outcome::ValuesRefused:
+        return ValueProblemsText({}, language);
+    case RunResult::Outcome::Failed:
+        return WindowErrorText(result.error);
+    case RunResult::Outcome::PortLost:
+        return LostConnectionText(language);
+    case RunResult::Outcome::Stopped:
+        return german(language) ? QStringLiteral("Abgebrochen") : QStringLiteral("Stopped");
+    }
+    return QString();
+}
+
+QString RunStepText(const RecordId &step, Language language)
+{
+    switch (step.kind) {
+    case RecordKind::Points:
+        return CaptionText(Caption::DispensingPointStep, language) + QLatin1Char(AddressChars[step.number]);
+    case RecordKind::Product:
+        return CaptionText(Caption::ProductStep, language) + QString::number(step.number);
+    case RecordKind::Interface:
+        // This step has always been captioned in German.
+        return CaptionText(Caption::InterfaceTab, Language::German);
+    case RecordKind::Printer:
+        break;
+    }
+    return QString();
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The words of what the core reports: file errors, fields that are no
+// number, a lost port, the end of a run and its steps.
+
+#include "core/ConfigLayout.h"
+#include "core/Errors.h"
+#include "core/SerialPort.h"
+#include "core/TransferRun.h"
+#include "texts/Texts.h"
+
+#include <QString>
+
+// A file error in one language, on one line.
+QString FileErrorLine(const IniError &error, Language language);
+// An error in one language; a file error on one line.
+QString ErrorLine(const ReportedError &error, Language language);
+// An error as the window has always shown it, whatever its language: a file
+// error in German and English (German first, one line each; a file that
+// cannot be written in German only), a field that is no number in German.
+QString WindowErrorText(const ReportedError &error);
+
+// Why the port was lost.
+QString PortLossReason(const PortLoss &loss, Language language);
+// The message of a lost port: what happened, and why.
+QString PortLostText(const PortLoss &loss, Language language);
+
+// How a run ended, as the window's progress label says it: "OK", or why it
+// stopped (an error as the window shows it).
+QString RunResultText(const RunResult &result, Language language);
+// The progress text of a run's step; null for a step that shows none.
+QString RunStepText(const RecordId &step, Language language);

@@ -1,0 +1,85 @@
+#pragma once
+// The words of the program in German and English: the tab captions, a few
+// labels, the connect button, the progress texts of bulk runs, and the
+// messages that say what the core reports.
+
+#include <QList>
+#include <QString>
+
+enum class Language { German, English };
+
+// The language of the window's language switch and of the stored "Speech"
+// key: 0 German, anything else English.
+constexpr Language LanguageOfIndex(int index)
+{
+    return index == 0 ? Language::German : Language::English;
+}
+constexpr int IndexOfLanguage(Language language)
+{
+    return language == Language::German ? 0 : 1;
+}
+
+// The captions and labels that have a word in each language.
+enum class Caption {
+    ConfigurationTab,
+    SaveLoadTab,
+    PrinterTab,
+    InterfaceTab,
+    PrinterGroup,
+    DispensingPointStep, // followed by the terminal address
+    ProductStep,         // followed by the product number
+    Connect,
+    Disconnect,
+    BaudRateEdv,
+    BaudRateQvr,
+    HeadlineLabel,
+    HeadlineLength,
+    ProductGroup,
+    QuitQuestion,
+    CannotOpenPort,
+};
+
+QString CaptionText(Caption caption, Language language);
+
+// The program's caption, on its message boxes.
+inline constexpr const char *AppCaption = "PC / Velmora";
+
+// The link to the gateway was lost (adapter pulled, hang-up).
+QString LostConnectionText(Language language);
+// A port refused for lack of rights.
+QString PermissionHintText(Language language);
+// A run whose reply did not come in time.
+QString NoReplyText(Language language);
+// A read-all run that ended early: how many of its records reached the file.
+QString RunStoredText(Language language, int stored, int total);
+// The gateway does not answer the polls on `port` (`device`).
+QString NotAnsweringText(Language language, const QString &port, const QString &device);
+
+struct ValueProblem;
+struct ValueDifference;
+struct WriteCheck;
+
+// A value in a one-line listing: quoted, control characters escaped.
+QString QuotedValue(const QString &value);
+// "[QVR0] Qualitaet1: "123" is not two characters".
+QString ValueProblemText(const ValueProblem &problem, Language language);
+// The one message of a write refused for values that do not fit: a heading,
+// then one line per value.
+QString ValueProblemsText(const QList<ValueProblem> &problems, Language language);
+// A write refused because the file holds no record of the gateway.
+QString NoRecordsText(const QString &file, Language language);
+// What differs between a file and the gateway it is to be written to: the
+// firmware, and the records written as defaults or skipped; no question.
+QString FirmwareDifferenceText(const WriteCheck &check, Language language);
+// The question before such a write.
+QString FirmwareQuestionText(const WriteCheck &check, Language language);
+// "[QVR0] EDV3: sent "12", the Velmora has "34"".
+QString NotTakenLineText(const ValueDifference &difference, Language language);
+// The list of values the gateway did not take, with its heading.
+QString NotTakenText(const QList<ValueDifference> &differences, Language language);
+// The run's closing text when the gateway did not take every value.
+QString NotTakenLabelText(Language language);
+// A page's status light for a screen reader, and what it shows (lit: red,
+// not yet confirmed by the gateway; not lit: green, confirmed), also its tooltip.
+QString StatusLightName(Language language);
+QString StatusLightText(bool lit, Language language);
