@@ -361,6 +361,22 @@ int commandCheck(const CommandLine &line)
     return problems ? Differences : Success;
 }
 
+// Lists where `second` differs from `first` for the records of `features`,
+// one line each ("[SECTION] key: first -> second"); diff's status.
+int printDifferences(const WorkingFile &first, const WorkingFile &second, const FirmwareFeatures &features)
+{
+    QList<ConfigDifference> differences;
+    try {
+        differences = ConfigDiff::compare(first, second, features);
+    } catch (const IniError &error) {
+        throw CliError(EnglishText(error.text()));
+    }
+    for (const ConfigDifference &d : differences)
+        printOut(QStringLiteral("[%1] %2: %3 -> %4")
+                     .arg(d.section, d.key, ConfigDiff::quoted(d.first), ConfigDiff::quoted(d.second)));
+    return differences.isEmpty() ? Success : Differences;
+}
+
 int commandDiff(const CommandLine &line)
 {
     // Compared from copies in memory: checked once, and not changed under us.
@@ -372,16 +388,7 @@ int commandDiff(const CommandLine &line)
             throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
         copies << WorkingFile::held(*content);
     }
-    QList<ConfigDifference> differences;
-    try {
-        differences = ConfigDiff::compare(copies[0], copies[1], ConfigDiff::largestLayout());
-    } catch (const IniError &error) {
-        throw CliError(EnglishText(error.text()));
-    }
-    for (const ConfigDifference &d : differences)
-        printOut(QStringLiteral("[%1] %2: %3 -> %4")
-                     .arg(d.section, d.key, ConfigDiff::quoted(d.first), ConfigDiff::quoted(d.second)));
-    return differences.isEmpty() ? Success : Differences;
+    return printDifferences(copies[0], copies[1], ConfigDiff::largestLayout());
 }
 
 // diff's first argument names a gateway when it is a port name COM<n> that
@@ -406,22 +413,12 @@ int commandDiffGateway(const CommandLine &line, ProgressBar &progress)
         throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
     const Port port = resolvePort(line.arguments.at(0));
     Scratch scratch;
-    const QString wanted = scratch.copy("file.ini", *content);
     CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
     transfer.connectTo(port.device, line.timeoutMs);
     const QString gateway = scratch.copy("gateway.ini", DefaultIniContent());
     transfer.run(TransferRun::Kind::ReadAll, gateway, QStringLiteral("Reading"));
     checkInterrupt();
-    QList<ConfigDifference> differences;
-    try {
-        differences = ConfigDiff::compare(WorkingFile(gateway), WorkingFile(wanted), transfer.features());
-    } catch (const IniError &error) {
-        throw CliError(EnglishText(error.text()));
-    }
-    for (const ConfigDifference &d : differences)
-        printOut(QStringLiteral("[%1] %2: %3 -> %4")
-                     .arg(d.section, d.key, ConfigDiff::quoted(d.first), ConfigDiff::quoted(d.second)));
-    return differences.isEmpty() ? Success : Differences;
+    return printDifferences(WorkingFile(gateway), WorkingFile::held(*content), transfer.features());
 }
 
 // After an error: 128 + the signal's number when a signal ended the work
