@@ -7,29 +7,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="$(cd "${1:-build-bench}" && pwd)"
 runs="${RUNS:-3}"
-work="$(mktemp -d)"
-sim_pid=""
-cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# A program folder of its own, so that COM7 is the simulator's alias there.
-cp "$build/velmora-cli" "$work/"
-mkfifo "$work/sim.err"
-"$build/gateway-sim" --ports-dir "$work/ports" --name COM7 --firmware 311 --pace --verbose \
-  >"$work/sim.out" 2>"$work/sim.err" &
-sim_pid=$!
-# Each line the simulator logs, with the time it arrived.
-while IFS= read -r line; do printf '%s %s\n' "$EPOCHREALTIME" "$line"; done <"$work/sim.err" >"$work/sim.log" &
-for _ in $(seq 100); do [ -s "$work/sim.out" ] && break; sleep 0.05; done
+source bench/simulated_gateway.sh
+start_simulator --firmware 311 --pace
 
 echo "velmora-cli read, firmware 3.11, replies paced at 9600 baud ($runs runs):"
 worst=""
 for i in $(seq "$runs"); do
-  : >"$work/sim.log.mark"
   lines_before=$(wc -l <"$work/sim.log")
   t0=$EPOCHREALTIME
   /usr/bin/time -f '%M' -o "$work/rss" "$work/velmora-cli" read COM7 "$work/read$i.ini" --quiet

@@ -11,25 +11,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="$(cd "${1:-build-bench}" && pwd)"
 runs="${RUNS:-3}"
-work="$(mktemp -d)"
-sim_pid=""
-cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-cp "$build/velmora-cli" "$work/"
+source bench/simulated_gateway.sh
 
 echo "velmora-cli read, firmware 3.11, 9600 baud, through a simulated adapter latency timer ($runs runs each):"
 for latency in 0 16 1; do
-  mkfifo "$work/sim.err"
-  "$build/gateway-sim" --ports-dir "$work/ports" --name COM7 --firmware 311 --pace --latency "$latency" \
-    --verbose >"$work/sim.out" 2>"$work/sim.err" &
-  sim_pid=$!
-  # Each line the simulator logs, with the time it arrived.
-  while IFS= read -r line; do printf '%s %s\n' "$EPOCHREALTIME" "$line"; done <"$work/sim.err" >"$work/sim.log" &
-  for _ in $(seq 100); do [ -s "$work/sim.out" ] && break; sleep 0.05; done
+  start_simulator --firmware 311 --pace --latency "$latency"
   case "$latency" in
     0) label="no latency timer (built-in port)" ;;
     16) label="latency timer 16 ms (FTDI default)" ;;
@@ -58,10 +44,7 @@ print(f"    run {run*1000:7.1f} ms for {n} replies; replies {rep} bytes = {repli
       f"{(run - replies)*1000/n:5.1f} ms a reply above the replies' wire time")
 PY
   done
-  kill "$sim_pid" 2>/dev/null || true
-  wait "$sim_pid" 2>/dev/null || true
-  sim_pid=""
-  rm -f "$work/sim.err"
+  stop_simulator
 done
 cat <<'TEXT'
   Left out: the simulator paces only the replies (requests reach it at once,

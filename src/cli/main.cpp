@@ -123,6 +123,24 @@ void checkInterrupt()
         throw CliError(QStringLiteral("interrupted"));
 }
 
+// The bytes of a configuration file the command works from. A missing file
+// is an error: starting from defaults would hide a mistyped name.
+QByteArray existingProfile(const QString &file)
+{
+    const std::optional<QByteArray> content = CliFiles::readProfile(file);
+    if (!content)
+        throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
+    return *content;
+}
+
+// One line per value the gateway holds other than it was sent.
+void printValuesNotHeld(const QList<ValueDifference> &differences)
+{
+    for (const ValueDifference &d : differences)
+        printOut(QStringLiteral("[%1] %2: sent %3, gateway has %4")
+                     .arg(d.section, d.key, ConfigDiff::quoted(d.first), ConfigDiff::quoted(d.second)));
+}
+
 QString firmwareNote(const CliTransfer &transfer)
 {
     return QStringLiteral("firmware %1").arg(transfer.versionText());
@@ -233,14 +251,11 @@ QString shellWord(const QString &word)
 int commandWrite(const CommandLine &line, ProgressBar &progress)
 {
     const QString &file = line.arguments.at(1);
-    const std::optional<QByteArray> source = CliFiles::readProfile(file);
-    // A missing file would send nothing but defaults: a typo must not do that.
-    if (!source)
-        throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
+    const QByteArray source = existingProfile(file);
     // Every value is checked before the port is opened, for every firmware:
     // nothing is sent from a file that would shift a field.
     Scratch scratch;
-    const WorkingFile::Snapshot snapshot = snapshotOf(WorkingFile::held(*source));
+    const WorkingFile::Snapshot snapshot = snapshotOf(WorkingFile::held(source));
     if (!HoldsAnyRecord(snapshot))
         throw CliError(NoRecordsText(file, Language::English));
     const QList<ValueProblem> problems = CheckFile(snapshot, ConfigLayout::largestLayout());
@@ -274,7 +289,7 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     // The run stores the gateway's answers in its working file: a copy, so
     // that FILE stays the configuration it was. What was sent stays in memory.
     try {
-        transfer.run(TransferRun::Kind::WriteAll, scratch.copy("write.ini", *source), QStringLiteral("Writing"),
+        transfer.run(TransferRun::Kind::WriteAll, scratch.copy("write.ini", source), QStringLiteral("Writing"),
                      QStringLiteral("writing stopped, the gateway may hold part of %1: ").arg(file));
         checkInterrupt();
     } catch (const CliError &error) {
@@ -288,9 +303,7 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
         printOut(QStringLiteral("%1: %2 records written from %3 (%4)")
                      .arg(port.label).arg(transfer.records()).arg(file, firmwareNote(transfer)));
     const QList<ValueDifference> notTaken = transfer.notTaken();
-    for (const ValueDifference &d : notTaken)
-        printOut(QStringLiteral("[%1] %2: sent %3, gateway has %4")
-                     .arg(d.section, d.key, ConfigDiff::quoted(d.first), ConfigDiff::quoted(d.second)));
+    printValuesNotHeld(notTaken);
     if (!notTaken.isEmpty()) {
         std::fprintf(stderr, "velmora-cli: %s: the gateway did not take %d value(s)\n", qPrintable(port.label),
                      int(notTaken.size()));
@@ -307,14 +320,12 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     checkInterrupt();
     QList<ConfigDifference> differences;
     try {
-        differences = ConfigDiff::compare(WorkingFile::held(*source), WorkingFile(readBack), transfer.features());
+        differences = ConfigDiff::compare(WorkingFile::held(source), WorkingFile(readBack), transfer.features());
     } catch (const IniError &error) {
         throw CliError(EnglishErrorLine(error));
     }
     checkLog(line, log.get());
-    for (const ConfigDifference &d : differences)
-        printOut(QStringLiteral("[%1] %2: sent %3, gateway has %4")
-                     .arg(d.section, d.key, ConfigDiff::quoted(d.first), ConfigDiff::quoted(d.second)));
+    printValuesNotHeld(differences);
     if (!differences.isEmpty()) {
         std::fprintf(stderr, "velmora-cli: %s: the gateway holds %d value(s) other than written\n",
                      EncodeFileName(port.label).constData(), int(differences.size()));
@@ -335,10 +346,7 @@ int commandCheck(const CommandLine &line)
             throw CliError(QStringLiteral("--firmware takes a version such as 3.11, not '%1'").arg(line.firmware));
         features = *named;
     }
-    const std::optional<QByteArray> content = CliFiles::readProfile(file);
-    if (!content)
-        throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
-    const WorkingFile::Snapshot snapshot = snapshotOf(WorkingFile::held(*content));
+    const WorkingFile::Snapshot snapshot = snapshotOf(WorkingFile::held(existingProfile(file)));
     bool problems = false;
     if (!HoldsAnyRecord(snapshot)) {
         printOut(QStringLiteral("%1: holds no settings of the gateway").arg(file));
@@ -361,20 +369,13 @@ int commandCheck(const CommandLine &line)
     return problems ? Differences : Success;
 }
 
-int commandDiff(const CommandLine &line)
+// Lists where `second` differs from `first` for the records of `features`,
+// one line each ("[SECTION] key: first -> second"); diff's status.
+int printDifferences(const WorkingFile &first, const WorkingFile &second, const FirmwareFeatures &features)
 {
-    // Compared from copies in memory: checked once, and not changed under us.
-    QList<WorkingFile> copies;
-    for (int i = 0; i < 2; ++i) {
-        const QString &file = line.arguments.at(i);
-        const std::optional<QByteArray> content = CliFiles::readProfile(file);
-        if (!content)
-            throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
-        copies << WorkingFile::held(*content);
-    }
     QList<ConfigDifference> differences;
     try {
-        differences = ConfigDiff::compare(copies[0], copies[1], ConfigDiff::largestLayout());
+        differences = ConfigDiff::compare(first, second, features);
     } catch (const IniError &error) {
         throw CliError(EnglishErrorLine(error));
     }
@@ -382,6 +383,15 @@ int commandDiff(const CommandLine &line)
         printOut(QStringLiteral("[%1] %2: %3 -> %4")
                      .arg(d.section, d.key, ConfigDiff::quoted(d.first), ConfigDiff::quoted(d.second)));
     return differences.isEmpty() ? Success : Differences;
+}
+
+int commandDiff(const CommandLine &line)
+{
+    // Compared from copies in memory: checked once, and not changed under us.
+    QList<WorkingFile> copies;
+    for (int i = 0; i < 2; ++i)
+        copies << WorkingFile::held(existingProfile(line.arguments.at(i)));
+    return printDifferences(copies[0], copies[1], ConfigDiff::largestLayout());
 }
 
 // diff's first argument names a gateway when it is a port name COM<n> that
@@ -400,28 +410,15 @@ bool namesAGateway(const QString &argument)
 // nor the gateway is changed.
 int commandDiffGateway(const CommandLine &line, ProgressBar &progress)
 {
-    const QString &file = line.arguments.at(1);
-    const std::optional<QByteArray> content = CliFiles::readProfile(file);
-    if (!content)
-        throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
+    const QByteArray content = existingProfile(line.arguments.at(1));
     const Port port = resolvePort(line.arguments.at(0));
     Scratch scratch;
-    const QString wanted = scratch.copy("file.ini", *content);
     CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
     transfer.connectTo(port.device, line.timeoutMs);
     const QString gateway = scratch.copy("gateway.ini", DefaultIniContent());
     transfer.run(TransferRun::Kind::ReadAll, gateway, QStringLiteral("Reading"));
     checkInterrupt();
-    QList<ConfigDifference> differences;
-    try {
-        differences = ConfigDiff::compare(WorkingFile(gateway), WorkingFile(wanted), transfer.features());
-    } catch (const IniError &error) {
-        throw CliError(EnglishErrorLine(error));
-    }
-    for (const ConfigDifference &d : differences)
-        printOut(QStringLiteral("[%1] %2: %3 -> %4")
-                     .arg(d.section, d.key, ConfigDiff::quoted(d.first), ConfigDiff::quoted(d.second)));
-    return differences.isEmpty() ? Success : Differences;
+    return printDifferences(WorkingFile(gateway), WorkingFile::held(content), transfer.features());
 }
 
 // After an error: 128 + the signal's number when a signal ended the work

@@ -1,5 +1,7 @@
 #include "gui/DropDownList.h"
 
+#include "gui/AccessibleFactory.h"
+
 #include <QAccessibleWidget>
 
 namespace {
@@ -34,24 +36,8 @@ private:
     DropDownList *list() const { return static_cast<DropDownList *>(widget()); }
 };
 
-// What a screen reader learns of a drop-down list.
-QAccessibleInterface *describeDropDownList(const QString &className, QObject *object)
-{
-    if (className == QLatin1String("DropDownList"))
-        return new AccessibleDropDownList(static_cast<DropDownList *>(object));
-    return nullptr;
-}
-
-// Registered before the control exists: Qt may describe it while building it.
-QWidget *withAccessibleDropDownList(QWidget *parent)
-{
-    static const bool installed = (QAccessible::installFactory(describeDropDownList), true);
-    Q_UNUSED(installed);
-    return parent;
-}
-
 } // namespace
 
-DropDownList::DropDownList(QWidget *parent) : QComboBox(withAccessibleDropDownList(parent))
+DropDownList::DropDownList(QWidget *parent) : QComboBox(withAccessibleInterface<DropDownList, AccessibleDropDownList>(parent))
 {
 }

@@ -1,5 +1,7 @@
 #include "gui/LabelButton.h"
 
+#include "gui/AccessibleFactory.h"
+
 #include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -40,25 +42,9 @@ public:
     }
 };
 
-// What a screen reader learns of a label that works as a button.
-QAccessibleInterface *describeLabelButton(const QString &className, QObject *object)
-{
-    if (className == QLatin1String("LabelButton"))
-        return new AccessibleLabelButton(static_cast<LabelButton *>(object));
-    return nullptr;
-}
-
-// Registered before the control exists: Qt may describe it while building it.
-QWidget *withAccessibleLabelButton(QWidget *parent)
-{
-    static const bool installed = (QAccessible::installFactory(describeLabelButton), true);
-    Q_UNUSED(installed);
-    return parent;
-}
-
 } // namespace
 
-LabelButton::LabelButton(QWidget *parent) : QLabel(withAccessibleLabelButton(parent))
+LabelButton::LabelButton(QWidget *parent) : QLabel(withAccessibleInterface<LabelButton, AccessibleLabelButton>(parent))
 {
     // Tab only: a click does not take the focus from the connect button.
     setFocusPolicy(Qt::TabFocus);

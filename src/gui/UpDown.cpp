@@ -1,5 +1,7 @@
 #include "gui/UpDown.h"
 
+#include "gui/AccessibleFactory.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QHBoxLayout>
@@ -55,26 +57,10 @@ private:
     UpDown *upDown() const { return static_cast<UpDown *>(widget()); }
 };
 
-// What a screen reader learns of an arrow pair.
-QAccessibleInterface *describeUpDown(const QString &className, QObject *object)
-{
-    if (className == QLatin1String("UpDown"))
-        return new AccessibleUpDown(static_cast<UpDown *>(object));
-    return nullptr;
-}
-
-// Registered before the control exists: Qt may describe it while building it.
-QWidget *withAccessibleUpDown(QWidget *parent)
-{
-    static const bool installed = (QAccessible::installFactory(describeUpDown), true);
-    Q_UNUSED(installed);
-    return parent;
-}
-
 } // namespace
 
 UpDown::UpDown(QWidget *parent)
-    : QWidget(withAccessibleUpDown(parent))
+    : QWidget(withAccessibleInterface<UpDown, AccessibleUpDown>(parent))
     , m_previous(makeArrow(this, Qt::LeftArrow, "UpDownPrevious"))
     , m_next(makeArrow(this, Qt::RightArrow, "UpDownNext"))
 {

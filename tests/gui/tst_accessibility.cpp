@@ -110,6 +110,36 @@ private slots:
         QCOMPARE(accessibleText(f->child(control), QAccessible::Name), name);
     }
 
+    // The window's own controls: the role a screen reader announces and
+    // the action it offers first.
+    void controlsHaveTheirRoleAndAction_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QString>("action");
+        QTest::newRow("port list") << "cb_COM_Port" << int(QAccessible::ComboBox)
+                                   << QAccessibleActionInterface::showMenuAction();
+        QTest::newRow("quality list") << "ComboBox12" << int(QAccessible::ComboBox)
+                                      << QAccessibleActionInterface::showMenuAction();
+        QTest::newRow("address stepper") << "UpDown3" << int(QAccessible::SpinBox)
+                                         << QAccessibleActionInterface::increaseAction();
+        QTest::newRow("flag") << "Image1" << int(QAccessible::Button) << QAccessibleActionInterface::pressAction();
+        QTest::newRow("mail link") << "LabelMailto" << int(QAccessible::Link)
+                                   << QAccessibleActionInterface::pressAction();
+    }
+    void controlsHaveTheirRoleAndAction()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, role);
+        QFETCH(QString, action);
+        startWithAllPages(0);
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(f->child(control));
+        QVERIFY(face);
+        QCOMPARE(int(face->role()), role);
+        QVERIFY(face->actionInterface());
+        QCOMPARE(face->actionInterface()->actionNames().value(0), action);
+    }
+
     void tabReachesSteppersFlagsAndLinks_data()
     {
         QTest::addColumn<QString>("page");
