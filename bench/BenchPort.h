@@ -17,7 +17,7 @@ public:
     QByteArray lastWritten;
 
     BenchPort() { clock.start(); }
-    bool open(const QString &, QString *) override { return true; }
+    bool open(const QString &, PortFailure *) override { return true; }
     void close() override {}
     bool isOpen() const override { return true; }
     void clearInput() override {}
@@ -35,7 +35,7 @@ public:
 // as a gateway with firmware `version` (e.g. "311") does.
 inline bool GoOnline(GatewaySession &session, BenchPort &port, const QByteArray &version)
 {
-    QString reason;
+    PortFailure reason;
     if (!session.connectTo(QStringLiteral("bench"), &reason))
         return false;
     port.reply("cP0101Produkt  1");

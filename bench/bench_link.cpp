@@ -56,7 +56,7 @@ int main(int argc, char *argv[])
     GatewaySession &session = window.session();
 
     std::vector<double> handshake;
-    QString reason;
+    PortFailure reason;
     for (int i = 0; i < 500; ++i) {
         session.disconnect();
         session.connectTo(QStringLiteral("bench"), &reason);

@@ -24,7 +24,7 @@ namespace {
 class FuzzPort : public SerialPort
 {
 public:
-    bool open(const QString &, QString *) override { return opened = true; }
+    bool open(const QString &, PortFailure *) override { return opened = true; }
     void close() override { opened = false; }
     bool isOpen() const override { return opened; }
     void clearInput() override {}
@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // online, or online with a read-all or write-all run under way.
     const int mode = data[0] & 3;
     session->disconnect();
-    QString reason;
+    PortFailure reason;
     session->connectTo(QStringLiteral("fuzz"), &reason);
     if (mode != 0) {
         session->handleLine(BuildRequestFrame("cP0101Produkt  1") + "\r\n");

@@ -40,13 +40,14 @@ QString CliTransfer::failure(const QString &reason) const
 
 void CliTransfer::connectTo(const QString &device, int timeoutMs)
 {
-    QString reason;
-    if (!m_session.connectTo(device, &reason)) {
+    PortFailure refusal;
+    if (!m_session.connectTo(device, &refusal)) {
+        const QString reason = PortFailureReason(refusal, Language::English);
         // A file, a folder or another kind of device: say so, not just the errno.
         struct stat st;
         const bool exists = ::stat(QFile::encodeName(device).constData(), &st) == 0;
         const bool notATerminal = (exists && !S_ISCHR(st.st_mode))
-                                  || reason == QString::fromLocal8Bit(std::strerror(ENOTTY));
+                                  || refusal.systemWords == QString::fromLocal8Bit(std::strerror(ENOTTY));
         QString text = notATerminal ? failure(QStringLiteral("is not a serial port (%1)").arg(oneLine(reason)))
                                     : failure(QStringLiteral("cannot open the port: ") + oneLine(reason));
         if (m_session.lastOpenWasPermissionError())
@@ -73,7 +74,7 @@ void CliTransfer::connectTo(const QString &device, int timeoutMs)
         answered = answered || state == GatewaySession::State::Online;
     });
     QObject::connect(&m_session, &GatewaySession::portLost, &loop,
-                     [&](const PortLoss &loss) { fail(failure(oneLine(PortLostText(loss, Language::English)))); });
+                     [&](const PortFailure &loss) { fail(failure(oneLine(PortLostText(loss, Language::English)))); });
     QTimer deadline;
     deadline.setSingleShot(true);
     QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
@@ -141,7 +142,7 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
         if (firstError.isNull())
             firstError = error;
     });
-    QObject::connect(&m_session, &GatewaySession::portLost, &loop, [&](const PortLoss &loss) {
+    QObject::connect(&m_session, &GatewaySession::portLost, &loop, [&](const PortFailure &loss) {
         lost = PortLostText(loss, Language::English);
         loop.quit();
     });

@@ -35,7 +35,7 @@ void GatewaySession::startRun(TransferRun::Kind kind)
     m_run->start(kind, RunSettings{m_features, m_versionText, m_portLabel});
 }
 
-bool GatewaySession::connectTo(const QString &devicePath, QString *reason)
+bool GatewaySession::connectTo(const QString &devicePath, PortFailure *reason)
 {
     if (!m_port->open(devicePath, reason))
         return false;
@@ -221,7 +221,7 @@ void GatewaySession::handshake(const QByteArray &line)
     send("S0V");
 }
 
-void GatewaySession::lost(const PortLoss &loss)
+void GatewaySession::lost(const PortFailure &loss)
 {
     if (!m_port->isOpen())
         return;

@@ -35,8 +35,8 @@ public:
     ~GatewaySession() override;
 
     // Opens the device at 9600 8N1 and polls once a second until the gateway
-    // answers. On failure returns false with the system's reason.
-    bool connectTo(const QString &devicePath, QString *reason);
+    // answers. On failure returns false with the reason.
+    bool connectTo(const QString &devicePath, PortFailure *reason);
     // True when the last connectTo was refused for lack of rights.
     bool lastOpenWasPermissionError() const;
     // Closes the port (errors ignored) and stops polling; a run ends with it.
@@ -90,7 +90,7 @@ signals:
     // connection); polling goes on.
     void notAnswering(int polls);
     // The port went away (`loss` says why); the link is closed.
-    void portLost(const PortLoss &loss);
+    void portLost(const PortFailure &loss);
     // An error to show to the user (a refused store, a field that is no number).
     void errorOccurred(const ReportedError &error);
     // The echo of a page's write differs from what was sent.
@@ -104,7 +104,7 @@ private:
     // Says a refused store, unless the last store said the same and none
     // has succeeded since.
     void reportStoreError(const ReportedError &error);
-    void lost(const PortLoss &loss);
+    void lost(const PortFailure &loss);
     void flush();
     void setState(State state);
 

@@ -66,9 +66,9 @@ QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSe
             // Qt words a vanished device with whatever errno a read left,
             // often "Resource temporarily unavailable": say what happened.
             if (hungUp(int(m_port->handle())) || !deviceFileExists(m_devicePath))
-                reportLost(PortLoss{true, 0, {}});
+                reportLost(PortFailure{PortFailure::Cause::HungUp, 0, {}});
             else
-                reportLost(PortLoss{false, 0, m_port->errorString()});
+                reportLost(PortFailure{PortFailure::Cause::System, 0, m_port->errorString()});
             break;
         case QSerialPort::ReadError:
         case QSerialPort::WriteError:
@@ -76,7 +76,7 @@ QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSe
             // while its read notifier stays on: without this check the
             // process would spin on it.
             if (hungUp(int(m_port->handle())) || !deviceFileExists(m_devicePath))
-                reportLost(PortLoss{true, 0, {}});
+                reportLost(PortFailure{PortFailure::Cause::HungUp, 0, {}});
             else
                 m_port->clearError();
             break;
@@ -88,7 +88,7 @@ QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSe
 
 QtSerialPort::~QtSerialPort() = default;
 
-void QtSerialPort::reportLost(const PortLoss &loss)
+void QtSerialPort::reportLost(const PortFailure &loss)
 {
     if (m_lostReported || !m_port->isOpen())
         return;
@@ -99,7 +99,7 @@ void QtSerialPort::reportLost(const PortLoss &loss)
     close();
 }
 
-bool QtSerialPort::open(const QString &devicePath, QString *reason)
+bool QtSerialPort::open(const QString &devicePath, PortFailure *reason)
 {
     m_permissionError = false;
     m_lostReported = false;
@@ -114,14 +114,14 @@ bool QtSerialPort::open(const QString &devicePath, QString *reason)
     // or lookup error that opening it would give.
     if (!devicePath.isEmpty() && !QFileInfo::exists(devicePath)) {
         if (reason)
-            *reason = QStringLiteral("device not present");
+            *reason = PortFailure{PortFailure::Cause::NotPresent, 0, {}};
         return false;
     }
     if (devicePath.isEmpty() || !m_port->open(QIODevice::ReadWrite)) {
         m_permissionError = m_port->error() == QSerialPort::PermissionError;
         if (reason)
-            *reason = devicePath.isEmpty() ? QStringLiteral("No device for this port name.")
-                                           : m_port->errorString();
+            *reason = devicePath.isEmpty() ? PortFailure{PortFailure::Cause::NoDevice, 0, {}}
+                                           : PortFailure{PortFailure::Cause::System, 0, m_port->errorString()};
         return false;
     }
     // Pseudo-terminals have no modem lines; the refusal is harmless there.
@@ -144,7 +144,7 @@ void QtSerialPort::watchDeviceFile(const QString &devicePath)
     m_watch->addPath(m_devicePath);
     connect(m_watch, &QFileSystemWatcher::fileChanged, this, [this](const QString &path) {
         if (!deviceFileExists(path))
-            reportLost(PortLoss{false, ENODEV, {}});
+            reportLost(PortFailure{PortFailure::Cause::System, ENODEV, {}});
     });
 }
 

@@ -9,12 +9,16 @@
 class QFileSystemWatcher;
 class QSerialPort;
 
-// Why an open port stopped working, for a front end to word.
-struct PortLoss
+// Why a port cannot be opened, or stopped working, for a front end to word.
+struct PortFailure
 {
-    // The device hung up, or its device file went (an unplugged adapter).
-    bool hungUp = false;
-    // Otherwise the system's error number, or else its words.
+    enum class Cause {
+        System,     // the system's error number, or else its words
+        HungUp,     // the device hung up, or its device file went (an unplugged adapter)
+        NotPresent, // the device file is gone: a name left by an unplugged adapter
+        NoDevice,   // no device was named
+    };
+    Cause cause = Cause::System;
     int systemError = 0;
     QString systemWords;
 };
@@ -26,8 +30,8 @@ public:
     using QObject::QObject;
 
     // Opens `devicePath` at 9600 baud, 8N1, no flow control, DTR and RTS
-    // raised. On failure returns false and gives the system's reason.
-    virtual bool open(const QString &devicePath, QString *reason) = 0;
+    // raised. On failure returns false and gives the reason.
+    virtual bool open(const QString &devicePath, PortFailure *reason) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     // Discards received bytes not yet taken / bytes not yet sent.
@@ -39,7 +43,7 @@ signals:
     void received(const QByteArray &bytes);
     // The device went away while open (an unplugged adapter, a hang-up, its
     // device file removed); sent once per opening.
-    void lost(const PortLoss &loss);
+    void lost(const PortFailure &loss);
 };
 
 // The real port, on Qt SerialPort.
@@ -50,7 +54,7 @@ public:
     explicit QtSerialPort(QObject *parent = nullptr);
     ~QtSerialPort() override;
 
-    bool open(const QString &devicePath, QString *reason) override;
+    bool open(const QString &devicePath, PortFailure *reason) override;
     void close() override;
     bool isOpen() const override;
     void clearInput() override;
@@ -61,7 +65,7 @@ public:
     bool lastOpenWasPermissionError() const { return m_permissionError; }
 
 private:
-    void reportLost(const PortLoss &loss);
+    void reportLost(const PortFailure &loss);
     void watchDeviceFile(const QString &devicePath);
 
     QSerialPort *m_port;

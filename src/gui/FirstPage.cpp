@@ -171,12 +171,12 @@ void FirstPage::connectButtonClicked()
     const QString name = QStringLiteral("COM%1").arg(number);
     const int index = m_ui->cb_COM_Port->findText(name, Qt::MatchFixedString);
     const QString device = index >= 0 ? m_ui->cb_COM_Port->itemData(index, Qt::UserRole).toString() : QString();
-    QString reason;
-    if (!m_session.connectTo(device, &reason)) {
+    PortFailure failure;
+    if (!m_session.connectTo(device, &failure)) {
         const Language language = m_language.current();
         QString text = CaptionText(Caption::CannotOpenPort, language);
-        if (!reason.isEmpty())
-            text += QStringLiteral("\n\n") + name + QStringLiteral(": ") + ReasonText(reason, language);
+        if (const QString reason = PortFailureReason(failure, language); !reason.isEmpty())
+            text += QStringLiteral("\n\n") + name + QStringLiteral(": ") + reason;
         if (m_session.lastOpenWasPermissionError())
             text += QStringLiteral("\n\n") + PermissionHintText(language);
         QMessageBox box(QMessageBox::Information, QString::fromUtf8(AppCaption), text, QMessageBox::Ok, window());

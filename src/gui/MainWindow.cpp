@@ -196,7 +196,7 @@ void MainWindow::connectSession()
                            ? RunStoredText(m_language.current(), run.recordsStored(), run.total())
                            : QString();
     });
-    connect(&session, &GatewaySession::portLost, this, Guarded(m_errorReport, [this](const PortLoss &loss) {
+    connect(&session, &GatewaySession::portLost, this, Guarded(m_errorReport, [this](const PortFailure &loss) {
                 const QString message = PortLostText(loss, m_language.current());
                 const QString note = std::exchange(m_cutRunNote, QString());
                 showOffline();

@@ -107,18 +107,27 @@ QString WindowErrorText(const ReportedError &error)
            + FileErrorLine(error.fileError(), Language::English);
 }
 
-QString PortLossReason(const PortLoss &loss, Language language)
+QString PortFailureReason(const PortFailure &failure, Language language)
 {
-    if (loss.hungUp)
+    switch (failure.cause) {
+    case PortFailure::Cause::HungUp:
         return HungUpText(language);
-    if (loss.systemError != 0)
-        return ReasonText(loss.systemError, language);
-    return ReasonText(loss.systemWords, language);
+    case PortFailure::Cause::NotPresent:
+        return NotPresentText(language);
+    case PortFailure::Cause::NoDevice:
+        return german(language) ? QStringLiteral("Kein Gerät für diesen Anschlussnamen.")
+                                : QStringLiteral("No device for this port name.");
+    case PortFailure::Cause::System:
+        break;
+    }
+    if (failure.systemError != 0)
+        return ReasonText(failure.systemError, language);
+    return ReasonText(failure.systemWords, language);
 }
 
-QString PortLostText(const PortLoss &loss, Language language)
+QString PortLostText(const PortFailure &loss, Language language)
 {
-    return LostConnectionText(language) + QStringLiteral("\n\n") + PortLossReason(loss, language);
+    return LostConnectionText(language) + QStringLiteral("\n\n") + PortFailureReason(loss, language);
 }
 
 QString RunResultText(const RunResult &result, Language language)

@@ -19,10 +19,10 @@ QString ErrorLine(const ReportedError &error, Language language);
 // cannot be written in German only), a field that is no number in German.
 QString WindowErrorText(const ReportedError &error);
 
-// Why the port was lost.
-QString PortLossReason(const PortLoss &loss, Language language);
+// Why a port could not be opened, or was lost.
+QString PortFailureReason(const PortFailure &failure, Language language);
 // The message of a lost port: what happened, and why.
-QString PortLostText(const PortLoss &loss, Language language);
+QString PortLostText(const PortFailure &loss, Language language);
 
 // How a run ended, as the window's progress label says it: "OK", or why it
 // stopped (an error as the window shows it).

@@ -85,6 +85,11 @@ QString ReasonText(const QString &words, Language language)
     return words;
 }
 
+QString NotPresentText(Language language)
+{
+    return language == Language::German ? QString::fromUtf8(NotPresentGerman) : QString::fromLatin1(NotPresentEnglish);
+}
+
 QString HungUpText(Language language)
 {
     return QString::fromUtf8(language == Language::German ? HungUpGerman : HungUpEnglish);

@@ -13,5 +13,7 @@
 QString ReasonText(const QString &systemText, Language language);
 // The reason of the system error number `error` (an errno value), the same way.
 QString ReasonText(int error, Language language);
+// The reason of a port whose device is gone (a name left by an unplugged adapter).
+QString NotPresentText(Language language);
 // The reason of a port whose device hung up.
 QString HungUpText(Language language);

@@ -24,11 +24,11 @@ public:
     int silentAfter = -1; // leaves the request with this index unanswered
     int lostAt = -1;      // the device goes away while the request with this index is written
 
-    bool open(const QString &devicePath, QString *reason) override
+    bool open(const QString &devicePath, PortFailure *reason) override
     {
         device = devicePath;
         if (!opens) {
-            *reason = QStringLiteral("Permission denied");
+            *reason = PortFailure{PortFailure::Cause::System, 0, QStringLiteral("Permission denied")};
             return false;
         }
         opened = true;
@@ -64,5 +64,5 @@ public:
     // A framed reply line as the gateway sends it.
     void reply(const QByteArray &record) { emit received(BuildRequestFrame(record) + "\r\n"); }
     void inject(const QByteArray &bytes) { emit received(bytes); }
-    void unplug() { emit lost(PortLoss{false, 0, QStringLiteral("No such device")}); }
+    void unplug() { emit lost(PortFailure{PortFailure::Cause::System, 0, QStringLiteral("No such device")}); }
 };

@@ -116,8 +116,8 @@ private slots:
             PtyPair pty;
             QVERIFY(pty.open());
             QtSerialPort port;
-            QString reason;
-            QVERIFY2(port.open(pty.device, &reason), qPrintable(reason));
+            PortFailure reason;
+            QVERIFY2(port.open(pty.device, &reason), qPrintable(reason.systemWords));
             QSignalSpy lost(&port, &SerialPort::lost);
             QSignalSpy received(&port, &SerialPort::received);
             if (traffic) {
@@ -137,7 +137,7 @@ private slots:
             }
             QCOMPARE(lost.count(), 1);
             // The reason is the hang-up, never an errno left from a read.
-            QVERIFY(lost.at(0).at(0).value<PortLoss>().hungUp);
+            QVERIFY(lost.at(0).at(0).value<PortFailure>().cause == PortFailure::Cause::HungUp);
         }
     }
 
@@ -146,7 +146,7 @@ private slots:
         PtyPair pty;
         QVERIFY(pty.open());
         QtSerialPort port;
-        QString reason;
+        PortFailure reason;
         QVERIFY(port.open(pty.device, &reason));
         QByteArray all;
         bool first = true;
@@ -186,12 +186,12 @@ private slots:
         QSignalSpy lost(&port, &SerialPort::lost);
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
         g_serialIoctls = {asAdapter, refusal, {}};
-        QString reason;
+        PortFailure reason;
         const bool opened = port.open(pty.device, &reason);
         const SerialIoctls seen = g_serialIoctls;
         g_serialIoctls = {};
         // A refusal is taken silently: the port is open and works.
-        QVERIFY2(opened, qPrintable(reason));
+        QVERIFY2(opened, qPrintable(reason.systemWords));
         QCOMPARE(seen.flagsSet, flagsSet);
         QSignalSpy received(&port, &SerialPort::received);
         pty.send("line\n");
@@ -213,9 +213,9 @@ private slots:
         if (link)
             QVERIFY(QFile::link(dir.filePath(QStringLiteral("ttyUSB0")), path));
         QtSerialPort port;
-        QString reason;
+        PortFailure reason;
         QVERIFY(!port.open(path, &reason));
-        QCOMPARE(reason, QStringLiteral("device not present"));
+        QVERIFY(reason.cause == PortFailure::Cause::NotPresent);
         QVERIFY(!port.lastOpenWasPermissionError());
         QVERIFY(!port.isOpen());
     }

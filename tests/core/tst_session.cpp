@@ -149,7 +149,7 @@ private slots:
         connect(m_session.get(), &GatewaySession::errorOccurred, this,
                 [this](const ReportedError &e) { m_errors << WindowErrorText(e); });
         connect(m_session.get(), &GatewaySession::portLost, this,
-                [this](const PortLoss &loss) { m_lost << PortLostText(loss, m_lostLanguage); });
+                [this](const PortFailure &loss) { m_lost << PortLostText(loss, m_lostLanguage); });
     }
 
     void cleanup()
@@ -166,7 +166,7 @@ private slots:
         QSignalSpy states(m_session.get(), &GatewaySession::stateChanged);
         QSignalSpy shown(m_session.get(), &GatewaySession::exchangeShown);
         QCOMPARE(m_session->versionText(), QStringLiteral("---"));
-        QString reason;
+        PortFailure reason;
         QVERIFY(m_session->connectTo(QStringLiteral("/dev/pts/77"), &reason));
         QCOMPARE(m_port->device, QStringLiteral("/dev/pts/77"));
         QVERIFY(m_session->isConnecting());
@@ -338,9 +338,9 @@ private slots:
     {
         m_port->opens = false;
         QSignalSpy states(m_session.get(), &GatewaySession::stateChanged);
-        QString reason;
+        PortFailure reason;
         QVERIFY(!m_session->connectTo(QStringLiteral("/dev/pts/77"), &reason));
-        QCOMPARE(reason, QStringLiteral("Permission denied"));
+        QCOMPARE(reason.systemWords, QStringLiteral("Permission denied"));
         QCOMPARE(m_session->state(), GatewaySession::State::Closed);
         QVERIFY(!m_session->isPolling());
         QCOMPARE(m_session->versionText(), QStringLiteral("---"));

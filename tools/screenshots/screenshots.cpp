@@ -30,7 +30,7 @@ namespace {
 class PicturePort : public SerialPort
 {
 public:
-    bool open(const QString &, QString *) override { return m_open = true; }
+    bool open(const QString &, PortFailure *) override { return m_open = true; }
     void close() override { m_open = false; }
     bool isOpen() const override { return m_open; }
     void clearInput() override {}
@@ -64,7 +64,7 @@ int main(int argc, char *argv[])
     // Every row that the largest firmware shows: its handshake and version
     // reply, then offline again, so that the pictures show no link.
     GatewaySession &session = window.session();
-    QString reason;
+    PortFailure reason;
     session.connectTo(QStringLiteral("pictures"), &reason);
     port.reply("cP0101Produkt  1");
     port.reply("cV311");
