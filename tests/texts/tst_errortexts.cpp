@@ -1,4 +1,155 @@
+#include "texts/ErrorTexts.h"
+
 #include <QtTest>
-class TestErrorTexts : public QObject { Q_OBJECT };
+
+#include <cerrno>
+
+Q_DECLARE_METATYPE(IniError::Action)
+Q_DECLARE_METATYPE(IniError::Reason)
+
+class TestErrorTexts : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Every file error as the window shows it (the texts users know) and as
+    // one English line (velmora-cli).
+    void fileErrors_data()
+    {
+        QTest::addColumn<IniError::Action>("action");
+        QTest::addColumn<IniError::Reason>("reason");
+        QTest::addColumn<int>("systemError");
+        QTest::addColumn<QString>("detail");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("english");
+        using A = IniError::Action;
+        using R = IniError::Reason;
+        QTest::newRow("read: no permission")
+            << A::Read << R::SystemError << EACCES << QString()
+            << "/x/V.ini kann nicht gelesen werden: Keine Berechtigung\n/x/V.ini cannot be read: Permission denied"
+            << "/x/V.ini cannot be read: Permission denied";
+        QTest::newRow("read: a folder")
+            << A::Read << R::IsFolder << 0 << QString()
+            << "/x/V.ini kann nicht gelesen werden: keine gewöhnliche Datei\n/x/V.ini cannot be read: not a regular file"
+            << "/x/V.ini cannot be read: not a regular file";
+        QTest::newRow("write: disk full") << A::Write << R::SystemError << ENOSPC << QString()
+                                          << "In /x/V.ini kann nicht geschrieben werden" << "cannot write /x/V.ini";
+        QTest::newRow("write: no folder") << A::Write << R::NoFolder << ENOENT << "/x"
+                                          << "In /x/V.ini kann nicht geschrieben werden" << "cannot write /x/V.ini";
+        QTest::newRow("write: another user's link")
+            << A::Write << R::UntrustedLink << 0 << QString()
+            << "In /x/V.ini wird nicht geschrieben: die Datei ist eine Verknüpfung eines anderen Benutzers oder liegt "
+               "in einem Ordner, in den andere schreiben dürfen.\n/x/V.ini is not written: it is a link owned by "
+               "another user or lies in a folder that others may write to."
+            << "/x/V.ini is not written: it is a link owned by another user or lies in a folder that others may "
+               "write to.";
+        QTest::newRow("write: a link to nothing")
+            << A::Write << R::DanglingLink << 0 << QString()
+            << "In /x/V.ini wird nicht geschrieben: die Verknüpfung zeigt auf keine Datei.\n/x/V.ini is not written: "
+               "it is a link to a file that does not exist."
+            << "/x/V.ini is not written: it is a link to a file that does not exist.";
+        QTest::newRow("write: a character beyond the encoding")
+            << A::Write << R::UnstorableCharacter << 0 << QStringLiteral("\u20AC")
+            << "Das Zeichen „€“ (U+20AC) kann in /x/V.ini nicht gespeichert werden.\nThe character „€“ (U+20AC) "
+               "cannot be stored in /x/V.ini."
+            << "The character „€“ (U+20AC) cannot be stored in /x/V.ini.";
+        QTest::newRow("write: a character beyond the basic plane")
+            << A::Write << R::UnstorableCharacter << 0 << QStringLiteral("\U0001F600")
+            << "Das Zeichen „\U0001F600“ (U+1F600) kann in /x/V.ini nicht gespeichert werden.\nThe character "
+               "„\U0001F600“ (U+1F600) cannot be stored in /x/V.ini."
+            << "The character „\U0001F600“ (U+1F600) cannot be stored in /x/V.ini.";
+        QTest::newRow("write: broken UTF-16")
+            << A::Write << R::InvalidUtf16 << 0 << QString()
+            << "/x/V.ini ist kein gültiger UTF-16-Text und wird nicht verändert.\n/x/V.ini is not valid UTF-16 text "
+               "and is left unchanged."
+            << "/x/V.ini is not valid UTF-16 text and is left unchanged.";
+        QTest::newRow("write: held in memory")
+            << A::Write << R::HeldInMemory << 0 << QString()
+            << "Eine Konfiguration im Speicher wird nicht geändert.\nA configuration held in memory is not changed."
+            << "A configuration held in memory is not changed.";
+    }
+    void fileErrors()
+    {
+        QFETCH(IniError::Action, action);
+        QFETCH(IniError::Reason, reason);
+        QFETCH(int, systemError);
+        QFETCH(QString, detail);
+        QFETCH(QString, window);
+        QFETCH(QString, english);
+        const ReportedError error{IniError(action, QStringLiteral("/x/V.ini"), reason, systemError, detail)};
+        QCOMPARE(WindowErrorText(error), window);
+        QCOMPARE(ErrorLine(error, Language::English), english);
+        // The German line is the window's first.
+        QCOMPARE(ErrorLine(error, Language::German), window.section(u'\n', 0, 0));
+    }
+
+    // A field that is no number keeps the window's German text; other
+    // errors keep the system's words.
+    void otherErrors()
+    {
+        const ReportedError number{NumberError(QStringLiteral("x7"))};
+        QCOMPARE(WindowErrorText(number), QStringLiteral("'x7' ist kein gültiger Integerwert"));
+        QCOMPARE(ErrorLine(number, Language::English), QStringLiteral("'x7' is not a valid whole number"));
+        const ReportedError other = ReportedError::of(std::runtime_error("std::bad_alloc"));
+        QCOMPARE(WindowErrorText(other), QStringLiteral("std::bad_alloc"));
+        QVERIFY(ReportedError::of(NumberError(QStringLiteral("x7"))) == number);
+        QVERIFY(number != ReportedError::of(NumberError(QStringLiteral("x8"))));
+    }
+
+    void portFailures_data()
+    {
+        QTest::addColumn<int>("cause");
+        QTest::addColumn<int>("systemError");
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<QString>("german");
+        QTest::addColumn<QString>("english");
+        using C = PortFailure::Cause;
+        QTest::newRow("hung up") << int(C::HungUp) << 0 << QString() << "Das Gerät hat die Verbindung getrennt"
+                                 << "The device hung up.";
+        QTest::newRow("device gone") << int(C::NotPresent) << 0 << QString() << "Gerät nicht vorhanden"
+                                     << "device not present";
+        QTest::newRow("no device named") << int(C::NoDevice) << 0 << QString()
+                                         << "Kein Gerät für diesen Anschlussnamen." << "No device for this port name.";
+        QTest::newRow("device file removed") << int(C::System) << ENODEV << QString() << "Gerät nicht vorhanden"
+                                             << "No such device";
+        QTest::newRow("the system's words") << int(C::System) << 0 << "Permission denied" << "Keine Berechtigung"
+                                            << "Permission denied";
+    }
+    void portFailures()
+    {
+        QFETCH(int, cause);
+        QFETCH(int, systemError);
+        QFETCH(QString, words);
+        QFETCH(QString, german);
+        QFETCH(QString, english);
+        const PortFailure failure{PortFailure::Cause(cause), systemError, words};
+        QCOMPARE(PortFailureReason(failure, Language::German), german);
+        QCOMPARE(PortFailureReason(failure, Language::English), english);
+        QCOMPARE(PortLostText(failure, Language::German),
+                 QStringLiteral("Die Verbindung zum Velmora ist unterbrochen: der serielle Anschluss ist nicht mehr "
+                                "vorhanden (Adapter abgezogen?).\n\n")
+                     + german);
+    }
+
+    // What a run's end and its steps say in the window.
+    void runTexts()
+    {
+        using O = RunResult::Outcome;
+        QCOMPARE(RunResultText({O::Ok, {}}, Language::English), QStringLiteral("OK"));
+        QCOMPARE(RunResultText({O::NoReply, {}}, Language::German),
+                 QStringLiteral("Keine Antwort vom Velmora \u2013 Übertragung abgebrochen"));
+        QCOMPARE(RunResultText({O::NotTaken, {}}, Language::English), QStringLiteral("Not all values taken"));
+        QCOMPARE(RunResultText({O::ValuesRefused, {}}, Language::German),
+                 QStringLiteral("Nichts wurde zum Velmora übertragen: diese Werte passen nicht in ihr Feld."));
+        const IniError refused(IniError::Action::Write, QStringLiteral("/x/V.ini"), IniError::Reason::ReadOnlyFile);
+        QCOMPARE(RunResultText({O::Failed, ReportedError(refused)}, Language::English),
+                 QStringLiteral("In /x/V.ini kann nicht geschrieben werden"));
+
+        QCOMPARE(RunStepText({RecordKind::Points, 11}, Language::German), QStringLiteral("Zapfstelle: B"));
+        QCOMPARE(RunStepText({RecordKind::Product, 3}, Language::English), QStringLiteral("Product data: 3"));
+        QCOMPARE(RunStepText({RecordKind::Interface, 0}, Language::English), QStringLiteral("Interface"));
+        QVERIFY(RunStepText({RecordKind::Printer, 0}, Language::German).isNull());
+    }
+};
+
 QTEST_GUILESS_MAIN(TestErrorTexts)
 #include "tst_errortexts.moc"
