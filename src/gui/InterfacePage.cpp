@@ -57,7 +57,7 @@ void InterfacePage::build()
 
 void InterfacePage::catchUp()
 {
-    ApplyLanguage(this, m_language.captionOffset());
+    ApplyLanguage(this, m_language.current());
     refreshCaptions();
 }
 

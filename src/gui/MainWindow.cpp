@@ -245,7 +245,7 @@ void MainWindow::firstShow()
     }
     m_language.set(LanguageOfIndex(language));
     refreshCaptions();
-    ApplyLanguage(m_language.captionOffset());
+    ApplyLanguage(m_language.current());
     m_firstPage->shown();
 }
 
@@ -318,7 +318,7 @@ bool MainWindow::handleHotKey(int key, Qt::KeyboardModifiers modifiers)
 void MainWindow::setLanguage(int language)
 {
     m_language.set(LanguageOfIndex(language));
-    ApplyLanguage(m_language.captionOffset());
+    ApplyLanguage(m_language.current());
     refreshCaptions();
 }
 
@@ -334,7 +334,7 @@ void MainWindow::chooseLanguage(int language)
     } catch (...) {
         storeFailure = std::current_exception();
     }
-    ApplyLanguage(m_language.captionOffset());
+    ApplyLanguage(m_language.current());
     refreshCaptions();
     if (storeFailure)
         std::rethrow_exception(storeFailure);

@@ -113,7 +113,7 @@ void PointsPage::build()
 
 void PointsPage::catchUp()
 {
-    ApplyLanguage(this, m_language.captionOffset());
+    ApplyLanguage(this, m_language.current());
     refreshCaptions();
     layOutRows();
 }
@@ -139,11 +139,10 @@ void PointsPage::refreshCaptions()
     const Language language = m_language.current();
     m_ui->GroupBoxProduktName->setTitle(CaptionText(Caption::ProductGroup, language));
     // A list of the grid is named by its column and its row.
-    const int offset = m_language.captionOffset();
     const auto rows = pointRows(*m_ui);
     for (int k = 1; k <= 10; ++k) {
-        rows[k - 1].quality->setAccessibleName(LoadText(5 + offset) + u' ' + QString::number(k));
-        rows[k - 1].edv->setAccessibleName(LoadText(6 + offset) + u' ' + QString::number(k));
+        rows[k - 1].quality->setAccessibleName(TaggedCaptionText(5, language) + u' ' + QString::number(k));
+        rows[k - 1].edv->setAccessibleName(TaggedCaptionText(6, language) + u' ' + QString::number(k));
     }
     m_ui->StatusLightQualitaet->setLanguage(language);
     m_ui->StatusLightProdukt->setLanguage(language);

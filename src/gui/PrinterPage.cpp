@@ -42,7 +42,7 @@ void PrinterPage::build()
 
 void PrinterPage::catchUp()
 {
-    ApplyLanguage(this, m_language.captionOffset());
+    ApplyLanguage(this, m_language.current());
     refreshCaptions();
 }
 

@@ -114,7 +114,7 @@ void SaveLoadPage::build()
 
 void SaveLoadPage::catchUp()
 {
-    ApplyLanguage(this, m_language.captionOffset());
+    ApplyLanguage(this, m_language.current());
 }
 
 SaveLoadPage::~SaveLoadPage() = default;

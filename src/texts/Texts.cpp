@@ -2,9 +2,8 @@
 
 #include "core/Records.h"
 
-#include <iterator>
-
 #include <QStringList>
+#include <iterator>
 
 namespace {
 
@@ -30,7 +29,73 @@ constexpr const char *CaptionWords[][2] = {
 
 static_assert(std::size(CaptionWords) == std::size_t(Caption::CannotOpenPort) + 1);
 
+struct NumberedText
+{
+    int number;
+    const char *text; // UTF-8
+};
+
+// Tag n shows text n in German and text n + 1000 in English. Text 22/1022
+// belongs to no control.
+constexpr int EnglishTagOffset = 1000;
+constexpr NumberedText TaggedCaptions[] = {
+    {1, "Verbinden"},
+    {2, "COM Port auswählen:"},
+    {3, "QVR Adresse"},
+    {4, "Zapfpunkt"},
+    {5, "Produktqualität"},
+    {6, "EDV Nummer"},
+    {7, "Lesen"},
+    {8, "Schreiben"},
+    {9, "Produkt Nr"},
+    {10, "Qualität"},
+    {11, "Produktname"},
+    {12, "( max. 10 Zeichen )"},
+    {13, "Alle Daten aus dem Velmora zum Bearbeiten auslesen:"},
+    {14, "Eine gespeicherte Konfiguration zum Bearbeiten laden:"},
+    {15, "Die aktuell geöffnete Konfiguration speichern:"},
+    {16, "Datei öffnen"},
+    {17, "Datei speichern"},
+    {18, "Die geöffnete, aktuell angezeigte Konfiguration zum Velmora übertragen:"},
+    {19, "Konfiguration"},
+    {20, "Daten übertragen"},
+    {21, "Druckermodell"},
+    {22, "Kopfzeile für Ausdruck (max. 40 Zeichen)"},
+    {1001, "Connect"},
+    {1002, "Select COM port:"},
+    {1003, "QVR address"},
+    {1004, "Point of disp."},
+    {1005, "Product quality"},
+    {1006, "EDP number"},
+    {1007, "read"},
+    {1008, "write"},
+    {1009, "Product no"},
+    {1010, "quality"},
+    {1011, "product name"},
+    {1012, "( max. 10 characters )"},
+    {1013, "Get all data to edit from the Velmora:"},
+    {1014, "Load a stored configuration to edit:"},
+    {1015, "Save the currently opened configuration:"},
+    {1016, "Open file"},
+    {1017, "Save file"},
+    {1018, "Send the actual opened configuration to the Velmora:"},
+    {1019, "Configuration"},
+    {1020, "Transfer data"},
+    {1021, "Printer model"},
+    {1022, "Headline for the printout (max. 40 characters)"},
+};
+
 } // namespace
+
+QString TaggedCaptionText(int tag, Language language)
+{
+    const int number = tag + (language == Language::German ? 0 : EnglishTagOffset);
+    for (const NumberedText &entry : TaggedCaptions) {
+        if (entry.number == number)
+            return QString::fromUtf8(entry.text);
+    }
+    return QString();
+}
 
 QString CaptionText(Caption caption, Language language)
 {

@@ -41,6 +41,10 @@ enum class Caption {
 
 QString CaptionText(Caption caption, Language language);
 
+// The caption of the controls that carry `tag` (their "tag" property in the
+// window's forms); empty when the tag has none.
+QString TaggedCaptionText(int tag, Language language);
+
 // The program's caption, on its message boxes.
 inline constexpr const char *AppCaption = "PC / Velmora";
 
