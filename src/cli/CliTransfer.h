@@ -24,6 +24,8 @@ public:
     // Opens `device` at 9600 8N1, polls until the gateway answers and
     // waits for its version. Throws CliError after `timeoutMs` without it.
     void connectTo(const QString &device, int timeoutMs);
+    // How long a run waits for each reply.
+    void setReplyTimeout(int ms) { m_session.run().setReplyTimeout(ms); }
     // One run with `workPath` as the working file; `title` heads the
     // progress line. Throws CliError when the run does not end with OK, its
     // text led by `context` (what the failure means for the user), except

@@ -73,6 +73,8 @@ QString CommandLine::helpText()
         "                              the records it would ignore or miss.\n"
         "  --timeout SECONDS           read, write, diff: how long to wait for the gateway to\n"
         "                              answer when connecting (default 10).\n"
+        "  --reply-timeout SECONDS     read, write, diff: how long to wait for each reply\n"
+        "                              during a run (default 3).\n"
         "  --log LOG                   read, write: write every request and reply into LOG as\n"
         "                              the window's monitor shows them (plain text).\n"
         "  -q, --quiet                 No progress and no summary; errors are still shown.\n"
@@ -106,12 +108,13 @@ CommandLine CommandLine::parse(const QStringList &argv)
     const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")}, QString());
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, QString());
     const QCommandLineOption timeout(QStringLiteral("timeout"), QString(), QStringLiteral("seconds"));
+    const QCommandLineOption replyTimeout(QStringLiteral("reply-timeout"), QString(), QStringLiteral("seconds"));
     const QCommandLineOption backup(QStringLiteral("backup"), QString(), QStringLiteral("file"));
     const QCommandLineOption noVerify(QStringLiteral("no-verify"), QString());
     const QCommandLineOption force(QStringLiteral("force"), QString());
     const QCommandLineOption firmware(QStringLiteral("firmware"), QString(), QStringLiteral("version"));
     const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("file"));
-    parser.addOptions({help, version, quiet, timeout, backup, noVerify, force, firmware, log});
+    parser.addOptions({help, version, quiet, timeout, replyTimeout, backup, noVerify, force, firmware, log});
     if (!parser.parse(argv)) {
         QString text = parser.errorText();
         if (text.endsWith(u'.'))
@@ -186,6 +189,7 @@ CommandLine CommandLine::parse(const QStringList &argv)
     onlyFor(force, {Command::Write});
     onlyFor(firmware, {Command::Check});
     onlyFor(timeout, {Command::Read, Command::Write, Command::Diff});
+    onlyFor(replyTimeout, {Command::Read, Command::Write, Command::Diff});
     onlyFor(log, {Command::Read, Command::Write});
 
     // "-" stands for standard output only where a file is produced and
@@ -222,13 +226,20 @@ CommandLine CommandLine::parse(const QStringList &argv)
     line.verify = !parser.isSet(noVerify);
     line.force = parser.isSet(force);
     line.firmware = parser.value(firmware);
-    if (parser.isSet(timeout)) {
+    // A number of seconds above 0 and up to `most`, in milliseconds.
+    const auto milliseconds = [&](const QCommandLineOption &option, int most) {
         bool ok = false;
-        const double seconds = parser.value(timeout).toDouble(&ok);
-        if (!ok || !std::isfinite(seconds) || seconds <= 0 || seconds > 86400)
-            throw CliError(QStringLiteral("--timeout takes a number of seconds above 0 and up to 86400, not '%1'")
-                               .arg(parser.value(timeout)));
-        line.timeoutMs = std::max(1, int(std::lround(seconds * 1000)));
-    }
+        const double seconds = parser.value(option).toDouble(&ok);
+        if (!ok || !std::isfinite(seconds) || seconds <= 0 || seconds > most)
+            throw CliError(QStringLiteral("--%1 takes a number of seconds above 0 and up to %2, not '%3'")
+                               .arg(option.names().constLast())
+                               .arg(most)
+                               .arg(parser.value(option)));
+        return std::max(1, int(std::lround(seconds * 1000)));
+    };
+    if (parser.isSet(timeout))
+        line.timeoutMs = milliseconds(timeout, 86400);
+    if (parser.isSet(replyTimeout))
+        line.replyTimeoutMs = milliseconds(replyTimeout, 600);
     return line;
 }

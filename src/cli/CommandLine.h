@@ -17,9 +17,10 @@ struct CommandLine
     QString firmware;      // check --firmware
     bool quiet = false;
     int timeoutMs = 10000; // connect --timeout
+    int replyTimeoutMs = 3000; // --reply-timeout: each reply of a run
 
     // Throws CliError for an unknown command or option, a missing or extra
-    // argument, an option the command does not take, or a bad --timeout.
+    // argument, an option the command does not take, or a bad time-out.
     static CommandLine parse(const QStringList &argv);
     static QString helpText();
 };

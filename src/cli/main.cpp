@@ -205,6 +205,7 @@ int commandReadToOutput(const CommandLine &line, ProgressBar &progress)
     const Port port = resolvePort(line.arguments.at(0));
     Scratch scratch;
     CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
+    transfer.setReplyTimeout(line.replyTimeoutMs);
     transfer.connectTo(port.device, line.timeoutMs);
     const QString copy = scratch.copy("read.ini", DefaultIniContent());
     transfer.run(TransferRun::Kind::ReadAll, copy, QStringLiteral("Reading"));
@@ -230,6 +231,7 @@ int commandRead(const CommandLine &line, ProgressBar &progress)
     Scratch scratch;
     CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
     const std::unique_ptr<TrafficLog> log = openLog(line, transfer);
+    transfer.setReplyTimeout(line.replyTimeoutMs);
     transfer.connectTo(port.device, line.timeoutMs);
     readInto(transfer, scratch, "read.ini", file, before, QStringLiteral("Reading"));
     checkLog(line, log.get());
@@ -271,6 +273,7 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     const Port port = resolvePort(line.arguments.at(0));
     CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
     const std::unique_ptr<TrafficLog> log = openLog(line, transfer);
+    transfer.setReplyTimeout(line.replyTimeoutMs);
     transfer.connectTo(port.device, line.timeoutMs);
 
     const WriteCheck check = CheckWrite(snapshot, transfer.features(), transfer.versionText());
@@ -414,6 +417,7 @@ int commandDiffGateway(const CommandLine &line, ProgressBar &progress)
     const Port port = resolvePort(line.arguments.at(0));
     Scratch scratch;
     CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
+    transfer.setReplyTimeout(line.replyTimeoutMs);
     transfer.connectTo(port.device, line.timeoutMs);
     const QString gateway = scratch.copy("gateway.ini", DefaultIniContent());
     transfer.run(TransferRun::Kind::ReadAll, gateway, QStringLiteral("Reading"));

@@ -487,7 +487,8 @@ private slots:
         Cli cli;
         QVERIFY(cli.startSim({"--firmware", "311", "--fault", fault, "--fault-after", "5"}));
         const QString file = cli.path("read.ini");
-        const Result r = cli.run({"read", "COM7", file});
+        // The reply the run waits for never comes: waited for 1 s, not 3.
+        const Result r = cli.run({"read", "COM7", file, "--reply-timeout", "1"});
         QCOMPARE(r.status, status);
         if (status == 0) {
             QCOMPARE(mismatches(file, layoutOf("311"), simState), QStringList());
@@ -621,7 +622,7 @@ private slots:
         writeState(file, newState);
         const QByteArray before = bytesOf(file);
         QFile::copy(file, cli.path("backup.ini"));
-        QStringList arguments{command.left(5), "COM7", file, "--timeout", "1.5"};
+        QStringList arguments{command.left(5), "COM7", file, "--timeout", "1.5", "--reply-timeout", "1"};
         if (command == "write")
             arguments << "--backup" << cli.path("backup.ini");
         const Result r = cli.run(arguments);
@@ -992,6 +993,8 @@ private slots:
         QTest::newRow("- as BACKUP") << QStringList{"write", "COM1", "a.ini", "--backup", "-"} << "'-' cannot be the BACKUP of write; give a file name (only read writes to standard output with -)";
         QTest::newRow("- in diff") << QStringList{"diff", "a.ini", "-"} << "'-' cannot be the FILE of diff; give a file name (only read writes to standard output with -)";
         QTest::newRow("bad time-out") << QStringList{"read", "COM1", "a.ini", "--timeout", "-1"} << "--timeout takes a number of seconds above 0 and up to 86400, not '-1'";
+        QTest::newRow("bad reply time-out") << QStringList{"write", "COM1", "a.ini", "--reply-timeout", "0"} << "--reply-timeout takes a number of seconds above 0 and up to 600, not '0'";
+        QTest::newRow("reply time-out of check") << QStringList{"check", "a.ini", "--reply-timeout", "1"} << "option --reply-timeout does not apply to check; see velmora-cli --help";
     }
     void badCommandLines()
     {
@@ -1108,7 +1111,7 @@ private slots:
         const Result r = cli.run({"--help"});
         QCOMPARE(r.status, 0);
         for (const char *word : {"ports", "read PORT FILE", "write PORT FILE", "diff FILE1 FILE2", "diff PORT FILE",
-                                 "check FILE", "--backup", "--no-verify", "--force", "--firmware", "--timeout", "--log",
+                                 "check FILE", "--backup", "--no-verify", "--force", "--firmware", "--timeout", "--reply-timeout", "--log",
                                  "--quiet", "--version", "Exit status"})
             QVERIFY2(r.out.contains(QLatin1String(word)), word);
     }
