@@ -96,6 +96,7 @@ void TransferRun::conclude()
 void TransferRun::sendNext()
 {
     const Record &record = m_plan.at(m_position);
+    const RecordId step = record.id();
     const QByteArray request = m_kind == Kind::WriteAll ? record.toRequest() : ReadRequest(record.id());
     m_progress = std::min(m_progress + 1, m_total);
     emit requestReady(request);
@@ -105,7 +106,7 @@ void TransferRun::sendNext()
     m_timeout.start();
     // Shown once the request is on its way: what the front end does with
     // the progress costs the wire nothing then.
-    emit progressed(m_progress, record.id());
+    emit progressed(m_progress, step);
 }
 
 bool TransferRun::takesReply(const Record &record) const

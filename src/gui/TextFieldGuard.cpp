@@ -40,10 +40,12 @@ bool TextFieldGuard::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_edit && event->type() == QEvent::FocusOut && m_onExit) {
         // Leaving the window or opening the context menu is no exit from the
         // field; the focus comes back to it. A window that is closed or being
-        // destroyed takes the focus too, and its handlers may be gone.
+        // destroyed takes the focus too, and its handlers may be gone; so
+        // does a field being destroyed with its page (it is no QLineEdit any
+        // more by then).
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason
-            && m_edit->window()->isVisible())
+            && m_edit->window()->isVisible() && qobject_cast<QLineEdit *>(watched))
             m_onExit();
     }
     return QValidator::eventFilter(watched, event);

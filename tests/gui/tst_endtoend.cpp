@@ -40,6 +40,9 @@ struct SimulatorSession
             return false;
         form = std::make_unique<MainWindow>(dir.path() + u'/');
         form->setErrorReporter([&errors](const QString &text) { errors << text; });
+        // The simulator answers at once: a reply that does not come within
+        // a second does not come at all.
+        form->session().run().setReplyTimeout(1000);
         form->show();
         // The simulator's alias is offered as a port.
         auto *list = form->findChild<QComboBox *>("cb_COM_Port");
