@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qsizetype half = bytes.size() / 2;
     port->feed(bytes.left(half));
     port->feed(bytes.mid(half));
-    session->run().abort(QString());
+    session->run().abort(RunResult::Outcome::Stopped);
     session->writer().drain();
     checkWellFormed(file.path());
     return 0;
