@@ -2,7 +2,7 @@
 # Builds and runs every test twice: a normal build (with the check of the
 # Debian package), then one with AddressSanitizer and
 # UndefinedBehaviorSanitizer, so memory faults fail; then fuzzes the reply
-# path for half a minute and the working file's reader and writer for 20 s. About 20 minutes on 2 cores. Stops at the first
+# path for half a minute and the working file's reader and writer for 20 s. 15 to 20 minutes on 2 cores. Stops at the first
 # failure; otherwise its last line says what passed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
