@@ -1,6 +1,5 @@
 #include "core/SerialPort.h"
 
-
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QSerialPort>

@@ -29,31 +29,13 @@ QString readErrorLine(const IniError &error, Language language)
         .arg(error.fileName(), reason);
 }
 
-// The write errors that the window shows in German alone.
-bool germanOnly(const IniError &error)
-{
-    if (error.action() == IniError::Action::Read)
-        return false;
-    switch (error.reason()) {
-    case IniError::Reason::UntrustedLink:
-    case IniError::Reason::DanglingLink:
-    case IniError::Reason::UnstorableCharacter:
-    case IniError::Reason::InvalidUtf16:
-    case IniError::Reason::HeldInMemory:
-        return false;
-    default:
-        return true;
-    }
-}
-
-} // namespace
-
-QString FileErrorLine(const IniError &error, Language language)
+// The words of a write error that has words of its own; null for a write
+// the file system refused (the file, its folder, the disk), which are all
+// worded alike and which the window has always shown in German alone.
+QString ownWriteErrorLine(const IniError &error, Language language)
 {
     const bool de = german(language);
     const QString file = error.fileName();
-    if (error.action() == IniError::Action::Read)
-        return readErrorLine(error, language);
     switch (error.reason()) {
     case IniError::Reason::UntrustedLink:
         return (de ? QStringLiteral("In %1 wird nicht geschrieben: die Datei ist eine Verknüpfung eines anderen "
@@ -77,9 +59,25 @@ QString FileErrorLine(const IniError &error, Language language)
         return de ? QStringLiteral("Eine Konfiguration im Speicher wird nicht geändert.")
                   : QStringLiteral("A configuration held in memory is not changed.");
     default:
-        return de ? QStringLiteral("In ") + file + QStringLiteral(" kann nicht geschrieben werden")
-                  : QStringLiteral("cannot write ") + file;
+        return QString();
     }
+}
+
+bool isRefusedWrite(const IniError &error)
+{
+    return error.action() == IniError::Action::Write && ownWriteErrorLine(error, Language::German).isNull();
+}
+
+} // namespace
+
+QString FileErrorLine(const IniError &error, Language language)
+{
+    if (error.action() == IniError::Action::Read)
+        return readErrorLine(error, language);
+    if (const QString own = ownWriteErrorLine(error, language); !own.isNull())
+        return own;
+    return german(language) ? QStringLiteral("In ") + error.fileName() + QStringLiteral(" kann nicht geschrieben werden")
+                            : QStringLiteral("cannot write ") + error.fileName();
 }
 
 QString ErrorLine(const ReportedError &error, Language language)
@@ -101,7 +99,7 @@ QString ErrorLine(const ReportedError &error, Language language)
 
 QString WindowErrorText(const ReportedError &error)
 {
-    if (error.kind() != ReportedError::Kind::File || germanOnly(error.fileError()))
+    if (error.kind() != ReportedError::Kind::File || isRefusedWrite(error.fileError()))
         return ErrorLine(error, Language::German);
     return FileErrorLine(error.fileError(), Language::German) + u'\n'
            + FileErrorLine(error.fileError(), Language::English);
