@@ -60,13 +60,11 @@ QString copyFile(const QString &source, const QString &target, Language language
 {
     const QString sourceCanonical = QFileInfo(source).canonicalFilePath();
     if (!sourceCanonical.isEmpty() && sourceCanonical == QFileInfo(target).canonicalFilePath())
-        return language == Language::German ? QStringLiteral("Das Ziel ist die geöffnete Konfiguration selbst.")
-                             : QStringLiteral("The target is the opened configuration itself.");
+        return SaveOntoItselfText(language);
     try {
         const std::optional<QByteArray> bytes = ReadIniFile(source);
         if (!bytes)
-            return language == Language::German ? QStringLiteral("%1 gibt es nicht.").arg(source)
-                                 : QStringLiteral("%1 does not exist.").arg(source);
+            return MissingFileText(source, language);
         ReplaceFile(target, *bytes);
     } catch (const IniError &error) {
         return WindowErrorText(ReportedError(error));
@@ -150,9 +148,7 @@ void SaveLoadPage::openClicked()
     // a name that does not exist yet is fine, the first write creates it.
     const QFileInfo chosen(path);
     if (chosen.exists() && !chosen.isFile()) {
-        m_report.show(m_language.current() == Language::German
-                            ? QStringLiteral("%1 ist keine gewöhnliche Datei und kann nicht geöffnet werden.").arg(path)
-                            : QStringLiteral("%1 is not a regular file and cannot be opened.").arg(path));
+        m_report.show(NotOpenableText(path, m_language.current()));
         return;
     }
     // The chosen file becomes the working file; the pages read it when shown.
@@ -170,10 +166,7 @@ void SaveLoadPage::saveClicked()
     const QString reason = copyFile(m_session.file().path(), path, language);
     if (reason.isEmpty())
         return;
-    const QString text = language == Language::German
-                             ? QStringLiteral("Die Konfiguration konnte nicht nach %1 gespeichert werden.").arg(path)
-                             : QStringLiteral("The configuration could not be saved to %1.").arg(path);
-    m_report.show(text + u'\n' + reason);
+    m_report.show(SaveFailedText(path, language) + u'\n' + reason);
 }
 
 void SaveLoadPage::writeAllClicked()

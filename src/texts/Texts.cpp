@@ -233,6 +233,33 @@ QString ValueProblemsText(const QList<ValueProblem> &problems, Language language
     return lines.join(u'\n');
 }
 
+QString SaveOntoItselfText(Language language)
+{
+    return language == Language::German ? QStringLiteral("Das Ziel ist die geöffnete Konfiguration selbst.")
+                                        : QStringLiteral("The target is the opened configuration itself.");
+}
+
+QString MissingFileText(const QString &file, Language language)
+{
+    return (language == Language::German ? QStringLiteral("%1 gibt es nicht.") : QStringLiteral("%1 does not exist."))
+        .arg(file);
+}
+
+QString NotOpenableText(const QString &file, Language language)
+{
+    return (language == Language::German
+                ? QStringLiteral("%1 ist keine gewöhnliche Datei und kann nicht geöffnet werden.")
+                : QStringLiteral("%1 is not a regular file and cannot be opened."))
+        .arg(file);
+}
+
+QString SaveFailedText(const QString &target, Language language)
+{
+    return (language == Language::German ? QStringLiteral("Die Konfiguration konnte nicht nach %1 gespeichert werden.")
+                                         : QStringLiteral("The configuration could not be saved to %1."))
+        .arg(target);
+}
+
 QString NoRecordsText(const QString &file, Language language)
 {
     return language == Language::German

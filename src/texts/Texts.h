@@ -70,6 +70,14 @@ QString ValueProblemText(const ValueProblem &problem, Language language);
 // The one message of a write refused for values that do not fit: a heading,
 // then one line per value.
 QString ValueProblemsText(const QList<ValueProblem> &problems, Language language);
+// Saving the working file as itself.
+QString SaveOntoItselfText(Language language);
+// A file to be copied that does not exist.
+QString MissingFileText(const QString &file, Language language);
+// A chosen file that is a folder, a FIFO or a device.
+QString NotOpenableText(const QString &file, Language language);
+// The heading of a save that failed; its reason follows.
+QString SaveFailedText(const QString &target, Language language);
 // A write refused because the file holds no record of the gateway.
 QString NoRecordsText(const QString &file, Language language);
 // What differs between a file and the gateway it is to be written to: the
