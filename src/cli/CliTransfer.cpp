@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
@@ -110,9 +111,8 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
     m_notTaken.clear();
 
     QEventLoop loop;
-    bool done = false;
-    bool ok = false;
-    RunResult result;
+    // How the run ended; none while it goes on.
+    std::optional<RunResult> result;
     ReportedError firstError;
     QString lost;
     QString step;
@@ -126,8 +126,6 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
         m_progress.step(value, step);
     });
     QObject::connect(&run, &TransferRun::finished, &loop, [&](const RunResult &finishResult) {
-        done = true;
-        ok = finishResult.ok();
         result = finishResult;
         // A lost port reports its reason right after the run has ended.
         loop.quit();
@@ -166,7 +164,7 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
     if (!interrupted) {
         guard.start((m_session.features().progressTotal + 2) * (run.replyTimeout() + 1000));
         m_session.startRun(kind);
-        if (!done)
+        if (!result)
             loop.exec();
     }
     // Every record queued for the disk is written before the copy is used
@@ -174,7 +172,7 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
     m_session.writer().drain();
     m_file.setPath(m_straysPath);
     m_progress.clear();
-    if (!interrupted && (ok || (!m_notTaken.isEmpty() && lost.isEmpty())))
+    if (!interrupted && ((result && result->ok()) || (!m_notTaken.isEmpty() && lost.isEmpty())))
         return;
     if (!refused.isEmpty())
         throw CliError(failure(refused));
@@ -186,10 +184,12 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
         reason = lost;
     else if (!firstError.isNull())
         reason = EnglishErrorLine(firstError);
-    else if (result.outcome == RunResult::Outcome::Failed)
-        reason = EnglishErrorLine(result.error);
+    else if (!result)
+        reason = NoReplyText(Language::English);
+    else if (result->outcome == RunResult::Outcome::Failed)
+        reason = EnglishErrorLine(result->error);
     else
-        reason = RunResultText(result, Language::English);
+        reason = RunResultText(*result, Language::English);
     if (!step.isEmpty())
         reason += QStringLiteral(" (at %1)").arg(step.trimmed());
     throw CliError(failure(context + oneLine(reason)));
