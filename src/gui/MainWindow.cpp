@@ -327,15 +327,13 @@ void MainWindow::chooseLanguage(int language)
     // The captions switch even when the choice cannot be stored, so the
     // window never shows one language while it holds the other; the store
     // failure is still reported afterwards.
-    m_language.set(LanguageOfIndex(language));
     std::exception_ptr storeFailure;
     try {
         m_file.write(QStringLiteral("Speech"), QStringLiteral("Speech"), QString::number(language));
     } catch (...) {
         storeFailure = std::current_exception();
     }
-    ApplyLanguage(m_language.current());
-    refreshCaptions();
+    setLanguage(language);
     if (storeFailure)
         std::rethrow_exception(storeFailure);
 }
