@@ -67,11 +67,17 @@ namespace ConfigLayout {
 inline constexpr int MaxAddresses = 24;
 inline constexpr int MaxProducts = 20;
 
-// The section holding where a file's values came from: firmware, date, port.
+// The section holding where a file's values came from: firmware, date, port,
+// whether the read that made it completed ("yes"/"no") and how many records
+// it stored, and the file's encoding where its bytes alone would mislead.
 inline constexpr char SourceSection[] = "SOURCE";
 inline constexpr char SourceFirmwareKey[] = "Firmware";
 inline constexpr char SourceDateKey[] = "Date";
 inline constexpr char SourcePortKey[] = "Port";
+inline constexpr char SourceCompleteKey[] = "Complete";
+inline constexpr char SourceRecordsKey[] = "Records";
+inline constexpr char SourceEncodingKey[] = "Encoding";
+inline constexpr char Windows1252Name[] = "windows-1252";
 
 // Every record of every firmware: 24 addresses of ten points, 20 products,
 // the interface and the printer.
