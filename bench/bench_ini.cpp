@@ -1,7 +1,11 @@
 // Times the working-file access on the default file: one durable write, the
 // same update through QSettings, one read, and creating the default file.
+// The read is timed as well on files with text beyond ASCII, whose encoding
+// is told from their bytes on every read: Windows-1252, UTF-8 without a mark,
+// and Windows-1252 bytes that form UTF-8, marked in [SOURCE].
 // Prints "<name> <median in ms>" lines; the first argument sets the iterations.
 
+#include "core/ConfigLayout.h"
 #include "core/IniFile.h"
 #include "core/ProgramFolder.h"
 #include "texts/ErrorTexts.h"
@@ -35,6 +39,24 @@ qint64 timed(F &&action)
     return timer.nsecsElapsed();
 }
 
+bool put(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// The last value of the file, so that the whole file is scanned.
+std::vector<qint64> lastValueReads(const QString &path, int iterations)
+{
+    std::vector<qint64> ns;
+    for (int i = 0; i < iterations; ++i) {
+        ns.push_back(timed([&] {
+            ReadIniValue(path, QStringLiteral("INTERFACE"), QStringLiteral("ParameterRS485"), QString());
+        }));
+    }
+    return ns;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -50,7 +72,7 @@ int main(int argc, char **argv)
     const QString ini = dir.filePath(IniBaseName);
     const QString copy = dir.filePath(QStringLiteral("qsettings.ini"));
 
-    std::vector<qint64> write, settings, read, create;
+    std::vector<qint64> write, settings, read, create, readAnsi, readUtf8, readMarked;
     try {
         CreateDefaultIniFile(ini);
         QFile::copy(ini, copy);
@@ -66,11 +88,23 @@ int main(int argc, char **argv)
                 s.sync();
             }));
         }
-        // The last section: the whole file is scanned.
-        for (int i = 0; i < iterations; ++i) {
-            read.push_back(timed([&] {
-                ReadIniValue(ini, QStringLiteral("INTERFACE"), QStringLiteral("ParameterRS485"), QString());
-            }));
+        read = lastValueReads(ini, iterations);
+
+        // The printer's header lies near the end: a Windows-1252 file shows
+        // that it is no UTF-8 only there.
+        const QByteArray plain = DefaultIniContent();
+        const QByteArray head("Head=Deutsche Brantel");
+        const auto withHead = [&](const QByteArray &text) { return QByteArray(plain).replace(head, "Head=" + text); };
+        const QString other = dir.filePath(QStringLiteral("other.ini"));
+        const QByteArray variants[] = {withHead("M\xFCller"), withHead("M\xC3\xBCller"),
+                                       withHead("\xC3\xBC") + "[SOURCE]\r\nEncoding=windows-1252\r\n"};
+        std::vector<qint64> *const reads[] = {&readAnsi, &readUtf8, &readMarked};
+        for (int v = 0; v < 3; ++v) {
+            if (!put(other, variants[v])) {
+                std::fprintf(stderr, "%s cannot be written\n", qPrintable(other));
+                return 1;
+            }
+            *reads[v] = lastValueReads(other, iterations);
         }
         for (int i = 0; i < iterations; ++i) {
             QFile::remove(ini);
@@ -89,6 +123,9 @@ int main(int argc, char **argv)
     std::printf("ini.write.median_ms %.3f (target <= 1 and below qsettings)\n", w);
     std::printf("qsettings.write.median_ms %.3f\n", q);
     std::printf("ini.read.median_ms %.4f (target <= 0.2)\n", r);
+    std::printf("ini.read.windows1252.median_ms %.4f\n", medianMs(readAnsi));
+    std::printf("ini.read.utf8.median_ms %.4f\n", medianMs(readUtf8));
+    std::printf("ini.read.marked.median_ms %.4f\n", medianMs(readMarked));
     std::printf("ini.create.median_ms %.3f (target <= 50)\n", c);
     const bool met = w <= 1.0 && w < q && r <= 0.2 && c <= 50.0;
     std::printf("ini.targets_met %s\n", met ? "yes" : "no");
