@@ -4,12 +4,79 @@
 
 #include <QtEndian>
 
-#include <algorithm>
+namespace {
+
+// The length of the well-formed UTF-8 sequence that starts at `p`, a byte
+// beyond ASCII, or 0 when none starts there: overlong forms, surrogates and
+// code points beyond U+10FFFF are none.
+int sequenceLength(const unsigned char *p, const unsigned char *end)
+{
+    const unsigned char lead = *p;
+    int length = 0;
+    // The second byte's range, narrower after the leads where it decides.
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0;
+        else if (lead == 0xED)
+            high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        else if (lead == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (end - p < length || p[1] < low || p[1] > high)
+        return 0;
+    for (int k = 2; k < length; ++k) {
+        if ((p[k] & 0xC0) != 0x80)
+            return 0;
+    }
+    return length;
+}
+
+const unsigned char *bytesOf(const QByteArray &bytes)
+{
+    return reinterpret_cast<const unsigned char *>(bytes.constData());
+}
+
+} // namespace
 
 bool IsUtf8BeyondAscii(const QByteArray &content)
 {
-    const bool beyondAscii = std::any_of(content.begin(), content.end(), [](char c) { return c & 0x80; });
-    return beyondAscii && QString::fromUtf8(content).toUtf8() == content;
+    const unsigned char *p = bytesOf(content);
+    const unsigned char *const end = p + content.size();
+    bool beyondAscii = false;
+    while (p < end) {
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        const int length = sequenceLength(p, end);
+        if (length == 0)
+            return false;
+        beyondAscii = true;
+        p += length;
+    }
+    return beyondAscii;
+}
+
+bool LooksLikeUtf8(const QByteArray &bytes)
+{
+    const unsigned char *const begin = bytesOf(bytes);
+    const unsigned char *const end = begin + bytes.size();
+    for (const unsigned char *p = begin; p < end; ++p) {
+        if (*p >= 0xC2 && sequenceLength(p, end) > 0)
+            return true;
+    }
+    return false;
 }
 
 TextEncoding EncodingOf(const QByteArray &content)

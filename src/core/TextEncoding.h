@@ -15,6 +15,11 @@ TextEncoding EncodingOf(const QByteArray &content);
 // True for valid UTF-8 that holds characters beyond ASCII.
 bool IsUtf8BeyondAscii(const QByteArray &content);
 
+// True when `bytes` hold at least one well-formed UTF-8 sequence of more than
+// one byte: in a Windows-1252 value, text probably typed as UTF-8 ("Ã¼" for
+// "ü").
+bool LooksLikeUtf8(const QByteArray &bytes);
+
 bool IsUtf16(TextEncoding encoding);
 
 // The profile rules work on single bytes or UTF-8; UTF-16 text is handed to
