@@ -156,10 +156,13 @@ void WriteIniRecords(const QString &fileName, const IniRecords &records)
         }
         // Windows-1252 bytes such as "Ö€" (D6 80) can form valid UTF-8, which
         // the next read would take for UTF-8 and so change every value beyond
-        // ASCII. Such a file is written as the UTF-8 it would be read as;
-        // every character survives, since each byte has its character.
-        if (!unicode && IsUtf8BeyondAscii(updated))
-            updated = Cp1252::decode(updated).toUtf8();
+        // ASCII. The file stays Windows-1252 for the Windows program, which
+        // reads it so, and says so in [SOURCE], which that program ignores.
+        // A mark already there is left as spelled.
+        if (!unicode && EncodingOf(updated) != TextEncoding::Ansi) {
+            updated = ProfileFile::writeValue(updated, ConfigLayout::SourceSection, ConfigLayout::SourceEncodingKey,
+                                              ConfigLayout::Windows1252Name);
+        }
     }
     ReplaceFile(fileName, updated);
 }

@@ -24,6 +24,8 @@ QString IniValueIn(const std::optional<QByteArray> &content, const QString &sect
 
 // Writes `value` under `key` in `section` of `fileName`, creating the file, the
 // section or the key as needed; every other line of the file stays as it was.
+// The file keeps its encoding; a Windows-1252 file whose new bytes would read
+// as UTF-8 also gets [SOURCE] Encoding=windows-1252, so that they do not.
 // The file is replaced atomically and keeps its permissions. A refused write
 // throws IniError("In <fileName> kann nicht geschrieben werden") and leaves
 // the file untouched.

@@ -1,6 +1,8 @@
 #include "core/TextEncoding.h"
 
+#include "core/ConfigLayout.h"
 #include "core/Cp1252.h"
+#include "core/ProfileFile.h"
 
 #include <QtEndian>
 
@@ -47,6 +49,13 @@ const unsigned char *bytesOf(const QByteArray &bytes)
     return reinterpret_cast<const unsigned char *>(bytes.constData());
 }
 
+// Whether the first section named SOURCE says the file is Windows-1252.
+bool markedWindows1252(const QByteArray &content)
+{
+    const auto value = ProfileFile::readValue(content, ConfigLayout::SourceSection, ConfigLayout::SourceEncodingKey);
+    return value && value->compare(ConfigLayout::Windows1252Name, Qt::CaseInsensitive) == 0;
+}
+
 } // namespace
 
 bool IsUtf8BeyondAscii(const QByteArray &content)
@@ -81,12 +90,15 @@ bool LooksLikeUtf8(const QByteArray &bytes)
 
 TextEncoding EncodingOf(const QByteArray &content)
 {
-    if (content.startsWith("\xEF\xBB\xBF") || IsUtf8BeyondAscii(content))
+    if (content.startsWith("\xEF\xBB\xBF"))
         return TextEncoding::Utf8;
     if (content.startsWith("\xFF\xFE"))
         return TextEncoding::Utf16Le;
     if (content.startsWith("\xFE\xFF"))
         return TextEncoding::Utf16Be;
+    // [SOURCE] is looked at only where the bytes alone would mislead.
+    if (IsUtf8BeyondAscii(content) && !markedWindows1252(content))
+        return TextEncoding::Utf8;
     return TextEncoding::Ansi;
 }
 

@@ -7,7 +7,9 @@
 
 // Told by the byte-order mark as Windows' profile functions tell it. Without
 // a mark the file is Windows-1252, unless it is valid UTF-8 with characters
-// beyond ASCII, as a Linux editor saves it.
+// beyond ASCII, as a Linux editor saves it, and does not say in [SOURCE]
+// Encoding that it is windows-1252 (a Windows-1252 file whose bytes happen to
+// form UTF-8 says so).
 enum class TextEncoding { Ansi, Utf8, Utf16Le, Utf16Be };
 
 TextEncoding EncodingOf(const QByteArray &content);

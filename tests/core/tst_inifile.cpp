@@ -186,6 +186,9 @@ void TestIniFile::readsFile_data()
     QTest::newRow("utf-8 without bom") << QByteArray("[S]\r\nk=M\xC3\xBCller\r\n") << "S" << "k" << "Müller";
     QTest::newRow("windows-1252 that is no utf-8") << QByteArray("[S]\r\nk=M\xFCller \xC3\r\n") << "S" << "k" << "Müller Ã";
     QTest::newRow("utf-8 with bom") << QByteArray(Bom + "[S]\r\nk=M\xC3\xBCller\r\n") << "S" << "k" << "Müller";
+    // Windows-1252 bytes that form UTF-8 are told by their mark.
+    QTest::newRow("marked windows-1252 that is utf-8")
+        << QByteArray("[S]\r\nk=M\xC3\xBCller\r\n[SOURCE]\r\nEncoding=windows-1252\r\n") << "S" << "k" << "MÃ¼ller";
     // Encoding the name with '?' must not find the key "?".
     QTest::newRow("name not in windows-1252") << QByteArray("[S]\r\n?=x\r\n") << "S" << "中" << Default;
     QTest::newRow("5000 characters") << QByteArray("[S]\r\nk=" + QByteArray(5000, 'x')) << "S" << "k" << QString(2047, 'x');
@@ -274,9 +277,20 @@ void TestIniFile::writeRoundTrips_data()
     QTest::newRow("utf-8 without bom stays utf-8") << QByteArray("; \xC5\x81\xC3\xB3" "d\xC5\xBA\r\n[S]\r\nk=1\r\n") << "Łódź Süd"
                                                    << QByteArray("; \xC5\x81\xC3\xB3" "d\xC5\xBA\r\n[S]\r\nk=\xC5\x81\xC3\xB3" "d\xC5\xBA S\xC3\xBC" "d\r\n");
     // Windows-1252 bytes that happen to form UTF-8 would be read back as
-    // other characters: such a file becomes the UTF-8 it reads as.
-    QTest::newRow("windows-1252 that reads as utf-8") << QByteArray("[T]\r\nx=a\r\n") << "Ö€bZ"
-                                                      << QByteArray("[T]\r\nx=a\r\n[S]\r\nk=\xC3\x96\xE2\x82\xAC" "bZ\r\n");
+    // other characters: the file stays Windows-1252, as the Windows program
+    // reads it, and is marked so in [SOURCE]. x holds "Ã¼", UTF-8 once the
+    // FC of k is gone.
+    const QByteArray mark("[SOURCE]\r\nEncoding=windows-1252\r\n");
+    const QByteArray typed("[T]\r\nx=\xC3\xBC\r\n");
+    QTest::newRow("windows-1252 that reads as utf-8") << typed + "[S]\r\nk=\xFC\r\n" << "Ö€bZ"
+                                                      << typed + "[S]\r\nk=\xD6\x80" "bZ\r\n" + mark;
+    QTest::newRow("new file that reads as utf-8") << QByteArray() << "Fuß€" << "[S]\r\nk=Fu\xDF\x80\r\n" + mark;
+    QTest::newRow("mark joins its section") << QByteArray("[SOURCE]\r\nFirmware=3.11\r\n[S]\r\nk=1\r\n") << "Ö€"
+                                            << QByteArray("[SOURCE]\r\nFirmware=3.11\r\nEncoding=windows-1252\r\n[S]\r\nk=\xD6\x80\r\n");
+    QTest::newRow("mark kept as spelled") << "[source]\r\n encoding = \"Windows-1252\"\r\n" + typed << "Ö€"
+                                          << "[source]\r\n encoding = \"Windows-1252\"\r\n" + typed + "[S]\r\nk=\xD6\x80\r\n";
+    QTest::newRow("other encoding named is corrected") << QByteArray("[SOURCE]\r\nEncoding=utf-8\r\n[S]\r\nk=\xFC\r\n") << "Ö€"
+                                                       << mark + "[S]\r\nk=\xD6\x80\r\n";
     QTest::newRow("replace keeps the rest") << QByteArray("; c\n[S]\n k = 1\n\n") << "2" << QByteArray("; c\n[S]\nk=2\n\n");
     // UTF-16 stays UTF-16 with its mark, as Windows keeps it.
     QTest::newRow("utf-16 le, replace") << utf16("[S]\r\nk=1\r\n[T]\r\nx=\u00e4\r\n", false) << "Müller 中"
@@ -294,9 +308,11 @@ void TestIniFile::writeRoundTrips()
 
     if (!before.isNull())
         QVERIFY(put(m_path, before));
+    const QString other = ReadIniValue(m_path, "T", "x", Default);
     WriteIniValue(m_path, "S", "k", value);
     QCOMPARE(bytesOf(m_path), after);
     QCOMPARE(ReadIniValue(m_path, "S", "k", Default), value);
+    QCOMPARE(ReadIniValue(m_path, "T", "x", Default), other);
     QCOMPARE(listing(m_dir->path()), QStringList{IniBaseName});
 }
 

@@ -2,6 +2,27 @@
 
 #include <QtTest>
 
+namespace {
+
+const QByteArray Bom("\xEF\xBB\xBF");
+
+const char *nameOf(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Ansi:
+        return "windows-1252";
+    case TextEncoding::Utf8:
+        return "utf-8";
+    case TextEncoding::Utf16Le:
+        return "utf-16 le";
+    case TextEncoding::Utf16Be:
+        return "utf-16 be";
+    }
+    return "?";
+}
+
+} // namespace
+
 class TestTextEncoding : public QObject
 {
     Q_OBJECT
@@ -9,6 +30,8 @@ class TestTextEncoding : public QObject
 private slots:
     void utf8Sequences_data();
     void utf8Sequences();
+    void encodingOf_data();
+    void encodingOf();
 };
 
 void TestTextEncoding::utf8Sequences_data()
@@ -55,6 +78,37 @@ void TestTextEncoding::utf8Sequences()
 
     QCOMPARE(IsUtf8BeyondAscii(bytes), utf8BeyondAscii);
     QCOMPARE(LooksLikeUtf8(bytes), looksLikeUtf8);
+}
+
+void TestTextEncoding::encodingOf_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("encoding");
+
+    const QByteArray utf8Value("[S]\r\nk=\xC3\xBC\r\n");
+    QTest::newRow("ascii") << QByteArray("[S]\r\nk=1\r\n") << "windows-1252";
+    QTest::newRow("windows-1252") << QByteArray("[S]\r\nk=\xFC\r\n") << "windows-1252";
+    QTest::newRow("utf-8 without bom") << utf8Value << "utf-8";
+    QTest::newRow("utf-8 with bom") << Bom + "[S]\r\nk=1\r\n" << "utf-8";
+    QTest::newRow("utf-16 le") << QByteArray("\xFF\xFE[\0", 4) << "utf-16 le";
+    QTest::newRow("utf-16 be") << QByteArray("\xFE\xFF\0[", 4) << "utf-16 be";
+    // Bytes that read as UTF-8 but are marked as Windows-1252.
+    QTest::newRow("marked") << utf8Value + "[SOURCE]\r\nEncoding=windows-1252\r\n" << "windows-1252";
+    QTest::newRow("marked, case and blanks")
+        << QByteArray("[ source ]\r\n\tENCODING = Windows-1252 \r\n") + utf8Value << "windows-1252";
+    QTest::newRow("marked, no line end") << utf8Value + "[SOURCE]\r\nEncoding=windows-1252" << "windows-1252";
+    QTest::newRow("other encoding named") << QByteArray("[SOURCE]\r\nEncoding=utf-8\r\n") + utf8Value << "utf-8";
+    QTest::newRow("longer name") << QByteArray("[SOURCE]\r\nEncoding=windows-12520\r\n") + utf8Value << "utf-8";
+    QTest::newRow("mark in another section") << QByteArray("[S2]\r\nEncoding=windows-1252\r\n") + utf8Value << "utf-8";
+    QTest::newRow("bom wins over the mark") << Bom + "[SOURCE]\r\nEncoding=windows-1252\r\n" + utf8Value << "utf-8";
+}
+
+void TestTextEncoding::encodingOf()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, encoding);
+
+    QCOMPARE(QString::fromLatin1(nameOf(EncodingOf(content))), encoding);
 }
 
 QTEST_GUILESS_MAIN(TestTextEncoding)
