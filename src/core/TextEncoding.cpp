@@ -6,6 +6,9 @@
 
 #include <QtEndian>
 
+#include <cstring>
+#include <string_view>
+
 namespace {
 
 // The length of the well-formed UTF-8 sequence that starts at `p`, a byte
@@ -44,6 +47,21 @@ int sequenceLength(const unsigned char *p, const unsigned char *end)
     return length;
 }
 
+// `p` moved past the ASCII bytes that start at it, eight at a time.
+const unsigned char *pastAscii(const unsigned char *p, const unsigned char *end)
+{
+    constexpr quint64 HighBits = 0x8080808080808080ULL;
+    for (; end - p >= 8; p += 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        if (word & HighBits)
+            break;
+    }
+    while (p < end && *p < 0x80)
+        ++p;
+    return p;
+}
+
 const unsigned char *bytesOf(const QByteArray &bytes)
 {
     return reinterpret_cast<const unsigned char *>(bytes.constData());
@@ -52,6 +70,10 @@ const unsigned char *bytesOf(const QByteArray &bytes)
 // Whether the first section named SOURCE says the file is Windows-1252.
 bool markedWindows1252(const QByteArray &content)
 {
+    // The name holds "-1252" in any case. '-' is rare in these files, so
+    // looking for it is quick, and nearly every UTF-8 file is read no further.
+    if (std::string_view(content.constData(), size_t(content.size())).find("-1252") == std::string_view::npos)
+        return false;
     const auto value = ProfileFile::readValue(content, ConfigLayout::SourceSection, ConfigLayout::SourceEncodingKey);
     return value && value->compare(ConfigLayout::Windows1252Name, Qt::CaseInsensitive) == 0;
 }
@@ -63,11 +85,7 @@ bool IsUtf8BeyondAscii(const QByteArray &content)
     const unsigned char *p = bytesOf(content);
     const unsigned char *const end = p + content.size();
     bool beyondAscii = false;
-    while (p < end) {
-        if (*p < 0x80) {
-            ++p;
-            continue;
-        }
+    while ((p = pastAscii(p, end)) < end) {
         const int length = sequenceLength(p, end);
         if (length == 0)
             return false;

@@ -48,6 +48,10 @@ void TestTextEncoding::utf8Sequences_data()
     QTest::newRow("utf-8 beside windows-1252") << QByteArray("\xC3\xBC \xFC") << false << true;
     QTest::newRow("sequence behind a broken lead") << QByteArray("\xE2\xC3\xBC") << false << true;
     QTest::newRow("stray continuation after a sequence") << QByteArray("\xC3\xBC\xBC") << false << true;
+    // Long ASCII runs are passed over a word at a time.
+    QTest::newRow("long line, windows-1252 then utf-8") << QByteArray("Name=M\xFCller und \xC3\xBC") << false << true;
+    QTest::newRow("long line, utf-8 at the end") << QByteArray("Qualitaet10=01\r\nName=\xC3\xBC") << true << true;
+    QTest::newRow("long line, lead at the end") << QByteArray("Qualitaet10=01\r\nName=\xC3") << false << false;
     QTest::newRow("continuations alone") << QByteArray("\x80\xBF") << false << false;
     QTest::newRow("lead before a blank") << QByteArray("\xC3 x") << false << false;
     QTest::newRow("lead at the end") << QByteArray("x\xC3") << false << false;
