@@ -100,8 +100,14 @@ void CliTransfer::connectTo(const QString &device, int timeoutMs)
     }
 }
 
+QList<Record> CliTransfer::readToMemory(const QString &title, const QString &context)
+{
+    run(TransferRun::Kind::ReadToMemory, m_straysPath, title, context);
+    return m_session.run().recordsRead();
+}
+
 void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QString &title,
-                      const QString &context)
+                      const QString &context, const QList<Record> &kept)
 {
     if (!m_session.isOpen())
         throw CliError(failure(QStringLiteral("the port is closed")));
@@ -163,7 +169,7 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
 
     if (!interrupted) {
         guard.start((m_session.features().progressTotal + 2) * (run.replyTimeout() + 1000));
-        m_session.startRun(kind);
+        m_session.startRun(kind, kept);
         if (!result)
             loop.exec();
     }

@@ -31,8 +31,12 @@ public:
     // text led by `context` (what the failure means for the user), except
     // for a write-all that sent everything and whose echoes differ: that
     // returns, and notTaken() lists the values.
+    // A write-all's missing keys keep the values of `kept`, the gateway's
+    // records read before.
     void run(TransferRun::Kind kind, const QString &workPath, const QString &title,
-             const QString &context = QString());
+             const QString &context = QString(), const QList<Record> &kept = {});
+    // Every record of the gateway, read into memory; nothing is stored.
+    QList<Record> readToMemory(const QString &title, const QString &context = QString());
 
     GatewaySession &session() { return m_session; }
     const FirmwareFeatures &features() const { return m_session.features(); }

@@ -53,13 +53,18 @@ QString CommandLine::helpText()
         "                              FILE '-' writes the configuration to standard output.\n"
         "  write PORT FILE             Write every record of FILE to the gateway, then read\n"
         "                              them back and list what the gateway holds differently.\n"
+        "                              A FILE that is not a complete read of a gateway of the\n"
+        "                              same firmware is first compared with the gateway (see\n"
+        "                              below).\n"
         "  diff FILE1 FILE2            List the gateway settings in which the two files\n"
         "                              differ, as the write command would send them.\n"
         "  diff PORT FILE              Read the gateway (into memory, nothing is written)\n"
         "                              and list where it differs from FILE: what writing\n"
         "                              FILE would change.\n"
         "  check FILE                  Check every value of FILE against the form its field\n"
-        "                              takes, one line per value that does not fit.\n"
+        "                              takes, one line per value that does not fit or is\n"
+        "                              missing for the firmware FILE names; 'warning:' lines\n"
+        "                              for values that fit but may not be meant.\n"
         "\n"
         "PORT is a name COM<n> as 'velmora-cli ports' lists it, or a device path.\n"
         "\n"
@@ -67,10 +72,14 @@ QString CommandLine::helpText()
         "  --backup BACKUP             write: first read the gateway into BACKUP; nothing is\n"
         "                              written when the backup fails.\n"
         "  --no-verify                 write: do not read the gateway back after writing.\n"
-        "  --force                     write: also when FILE was read from other firmware\n"
-        "                              than the gateway's, or lacks records the gateway has.\n"
-        "  --firmware VERSION          check: check for that firmware (e.g. 3.11) and name\n"
-        "                              the records it would ignore or miss.\n"
+        "  --force                     write: also when the comparison finds changes (FILE\n"
+        "                              read from other firmware, from a read cut short, with\n"
+        "                              keys missing, or from no gateway at all).\n"
+        "  --dry-run                   write: compare FILE with the gateway and list what a\n"
+        "                              write would change; nothing is written.\n"
+        "  --firmware VERSION          check: check for that firmware (e.g. 3.11 or 311),\n"
+        "                              name the keys it would miss and the records it would\n"
+        "                              ignore, and give the verdict write would give.\n"
         "  --timeout SECONDS           read, write, diff: how long to wait for the gateway to\n"
         "                              answer when connecting (default 10).\n"
         "  --reply-timeout SECONDS     read, write, diff: how long to wait for each reply\n"
@@ -85,17 +94,24 @@ QString CommandLine::helpText()
         "output.\n"
         "\n"
         "write checks every value of FILE before the port is opened and sends nothing when\n"
-        "one does not fit its field. It refuses a FILE that holds no gateway settings, and\n"
-        "one read from other firmware than the gateway's (or lacking records the gateway\n"
-        "has) unless --force is given. read records the firmware, date and port in FILE.\n"
+        "one does not fit its field. It refuses a FILE that holds no gateway settings. A\n"
+        "FILE whose [SOURCE] names the gateway's firmware, from a read that completed, and\n"
+        "that holds every key of the gateway's records is written as it stands. Any other\n"
+        "FILE is compared with the gateway first (a read into memory): the values that\n"
+        "would change are listed as '[SECTION] key: Velmora \"old\", file \"new\"', and\n"
+        "nothing is written when there are any, unless --force is given. A key FILE lacks\n"
+        "is never filled with a default: it keeps the gateway's value. read records the\n"
+        "firmware, date, port and whether the read completed in FILE's [SOURCE].\n"
         "\n"
         "Exit status:\n"
         "  0  success, files equal, the gateway holds what was written, or FILE is clean\n"
-        "  1  differences found (diff, the check after write, values the gateway did not\n"
-        "     take after write, also with --no-verify), or problems found (check)\n"
-        "  2  an error: no answer, a port that cannot be opened or is lost, a missing reply,\n"
-        "     a file that cannot be read or written, a value that does not fit, firmware\n"
-        "     that differs without --force, a bad command line\n"
+        "  1  differences found (diff, write --dry-run, the check after write, values the\n"
+        "     gateway did not take after write, also with --no-verify), or problems found\n"
+        "     (check: values that do not fit or are missing, or a FILE that write would\n"
+        "     compare first for --firmware)\n"
+        "  2  an error: no answer, a port that cannot be opened or is lost, a missing or\n"
+        "     malformed reply, a file that cannot be read or written, a value that does not\n"
+        "     fit, a comparison that finds changes without --force, a bad command line\n"
         "  130  interrupted by Ctrl-C (128 + the signal's number for other signals), after\n"
         "     the temporary files are removed and FILE is left as it was\n");
 }
@@ -112,9 +128,10 @@ CommandLine CommandLine::parse(const QStringList &argv)
     const QCommandLineOption backup(QStringLiteral("backup"), QString(), QStringLiteral("file"));
     const QCommandLineOption noVerify(QStringLiteral("no-verify"), QString());
     const QCommandLineOption force(QStringLiteral("force"), QString());
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"), QString());
     const QCommandLineOption firmware(QStringLiteral("firmware"), QString(), QStringLiteral("version"));
     const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("file"));
-    parser.addOptions({help, version, quiet, timeout, replyTimeout, backup, noVerify, force, firmware, log});
+    parser.addOptions({help, version, quiet, timeout, replyTimeout, backup, noVerify, force, dryRun, firmware, log});
     if (!parser.parse(argv)) {
         QString text = parser.errorText();
         if (text.endsWith(u'.'))
@@ -141,7 +158,7 @@ CommandLine CommandLine::parse(const QStringList &argv)
     static const Shape shapes[] = {
         {"ports", Command::Ports, 0, "ports"},
         {"read", Command::Read, 2, "read PORT FILE"},
-        {"write", Command::Write, 2, "write PORT FILE [--backup BACKUP] [--no-verify] [--force]"},
+        {"write", Command::Write, 2, "write PORT FILE [--backup BACKUP] [--no-verify] [--force | --dry-run]"},
         {"diff", Command::Diff, 2, "diff FILE1 FILE2"},
         {"check", Command::Check, 1, "check FILE [--firmware VERSION]"},
     };
@@ -187,6 +204,7 @@ CommandLine CommandLine::parse(const QStringList &argv)
     onlyFor(backup, {Command::Write});
     onlyFor(noVerify, {Command::Write});
     onlyFor(force, {Command::Write});
+    onlyFor(dryRun, {Command::Write});
     onlyFor(firmware, {Command::Check});
     onlyFor(timeout, {Command::Read, Command::Write, Command::Diff});
     onlyFor(replyTimeout, {Command::Read, Command::Write, Command::Diff});
@@ -225,6 +243,13 @@ CommandLine CommandLine::parse(const QStringList &argv)
     }
     line.verify = !parser.isSet(noVerify);
     line.force = parser.isSet(force);
+    line.dryRun = parser.isSet(dryRun);
+    // A dry run writes nothing, so nothing needs forcing or backing up.
+    for (const QCommandLineOption *other : {&force, &backup, &noVerify}) {
+        if (line.dryRun && parser.isSet(*other))
+            throw CliError(QStringLiteral("--dry-run writes nothing; --%1 does not go with it")
+                               .arg(other->names().constLast()) + seeHelp());
+    }
     line.firmware = parser.value(firmware);
     // A number of seconds above 0 and up to `most`, in milliseconds.
     const auto milliseconds = [&](const QCommandLineOption &option, int most) {

@@ -13,7 +13,8 @@ struct CommandLine
     QString backup;        // write --backup
     QString log;           // read, write --log: the traffic as the monitor shows it
     bool verify = true;    // write without --no-verify
-    bool force = false;    // write --force: also to a gateway of other firmware
+    bool force = false;    // write --force: also when the comparison finds changes
+    bool dryRun = false;   // write --dry-run: compare only
     QString firmware;      // check --firmware
     bool quiet = false;
     int timeoutMs = 10000; // connect --timeout

@@ -22,7 +22,7 @@ QList<ConfigDifference> compare(const WorkingFile &first, const WorkingFile &sec
         const Record ra = Record::fromFile(a, id, layout);
         const Record rb = Record::fromFile(b, id, layout);
         for (const auto &[key, value] : ra.values) {
-            if (ra.sentForm(key) != rb.sentForm(key))
+            if (ConfigLayout::heldForm(id.kind, key, value) != ConfigLayout::heldForm(id.kind, key, rb.value(key)))
                 out.append({ra.section, key, value, rb.value(key)});
         }
     }
@@ -31,7 +31,7 @@ QList<ConfigDifference> compare(const WorkingFile &first, const WorkingFile &sec
 
 QString quoted(const QString &value)
 {
-    return QuotedValue(value);
+    return value.isNull() ? QStringLiteral("(missing)") : QuotedValue(value);
 }
 
 } // namespace ConfigDiff

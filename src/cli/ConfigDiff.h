@@ -1,7 +1,7 @@
 #pragma once
 // The gateway's settings in two configuration files, compared as the
-// write-all run would send them: values as the working-file rules read them,
-// a missing key as the run's default for it.
+// gateway would hold them after a write-all of each: values as the
+// working-file rules read them; a missing key differs from every value.
 
 #include "core/ConfigLayout.h"
 
@@ -10,7 +10,7 @@
 
 class WorkingFile;
 
-// A value as read from the first file (or the run's default), and from the second.
+// A value as read from the first file and from the second (null: missing).
 using ConfigDifference = ValueDifference;
 
 namespace ConfigDiff {
@@ -24,7 +24,8 @@ FirmwareFeatures largestLayout();
 QList<ConfigDifference> compare(const WorkingFile &first, const WorkingFile &second,
                                 const FirmwareFeatures &layout);
 
-// A value for a one-line listing: quoted, with control characters escaped.
+// A value for a one-line listing: quoted, with control characters escaped;
+// "(missing)" for a missing key.
 QString quoted(const QString &value);
 
 } // namespace ConfigDiff

@@ -141,6 +141,22 @@ void printValuesNotHeld(const QList<ValueDifference> &differences)
                      .arg(d.section, d.key, ConfigDiff::quoted(d.first), ConfigDiff::quoted(d.second)));
 }
 
+// What a write would change: why it was compared, the values one a line
+// (on standard output, like diff), and the summary.
+void printComparison(const WriteComparison &comparison, bool quiet)
+{
+    for (const QString &line : WhyComparedLines(comparison.check, Language::English))
+        printOut(QStringLiteral("note: ") + line);
+    for (const ValueProblem &missing : comparison.check.missing)
+        printOut(QStringLiteral("keeps the gateway's value: ") + ValueProblemText(missing, Language::English));
+    for (const ValueProblem &doubt : comparison.check.doubts)
+        printOut(QStringLiteral("warning: ") + ValueProblemText(doubt, Language::English));
+    for (const ValueDifference &change : comparison.changes)
+        printOut(ComparisonLineText(change, Language::English));
+    if (!quiet)
+        printOut(ComparisonSummaryText(comparison, Language::English));
+}
+
 QString firmwareNote(const CliTransfer &transfer)
 {
     return QStringLiteral("firmware %1").arg(transfer.versionText());
@@ -276,10 +292,25 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     transfer.setReplyTimeout(line.replyTimeoutMs);
     transfer.connectTo(port.device, line.timeoutMs);
 
+    // A file the tool cannot vouch for is compared with the gateway first:
+    // nothing is written that the user has not seen change.
     const WriteCheck check = CheckWrite(snapshot, transfer.features(), transfer.versionText());
-    if (check.needsConsent() && !line.force)
-        throw CliError(QStringLiteral("%1: nothing written: ").arg(port.label) + FirmwareDifferenceText(check, Language::English)
-                       + QStringLiteral("\n--force writes it all the same"));
+    QList<Record> kept;
+    if (line.dryRun || !check.vouchedFor()) {
+        kept = transfer.readToMemory(QStringLiteral("Comparing"),
+                                     QStringLiteral("the comparison failed, nothing written: "));
+        checkInterrupt();
+        const WriteComparison comparison = CompareWrite(snapshot, transfer.features(), check, kept);
+        printComparison(comparison, line.quiet);
+        if (line.dryRun) {
+            checkLog(line, log.get());
+            return comparison.changesNothing() ? Success : Differences;
+        }
+        if (!comparison.changesNothing() && !line.force)
+            throw CliError(QStringLiteral("%1: nothing written: ").arg(port.label)
+                           + ComparisonSummaryText(comparison, Language::English)
+                           + QStringLiteral("\n--force writes it all the same; --dry-run lists the changes"));
+    }
 
     if (!line.backup.isEmpty()) {
         readInto(transfer, scratch, "backup.ini", line.backup, backupBefore, QStringLiteral("Backing up"),
@@ -293,7 +324,7 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     // that FILE stays the configuration it was. What was sent stays in memory.
     try {
         transfer.run(TransferRun::Kind::WriteAll, scratch.copy("write.ini", source), QStringLiteral("Writing"),
-                     QStringLiteral("writing stopped, the gateway may hold part of %1: ").arg(file));
+                     QStringLiteral("writing stopped, the gateway may hold part of %1: ").arg(file), kept);
         checkInterrupt();
     } catch (const CliError &error) {
         if (line.backup.isEmpty())
@@ -342,32 +373,45 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
 int commandCheck(const CommandLine &line)
 {
     const QString &file = line.arguments.at(0);
-    FirmwareFeatures features = ConfigLayout::largestLayout();
-    if (!line.firmware.isEmpty()) {
-        const std::optional<FirmwareFeatures> named = ConfigLayout::featuresOfVersion(line.firmware);
-        if (!named)
-            throw CliError(QStringLiteral("--firmware takes a version such as 3.11, not '%1'").arg(line.firmware));
-        features = *named;
-    }
     const WorkingFile::Snapshot snapshot = snapshotOf(WorkingFile::held(existingProfile(file)));
+    // The firmware asked for, or else the one the file was read from; keys
+    // are missing only for a known firmware.
+    const QString recorded =
+        snapshot.read(QLatin1String(ConfigLayout::SourceSection), QLatin1String(ConfigLayout::SourceFirmwareKey), QString())
+            .trimmed();
+    const QString firmware = line.firmware.isEmpty() ? recorded : line.firmware;
+    std::optional<FirmwareFeatures> named;
+    if (!firmware.isEmpty())
+        named = ConfigLayout::featuresOfVersion(firmware);
+    if (!line.firmware.isEmpty() && !named)
+        throw CliError(QStringLiteral("--firmware takes a version such as 3.11 or 311, not '%1'").arg(line.firmware));
+    const FirmwareFeatures features = named ? *named : ConfigLayout::largestLayout();
     bool problems = false;
     if (!HoldsAnyRecord(snapshot)) {
         printOut(QStringLiteral("%1: holds no settings of the gateway").arg(file));
         problems = true;
     }
-    for (const ValueProblem &problem : CheckFile(snapshot, features)) {
+    const WriteCheck check = CheckWrite(snapshot, features, firmware);
+    for (const ValueProblem &problem : check.problems + (named ? check.missing : QList<ValueProblem>())) {
         printOut(ValueProblemText(problem, Language::English));
         problems = true;
     }
+    for (const ValueProblem &doubt : check.doubts)
+        printOut(QStringLiteral("warning: ") + ValueProblemText(doubt, Language::English));
+    if (!named && !recorded.isEmpty())
+        printOut(QStringLiteral("note: [SOURCE] names firmware '%1', which is no version; "
+                                "missing keys are checked with --firmware").arg(recorded));
     if (!line.firmware.isEmpty()) {
-        const WriteCheck check = CheckWrite(snapshot, features, line.firmware);
-        if (!check.recordedFirmware.isEmpty())
-            printOut(QStringLiteral("read from firmware %1").arg(check.recordedFirmware));
         if (!check.skipped.isEmpty())
             printOut(QStringLiteral("firmware %1 would ignore: %2").arg(line.firmware, check.skipped.join(QStringLiteral(", "))));
-        if (!check.defaulted.isEmpty())
-            printOut(QStringLiteral("firmware %1 would miss, and get defaults for: %2")
-                         .arg(line.firmware, check.defaulted.join(QStringLiteral(", "))));
+        // The verdict write gives: a file it cannot vouch for is compared first.
+        if (!check.vouchedFor()) {
+            for (const QString &reason : WhyComparedLines(check, Language::English))
+                printOut(QStringLiteral("note: ") + reason);
+            printOut(QStringLiteral("write would compare %1 with a gateway of firmware %2 first")
+                         .arg(file, line.firmware));
+            problems = true;
+        }
     }
     return problems ? Differences : Success;
 }

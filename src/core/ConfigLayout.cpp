@@ -1,6 +1,7 @@
 #include "core/ConfigLayout.h"
 
 #include "core/Cp1252.h"
+#include "core/TextTrim.h"
 
 namespace {
 
@@ -26,10 +27,29 @@ bool fitsForm(const QString &value, ValueForm form)
     case ValueForm::PrinterModel:
         return (value.size() == 1 || value.size() == 2) && isDigit(value.at(0)) && isDigit(value.back())
                && value.toInt() <= 3;
-    case ValueForm::InterfaceIndex:
-        return value.size() == 1 && value.at(0) >= u'0' && value.at(0) <= u'5';
+    case ValueForm::InterfaceIndex: {
+        const int index = ConfigLayout::interfaceIndex(value);
+        return index >= 0 && index <= 5;
+    }
     }
     return false;
+}
+
+// The digits of a version ("3.11" and "311" give "311"); empty for a text
+// that is no version.
+QString versionDigits(const QString &version)
+{
+    QString digits = version.trimmed();
+    const qsizetype dot = digits.indexOf(u'.');
+    if (dot >= 0)
+        digits = digits.left(dot) + digits.mid(dot + 1).rightJustified(2, u'0');
+    if (digits.isEmpty() || digits.size() > 3)
+        return QString();
+    for (QChar c : digits) {
+        if (!isDigit(c))
+            return QString();
+    }
+    return digits;
 }
 
 // The point number at the end of a points record's key.
@@ -63,17 +83,19 @@ FirmwareFeatures largestLayout()
 
 std::optional<FirmwareFeatures> featuresOfVersion(const QString &version)
 {
-    QString digits = version.trimmed();
-    const qsizetype dot = digits.indexOf(u'.');
-    if (dot >= 0)
-        digits = digits.left(dot) + digits.mid(dot + 1).rightJustified(2, u'0');
-    if (digits.isEmpty() || digits.size() > 3)
+    const QString digits = versionDigits(version);
+    if (digits.isEmpty())
         return std::nullopt;
-    for (QChar c : digits) {
-        if (!isDigit(c))
-            return std::nullopt;
-    }
     return FeaturesForVersion(digits.toInt());
+}
+
+bool sameVersion(const QString &a, const QString &b)
+{
+    const QString da = versionDigits(a);
+    const QString db = versionDigits(b);
+    if (da.isEmpty() || db.isEmpty())
+        return a.trimmed() == b.trimmed();
+    return da.toInt() == db.toInt();
 }
 
 QList<RecordId> records(const FirmwareFeatures &f)
@@ -185,20 +207,11 @@ QString fileDefault(const RecordId &record, const QString &key)
     return QString();
 }
 
-QString sendDefault(const RecordId &record, const QString &key)
+QString shownDefault(const RecordId &record, const QString &key)
 {
-    switch (record.kind) {
-    case RecordKind::Points:
-        // A write takes the terminal address, not the point number.
-        return TwoDigits(record.number);
-    case RecordKind::Product:
-        return key == productNameKey() ? QStringLiteral("Produkt ") + QString::number(record.number)
-                                       : TwoDigits(record.number);
-    case RecordKind::Printer:
-    case RecordKind::Interface:
-        return fileDefault(record, key);
-    }
-    return QString();
+    if (record.kind == RecordKind::Product && key == productNameKey())
+        return QStringLiteral("Produkt ") + QString::number(record.number);
+    return fileDefault(record, key);
 }
 
 ValueForm formOf(RecordKind kind, const QString &key)
@@ -219,6 +232,10 @@ ValueForm formOf(RecordKind kind, const QString &key)
 std::optional<ValueProblem> check(const QString &section, const QString &key, const QString &value, ValueForm form)
 {
     ValueProblem problem{section, key, value, form, Misfit::Form, QString()};
+    if (value.isNull()) {
+        problem.misfit = Misfit::Missing;
+        return problem;
+    }
     const qsizetype n = value.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = value.at(i);
@@ -241,6 +258,44 @@ std::optional<ValueProblem> check(const QString &section, const QString &key, co
     if (fitsForm(value, form))
         return std::nullopt;
     return problem;
+}
+
+std::optional<ValueProblem> doubt(const QString &section, const QString &key, const QString &value, ValueForm form)
+{
+    if (form != ValueForm::TwoCharacters || (value.size() == 2 && isDigit(value.at(0)) && isDigit(value.at(1))))
+        return std::nullopt;
+    return ValueProblem{section, key, value, form, Misfit::NotTwoDigits, QString()};
+}
+
+int interfaceIndex(const QString &value)
+{
+    const QString digits = value.trimmed();
+    if (digits.isEmpty() || digits.size() > 9)
+        return -1;
+    for (QChar c : digits) {
+        if (!isDigit(c))
+            return -1;
+    }
+    return digits.toInt();
+}
+
+QString heldForm(RecordKind kind, const QString &key, const QString &value)
+{
+    if (value.isNull())
+        return value;
+    switch (kind) {
+    case RecordKind::Product:
+        return key == productNameKey() ? value.rightJustified(10, u' ') : value;
+    case RecordKind::Printer:
+        return key == printerModelKey() ? value.rightJustified(2, u'0') : TrimControl(value);
+    case RecordKind::Interface: {
+        const int index = interfaceIndex(value);
+        return index >= 0 ? QString::number(index) : value;
+    }
+    case RecordKind::Points:
+        break;
+    }
+    return value;
 }
 
 } // namespace ConfigLayout

@@ -1,8 +1,8 @@
 #pragma once
 // The layout of the working configuration file, described once: for each
 // record of the gateway its section and keys, the default written at
-// creation, the default a write takes for a missing key, the width of each
-// field in a request and the form a value must have to fit it.
+// creation and shown for a missing key, and the form a value must have to
+// fit its field of a request. A write never fills a missing key itself.
 
 #include "core/Firmware.h"
 
@@ -31,16 +31,27 @@ enum class ValueForm {
     Name,           // a product name, at most 10 characters
     Header,         // the printer header, at most 40 characters
     PrinterModel,   // a number 0..3, sent in two digits
-    InterfaceIndex, // one digit 0..5
+    InterfaceIndex, // a whole number 0..5 ("3", "03", " 3"), sent as one digit
 };
 
-// Why a value does not fit its field.
+// Why a value does not fit its field, or, for the warnings, why it fits but
+// may not be what its author meant.
 enum class Misfit {
     Form,            // too long, too short or out of range for its form
     FrameCharacter,  // "<" or ">", which end a request's frame
     ControlCharacter,
     NoWindows1252,   // a character the gateway's single-byte text lacks
+    Missing,         // the file lacks the key: there is no value to send
+    // Warnings: the value is sent as it stands.
+    NotTwoDigits,    // a quality or EDV number that is not two decimal digits
+    TypedAsUtf8,     // a value of a Windows-1252 file whose bytes read as UTF-8 text
 };
+
+// True for the misfits that only warn.
+inline bool IsWarning(Misfit misfit)
+{
+    return misfit == Misfit::NotTwoDigits || misfit == Misfit::TypedAsUtf8;
+}
 
 struct ValueProblem
 {
@@ -50,10 +61,12 @@ struct ValueProblem
     ValueForm form = ValueForm::TwoCharacters;
     Misfit misfit = Misfit::Form;
     QString character; // the offending character of the character misfits
+    bool isWarning() const { return IsWarning(misfit); }
 };
 
 // A value of a record that differs between two configurations, or between
-// what was sent and what the gateway echoed.
+// what was sent and what the gateway echoed. A null text stands for a key
+// that is missing.
 struct ValueDifference
 {
     QString section;
@@ -87,6 +100,10 @@ FirmwareFeatures largestLayout();
 // nothing when it is neither.
 std::optional<FirmwareFeatures> featuresOfVersion(const QString &version);
 
+// True when two versions name the same firmware in either form ("3.11",
+// "311"); texts that are no version match only themselves.
+bool sameVersion(const QString &a, const QString &b);
+
 // The records a run handles for the firmware, in the run's order.
 QList<RecordId> records(const FirmwareFeatures &features);
 
@@ -111,15 +128,31 @@ QString productNameKey();
 QString printerModelKey();
 QString printerHeaderKey();
 
-// The value a new file holds, and the one a page shows for a missing key.
+// The value a new file holds.
 QString fileDefault(const RecordId &record, const QString &key);
-// The value a write sends for a key missing from the file.
-QString sendDefault(const RecordId &record, const QString &key);
+// The value a page shows for a key missing from the file (a product's name
+// "Produkt 7", unpadded; otherwise as in a new file). Never sent unless the
+// user takes it over by writing the page.
+QString shownDefault(const RecordId &record, const QString &key);
 
 ValueForm formOf(RecordKind kind, const QString &key);
 
-// Whether `value` fits its field; nothing when it does.
+// Whether `value` fits its field; nothing when it does. A null value is a
+// missing key.
 std::optional<ValueProblem> check(const QString &section, const QString &key, const QString &value, ValueForm form);
+
+// A value that fits but may not be what was meant (a quality or EDV number
+// that is not two decimal digits); nothing when there is no doubt.
+std::optional<ValueProblem> doubt(const QString &section, const QString &key, const QString &value, ValueForm form);
+
+// The number an interface value stands for ("03" and " 3" stand for 3);
+// -1 when it is no whole number.
+int interfaceIndex(const QString &value);
+
+// `value` as the gateway holds it after a write of it (a name right-aligned
+// in 10 characters, a model in two digits, the header trimmed, an interface
+// index as one digit), so that a value and its echo or read-back compare.
+QString heldForm(RecordKind kind, const QString &key, const QString &value);
 
 } // namespace ConfigLayout
 

@@ -29,10 +29,10 @@ GatewaySession::~GatewaySession()
     m_writer.reset();
 }
 
-void GatewaySession::startRun(TransferRun::Kind kind)
+void GatewaySession::startRun(TransferRun::Kind kind, const QList<Record> &kept)
 {
     m_reportedStoreError = ReportedError();
-    m_run->start(kind, RunSettings{m_features, m_versionText, m_portLabel});
+    m_run->start(kind, RunSettings{m_features, m_versionText, m_portLabel, kept});
 }
 
 bool GatewaySession::connectTo(const QString &devicePath, PortFailure *reason)

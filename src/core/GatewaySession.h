@@ -72,8 +72,9 @@ public:
     WorkingFile &file() const { return m_file; }
     SerialPort *port() const { return m_port.get(); }
     TransferRun &run() const { return *m_run; }
-    // Starts a read-all or write-all run for the firmware and port of the link.
-    void startRun(TransferRun::Kind kind);
+    // Starts a run for the firmware and port of the link; a write-all's
+    // missing keys keep the values of `kept`, the gateway's records.
+    void startRun(TransferRun::Kind kind, const QList<Record> &kept = {});
     RecordWriter &writer() const { return *m_writer; }
 
 signals:

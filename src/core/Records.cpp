@@ -3,6 +3,7 @@
 #include "core/Cp1252.h"
 #include "core/Errors.h"
 #include "core/Frame.h"
+#include "core/TextEncoding.h"
 #include "core/TextTrim.h"
 
 #include <QString>
@@ -39,21 +40,6 @@ int pointPosition(int k, bool edv)
     if (k <= 4)
         return (edv ? 12 : 4) + 2 * (k - 1);
     return 20 + 4 * (k - 5) + (edv ? 2 : 0);
-}
-
-// A value as a faithful gateway gives it back in its echo.
-QString echoedForm(const Record &record, const QString &key, const QString &value)
-{
-    switch (record.kind) {
-    case RecordKind::Product:
-        return key == productNameKey() ? value.rightJustified(10, u' ') : value;
-    case RecordKind::Printer:
-        return key == printerModelKey() ? value.rightJustified(2, u'0') : TrimControl(value);
-    case RecordKind::Points:
-    case RecordKind::Interface:
-        break;
-    }
-    return value;
 }
 
 } // namespace
@@ -137,15 +123,22 @@ bool Record::fromReply(const QByteArray &line, const FirmwareFeatures &features,
     return true;
 }
 
-Record Record::fromFile(const WorkingFile::Snapshot &file, const RecordId &id, const FirmwareFeatures &features)
+Record Record::fromFile(const WorkingFile::Snapshot &file, const RecordId &id, const FirmwareFeatures &features,
+                        const Record *kept)
 {
+    // No stored value holds a line end, so this default marks a missing key.
+    const QString missing = QStringLiteral("\n");
     Record r;
     r.kind = id.kind;
     r.address = id.kind == RecordKind::Points ? id.number : -1;
     r.product = id.kind == RecordKind::Product ? id.number : 0;
     r.section = ConfigLayout::section(id);
-    for (const QString &key : keys(id.kind, pointCount(features)))
-        r.values.append({key, file.read(r.section, key, sendDefault(id, key))});
+    for (const QString &key : keys(id.kind, pointCount(features))) {
+        QString value = file.read(r.section, key, missing);
+        if (value == missing)
+            value = kept ? kept->value(key) : QString();
+        r.values.append({key, value});
+    }
     return r;
 }
 
@@ -154,6 +147,16 @@ QList<ValueProblem> Record::problems() const
     QList<ValueProblem> out;
     for (const auto &[key, value] : values) {
         if (auto problem = check(section, key, value, formOf(kind, key)))
+            out.append(*problem);
+    }
+    return out;
+}
+
+QList<ValueProblem> Record::doubts() const
+{
+    QList<ValueProblem> out;
+    for (const auto &[key, value] : values) {
+        if (auto problem = doubt(section, key, value, formOf(kind, key)))
             out.append(*problem);
     }
     return out;
@@ -186,21 +189,12 @@ QByteArray Record::toRequest() const
         break;
     }
     case RecordKind::Interface:
+        // "03" and " 3" go as the one digit they stand for.
         for (const auto &[key, value] : values)
-            r += Cp1252::encode(value);
+            r += QByteArray::number(interfaceIndex(value));
         break;
     }
     return r;
-}
-
-QString Record::sentForm(const QString &key) const
-{
-    const QString v = value(key);
-    if (kind == RecordKind::Product && key == productNameKey())
-        return v.rightJustified(10, u' ');
-    if (kind == RecordKind::Printer)
-        return key == printerModelKey() ? v.rightJustified(2, u'0') : v.leftJustified(40, u' ');
-    return v;
 }
 
 QList<ValueDifference> Record::differencesTo(const Record &echo) const
@@ -208,7 +202,7 @@ QList<ValueDifference> Record::differencesTo(const Record &echo) const
     QList<ValueDifference> out;
     for (const auto &[key, value] : values) {
         const QString echoed = echo.value(key);
-        if (echoedForm(*this, key, value) != echoed)
+        if (heldForm(kind, key, value) != heldForm(kind, key, echoed))
             out.append({section, key, value, echoed});
     }
     return out;
@@ -243,12 +237,112 @@ bool HoldsAnyRecord(const WorkingFile::Snapshot &file)
     return std::any_of(all.begin(), all.end(), [&file](const RecordId &id) { return HoldsRecord(file, id); });
 }
 
+namespace {
+
+// The text of a file as the profile rules read it.
+QString fileText(const QByteArray &content)
+{
+    const TextEncoding encoding = EncodingOf(content);
+    if (IsUtf16(encoding))
+        return QString::fromUtf8(Utf16AsUtf8(content, encoding == TextEncoding::Utf16Be, nullptr));
+    if (encoding == TextEncoding::Utf8)
+        return QString::fromUtf8(content);
+    return Cp1252::decode(content);
+}
+
+} // namespace
+
+QList<ValueProblem> SplitValues(const WorkingFile::Snapshot &file, const FirmwareFeatures &features)
+{
+    QList<ValueProblem> out;
+    if (!file.content())
+        return out;
+    const QByteArray &content = *file.content();
+    if (!content.contains('\n') || !content.contains('\r'))
+        return out;
+    const QList<RecordId> taken = records(features);
+    std::optional<RecordId> record;
+    const QString text = fileText(content);
+    for (QString line : text.split(u'\n')) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(u'[')) {
+            const qsizetype close = trimmed.indexOf(u']');
+            record = recordOfSection(close < 0 ? trimmed.mid(1) : trimmed.mid(1, close - 1));
+            continue;
+        }
+        const qsizetype equals = line.indexOf(u'=');
+        if (!record || !taken.contains(*record) || !line.contains(u'\r') || equals < 0 || trimmed.startsWith(u';'))
+            continue;
+        const QString key = line.left(equals).trimmed();
+        for (const QString &name : keys(record->kind, pointCount(features))) {
+            if (name.compare(key, Qt::CaseInsensitive) != 0)
+                continue;
+            const QString value = line.mid(equals + 1).trimmed();
+            out.append({section(*record), name, value, formOf(record->kind, name), Misfit::ControlCharacter,
+                        QStringLiteral("\r")});
+        }
+    }
+    return out;
+}
+
 QList<ValueProblem> CheckFile(const WorkingFile::Snapshot &file, const FirmwareFeatures &features)
 {
     QList<ValueProblem> out;
-    for (const RecordId &id : records(features))
-        out += Record::fromFile(file, id, features).problems();
+    for (const RecordId &id : records(features)) {
+        for (const ValueProblem &problem : Record::fromFile(file, id, features).problems()) {
+            if (problem.misfit != Misfit::Missing)
+                out.append(problem);
+        }
+    }
+    return out + SplitValues(file, features);
+}
+
+QList<ValueProblem> MissingKeys(const WorkingFile::Snapshot &file, const FirmwareFeatures &features)
+{
+    QList<ValueProblem> out;
+    for (const RecordId &id : records(features)) {
+        for (const ValueProblem &problem : Record::fromFile(file, id, features).problems()) {
+            if (problem.misfit == Misfit::Missing)
+                out.append(problem);
+        }
+    }
     return out;
+}
+
+QList<ValueProblem> FileDoubts(const WorkingFile::Snapshot &file, const FirmwareFeatures &features)
+{
+    QList<ValueProblem> out;
+    const bool windows1252 = file.content() && EncodingOf(*file.content()) == TextEncoding::Ansi;
+    for (const RecordId &id : records(features)) {
+        const Record record = Record::fromFile(file, id, features);
+        out += record.doubts();
+        if (!windows1252)
+            continue;
+        for (const auto &[key, value] : record.values) {
+            if (!value.isNull() && LooksLikeUtf8(Cp1252::encode(value)))
+                out.append({record.section, key, value, formOf(id.kind, key), Misfit::TypedAsUtf8, QString()});
+        }
+    }
+    return out;
+}
+
+bool WriteCheck::firmwareDiffers() const
+{
+    return !recordedFirmware.isEmpty() && !sameVersion(recordedFirmware, gatewayFirmware);
+}
+
+bool WriteCheck::typedInOtherEncoding() const
+{
+    return std::any_of(doubts.begin(), doubts.end(),
+                       [](const ValueProblem &doubt) { return doubt.misfit == Misfit::TypedAsUtf8; });
+}
+
+bool WriteCheck::vouchedFor() const
+{
+    return !recordedFirmware.isEmpty() && !firmwareDiffers() && recordedComplete && missing.isEmpty()
+           && !typedInOtherEncoding();
 }
 
 WriteCheck CheckWrite(const WorkingFile::Snapshot &file, const FirmwareFeatures &features,
@@ -256,17 +350,52 @@ WriteCheck CheckWrite(const WorkingFile::Snapshot &file, const FirmwareFeatures 
 {
     WriteCheck check;
     check.problems = CheckFile(file, features);
+    check.missing = MissingKeys(file, features);
+    check.doubts = FileDoubts(file, features);
     check.gatewayFirmware = gatewayFirmware;
-    check.recordedFirmware =
-        file.read(QLatin1String(SourceSection), QLatin1String(SourceFirmwareKey), QString()).trimmed();
+    const QString source = QLatin1String(SourceSection);
+    check.recordedFirmware = file.read(source, QLatin1String(SourceFirmwareKey), QString()).trimmed();
+    // A file from before the mark was written only by a complete read.
+    check.recordedComplete = !check.recordedFirmware.isEmpty()
+                             && file.read(source, QLatin1String(SourceCompleteKey), QString()).trimmed()
+                                        .compare(QLatin1String("no"), Qt::CaseInsensitive) != 0;
+    bool counted = false;
+    const int recordCount = file.read(source, QLatin1String(SourceRecordsKey), QString()).trimmed().toInt(&counted);
+    check.recordedRecords = counted ? recordCount : -1;
     const QList<RecordId> taken = records(features);
     for (const RecordId &id : records(largestLayout())) {
         const bool held = HoldsRecord(file, id);
         check.holdsRecords = check.holdsRecords || held;
-        if (taken.contains(id) && !held)
-            check.defaulted << section(id);
-        else if (!taken.contains(id) && held)
+        if (!taken.contains(id) && held)
             check.skipped << section(id);
     }
     return check;
+}
+
+const Record *FindRecord(const QList<Record> &records, const RecordId &id)
+{
+    for (const Record &record : records) {
+        if (record.id() == id)
+            return &record;
+    }
+    return nullptr;
+}
+
+WriteComparison CompareWrite(const WorkingFile::Snapshot &file, const FirmwareFeatures &features,
+                             const WriteCheck &check, const QList<Record> &gateway)
+{
+    WriteComparison comparison;
+    comparison.check = check;
+    for (const RecordId &id : records(features)) {
+        const Record *held = FindRecord(gateway, id);
+        const Record sent = Record::fromFile(file, id, features, held);
+        ++comparison.records;
+        const QList<ValueDifference> differences =
+            held ? sent.differencesTo(*held) : QList<ValueDifference>();
+        for (const ValueDifference &d : differences)
+            comparison.changes.append({d.section, d.key, d.second, d.first});
+        if (!differences.isEmpty())
+            ++comparison.changedRecords;
+    }
+    return comparison;
 }

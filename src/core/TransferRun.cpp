@@ -25,6 +25,7 @@ void TransferRun::start(Kind kind, const RunSettings &settings)
     m_lastReplyChecked = false;
     m_notTaken.clear();
     m_plan.clear();
+    m_read.clear();
     m_stored = 0;
     ++m_generation;
     const FirmwareFeatures &features = m_settings.features;
@@ -36,9 +37,10 @@ void TransferRun::start(Kind kind, const RunSettings &settings)
         try {
             const WorkingFile::Snapshot file = m_file.snapshot();
             for (const RecordId &id : ConfigLayout::records(features)) {
-                m_plan.append(Record::fromFile(file, id, features));
+                m_plan.append(Record::fromFile(file, id, features, FindRecord(m_settings.kept, id)));
                 problems += m_plan.constLast().problems();
             }
+            problems += SplitValues(file, features);
         } catch (const std::exception &error) {
             const ReportedError reported = ReportedError::of(error);
             m_plan.clear();
@@ -147,6 +149,20 @@ void TransferRun::replyChecked(const Record &record)
 {
     m_timeout.stop();
     const bool last = m_position + 1 >= m_plan.size();
+    if (m_kind == Kind::ReadToMemory) {
+        if (!record.badField.isNull()) {
+            finish({RunResult::Outcome::Failed, ReportedError(NumberError(record.badField))});
+            return;
+        }
+        m_read.append(record);
+        if (last) {
+            finish({RunResult::Outcome::Ok, {}});
+            return;
+        }
+        ++m_position;
+        sendNext();
+        return;
+    }
     // An echo that differs from the write is not stored: the file keeps
     // what the user sent, so the write can be repeated.
     const QList<ValueDifference> notTaken =

@@ -6,8 +6,13 @@
 // stored on the writer's thread. The run ends when the last record is
 // stored, or when an answer does not come within the time-out.
 //
+// A read to memory asks for the same records as a read-all and keeps them,
+// leaving the file as it is: the gateway's side of a comparison.
+//
 // A write-all takes every value from the file before the first request and
-// sends nothing when one does not fit its field. The echo of each write is
+// sends nothing when one does not fit its field or is missing (unless the
+// caller hands in the gateway's records, whose values then stand for the
+// keys the file lacks). The echo of each write is
 // compared with what was sent: an echo that differs is not stored, so the
 // file keeps the user's values, and the run ends without "OK".
 
@@ -31,6 +36,9 @@ struct RunSettings
     // Recorded beside a read-all's values: the firmware as shown and the port.
     QString firmware;
     QString port;
+    // For a write-all: the gateway's records, read just before, whose values
+    // a key missing from the file keeps. Empty: a missing key refuses the write.
+    QList<Record> kept;
 };
 
 // How a run ended.
@@ -54,7 +62,7 @@ class TransferRun : public QObject
 {
     Q_OBJECT
 public:
-    enum class Kind { ReadAll, WriteAll };
+    enum class Kind { ReadAll, WriteAll, ReadToMemory };
     // How long the run waits for each answer unless told otherwise.
     static constexpr int DefaultReplyTimeoutMs = 3000;
 
@@ -74,6 +82,8 @@ public:
     // stored in the working file (also after it ended).
     int total() const { return m_total; }
     int recordsStored() const { return m_stored; }
+    // The records a read to memory received, in the run's order.
+    const QList<Record> &recordsRead() const { return m_read; }
     // Ends the run under way with `outcome` (the port was lost, the caller
     // stops it).
     void abort(RunResult::Outcome outcome);
@@ -121,6 +131,7 @@ private:
     int m_total = 0;
     bool m_lastReplyChecked = false;
     QList<ValueDifference> m_notTaken;
+    QList<Record> m_read;
     int m_stored = 0;
     quint64 m_generation = 0;
 };

@@ -38,6 +38,8 @@ public:
         {
             return IniValueIn(m_content, section, key, def);
         }
+        // The file's bytes; nothing when there was no file.
+        const std::optional<QByteArray> &content() const { return m_content; }
 
     private:
         friend class WorkingFile;

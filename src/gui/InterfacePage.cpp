@@ -96,9 +96,8 @@ void InterfacePage::shown()
         for (int i = 0; i < 4; ++i) {
             const QString text = stored.read(section, keys.at(i), missing);
             absent[i] = text == missing;
-            bool ok = false;
-            const int value = absent[i] ? ConfigLayout::fileDefault(id, keys.at(i)).toInt() : text.toInt(&ok);
-            if (absent[i] || (ok && value >= 0 && value < groups[i]->items().size()))
+            const int value = ConfigLayout::interfaceIndex(absent[i] ? ConfigLayout::fileDefault(id, keys.at(i)) : text);
+            if (value >= 0 && value < groups[i]->items().size())
                 values[i] = value;
         }
     } catch (const IniError &) {

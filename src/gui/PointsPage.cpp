@@ -270,7 +270,7 @@ void PointsPage::loadProductGroup()
     try {
         const WorkingFile::Snapshot stored = m_session.file().snapshot();
         quality = stored.read(section, qualityKey, ConfigLayout::fileDefault(id, qualityKey));
-        name = stored.read(section, nameKey, ConfigLayout::sendDefault(id, nameKey));
+        name = stored.read(section, nameKey, ConfigLayout::shownDefault(id, nameKey));
     } catch (const IniError &) {
         clearProductGroup();
         throw;

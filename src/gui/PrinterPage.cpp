@@ -66,9 +66,12 @@ void PrinterPage::shown()
     QString model, head;
     try {
         const WorkingFile::Snapshot stored = m_session.file().snapshot();
-        const Record record = Record::fromFile(stored, {RecordKind::Printer, 0}, m_session.features());
-        model = record.value(ConfigLayout::printerModelKey());
-        head = record.value(ConfigLayout::printerHeaderKey());
+        const RecordId id{RecordKind::Printer, 0};
+        const QString section = ConfigLayout::section(id);
+        const QString modelKey = ConfigLayout::printerModelKey();
+        const QString headKey = ConfigLayout::printerHeaderKey();
+        model = stored.read(section, modelKey, ConfigLayout::shownDefault(id, modelKey));
+        head = stored.read(section, headKey, ConfigLayout::shownDefault(id, headKey));
     } catch (const IniError &) {
         // Nothing shown that the file did not give.
         m_ui->cbDruckerModell->setCurrentIndex(-1);

@@ -190,7 +190,7 @@ void SaveLoadPage::writeAllClicked()
         m_report.show(ValueProblemsText(check.problems, language));
         return;
     }
-    if (check.needsConsent() && !agreesToWrite(check))
+    if (!check.vouchedFor() && !agreesToWrite(check))
         return;
     m_session.startRun(TransferRun::Kind::WriteAll);
 }
@@ -198,7 +198,9 @@ void SaveLoadPage::writeAllClicked()
 bool SaveLoadPage::agreesToWrite(const WriteCheck &check)
 {
     QMessageBox box(QMessageBox::Question, QString::fromUtf8(AppCaption),
-                    FirmwareQuestionText(check, m_language.current()), QMessageBox::Yes | QMessageBox::No, this);
+                    WhyComparedLines(check, m_language.current()).join(u'\n') + QStringLiteral("\n\n")
+                        + ComparisonQuestionText(m_language.current()),
+                    QMessageBox::Yes | QMessageBox::No, this);
     box.setObjectName(QStringLiteral("FirmwareQuestion"));
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;

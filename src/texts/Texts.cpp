@@ -1,5 +1,6 @@
 #include "texts/Texts.h"
 
+#include "core/Cp1252.h"
 #include "core/Records.h"
 
 #include <QStringList>
@@ -188,13 +189,29 @@ QString StatusLightText(bool lit, Language language)
 QString QuotedValue(const QString &value)
 {
     QString out = QStringLiteral("\"");
-    for (const QChar c : value) {
+    const qsizetype n = value.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = value.at(i);
+        const bool pair = c.isHighSurrogate() && i + 1 < n && value.at(i + 1).isLowSurrogate();
+        const char32_t code = pair ? QChar::surrogateToUcs4(c, value.at(i + 1)) : c.unicode();
         if (c == u'"' || c == u'\\')
             out += u'\\' + QString(c);
-        else if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else if (c == u'\r')
+            out += QStringLiteral("\\r");
+        else if (c == u'\n')
+            out += QStringLiteral("\\n");
+        else if (c == u'\t')
+            out += QStringLiteral("\\t");
+        else if (code < 0x100 && !QChar::isPrint(code))
+            out += QStringLiteral("\\x%1").arg(uint(code), 2, 16, QLatin1Char('0'));
+        else if (!QChar::isPrint(code) && !pair)
+            out += QStringLiteral("\\u%1").arg(uint(code), 4, 16, QLatin1Char('0'));
+        else if (!QChar::isPrint(code))
+            out += QStringLiteral("\\U%1").arg(uint(code), 8, 16, QLatin1Char('0'));
         else
-            out += c;
+            out += pair ? value.mid(i, 2) : QString(c);
+        if (pair)
+            ++i;
     }
     return out + u'"';
 }
@@ -218,6 +235,17 @@ QString ValueProblemText(const ValueProblem &p, Language language)
     case Misfit::NoWindows1252:
         reason = de ? QStringLiteral("enthält %1, das es in Windows-1252 nicht gibt").arg(QuotedValue(p.character))
                     : QStringLiteral("holds %1, which has no Windows-1252 form").arg(QuotedValue(p.character));
+        break;
+    case Misfit::Missing:
+        return de ? QStringLiteral("[%1] %2: fehlt").arg(p.section, p.key)
+                  : QStringLiteral("[%1] %2: is missing").arg(p.section, p.key);
+    case Misfit::NotTwoDigits:
+        reason = de ? QStringLiteral("ist nicht zweistellig (00 bis 99)") : QStringLiteral("is not two digits (00 to 99)");
+        break;
+    case Misfit::TypedAsUtf8:
+        reason = (de ? QStringLiteral("sieht nach UTF-8 aus (%1) in einer Windows-1252-Datei")
+                     : QStringLiteral("looks typed as UTF-8 (%1) in a Windows-1252 file"))
+                     .arg(QuotedValue(QString::fromUtf8(Cp1252::encode(p.value))));
         break;
     }
     return QStringLiteral("[%1] %2: %3 %4").arg(p.section, p.key, QuotedValue(p.value), reason);
@@ -267,30 +295,68 @@ QString NoRecordsText(const QString &file, Language language)
                : QStringLiteral("%1 holds no settings of the Velmora; nothing was sent.").arg(file);
 }
 
-QString FirmwareDifferenceText(const WriteCheck &check, Language language)
+QStringList WhyComparedLines(const WriteCheck &check, Language language)
 {
     const bool de = language == Language::German;
     QStringList lines;
-    if (check.firmwareDiffers())
+    if (check.recordedFirmware.isEmpty())
+        lines << (de ? QStringLiteral("Die Konfiguration nennt keine Firmware, von der sie gelesen wurde.")
+                     : QStringLiteral("The configuration names no firmware it was read from."));
+    else if (check.firmwareDiffers())
         lines << (de ? QStringLiteral("Die Konfiguration wurde von Firmware %1 gelesen, der Velmora hat Firmware %2.")
                      : QStringLiteral("The configuration was read from firmware %1; the Velmora has firmware %2."))
                          .arg(check.recordedFirmware, check.gatewayFirmware);
-    if (!check.defaulted.isEmpty())
-        lines << (de ? QStringLiteral("Mit Standardwerten geschrieben, da nicht in der Konfiguration: %1")
-                     : QStringLiteral("Written with default values, as the configuration lacks them: %1"))
-                         .arg(sectionList(check.defaulted));
+    if (!check.recordedFirmware.isEmpty() && !check.recordedComplete) {
+        if (check.recordedRecords >= 0)
+            lines << (de ? QStringLiteral("Das Lesen, aus dem sie stammt, wurde abgebrochen (%1 Datensätze gespeichert).")
+                         : QStringLiteral("The read that made it was cut short (%1 records stored)."))
+                             .arg(check.recordedRecords);
+        else
+            lines << (de ? QStringLiteral("Das Lesen, aus dem sie stammt, wurde abgebrochen.")
+                         : QStringLiteral("The read that made it was cut short."));
+    }
+    if (!check.missing.isEmpty())
+        lines << (de ? QStringLiteral("Ihr fehlen %1 Werte; der Velmora behält dafür seine eigenen.")
+                     : QStringLiteral("It lacks %1 values; the Velmora keeps its own for them."))
+                         .arg(check.missing.size());
+    const auto typed = std::count_if(check.doubts.begin(), check.doubts.end(),
+                                     [](const ValueProblem &d) { return d.misfit == Misfit::TypedAsUtf8; });
+    if (typed > 0)
+        lines << (de ? QStringLiteral("%1 Werte sehen aus, als wären sie in einer anderen Zeichenkodierung (UTF-8) "
+                                      "eingegeben worden.")
+                     : QStringLiteral("%1 values look typed in another encoding (UTF-8)."))
+                         .arg(typed);
     if (!check.skipped.isEmpty())
         lines << (de ? QStringLiteral("Nicht geschrieben, da die Firmware sie nicht hat: %1")
                      : QStringLiteral("Not written, as the firmware lacks them: %1"))
                          .arg(sectionList(check.skipped));
-    return lines.join(u'\n');
+    return lines;
 }
 
-QString FirmwareQuestionText(const WriteCheck &check, Language language)
+QString ComparisonSummaryText(const WriteComparison &comparison, Language language)
 {
-    return FirmwareDifferenceText(check, language) + QStringLiteral("\n\n")
-           + (language == Language::German ? QStringLiteral("Trotzdem zum Velmora übertragen?")
-                            : QStringLiteral("Send it to the Velmora all the same?"));
+    const bool de = language == Language::German;
+    if (comparison.changesNothing())
+        return de ? QStringLiteral("Die Übertragung ändert keinen Wert im Velmora.")
+                  : QStringLiteral("Writing changes no value on the Velmora.");
+    return (de ? QStringLiteral("Die Übertragung ändert %1 Werte in %2 von %3 Datensätzen des Velmora.")
+               : QStringLiteral("Writing changes %1 values in %2 of %3 records of the Velmora."))
+        .arg(comparison.changes.size())
+        .arg(comparison.changedRecords)
+        .arg(comparison.records);
+}
+
+QString ComparisonLineText(const ValueDifference &change, Language language)
+{
+    return (language == Language::German ? QStringLiteral("[%1] %2: Velmora %3, Datei %4")
+                                         : QStringLiteral("[%1] %2: Velmora %3, file %4"))
+        .arg(change.section, change.key, QuotedValue(change.first), QuotedValue(change.second));
+}
+
+QString ComparisonQuestionText(Language language)
+{
+    return language == Language::German ? QStringLiteral("Diese Änderungen zum Velmora übertragen?")
+                                        : QStringLiteral("Send these changes to the Velmora?");
 }
 
 QString NotTakenLineText(const ValueDifference &d, Language language)

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 enum class Language { German, English };
 
@@ -62,8 +63,10 @@ QString NotAnsweringText(Language language, const QString &port, const QString &
 struct ValueProblem;
 struct ValueDifference;
 struct WriteCheck;
+struct WriteComparison;
 
-// A value in a one-line listing: quoted, control characters escaped.
+// A value in a one-line listing: quoted, every unprintable character
+// escaped (\r, \n, \t, \x1b, \u2028).
 QString QuotedValue(const QString &value);
 // "[QVR0] Qualitaet1: "123" is not two characters".
 QString ValueProblemText(const ValueProblem &problem, Language language);
@@ -80,11 +83,16 @@ QString NotOpenableText(const QString &file, Language language);
 QString SaveFailedText(const QString &target, Language language);
 // A write refused because the file holds no record of the gateway.
 QString NoRecordsText(const QString &file, Language language);
-// What differs between a file and the gateway it is to be written to: the
-// firmware, and the records written as defaults or skipped; no question.
-QString FirmwareDifferenceText(const WriteCheck &check, Language language);
-// The question before such a write.
-QString FirmwareQuestionText(const WriteCheck &check, Language language);
+// Why a write compares the file with the gateway before sending it: no or
+// another firmware named, a read cut short, missing keys, values typed in
+// another encoding, records the firmware lacks. One line each.
+QStringList WhyComparedLines(const WriteCheck &check, Language language);
+// "Writing changes 3 values in 2 of 46 records of the Velmora."
+QString ComparisonSummaryText(const WriteComparison &comparison, Language language);
+// "[QVR8] EDV1: Velmora "58", file "08"".
+QString ComparisonLineText(const ValueDifference &change, Language language);
+// The question after the comparison.
+QString ComparisonQuestionText(Language language);
 // "[QVR0] EDV3: sent "12", the Velmora has "34"".
 QString NotTakenLineText(const ValueDifference &difference, Language language);
 // The list of values the gateway did not take, with its heading.
