@@ -143,6 +143,14 @@ void TransferRun::store(const QString &section, const IniValues &values, const R
                              });
 }
 
+void TransferRun::replyMalformed(const Record &record)
+{
+    if (!takesReply(record))
+        return;
+    // Its values would land in the wrong keys: none of them is stored.
+    finish({RunResult::Outcome::BadRecord, {}, record.id()});
+}
+
 void TransferRun::replyChecked(const Record &record)
 {
     m_timeout.stop();

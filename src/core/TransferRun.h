@@ -4,7 +4,8 @@
 // last. A reply answers the request only when its kind and record number
 // match; each answer sends the next request at once while its record is
 // stored on the writer's thread. The run ends when the last record is
-// stored, or when an answer does not come within the time-out.
+// stored, when an answer does not come within the time-out, or when it does
+// not fit the firmware's layout.
 //
 // A write-all takes every value from the file before the first request and
 // sends nothing when one does not fit its field. The echo of each write is
@@ -44,9 +45,16 @@ struct RunResult
         Failed,        // `error` stopped it
         PortLost,      // the port went away
         Stopped,       // its caller stopped it
+        BadRecord,     // the answer for `record` did not fit the firmware's layout
     };
-    Outcome outcome = Outcome::Ok;
+    // Written as {outcome, error} where no record is named.
+    RunResult(Outcome outcome = Outcome::Ok, const ReportedError &error = {}, const RecordId &record = {})
+        : outcome(outcome), error(error), record(record)
+    {
+    }
+    Outcome outcome;
     ReportedError error;
+    RecordId record; // the record whose answer did not fit (BadRecord)
     bool ok() const { return outcome == Outcome::Ok; }
 };
 
@@ -81,6 +89,9 @@ public:
     // The reply to the request outstanding: the run stores it and goes on.
     bool takesReply(const Record &record) const;
     void replyChecked(const Record &record);
+    // The reply to the request outstanding, naming its record but not in
+    // the firmware's layout: nothing of it is stored, and the run ends.
+    void replyMalformed(const Record &record);
 
 signals:
     // A request to send now; the receiver sends it before returning, and a

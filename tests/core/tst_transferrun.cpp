@@ -36,7 +36,7 @@ class TestTransferRun : public QObject
     {
         const QByteArray line = BuildRequestFrame(FixedRecordReply(request)) + "\r\n";
         Record record;
-        if (!Record::fromReply(line, settings().features, &record))
+        if (Record::fromReply(line, settings().features, &record) != Record::Reply::Valid)
             qFatal("no record in the answer to %s", request.constData());
         return record;
     }
