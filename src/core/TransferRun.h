@@ -7,6 +7,10 @@
 // stored, when an answer does not come within the time-out, or when it does
 // not fit the firmware's layout.
 //
+// A read-all records in [SOURCE] where its values came from and whether it
+// completed: "Complete=no" goes to the file with its first record, and its
+// end states the verdict and how many records it stored.
+//
 // A write-all takes every value from the file before the first request and
 // sends nothing when one does not fit its field. The echo of each write is
 // compared with what was sent: an echo that differs is not stored, so the
@@ -118,6 +122,9 @@ private:
     // The last record is handled: the run ends with its verdict.
     void conclude();
     void store(const QString &section, const IniValues &values, const Record *record, bool last);
+    // A read-all's [SOURCE]: where its values came from, whether it
+    // completed and how many records it stored.
+    IniValues sourceValues(bool complete) const;
 
     WorkingFile &m_file;
     RecordWriter &m_writer;

@@ -592,9 +592,10 @@ private slots:
         QVERIFY(finished.at(0).at(0).toBool());
         QCOMPARE(records.size(), count);
         // Records that come faster than the disk writes share a replace; a
-        // read-all also records where the values came from.
+        // read-all also marks the file before its first record and records
+        // where the values came from after its last.
         const int replaces = renames.take();
-        QVERIFY2(replaces >= 1 && replaces <= (write ? count : count + 1), qPrintable(QString::number(replaces)));
+        QVERIFY2(replaces >= 1 && replaces <= (write ? count : count + 2), qPrintable(QString::number(replaces)));
 
         for (const QList<QVariant> &args : records) {
             const Record record = args.at(0).value<Record>();
@@ -604,7 +605,10 @@ private slots:
         if (!write) {
             QCOMPARE(stored("SOURCE", "Firmware"), QStringLiteral("3.11"));
             QCOMPARE(stored("SOURCE", "Port"), QStringLiteral("/dev/pts/77"));
-            for (const char *key : {"Firmware", "Date", "Port"})
+            QCOMPARE(stored("SOURCE", "Complete"), QStringLiteral("yes"));
+            QCOMPARE(stored("SOURCE", "Records"), QStringLiteral("46"));
+            WriteIniValue(single, "SOURCE", "Complete", "no");
+            for (const char *key : {"Firmware", "Date", "Port", "Complete", "Records"})
                 WriteIniValue(single, "SOURCE", key, stored("SOURCE", key));
         }
         QCOMPARE(bytesOf(ini()), bytesOf(single));
@@ -626,7 +630,8 @@ private slots:
         QCOMPARE(m_port->written.size(), before + 1);
         QCOMPARE(commandOf(m_port->written.last()), QByteArray("C0Z1"));
         QCOMPARE(records.size(), 0);
-        QCOMPARE(m_session->writer().pending(), 1);
+        // The record, and the mark of a read not yet complete before it.
+        QCOMPARE(m_session->writer().pending(), 2);
         QVERIFY(m_session->run().isTimerActive());
 
         // Replies as fast as the requests come: the writer falls behind and
@@ -764,7 +769,7 @@ private slots:
 
     // The answer to the request outstanding names its record but does not
     // fit the firmware's layout: the run ends at once naming the record,
-    // and nothing of it is stored.
+    // nothing of it is stored, and a read's [SOURCE] says it is incomplete.
     void malformedReplyEndsTheRun_data()
     {
         QTest::addColumn<bool>("write");
@@ -818,8 +823,15 @@ private slots:
         QCOMPARE(records.size(), at);
         for (const QString &key : ConfigLayout::keys(ConfigLayout::recordOfSection(section)->kind))
             QCOMPARE(stored(section, key), ReadIniValue(old, section, key, QStringLiteral("<missing>")));
-        if (at == 0)
-            QCOMPARE(bytesOf(ini()), before);
+        if (at == 0 || write) {
+            QCOMPARE(stored("SOURCE", "Complete"), QStringLiteral("<missing>"));
+            if (at == 0)
+                QCOMPARE(bytesOf(ini()), before);
+        } else {
+            QCOMPARE(stored("SOURCE", "Complete"), QStringLiteral("no"));
+            QCOMPARE(stored("SOURCE", "Records"), QString::number(at));
+            QCOMPARE(stored("SOURCE", "Firmware"), m_session->versionText());
+        }
         QVERIFY(m_errors.isEmpty());
     }
 
