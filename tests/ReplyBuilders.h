@@ -36,16 +36,17 @@ inline QByteArray PrinterReply(int model, const QByteArray &header)
     return "cD" + QByteArray::number(model).rightJustified(2, '0') + header.leftJustified(40, ' ');
 }
 
-// The record a gateway with firmware 3.11 holds, as its reply to a read or
-// write `command` ("C0Z" + address letter, "C1P" + two digits, "C0I",
-// "C0D"); empty for a command of any other kind.
-inline QByteArray FixedRecordReply(const QByteArray &command)
+// The record a gateway with `points` points per address (10: firmware
+// 3.11) holds, as its reply to a read or write `command` ("C0Z" + address
+// letter, "C1P" + two digits, "C0I", "C0D"); empty for a command of any
+// other kind.
+inline QByteArray FixedRecordReply(const QByteArray &command, int points = 10)
 {
     const QByteArray kind = command.mid(1, 2);
     if (kind == "0Z" || kind == "1Z")
-        return "cZ" + command.mid(3, 1) + "1112131421222324" + "3141" + "3646374738483949" + "4050";
+        return PointsReply(command.size() > 3 ? command.at(3) : '?', points);
     if (kind == "0P" || kind == "1P")
-        return "cP" + command.mid(3, 2) + "77" + "   Answer";
+        return "cP" + command.mid(3, 2) + "77" + "    Answer";
     if (kind == "0I" || kind == "1I")
         return "cI0123";
     if (kind == "0D" || kind == "1D")

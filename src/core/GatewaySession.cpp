@@ -165,12 +165,21 @@ void GatewaySession::dispatch(const QByteArray &line)
         return;
     }
     Record record;
-    if (!RecordFromReply(line, m_features, &record)) {
+    const Record::Reply reply = RecordFromReply(line, m_features, &record);
+    if (reply == Record::Reply::None) {
         flush();
         return;
     }
     if (m_run->takesReply(record)) {
-        m_run->replyChecked(record);
+        if (reply == Record::Reply::Malformed)
+            m_run->replyMalformed(record);
+        else
+            m_run->replyChecked(record);
+        return;
+    }
+    // Answers nothing and is never stored: dropped as a garbled line is.
+    if (reply == Record::Reply::Malformed) {
+        flush();
         return;
     }
     if (m_pageWrite && m_pageWrite->id() == record.id()) {

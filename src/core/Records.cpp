@@ -42,6 +42,43 @@ int pointPosition(int k, bool edv)
     return 20 + 4 * (k - 5) + (edv ? 2 : 0);
 }
 
+// The length of a record in a reply, what follows its kind letter up to
+// "<", in the firmware's layout: a points record's address character and
+// two characters for each quality and EDV number.
+int replyLength(RecordKind kind, const FirmwareFeatures &features)
+{
+    switch (kind) {
+    case RecordKind::Points:
+        return 1 + 4 * pointCount(features);
+    case RecordKind::Product:
+        return 14;
+    case RecordKind::Printer:
+        return 42;
+    case RecordKind::Interface:
+        return 4;
+    }
+    return 0;
+}
+
+// Whether the record of a reply line has the firmware's layout: its length,
+// and no control character outside the printer header, which is trimmed of
+// them anyway. A record that fits no layout would put the frame's tail or
+// another field's characters into its values.
+bool fitsLayout(const QByteArray &line, RecordKind kind, const FirmwareFeatures &features)
+{
+    const qsizetype close = line.indexOf('<', 3);
+    const QByteArray record = line.mid(3, close < 0 ? -1 : close - 3);
+    if (record.size() != replyLength(kind, features))
+        return false;
+    for (qsizetype i = 0; i < record.size(); ++i) {
+        const auto c = static_cast<unsigned char>(record.at(i));
+        const bool header = kind == RecordKind::Printer && i >= 2;
+        if ((c < 0x20 || c == 0x7F) && !header)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 RecordId Record::id() const
@@ -75,8 +112,13 @@ void Record::setValue(const QString &key, const QString &value)
     }
 }
 
-bool Record::fromReply(const QByteArray &line, const FirmwareFeatures &features, Record *record)
+Record::Reply Record::fromReply(const QByteArray &line, const FirmwareFeatures &features, Record *record)
 {
+    const auto named = [record](Record &r, Reply reply) {
+        r.section = ConfigLayout::section(r.id());
+        *record = r;
+        return reply;
+    };
     Record r;
     switch (line.size() > 2 ? line.at(2) : '\0') {
     case 'Z': {
@@ -84,8 +126,10 @@ bool Record::fromReply(const QByteArray &line, const FirmwareFeatures &features,
         const char ch = line.size() > 3 ? line.at(3) : '\0';
         const qsizetype address = ch ? QByteArray(AddressChars).indexOf(ch) : -1;
         if (address < 0)
-            return false;
+            return Reply::None;
         r.address = int(address);
+        if (!fitsLayout(line, r.kind, features))
+            return named(r, Reply::Malformed);
         const int points = pointCount(features);
         for (int k = 1; k <= points; ++k)
             r.values.append({pointKey(k, false), field(line, pointPosition(k, false), 2)});
@@ -97,15 +141,21 @@ bool Record::fromReply(const QByteArray &line, const FirmwareFeatures &features,
         r.kind = RecordKind::Product;
         r.product = decimalField(line.mid(3, 2));
         if (r.product < 1 || r.product > MaxProducts)
-            return false;
+            return Reply::None;
+        if (!fitsLayout(line, r.kind, features))
+            return named(r, Reply::Malformed);
         r.values = {{productQualityKey(), field(line, 5, 2)}, {productNameKey(), field(line, 7, 10)}};
         break;
     case 'D':
         r.kind = RecordKind::Printer;
+        if (!fitsLayout(line, r.kind, features))
+            return named(r, Reply::Malformed);
         r.values = {{printerModelKey(), field(line, 3, 2)}, {printerHeaderKey(), TrimControl(field(line, 5, 40))}};
         break;
     case 'I': {
         r.kind = RecordKind::Interface;
+        if (!fitsLayout(line, r.kind, features))
+            return named(r, Reply::Malformed);
         const QStringList names = keys(RecordKind::Interface);
         for (int i = 0; i < names.size(); ++i) {
             const QByteArray digit = line.mid(3 + i, 1);
@@ -116,11 +166,9 @@ bool Record::fromReply(const QByteArray &line, const FirmwareFeatures &features,
         break;
     }
     default:
-        return false;
+        return Reply::None;
     }
-    r.section = ConfigLayout::section(r.id());
-    *record = r;
-    return true;
+    return named(r, Reply::Valid);
 }
 
 Record Record::fromFile(const WorkingFile::Snapshot &file, const RecordId &id, const FirmwareFeatures &features,

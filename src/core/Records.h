@@ -28,12 +28,19 @@ struct Record
     // Replaces the value of `key` (a page's control in place of the file).
     void setValue(const QString &key, const QString &value);
 
-    // The record of a reply line whose frame has been checked, for the
-    // firmware's layout; false for a line of another kind (version,
-    // handshake, unknown) and for one that names no record (an address
-    // letter that is no address, a product number out of range). Throws the
+    // What a reply line whose frame has been checked holds.
+    enum class Reply {
+        None,      // a line of another kind (version, handshake, unknown), or
+                   // one that names no record (an address letter that is no
+                   // address, a product number out of range)
+        Valid,     // a record in the firmware's layout
+        Malformed, // names a record, but its length or a control character
+                   // does not fit the firmware's layout: only its id is set,
+                   // and it must never be stored
+    };
+    // The record of a reply line, for the firmware's layout. Throws the
     // conversion error for a product number that is not decimal.
-    static bool fromReply(const QByteArray &line, const FirmwareFeatures &features, Record *record);
+    static Reply fromReply(const QByteArray &line, const FirmwareFeatures &features, Record *record);
 
     // The record as a write sends it from the file: the stored values; a
     // key the file lacks takes its value from `kept` (the gateway's record,
@@ -58,7 +65,7 @@ struct Record
     QList<ValueDifference> differencesTo(const Record &echo) const;
 };
 
-inline bool RecordFromReply(const QByteArray &line, const FirmwareFeatures &features, Record *record)
+inline Record::Reply RecordFromReply(const QByteArray &line, const FirmwareFeatures &features, Record *record)
 {
     return Record::fromReply(line, features, record);
 }

@@ -80,6 +80,11 @@ void TransferRun::finish(const RunResult &result)
 {
     m_active = false;
     m_timeout.stop();
+    // A read-all cut short leaves its records beside older values: the
+    // file says so, and how many are new. Queued behind those records, it
+    // reaches the file after them.
+    if (m_kind == Kind::ReadAll && !result.ok() && m_stored > 0)
+        store(QLatin1String(ConfigLayout::SourceSection), sourceValues(false), nullptr, false);
     ++m_generation;
     emit finished(result);
 }
@@ -121,6 +126,12 @@ void TransferRun::store(const QString &section, const IniValues &values, const R
 {
     const quint64 generation = m_generation;
     const std::optional<Record> stored = record ? std::optional<Record>(*record) : std::nullopt;
+    // Until a read-all has stored its last record, the file is not one read
+    // completely: marked before its first, so that a run killed on the way
+    // leaves the mark.
+    if (stored && m_kind == Kind::ReadAll && m_stored == 0)
+        store(QLatin1String(ConfigLayout::SourceSection),
+              {{QLatin1String(ConfigLayout::SourceCompleteKey), QStringLiteral("no")}}, nullptr, false);
     // A record is counted when handed to the writer, which stores it also
     // after the run ended; a refused store takes it back. The source section
     // is no record of the gateway and is not counted.
@@ -143,6 +154,25 @@ void TransferRun::store(const QString &section, const IniValues &values, const R
                                  if (last && m_active && generation == m_generation)
                                      conclude();
                              });
+}
+
+IniValues TransferRun::sourceValues(bool complete) const
+{
+    return {
+        {QLatin1String(ConfigLayout::SourceFirmwareKey), m_settings.firmware},
+        {QLatin1String(ConfigLayout::SourceDateKey), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
+        {QLatin1String(ConfigLayout::SourcePortKey), m_settings.port},
+        {QLatin1String(ConfigLayout::SourceCompleteKey), complete ? QStringLiteral("yes") : QStringLiteral("no")},
+        {QLatin1String(ConfigLayout::SourceRecordsKey), QString::number(m_stored)},
+    };
+}
+
+void TransferRun::replyMalformed(const Record &record)
+{
+    if (!takesReply(record))
+        return;
+    // Its values would land in the wrong keys: none of them is stored.
+    finish({RunResult::Outcome::BadRecord, {}, record.id()});
 }
 
 void TransferRun::replyChecked(const Record &record)
@@ -171,12 +201,7 @@ void TransferRun::replyChecked(const Record &record)
     if (m_kind == Kind::ReadAll && last) {
         store(record.section, record.values, &record, false);
         // Where the file's values came from, for a later write.
-        const IniValues source = {
-            {QLatin1String(ConfigLayout::SourceFirmwareKey), m_settings.firmware},
-            {QLatin1String(ConfigLayout::SourceDateKey), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
-            {QLatin1String(ConfigLayout::SourcePortKey), m_settings.port},
-        };
-        store(QLatin1String(ConfigLayout::SourceSection), source, nullptr, true);
+        store(QLatin1String(ConfigLayout::SourceSection), sourceValues(true), nullptr, true);
     } else if (notTaken.isEmpty()) {
         store(record.section, record.values, &record, last);
     } else if (last) {

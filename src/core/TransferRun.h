@@ -4,7 +4,12 @@
 // last. A reply answers the request only when its kind and record number
 // match; each answer sends the next request at once while its record is
 // stored on the writer's thread. The run ends when the last record is
-// stored, or when an answer does not come within the time-out.
+// stored, when an answer does not come within the time-out, or when it does
+// not fit the firmware's layout.
+//
+// A read-all records in [SOURCE] where its values came from and whether it
+// completed: "Complete=no" goes to the file with its first record, and its
+// end states the verdict and how many records it stored.
 //
 // A read to memory asks for the same records as a read-all and keeps them,
 // leaving the file as it is: the gateway's side of a comparison.
@@ -52,9 +57,16 @@ struct RunResult
         Failed,        // `error` stopped it
         PortLost,      // the port went away
         Stopped,       // its caller stopped it
+        BadRecord,     // the answer for `record` did not fit the firmware's layout
     };
-    Outcome outcome = Outcome::Ok;
+    // Written as {outcome, error} where no record is named.
+    RunResult(Outcome outcome = Outcome::Ok, const ReportedError &error = {}, const RecordId &record = {})
+        : outcome(outcome), error(error), record(record)
+    {
+    }
+    Outcome outcome;
     ReportedError error;
+    RecordId record; // the record whose answer did not fit (BadRecord)
     bool ok() const { return outcome == Outcome::Ok; }
 };
 
@@ -91,6 +103,9 @@ public:
     // The reply to the request outstanding: the run stores it and goes on.
     bool takesReply(const Record &record) const;
     void replyChecked(const Record &record);
+    // The reply to the request outstanding, naming its record but not in
+    // the firmware's layout: nothing of it is stored, and the run ends.
+    void replyMalformed(const Record &record);
 
 signals:
     // A request to send now; the receiver sends it before returning, and a
@@ -117,6 +132,9 @@ private:
     // The last record is handled: the run ends with its verdict.
     void conclude();
     void store(const QString &section, const IniValues &values, const Record *record, bool last);
+    // A read-all's [SOURCE]: where its values came from, whether it
+    // completed and how many records it stored.
+    IniValues sourceValues(bool complete) const;
 
     WorkingFile &m_file;
     RecordWriter &m_writer;

@@ -145,6 +145,12 @@ QString RunResultText(const RunResult &result, Language language)
         return LostConnectionText(language);
     case RunResult::Outcome::Stopped:
         return german(language) ? QStringLiteral("Abgebrochen") : QStringLiteral("Stopped");
+    case RunResult::Outcome::BadRecord:
+        return (german(language)
+                    ? QStringLiteral("Die Antwort des Velmora für %1 passt nicht zu seiner Firmware \u2013 "
+                                     "Übertragung abgebrochen")
+                    : QStringLiteral("The Velmora's reply for %1 does not fit its firmware \u2013 transfer stopped"))
+            .arg(ConfigLayout::section(result.record));
     }
     return QString();
 }

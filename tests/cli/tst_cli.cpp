@@ -498,6 +498,26 @@ private slots:
         }
     }
 
+    // A gateway whose records do not fit the firmware it names: the read
+    // stops at the first of them, names it, and leaves FILE as it was.
+    void readOfRecordsThatDoNotFitChangesNothing()
+    {
+        Cli cli;
+        // Address 3 is the sixth reply: after the poll, the version and addresses 0 to 2.
+        QVERIFY(cli.startSim({"--firmware", "311", "--fault", "short-records", "--fault-after", "5"}));
+        const QString file = cli.path("site.ini");
+        writeState(file, newState);
+        const QByteArray before = bytesOf(file);
+        const Result r = cli.run({"read", "COM7", file});
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.startsWith("velmora-cli: COM7")
+                     && r.err.contains(QStringLiteral("The Velmora's reply for QVR3 does not fit its firmware \u2013 "
+                                                      "transfer stopped")),
+                 qPrintable(r.err));
+        QCOMPARE(bytesOf(file), before);
+        QCOMPARE(cli.leftovers(), QStringList({"site.ini", "velmora-cli"}));
+    }
+
     // check: one line per value that does not fit, and with --firmware the
     // records that firmware would ignore or miss.
     void checkNamesEveryProblem_data()

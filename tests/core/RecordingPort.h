@@ -1,8 +1,11 @@
 #pragma once
 // A serial port that records what the tool writes, for session and window
-// tests; it answers read requests like a gateway with fixed records, and
-// write requests with their echo, when `answer` is set.
+// tests; it answers read requests like a gateway with fixed records, laid
+// out for the firmware its last version reply named, and write requests
+// with their echo, when `answer` is set.
 
+#include "core/ConfigLayout.h"
+#include "core/Firmware.h"
 #include "core/Frame.h"
 #include "core/SerialPort.h"
 #include "ReplyBuilders.h"
@@ -23,6 +26,7 @@ public:
     bool echoWrites = true; // false: writes are answered with the fixed records
     int silentAfter = -1; // leaves the request with this index unanswered
     int lostAt = -1;      // the device goes away while the request with this index is written
+    int points = 4;       // per address, as the tool assumes until a version reply
 
     bool open(const QString &devicePath, PortFailure *reason) override
     {
@@ -57,12 +61,18 @@ public:
         // A write is answered with its echo, as a gateway that took it.
         if (c.mid(1, 1) == "1" && echoWrites)
             reply("c" + c.mid(2));
-        else if (const QByteArray record = FixedRecordReply(c); !record.isEmpty())
+        else if (const QByteArray record = FixedRecordReply(c, points); !record.isEmpty())
             reply(record);
     }
 
     // A framed reply line as the gateway sends it.
-    void reply(const QByteArray &record) { emit received(BuildRequestFrame(record) + "\r\n"); }
+    void reply(const QByteArray &record)
+    {
+        const QByteArray line = BuildRequestFrame(record) + "\r\n";
+        if (record.startsWith("cV"))
+            points = ConfigLayout::pointCount(FeaturesForVersion(VersionNumberOf(line)));
+        emit received(line);
+    }
     void inject(const QByteArray &bytes) { emit received(bytes); }
     void unplug() { emit lost(PortFailure{PortFailure::Cause::System, 0, QStringLiteral("No such device")}); }
 };

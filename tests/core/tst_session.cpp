@@ -264,6 +264,17 @@ private slots:
         QByteArray lower = BuildRequestFrame("cQ"); // ">cQ<2E"
         lower.replace(lower.size() - 2, 2, lower.right(2).toLower());
         QTest::newRow("lower-case digits, unknown letter") << lower + "\n" << "ok";
+        // A record that names its record but not in the layout of the
+        // firmware (four points until the version is known).
+        const auto framed = [](const QByteArray &record) { return BuildRequestFrame(record) + "\r\n"; };
+        QTest::newRow("five points on four") << framed(PointsReply('B', 5)) << "ok";
+        QTest::newRow("points, one character short") << framed(PointsReply('B', 4).chopped(1)) << "ok";
+        QTest::newRow("product, one character short") << framed(ProductReply(7, 12, "Pilsen").chopped(1)) << "ok";
+        QTest::newRow("product, control character in the name")
+            << framed(ProductReply(7, 12, "Pil\tsen")) << "ok";
+        QTest::newRow("printer of 41") << framed(PrinterReply(2, "Kopf").chopped(1)) << "ok";
+        QTest::newRow("printer, control character in the model") << framed("cD0\x7f" + QByteArray(40, ' ')) << "ok";
+        QTest::newRow("interface of 5") << framed("cI41253") << "ok";
     }
     void badLinesAreDroppedWithBothBuffersFlushed()
     {
@@ -389,6 +400,9 @@ private slots:
         QCOMPARE(stored("PRINTER", "Head"), QString());
         replyStored(PrinterReply(3, "  Zapfhaus M\xfcller"));
         QCOMPARE(stored("PRINTER", "Head"), QStringLiteral("Zapfhaus Müller"));
+        // Control characters in the header are trimmed, not refused.
+        replyStored(PrinterReply(1, "\x01Kopf\t"));
+        QCOMPARE(stored("PRINTER", "Head"), QStringLiteral("Kopf"));
 
         replyStored("cI4125");
         for (auto [key, value] : {std::pair{"BaudrateRS232", "4"}, {"ParameterRS232", "1"},
@@ -436,8 +450,8 @@ private slots:
         // The interface record is stored as it came, then the error is said.
         QTest::newRow("interface digit") << QByteArray("cI41x5") << "'x' ist kein gültiger Integerwert"
                                          << "INTERFACE" << "BaudrateRS485" << "x";
-        QTest::newRow("interface short") << QByteArray("cI41") << "'<' ist kein gültiger Integerwert"
-                                         << "INTERFACE" << "ParameterRS232" << "1";
+        // One too short fits no layout: dropped, nothing said.
+        QTest::newRow("interface short") << QByteArray("cI41") << "" << "" << "" << "";
         // An address outside the address characters names no record: nothing is stored.
         QTest::newRow("address") << QByteArray("cZ#1112131421222324") << "" << "" << "" << "";
         QTest::newRow("lower-case address") << QByteArray("cZa1112131421222324") << "" << "" << "" << "";
@@ -578,9 +592,10 @@ private slots:
         QVERIFY(finished.at(0).at(0).toBool());
         QCOMPARE(records.size(), count);
         // Records that come faster than the disk writes share a replace; a
-        // read-all also records where the values came from.
+        // read-all also marks the file before its first record and records
+        // where the values came from after its last.
         const int replaces = renames.take();
-        QVERIFY2(replaces >= 1 && replaces <= (write ? count : count + 1), qPrintable(QString::number(replaces)));
+        QVERIFY2(replaces >= 1 && replaces <= (write ? count : count + 2), qPrintable(QString::number(replaces)));
 
         for (const QList<QVariant> &args : records) {
             const Record record = args.at(0).value<Record>();
@@ -590,7 +605,10 @@ private slots:
         if (!write) {
             QCOMPARE(stored("SOURCE", "Firmware"), QStringLiteral("3.11"));
             QCOMPARE(stored("SOURCE", "Port"), QStringLiteral("/dev/pts/77"));
-            for (const char *key : {"Firmware", "Date", "Port"})
+            QCOMPARE(stored("SOURCE", "Complete"), QStringLiteral("yes"));
+            QCOMPARE(stored("SOURCE", "Records"), QStringLiteral("46"));
+            WriteIniValue(single, "SOURCE", "Complete", "no");
+            for (const char *key : {"Firmware", "Date", "Port", "Complete", "Records"})
                 WriteIniValue(single, "SOURCE", key, stored("SOURCE", key));
         }
         QCOMPARE(bytesOf(ini()), bytesOf(single));
@@ -612,7 +630,8 @@ private slots:
         QCOMPARE(m_port->written.size(), before + 1);
         QCOMPARE(commandOf(m_port->written.last()), QByteArray("C0Z1"));
         QCOMPARE(records.size(), 0);
-        QCOMPARE(m_session->writer().pending(), 1);
+        // The record, and the mark of a read not yet complete before it.
+        QCOMPARE(m_session->writer().pending(), 2);
         QVERIFY(m_session->run().isTimerActive());
 
         // Replies as fast as the requests come: the writer falls behind and
@@ -742,10 +761,78 @@ private slots:
 
         // A late reply is then a single record's reply.
         QSignalSpy records(m_session.get(), &GatewaySession::recordStored);
-        replyStored("cZ5" + QByteArray("9911121314212223"));
+        replyStored("cZ599" + PointsReply('5', ConfigLayout::pointCount(m_session->features())).mid(5));
         QCOMPARE(records.size(), 1);
         QCOMPARE(records.at(0).at(1).toBool(), false);
         QCOMPARE(stored("QVR5", "Qualitaet1"), QStringLiteral("99"));
+    }
+
+    // The answer to the request outstanding names its record but does not
+    // fit the firmware's layout: the run ends at once naming the record,
+    // nothing of it is stored, and a read's [SOURCE] says it is incomplete.
+    void malformedReplyEndsTheRun_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<QByteArray>("version");
+        QTest::addColumn<int>("at"); // the request answered with `reply`
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("section");
+        QTest::newRow("five points on 3.11") << false << QByteArray("311") << 3 << PointsReply('3', 5) << "QVR3";
+        QTest::newRow("ten points on 3.10") << false << QByteArray("310") << 2 << PointsReply('2', 10) << "QVR2";
+        QTest::newRow("product one character short")
+            << false << QByteArray("311") << 28 << ProductReply(5, 12, "Pilsen").chopped(1) << "PRODUKT5";
+        QByteArray control = PointsReply('7', 10);
+        control[10] = '\x1b';
+        QTest::newRow("control character in a points record") << false << QByteArray("311") << 7 << control << "QVR7";
+        QTest::newRow("printer record of 41") << false << QByteArray("311") << 45 << PrinterReply(2, "Kopf").chopped(1)
+                                              << "PRINTER";
+        // Nothing stored: the file stays as it was.
+        QTest::newRow("first reply") << false << QByteArray("311") << 0 << PointsReply('0', 4) << "QVR0";
+        QTest::newRow("write, product echo one character short")
+            << true << QByteArray("311") << 25 << ProductReply(2, 99, "Pilsen").chopped(1) << "PRODUKT2";
+    }
+    void malformedReplyEndsTheRun()
+    {
+        QFETCH(bool, write);
+        QFETCH(QByteArray, version);
+        QFETCH(int, at);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, section);
+        goOnline(version);
+        const QByteArray before = bytesOf(ini());
+        const QString old = m_dir->filePath(QStringLiteral("old.ini"));
+        QVERIFY(QFile::copy(ini(), old));
+        m_port->answer = true;
+        m_port->silentAfter = m_port->written.size() + at;
+        RunFinishedSpy finished(m_session->run());
+        QSignalSpy records(m_session.get(), &GatewaySession::recordStored);
+        m_session->startRun(write ? TransferRun::Kind::WriteAll : TransferRun::Kind::ReadAll);
+        QTRY_COMPARE(m_port->written.size(), m_port->silentAfter + 1);
+        m_port->reply(reply);
+
+        QCOMPARE(finished.size(), 1);
+        QVERIFY(finished.results.at(0).outcome == RunResult::Outcome::BadRecord);
+        QCOMPARE(finished.at(0).at(1).toString(),
+                 QStringLiteral("Die Antwort des Velmora für %1 passt nicht zu seiner Firmware \u2013 "
+                                "Übertragung abgebrochen").arg(section));
+        QVERIFY(!m_session->run().isActive());
+        QVERIFY(!m_session->run().isTimerActive());
+        m_session->writer().drain();
+        QCOMPARE(m_port->written.size() - 1, m_port->silentAfter);
+        QCOMPARE(m_session->run().recordsStored(), at);
+        QCOMPARE(records.size(), at);
+        for (const QString &key : ConfigLayout::keys(ConfigLayout::recordOfSection(section)->kind))
+            QCOMPARE(stored(section, key), ReadIniValue(old, section, key, QStringLiteral("<missing>")));
+        if (at == 0 || write) {
+            QCOMPARE(stored("SOURCE", "Complete"), QStringLiteral("<missing>"));
+            if (at == 0)
+                QCOMPARE(bytesOf(ini()), before);
+        } else {
+            QCOMPARE(stored("SOURCE", "Complete"), QStringLiteral("no"));
+            QCOMPARE(stored("SOURCE", "Records"), QString::number(at));
+            QCOMPARE(stored("SOURCE", "Firmware"), m_session->versionText());
+        }
+        QVERIFY(m_errors.isEmpty());
     }
 
     // A write-all checks every value it would send before the first

@@ -36,7 +36,7 @@ class TestTransferRun : public QObject
     {
         const QByteArray line = BuildRequestFrame(FixedRecordReply(request)) + "\r\n";
         Record record;
-        if (!Record::fromReply(line, settings().features, &record))
+        if (Record::fromReply(line, settings().features, &record) != Record::Reply::Valid)
             qFatal("no record in the answer to %s", request.constData());
         return record;
     }
@@ -89,6 +89,48 @@ private slots:
         QCOMPARE(stored("PRODUKT3", "Qualitaet"), QStringLiteral("77"));
         QCOMPARE(stored("SOURCE", "Firmware"), QStringLiteral("3.11"));
         QCOMPARE(stored("SOURCE", "Port"), QStringLiteral("COM7"));
+        QCOMPARE(stored("SOURCE", "Complete"), QStringLiteral("yes"));
+        QCOMPARE(stored("SOURCE", "Records"), QStringLiteral("46"));
+    }
+
+    // A file read before keeps its [SOURCE] until a read-all stores its
+    // first record, which marks it incomplete: a read killed from there on
+    // leaves the mark. A read that ends early names its own firmware and
+    // how many records it stored; one that stored none leaves the file.
+    void readAllCutShortMarksItsSource()
+    {
+        WriteIniValues(m_file->path(), "SOURCE",
+                       {{"Firmware", "1.06"}, {"Date", "2020-01-01T00:00:00Z"}, {"Port", "COM1"},
+                        {"Complete", "yes"}, {"Records", "27"}});
+        const auto bytes = [this] {
+            QFile file(m_file->path());
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray before = bytes();
+        RunFinishedSpy finished(*m_run);
+
+        m_run->start(TransferRun::Kind::ReadAll, settings());
+        m_run->abort(RunResult::Outcome::Stopped);
+        m_writer->drain();
+        QCOMPARE(bytes(), before);
+
+        m_requests.clear();
+        m_run->start(TransferRun::Kind::ReadAll, settings());
+        for (int i = 0; i < 3; ++i)
+            m_run->replyChecked(answerTo(m_requests.takeFirst()));
+        m_writer->drain();
+        QVERIFY(m_run->isActive());
+        QCOMPARE(stored("SOURCE", "Complete"), QStringLiteral("no"));
+        QCOMPARE(stored("SOURCE", "Firmware"), QStringLiteral("1.06"));
+
+        m_run->abort(RunResult::Outcome::Stopped);
+        m_writer->drain();
+        QCOMPARE(finished.size(), 2);
+        QCOMPARE(stored("SOURCE", "Complete"), QStringLiteral("no"));
+        QCOMPARE(stored("SOURCE", "Records"), QStringLiteral("3"));
+        QCOMPARE(stored("SOURCE", "Firmware"), QStringLiteral("3.11"));
+        QCOMPARE(stored("SOURCE", "Port"), QStringLiteral("COM7"));
+        QVERIFY(stored("SOURCE", "Date") != QLatin1String("2020-01-01T00:00:00Z"));
     }
 
     // Another record's reply is no answer: the run waits for its own, and

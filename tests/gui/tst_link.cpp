@@ -340,6 +340,12 @@ private slots:
         QVERIFY(lit("StatusLightQualitaet"));
         QCOMPARE(page->pointList(1, false)->currentText(), QStringLiteral("01"));
         QTRY_COMPARE(f->stored("QVR12", "EDV4"), QStringLiteral("24"));
+        // The address's record, but not in the firmware's layout: neither
+        // stored, shown nor the answer.
+        replyStored(PointsReply('B', points).chopped(1));
+        QVERIFY(lit("StatusLightQualitaet"));
+        QCOMPARE(page->pointList(1, false)->currentText(), QStringLiteral("01"));
+        QCOMPARE(f->stored("QVR11", "Qualitaet1"), QStringLiteral("01"));
         port().reply(PointsReply('B', points));
         QTRY_VERIFY(!lit("StatusLightQualitaet"));
         for (int k = 1; k <= points; ++k) {
@@ -648,6 +654,26 @@ private slots:
         QCOMPARE(f->stored("QVR5", "Qualitaet1"), QStringLiteral("99"));
         // It answers no request of the page, whose light stays lit.
         QVERIFY(lit("StatusLightQualitaet"));
+    }
+
+    // A reply that does not fit the firmware ends a read at once: the page
+    // names the record and says how much of the read reached the file.
+    void malformedReplyEndsTheReadOnThePage()
+    {
+        goOnline("311");
+        port().answer = true;
+        port().silentAfter = port().written.size() + 3;
+        f->showPage(window().saveLoadPage());
+        click("ButtonAlleDatenLesen");
+        QTRY_COMPARE(port().written.size(), port().silentAfter + 1);
+        port().reply(PointsReply('3', 5));
+        QCOMPARE(f->child<QLabel>("Label5")->text(),
+                 QStringLiteral("Die Antwort des Velmora für QVR3 passt nicht zu seiner Firmware \u2013 Übertragung "
+                                "abgebrochen 3 von 46 Datensätzen gespeichert, die übrigen sind unverändert."));
+        QVERIFY(!window().session().run().isActive());
+        QVERIFY(f->child("ButtonAlleDatenLesen")->isEnabled());
+        QVERIFY(f->child("ButtonAlleDatenSchreiben")->isEnabled());
+        QVERIFY(f->errors.isEmpty());
     }
 
     void unpluggedAdapterGoesOfflineOnce()

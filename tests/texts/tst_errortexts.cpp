@@ -143,6 +143,12 @@ private slots:
         const IniError refused(IniError::Action::Write, QStringLiteral("/x/V.ini"), IniError::Reason::ReadOnlyFile);
         QCOMPARE(RunResultText({O::Failed, ReportedError(refused)}, Language::English),
                  QStringLiteral("In /x/V.ini kann nicht geschrieben werden"));
+        // A reply that does not fit names the record's section.
+        QCOMPARE(RunResultText({O::BadRecord, {}, {RecordKind::Points, 3}}, Language::German),
+                 QStringLiteral("Die Antwort des Velmora für QVR3 passt nicht zu seiner Firmware \u2013 "
+                                "Übertragung abgebrochen"));
+        QCOMPARE(RunResultText({O::BadRecord, {}, {RecordKind::Product, 12}}, Language::English),
+                 QStringLiteral("The Velmora's reply for PRODUKT12 does not fit its firmware \u2013 transfer stopped"));
 
         QCOMPARE(RunStepText({RecordKind::Points, 11}, Language::German), QStringLiteral("Zapfstelle: B"));
         QCOMPARE(RunStepText({RecordKind::Product, 3}, Language::English), QStringLiteral("Product data: 3"));

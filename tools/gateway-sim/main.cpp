@@ -95,6 +95,18 @@ struct Gateway
         return "cD" + printerModel + head + QByteArray(40 - head.size(), ' ');
     }
 
+    // `record` as a gateway that gets its own layout wrong sends it: points
+    // laid out for the next smaller firmware (five for ten, four for five),
+    // a product one character short, any other record as it is.
+    QByteArray shortRecord(const QByteArray &record) const
+    {
+        if (record.startsWith("cZ"))
+            return record.left(3 + 4 * (hasTenPoints() ? 5 : 4));
+        if (record.startsWith("cP"))
+            return record.chopped(1);
+        return record;
+    }
+
     // The reply record to a request command, or nothing for a request that
     // the gateway does not accept.
     QByteArray answer(const QByteArray &c) const;
@@ -166,7 +178,9 @@ void Gateway::store(const QByteArray &c)
     }
 }
 
-enum class Fault { None, BadChecksum, Silence, Prefix, UnknownLetter, NoLf, Delay, OtherRecord, Duplicate, IgnoreWrites };
+enum class Fault {
+    None, BadChecksum, Silence, Prefix, UnknownLetter, NoLf, Delay, OtherRecord, Duplicate, IgnoreWrites, ShortRecords
+};
 
 Fault faultFromName(const QString &name, bool *ok)
 {
@@ -181,6 +195,7 @@ Fault faultFromName(const QString &name, bool *ok)
     if (name == "other-record") return Fault::OtherRecord;
     if (name == "duplicate") return Fault::Duplicate;
     if (name == "ignore-writes") return Fault::IgnoreWrites;
+    if (name == "short-records") return Fault::ShortRecords;
     *ok = false;
     return Fault::None;
 }
@@ -268,6 +283,8 @@ private:
         QByteArray record = m_gateway.answer(command);
         if (fault == Fault::OtherRecord && m_faultNow)
             record = m_gateway.answer(neighbourOf(command));
+        if (fault == Fault::ShortRecords && m_faultNow)
+            record = m_gateway.shortRecord(record);
         if (record.isEmpty())
             return;
         // A new request discards what the tool has not taken yet.
@@ -327,6 +344,7 @@ private:
         case Fault::None:
         case Fault::OtherRecord:
         case Fault::IgnoreWrites:
+        case Fault::ShortRecords:
             bytes = BuildRequestFrame(record) + "\r\n";
             break;
         }
@@ -444,7 +462,9 @@ int main(int argc, char *argv[])
         {QStringLiteral("fault"), QStringLiteral("Misbehave: none, bad-checksum, silence, prefix, unknown-letter, no-lf, delay, "
                                                       "other-record (answer with the next address or product), "
                                                       "duplicate (send a reply twice), "
-                                                      "ignore-writes (store nothing, echo the old record)."), QStringLiteral("kind"), QStringLiteral("none")},
+                                                      "ignore-writes (store nothing, echo the old record), "
+                                                      "short-records (points laid out for the next smaller firmware, "
+                                                      "products one character short)."), QStringLiteral("kind"), QStringLiteral("none")},
         {QStringLiteral("fault-after"), QStringLiteral("Answer <n> requests correctly before misbehaving."), QStringLiteral("n"), QStringLiteral("0")},
         {QStringLiteral("fault-count"), QStringLiteral("Misbehave on <n> replies only (default: all)."), QStringLiteral("n"), QStringLiteral("-1")},
         {QStringLiteral("delay-ms"), QStringLiteral("Delay of the delay fault in ms (default 5000)."), QStringLiteral("ms"), QStringLiteral("5000")},
