@@ -95,15 +95,22 @@ std::optional<QByteArray> readProfile(const QString &path)
     if (content.startsWith("\xFF\xFE") || content.startsWith("\xFE\xFF"))
         throw CliError(QStringLiteral("%1: is UTF-16 text, not a configuration file "
                                       "(save it as UTF-8 or Windows-1252)").arg(path));
+    // Tabs, line ends, form feeds and the old end-of-file mark are text. A
+    // stray control character in a text is left to the value check, which
+    // names its section and key; a file full of them is no text at all.
+    qsizetype controls = 0;
+    bool nul = false;
     for (const char c : content) {
         const auto byte = static_cast<unsigned char>(c);
-        // Tabs, line ends, form feeds and the old end-of-file mark are text.
         if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r' && byte != '\f' && byte != '\v'
             && byte != 0x1A) {
-            throw CliError(QStringLiteral("%1: is not a configuration file (binary content%2)")
-                               .arg(path, byte == 0 ? QStringLiteral(", perhaps UTF-16") : QString()));
+            ++controls;
+            nul = nul || byte == 0;
         }
     }
+    if (controls > 0 && controls * 32 > content.size())
+        throw CliError(QStringLiteral("%1: is not a configuration file (binary content%2)")
+                           .arg(path, nul ? QStringLiteral(", perhaps UTF-16") : QString()));
     return content;
 }
 

@@ -147,8 +147,8 @@ void printComparison(const WriteComparison &comparison, bool quiet)
 {
     for (const QString &line : WhyComparedLines(comparison.check, Language::English))
         printOut(QStringLiteral("note: ") + line);
-    for (const ValueProblem &missing : comparison.check.missing)
-        printOut(QStringLiteral("keeps the gateway's value: ") + ValueProblemText(missing, Language::English));
+    for (const QString &missing : MissingLines(comparison.check.missing, Language::English))
+        printOut(QStringLiteral("keeps the gateway's value: ") + missing);
     for (const ValueProblem &doubt : comparison.check.doubts)
         printOut(QStringLiteral("warning: ") + ValueProblemText(doubt, Language::English));
     for (const ValueDifference &change : comparison.changes)
@@ -309,7 +309,7 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
         if (!comparison.changesNothing() && !line.force)
             throw CliError(QStringLiteral("%1: nothing written: ").arg(port.label)
                            + ComparisonSummaryText(comparison, Language::English)
-                           + QStringLiteral("\n--force writes it all the same; --dry-run lists the changes"));
+                           + QStringLiteral("\nvelmora-cli: --force writes it all the same; --dry-run lists the changes"));
     }
 
     if (!line.backup.isEmpty()) {
@@ -373,6 +373,8 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
 int commandCheck(const CommandLine &line)
 {
     const QString &file = line.arguments.at(0);
+    if (!line.firmware.isEmpty() && !ConfigLayout::featuresOfVersion(line.firmware))
+        throw CliError(QStringLiteral("--firmware takes a version such as 3.11 or 311, not '%1'").arg(line.firmware));
     const WorkingFile::Snapshot snapshot = snapshotOf(WorkingFile::held(existingProfile(file)));
     // The firmware asked for, or else the one the file was read from; keys
     // are missing only for a known firmware.
@@ -383,8 +385,6 @@ int commandCheck(const CommandLine &line)
     std::optional<FirmwareFeatures> named;
     if (!firmware.isEmpty())
         named = ConfigLayout::featuresOfVersion(firmware);
-    if (!line.firmware.isEmpty() && !named)
-        throw CliError(QStringLiteral("--firmware takes a version such as 3.11 or 311, not '%1'").arg(line.firmware));
     const FirmwareFeatures features = named ? *named : ConfigLayout::largestLayout();
     bool problems = false;
     if (!HoldsAnyRecord(snapshot)) {
@@ -392,9 +392,15 @@ int commandCheck(const CommandLine &line)
         problems = true;
     }
     const WriteCheck check = CheckWrite(snapshot, features, firmware);
-    for (const ValueProblem &problem : check.problems + (named ? check.missing : QList<ValueProblem>())) {
+    for (const ValueProblem &problem : check.problems) {
         printOut(ValueProblemText(problem, Language::English));
         problems = true;
+    }
+    if (named && check.holdsRecords) {
+        for (const QString &missing : MissingLines(check.missing, Language::English)) {
+            printOut(missing);
+            problems = true;
+        }
     }
     for (const ValueProblem &doubt : check.doubts)
         printOut(QStringLiteral("warning: ") + ValueProblemText(doubt, Language::English));
@@ -402,9 +408,9 @@ int commandCheck(const CommandLine &line)
         printOut(QStringLiteral("note: [SOURCE] names firmware '%1', which is no version; "
                                 "missing keys are checked with --firmware").arg(recorded));
     if (!line.firmware.isEmpty()) {
-        if (!check.skipped.isEmpty())
-            printOut(QStringLiteral("firmware %1 would ignore: %2").arg(line.firmware, check.skipped.join(QStringLiteral(", "))));
         // The verdict write gives: a file it cannot vouch for is compared first.
+        if (check.vouchedFor() && !check.skipped.isEmpty())
+            printOut(QStringLiteral("note: ") + SkippedRecordsText(check.skipped, Language::English));
         if (!check.vouchedFor()) {
             for (const QString &reason : WhyComparedLines(check, Language::English))
                 printOut(QStringLiteral("note: ") + reason);

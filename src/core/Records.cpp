@@ -204,7 +204,11 @@ QList<ValueProblem> Record::doubts() const
 {
     QList<ValueProblem> out;
     for (const auto &[key, value] : values) {
-        if (auto problem = doubt(section, key, value, formOf(kind, key)))
+        // A value that does not fit is refused, not doubted.
+        const ValueForm form = formOf(kind, key);
+        if (check(section, key, value, form))
+            continue;
+        if (auto problem = doubt(section, key, value, form))
             out.append(*problem);
     }
     return out;
@@ -369,7 +373,7 @@ QList<ValueProblem> FileDoubts(const WorkingFile::Snapshot &file, const Firmware
         if (!windows1252)
             continue;
         for (const auto &[key, value] : record.values) {
-            if (!value.isNull() && LooksLikeUtf8(Cp1252::encode(value)))
+            if (!check(record.section, key, value, formOf(id.kind, key)) && LooksLikeUtf8(Cp1252::encode(value)))
                 out.append({record.section, key, value, formOf(id.kind, key), Misfit::TypedAsUtf8, QString()});
         }
     }

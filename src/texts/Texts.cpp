@@ -327,9 +327,40 @@ QStringList WhyComparedLines(const WriteCheck &check, Language language)
                      : QStringLiteral("%1 values look typed in another encoding (UTF-8)."))
                          .arg(typed);
     if (!check.skipped.isEmpty())
-        lines << (de ? QStringLiteral("Nicht geschrieben, da die Firmware sie nicht hat: %1")
-                     : QStringLiteral("Not written, as the firmware lacks them: %1"))
-                         .arg(sectionList(check.skipped));
+        lines << SkippedRecordsText(check.skipped, language);
+    return lines;
+}
+
+QString SkippedRecordsText(const QStringList &sections, Language language)
+{
+    return (language == Language::German ? QStringLiteral("Nicht geschrieben, da die Firmware sie nicht hat: %1")
+                                         : QStringLiteral("Not written, as the firmware lacks them: %1"))
+        .arg(sectionList(sections));
+}
+
+QStringList MissingLines(const QList<ValueProblem> &missing, Language language)
+{
+    const bool de = language == Language::German;
+    QStringList lines;
+    for (qsizetype i = 0; i < missing.size();) {
+        qsizetype end = i;
+        while (end < missing.size() && missing.at(end).section == missing.at(i).section)
+            ++end;
+        const std::optional<RecordId> record = ConfigLayout::recordOfSection(missing.at(i).section);
+        QStringList keys;
+        for (qsizetype k = i; k < end; ++k)
+            keys << missing.at(k).key;
+        // A record missing whole is one line; otherwise one line a key.
+        if (record && keys == ConfigLayout::keys(record->kind, int(keys.size()) / 2)) {
+            lines << (de ? QStringLiteral("[%1]: fehlt (%2 Werte)") : QStringLiteral("[%1]: is missing (%2 values)"))
+                             .arg(missing.at(i).section)
+                             .arg(end - i);
+        } else {
+            for (qsizetype k = i; k < end; ++k)
+                lines << ValueProblemText(missing.at(k), language);
+        }
+        i = end;
+    }
     return lines;
 }
 

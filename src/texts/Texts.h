@@ -87,6 +87,11 @@ QString NoRecordsText(const QString &file, Language language);
 // another firmware named, a read cut short, missing keys, values typed in
 // another encoding, records the firmware lacks. One line each.
 QStringList WhyComparedLines(const WriteCheck &check, Language language);
+// The keys a file lacks: a record missing whole as one line ("[QVR3]: is
+// missing (20 values)"), otherwise one line a key.
+QStringList MissingLines(const QList<ValueProblem> &missing, Language language);
+// The records a file holds that the gateway's firmware does not take.
+QString SkippedRecordsText(const QStringList &sections, Language language);
 // "Writing changes 3 values in 2 of 46 records of the Velmora."
 QString ComparisonSummaryText(const WriteComparison &comparison, Language language);
 // "[QVR8] EDV1: Velmora "58", file "08"".

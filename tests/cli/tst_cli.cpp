@@ -105,7 +105,9 @@ QString newState(const QString &section, const QString &key)
     return "2";
 }
 
-void writeState(const QString &file, const Expected &state)
+// Written as a complete read of a gateway of `firmware` would leave it, so
+// that write sends it without comparing first; no [SOURCE] for an empty one.
+void writeState(const QString &file, const Expected &state, const QString &firmware = QStringLiteral("3.11"))
 {
     QFile::remove(file);
     CreateDefaultIniFile(file);
@@ -128,6 +130,8 @@ void writeState(const QString &file, const Expected &state)
     for (const char *key : {"BaudrateRS232", "ParameterRS232", "BaudrateRS485", "ParameterRS485"})
         interface.append({key, state("INTERFACE", key)});
     WriteIniValues(file, "INTERFACE", interface);
+    if (!firmware.isEmpty())
+        WriteIniValues(file, "SOURCE", {{"Firmware", firmware}, {"Complete", "yes"}});
 }
 
 QByteArray bytesOf(const QString &file)
@@ -316,7 +320,7 @@ private slots:
         Cli cli;
         QVERIFY(cli.startSim({"--firmware", firmware}));
         const QString file = cli.path("new.ini");
-        writeState(file, newState);
+        writeState(file, newState, firmware);
         const QByteArray sent = bytesOf(file);
         const QString backup = cli.path("backup.ini");
 
@@ -416,17 +420,16 @@ private slots:
         QCOMPARE(cli.simLog(), QByteArray()); // the port was never opened
     }
 
-    // A file read from other firmware, or lacking records the gateway has,
-    // is written only with --force.
+    // A file read from other firmware is compared with the gateway first and
+    // written only with --force; the records it lacks keep the gateway's
+    // values, never defaults.
     void writeToOtherFirmwareNeedsForce_data()
     {
         QTest::addColumn<QString>("firmware");
         QTest::addColumn<QString>("message");
         QTest::newRow("read from 1.06, gateway 3.11") << "311"
-            << "The configuration was read from firmware 1.06; the Velmora has firmware 3.11.\n"
-               "Written with default values, as the configuration lacks them: QVR16, QVR17, QVR18, QVR19, QVR20, "
-               "QVR21, QVR22, QVR23, PRODUKT11, PRODUKT12, PRODUKT13, PRODUKT14, PRODUKT15, PRODUKT16, PRODUKT17, "
-               "PRODUKT18, PRODUKT19, PRODUKT20, INTERFACE";
+            << "COM7 (%1): nothing written: Writing changes 191 values in 16 of 46 records of the Velmora.\n"
+               "velmora-cli: --force writes it all the same; --dry-run lists the changes\n";
         QTest::newRow("read from 1.06, gateway 1.06") << "106" << "";
     }
     void writeToOtherFirmwareNeedsForce()
@@ -463,12 +466,20 @@ private slots:
             return;
         }
         QCOMPARE(r.status, 2);
-        QVERIFY2(r.err.contains(message), qPrintable(r.err));
-        QVERIFY(r.err.contains("--force"));
+        QCOMPARE(r.err, "velmora-cli: " + message.arg(cli.device));
+        const QStringList lines = r.out.split('\n');
+        QVERIFY2(lines.contains("note: The configuration was read from firmware 1.06; the Velmora has firmware 3.11."),
+                 qPrintable(r.out));
+        QVERIFY(lines.contains("keeps the gateway's value: [QVR16]: is missing (20 values)"));
+        QVERIFY(lines.contains("keeps the gateway's value: [INTERFACE]: is missing (4 values)"));
+        // Points 5 to 10 of the file hold the defaults of the file it was read into.
+        QVERIFY(lines.contains(QStringLiteral("[QVR0] Qualitaet5: Velmora \"%1\", file \"05\"").arg(simQuality(0, 5))));
         QVERIFY(!cli.simLog().contains("<- C1"));
         r = cli.run({"write", "COM7", file, "--no-verify", "--force"});
         QCOMPARE(r.status, 0);
-        QVERIFY(cli.simulatorSaw("C1I3333"));
+        QVERIFY(cli.simulatorSaw("C1I4125"));
+        QVERIFY(!cli.simLog().contains("<- C1I3333"));
+        QVERIFY(cli.simulatorSaw("C1ZN" + simQuality(23, 1).toLatin1()));
     }
 
     // A reply that names another record is no answer, and a reply sent twice
@@ -535,13 +546,54 @@ private slots:
                                 << "[QVR0] Qualitaet1: \"123\" is not two characters\n"
                                    "[PRINTER] Modell: \"7\" is not a printer model from 0 to 3\n";
         QTest::newRow("empty") << QByteArray() << QStringList() << 1 << "%1: holds no settings of the gateway\n";
+        QString missing106;
+        for (int a = 0; a < 16; ++a)
+            missing106 += QStringLiteral("[QVR%1]: is missing (8 values)\n").arg(a);
+        for (int n = 1; n <= 10; ++n)
+            missing106 += QStringLiteral("[PRODUKT%1]: is missing (2 values)\n").arg(n);
         QTest::newRow("for firmware 1.06") << QByteArray("[PRINTER]\r\nModell=1\r\n[INTERFACE]\r\nBaudrateRS232=1\r\n")
-                                           << QStringList{"--firmware", "1.06"} << 0
-                                           << "firmware 1.06 would ignore: INTERFACE\n"
-                                              "firmware 1.06 would miss, and get defaults for: QVR0, QVR1, QVR2, QVR3, "
-                                              "QVR4, QVR5, QVR6, QVR7, QVR8, QVR9, QVR10, QVR11, QVR12, QVR13, QVR14, "
-                                              "QVR15, PRODUKT1, PRODUKT2, PRODUKT3, PRODUKT4, PRODUKT5, PRODUKT6, "
-                                              "PRODUKT7, PRODUKT8, PRODUKT9, PRODUKT10\n";
+                                           << QStringList{"--firmware", "1.06"} << 1
+                                           << missing106 + "[PRINTER] Head: is missing\n"
+                                              "note: The configuration names no firmware it was read from.\n"
+                                              "note: It lacks 149 values; the Velmora keeps its own for them.\n"
+                                              "note: Not written, as the firmware lacks them: INTERFACE\n"
+                                              "write would compare %1 with a gateway of firmware 1.06 first\n";
+        // The verdict write would give: written as it stands only for the
+        // firmware the file was completely read from, in either form.
+        const QByteArray read311 = clean + "[SOURCE]\r\nFirmware=3.11\r\nComplete=yes\r\n";
+        QTest::newRow("read from 3.11, for 311") << read311 << QStringList{"--firmware", "311"} << 0 << "";
+        QTest::newRow("read from 311, for 3.11") << QByteArray(clean + "[SOURCE]\r\nFirmware=311\r\n")
+                                                 << QStringList{"--firmware", "3.11"} << 0 << "";
+        QTest::newRow("read from 3.11, for 3.10") << read311 << QStringList{"--firmware", "3.10"} << 1
+            << "note: The configuration was read from firmware 3.11; the Velmora has firmware 3.10.\n"
+               "note: Not written, as the firmware lacks them: INTERFACE\n"
+               "write would compare %1 with a gateway of firmware 3.10 first\n";
+        QByteArray cut = clean + "[SOURCE]\r\nFirmware=3.11\r\nComplete=no\r\nRecords=45\r\n";
+        QTest::newRow("read cut short") << cut << QStringList{"--firmware", "3.11"} << 1
+            << "note: The read that made it was cut short (45 records stored).\n"
+               "write would compare %1 with a gateway of firmware 3.11 first\n";
+        QByteArray lacksEdv1 = read311;
+        lacksEdv1.replace("[QVR8]\r\nQualitaet1=01\r\n", "[QVR8]\r\n");
+        lacksEdv1.replace("[QVR8]\r\n", "[QVR8]\r\nQualitaet1=01\r\n");
+        lacksEdv1.replace("EDV1=01\r\nEDV2=02\r\nEDV3=03\r\nEDV4=04\r\nEDV5=05\r\nEDV6=06\r\nEDV7=07\r\nEDV8=08\r\nEDV9=09\r\nEDV10=10\r\n[QVR9]",
+                          "EDV2=02\r\nEDV3=03\r\nEDV4=04\r\nEDV5=05\r\nEDV6=06\r\nEDV7=07\r\nEDV8=08\r\nEDV9=09\r\nEDV10=10\r\n[QVR9]");
+        QTest::newRow("a key missing, firmware named by the file") << lacksEdv1 << QStringList() << 1
+            << "[QVR8] EDV1: is missing\n";
+        // Warnings leave the status alone; unprintable characters show escaped.
+        QByteArray doubtful = clean;
+        doubtful.replace("[QVR2]\r\nQualitaet1=01", "[QVR2]\r\nQualitaet1=A1");
+        doubtful.replace("Name=Produkt  5", "Name=Caf\xC3\xA9 \xC3\x96l");
+        doubtful.replace("Name=Produkt  6", "Name=Bier\xE9");
+        QTest::newRow("warnings") << doubtful << QStringList() << 0
+            << "warning: [QVR2] Qualitaet1: \"A1\" is not two digits (00 to 99)\n"
+               "warning: [PRODUKT5] Name: \"CafÃ© Ã–l\" looks typed as UTF-8 (\"Café Öl\") in a Windows-1252 file\n";
+        // Control characters inside a value are named, never cut.
+        QByteArray controls = clean;
+        controls.replace("Name=Produkt  7", "Name=a\rb");
+        controls.replace("Head=Deutsche Brantel", "Head=Tor\x1b" "3\xc2\x85");
+        QTest::newRow("control characters") << controls << QStringList() << 1
+            << "[PRINTER] Head: \"Tor\\x1b3\\x85\" holds the control character \"\\x1b\"\n"
+               "[PRODUKT7] Name: \"a\\rb\" holds the control character \"\\r\"\n";
     }
     void checkNamesEveryProblem()
     {
@@ -572,23 +624,30 @@ private slots:
         QTest::newRow("case, blanks and quotes as read")
             << QByteArray("[qvr3]\nedv2 =  \"12\" \n[produkt4]\nname=   Weizen\n")
             << QByteArray("[QVR3]\r\nEDV2=12\r\n[PRODUKT4]\r\nName=Weizen\r\n") << 0 << "";
-        QTest::newRow("missing key is the run's default")
+        QTest::newRow("a missing key differs from every value")
             << QByteArray("") << QByteArray("[QVR3]\nEDV2=03\n[PRINTER]\nModell=0\n[INTERFACE]\nBaudrateRS232=3\n")
-            << 0 << "";
+            << 1
+            << "[QVR3] EDV2: (missing) -> \"03\"\n"
+               "[INTERFACE] BaudrateRS232: (missing) -> \"3\"\n"
+               "[PRINTER] Modell: (missing) -> \"0\"\n";
         QTest::newRow("a value that does not fit differs")
-            << QByteArray("") << QByteArray("[INTERFACE]\nBaudrateRS232=x\n") << 1
+            << QByteArray("[INTERFACE]\nBaudrateRS232=3\n") << QByteArray("[INTERFACE]\nBaudrateRS232=x\n") << 1
             << "[INTERFACE] BaudrateRS232: \"3\" -> \"x\"\n";
+        QTest::newRow("values as the gateway holds them")
+            << QByteArray("[INTERFACE]\nBaudrateRS232=03\n[PRODUKT4]\nName=\"  Super  \"\n[PRINTER]\nModell=1\nHead=\"  Tor 3 \"\n")
+            << QByteArray("[INTERFACE]\nBaudrateRS232=3\n[PRODUKT4]\nName=\"   Super  \"\n[PRINTER]\nModell=01\nHead=Tor 3\n")
+            << 0 << "";
         QTest::newRow("keys no record has")
             << QByteArray("; one\n[Site]\nA=1\n[QVR30]\nEDV1=1\n") << QByteArray("[Site]\nA=2\n") << 0 << "";
         QTest::newRow("values differ")
             << QByteArray("[QVR3]\nQualitaet2=77\n[QVR23]\nEDV10=01\n[PRODUKT20]\nName=Weizen\n")
             << QByteArray("[QVR23]\nEDV10=02\n[PRODUKT20]\nName=Pils\n[PRINTER]\nHead=Tor 3\n[INTERFACE]\nBaudrateRS485=5\n")
             << 1
-            << "[QVR3] Qualitaet2: \"77\" -> \"03\"\n"
+            << "[QVR3] Qualitaet2: \"77\" -> (missing)\n"
                "[QVR23] EDV10: \"01\" -> \"02\"\n"
                "[PRODUKT20] Name: \"Weizen\" -> \"Pils\"\n"
-               "[INTERFACE] BaudrateRS485: \"3\" -> \"5\"\n"
-               "[PRINTER] Head: \"Deutsche Brantel\" -> \"Tor 3\"\n";
+               "[INTERFACE] BaudrateRS485: (missing) -> \"5\"\n"
+               "[PRINTER] Head: (missing) -> \"Tor 3\"\n";
     }
     void diffComparesWhatTheGatewayWouldGet()
     {
@@ -1002,7 +1061,7 @@ private slots:
         QTest::newRow("unknown command") << QStringList{"erase", "COM1"} << "unknown command 'erase'; see velmora-cli --help";
         QTest::newRow("unknown option") << QStringList{"read", "COM1", "a.ini", "--fast"} << "unknown option 'fast'; see velmora-cli --help";
         QTest::newRow("force for another command") << QStringList{"read", "COM1", "a.ini", "--force"} << "option --force does not apply to read; see velmora-cli --help";
-        QTest::newRow("bad firmware") << QStringList{"check", "a.ini", "--firmware", "x1"} << "--firmware takes a version such as 3.11, not 'x1'";
+        QTest::newRow("bad firmware") << QStringList{"check", "a.ini", "--firmware", "x1"} << "--firmware takes a version such as 3.11 or 311, not 'x1'";
         QTest::newRow("missing argument") << QStringList{"read", "COM1"} << "missing arguments for read; usage: velmora-cli read PORT FILE";
         QTest::newRow("extra argument") << QStringList{"diff", "a", "b", "c"} << "too many arguments for diff; usage: velmora-cli diff FILE1 FILE2";
         QTest::newRow("option of another command") << QStringList{"read", "COM1", "a.ini", "--no-verify"} << "option --no-verify does not apply to read; see velmora-cli --help";
