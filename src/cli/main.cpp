@@ -348,16 +348,12 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
         return Success;
     }
 
-    const QString readBack = scratch.copy("verify.ini", DefaultIniContent());
-    transfer.run(TransferRun::Kind::ReadAll, readBack, QStringLiteral("Verifying"),
-                 QStringLiteral("written, but the check failed: "));
+    // Read back into memory and compared as the echoes were: what the file
+    // would store of it could lose a name's blanks.
+    const QList<Record> held = transfer.readToMemory(QStringLiteral("Verifying"),
+                                                     QStringLiteral("written, but the check failed: "));
     checkInterrupt();
-    QList<ConfigDifference> differences;
-    try {
-        differences = ConfigDiff::compare(WorkingFile::held(source), WorkingFile(readBack), transfer.features());
-    } catch (const IniError &error) {
-        throw CliError(EnglishErrorLine(error));
-    }
+    const QList<ValueDifference> differences = ValuesNotHeld(snapshot, transfer.features(), kept, held);
     checkLog(line, log.get());
     printValuesNotHeld(differences);
     if (!differences.isEmpty()) {

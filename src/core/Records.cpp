@@ -433,21 +433,30 @@ const Record *FindRecord(const QList<Record> &records, const RecordId &id)
     return nullptr;
 }
 
+QList<ValueDifference> ValuesNotHeld(const WorkingFile::Snapshot &file, const FirmwareFeatures &features,
+                                     const QList<Record> &kept, const QList<Record> &gateway, int *recordsDiffering)
+{
+    QList<ValueDifference> out;
+    int differing = 0;
+    for (const RecordId &id : records(features)) {
+        const Record *held = FindRecord(gateway, id);
+        const Record sent = Record::fromFile(file, id, features, FindRecord(kept, id));
+        const QList<ValueDifference> differences = held ? sent.differencesTo(*held) : QList<ValueDifference>();
+        out += differences;
+        differing += differences.isEmpty() ? 0 : 1;
+    }
+    if (recordsDiffering)
+        *recordsDiffering = differing;
+    return out;
+}
+
 WriteComparison CompareWrite(const WorkingFile::Snapshot &file, const FirmwareFeatures &features,
                              const WriteCheck &check, const QList<Record> &gateway)
 {
     WriteComparison comparison;
     comparison.check = check;
-    for (const RecordId &id : records(features)) {
-        const Record *held = FindRecord(gateway, id);
-        const Record sent = Record::fromFile(file, id, features, held);
-        ++comparison.records;
-        const QList<ValueDifference> differences =
-            held ? sent.differencesTo(*held) : QList<ValueDifference>();
-        for (const ValueDifference &d : differences)
-            comparison.changes.append({d.section, d.key, d.second, d.first});
-        if (!differences.isEmpty())
-            ++comparison.changedRecords;
-    }
+    comparison.records = int(records(features).size());
+    for (const ValueDifference &d : ValuesNotHeld(file, features, gateway, gateway, &comparison.changedRecords))
+        comparison.changes.append({d.section, d.key, d.second, d.first});
     return comparison;
 }

@@ -142,5 +142,13 @@ struct WriteComparison
 WriteComparison CompareWrite(const WorkingFile::Snapshot &file, const FirmwareFeatures &features,
                              const WriteCheck &check, const QList<Record> &gateway);
 
+// The values a write of `file` sends (a missing key taking its value from
+// `kept`) that `gateway`, the gateway's records, holds otherwise: first the
+// value sent, second the gateway's. Values compare as the gateway holds
+// them. `recordsDiffering`, when given, counts the records concerned.
+QList<ValueDifference> ValuesNotHeld(const WorkingFile::Snapshot &file, const FirmwareFeatures &features,
+                                     const QList<Record> &kept, const QList<Record> &gateway,
+                                     int *recordsDiffering = nullptr);
+
 // The gateway's record `id` among `records`, or null.
 const Record *FindRecord(const QList<Record> &records, const RecordId &id);

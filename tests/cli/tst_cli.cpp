@@ -479,7 +479,82 @@ private slots:
         QCOMPARE(r.status, 0);
         QVERIFY(cli.simulatorSaw("C1I4125"));
         QVERIFY(!cli.simLog().contains("<- C1I3333"));
-        QVERIFY(cli.simulatorSaw("C1ZN" + simQuality(23, 1).toLatin1()));
+        QVERIFY(cli.simLog().contains("<- C1ZN" + simQuality(23, 1).toLatin1()));
+    }
+
+    // What goes to the gateway is what the technician meant: a file that is
+    // a complete read of this gateway is written as it stands; any other is
+    // compared first and refused when it would change something; a missing
+    // key keeps the gateway's value; a value that does not fit sends nothing.
+    // Each file through check, write --dry-run and write.
+    void writeSendsOnlyWhatTheFileMeans_data()
+    {
+        // Edits of a complete 3.11 read of the simulator: each `from`, looked
+        // for behind its section's header, becomes `to`.
+        QTest::addColumn<QByteArrayList>("edits"); // section, from, to; ...
+        QTest::addColumn<int>("check");
+        QTest::addColumn<int>("dryRun");
+        QTest::addColumn<int>("write");
+        QTest::addColumn<QByteArray>("request"); // a write request the simulator gets; empty: no write at all
+        const QByteArray name3 = "Name=Sim 3\r\n";
+        const QByteArrayList weizen{"[PRODUKT3]", name3, "Name=Weizen\r\n"};
+        const QByteArrayList noSource{"[SOURCE]", "[SOURCE]\r\nFirmware=3.11\r\nComplete=yes\r\n", ""};
+        QTest::newRow("complete read, one change") << weizen << 0 << 1 << 0 << QByteArray("C1P0343    Weizen");
+        QTest::newRow("a key missing") << QByteArrayList{"[QVR8]", "EDV1=" + simEdv(8, 1).toLatin1() + "\r\n", ""}
+                                       << 1 << 0 << 0
+                                       << QByteArray("C1Z8" + (simQuality(8, 1) + simQuality(8, 2) + simQuality(8, 3)
+                                                               + simQuality(8, 4) + simEdv(8, 1)).toLatin1());
+        QTest::newRow("no source") << noSource + weizen << 0 << 1 << 2 << QByteArray();
+        QTest::newRow("read cut short, no change") << QByteArrayList{"[SOURCE]", "Complete=yes", "Complete=no"}
+                                                   << 0 << 0 << 0 << QByteArray("C1I4125");
+        QTest::newRow("other firmware") << QByteArrayList{"[SOURCE]", "Firmware=3.11", "Firmware=3.10"} + weizen
+                                        << 0 << 1 << 2 << QByteArray();
+        QTest::newRow("name typed as UTF-8")
+            << QByteArrayList{"[PRODUKT3]", name3, "Name=Super \xC3\x96l\r\n", "[PRINTER]", "Head=", "Head=\xE4 "}
+            << 0 << 1 << 2 << QByteArray();
+        QTest::newRow("lone CR") << QByteArrayList{"[PRODUKT3]", name3, "Name=a\rb\r\n"} << 1 << 2 << 2 << QByteArray();
+        QTest::newRow("NUL") << QByteArrayList{"[PRODUKT3]", name3, QByteArray("Name=a\0b\r\n", 10)} << 1 << 2 << 2
+                             << QByteArray();
+        QTest::newRow("interface 03") << QByteArrayList{"[INTERFACE]", "BaudrateRS485=2", "BaudrateRS485=03"}
+                                      << 0 << 1 << 0 << QByteArray("C1I4135");
+        QTest::newRow("quoted blanks") << QByteArrayList{"[PRODUKT3]", name3, "Name=\"  Super  \"\r\n"}
+                                       << 0 << 1 << 0 << QByteArray("C1P0343   Super  ");
+    }
+    void writeSendsOnlyWhatTheFileMeans()
+    {
+        QFETCH(QByteArrayList, edits);
+        QFETCH(int, check);
+        QFETCH(int, dryRun);
+        QFETCH(int, write);
+        QFETCH(QByteArray, request);
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", "311", "--verbose"}));
+        const QString file = cli.path("site.ini");
+        writeState(file, simState);
+        QByteArray content = bytesOf(file);
+        for (qsizetype i = 0; i + 2 < edits.size(); i += 3) {
+            const qsizetype at = content.indexOf(edits.at(i + 1), content.indexOf(edits.at(i)));
+            QVERIFY2(at >= 0, edits.at(i + 1).constData());
+            content.replace(at, edits.at(i + 1).size(), edits.at(i + 2));
+        }
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+        f.close();
+
+        Result r = cli.run({"check", file});
+        QVERIFY2(r.status == check, qPrintable(r.out + r.err));
+        r = cli.run({"write", "COM7", file, "--dry-run"});
+        QVERIFY2(r.status == dryRun, qPrintable(r.out + r.err));
+        QVERIFY(!cli.simLog().contains("<- C1"));
+        r = cli.run({"write", "COM7", file});
+        QVERIFY2(r.status == write, qPrintable(r.out + r.err));
+        const QByteArray log = cli.simLog();
+        if (request.isEmpty())
+            QVERIFY2(!log.contains("<- C1"), log.constData());
+        else
+            QVERIFY2(log.contains("<- " + request), log.constData());
+        QCOMPARE(bytesOf(file), content);
     }
 
     // A reply that names another record is no answer, and a reply sent twice
