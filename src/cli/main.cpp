@@ -465,10 +465,19 @@ int commandDiffGateway(const CommandLine &line, ProgressBar &progress)
     CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
     transfer.setReplyTimeout(line.replyTimeoutMs);
     transfer.connectTo(port.device, line.timeoutMs);
-    const QString gateway = scratch.copy("gateway.ini", DefaultIniContent());
-    transfer.run(TransferRun::Kind::ReadAll, gateway, QStringLiteral("Reading"));
+    // Compared in memory as a write's echoes are: a key FILE lacks would keep
+    // the gateway's value, and a name keeps its blanks.
+    const QList<Record> gateway = transfer.readToMemory(QStringLiteral("Reading"));
     checkInterrupt();
-    return printDifferences(WorkingFile(gateway), WorkingFile::held(content), transfer.features());
+    const WorkingFile::Snapshot snapshot = snapshotOf(WorkingFile::held(content));
+    const QList<ValueDifference> changes =
+        CompareWrite(snapshot, transfer.features(), CheckWrite(snapshot, transfer.features(), transfer.versionText()),
+                     gateway)
+            .changes;
+    for (const ValueDifference &d : changes)
+        printOut(QStringLiteral("[%1] %2: %3 -> %4")
+                     .arg(d.section, d.key, ConfigDiff::quoted(d.first), ConfigDiff::quoted(d.second)));
+    return changes.isEmpty() ? Success : Differences;
 }
 
 // After an error: 128 + the signal's number when a signal ended the work

@@ -1191,7 +1191,7 @@ private slots:
         QTest::newRow("values differ")
             << "311" << QStringList{"PRODUKT3/Name/Weizen", "QVR2/EDV4/77", "PRINTER/Modell/01"} << 1
             << "[QVR2] EDV4: \"" + simEdv(2, 4) + "\" -> \"77\"\n"
-               "[PRODUKT3] Name: \"Sim 3\" -> \"Weizen\"\n"
+               "[PRODUKT3] Name: \"     Sim 3\" -> \"Weizen\"\n"
                "[PRINTER] Modell: \"02\" -> \"01\"\n";
         QTest::newRow("records the firmware lacks are not compared")
             << "106" << QStringList{"QVR20/EDV1/55", "QVR3/EDV7/55", "PRODUKT15/Name/Pils", "INTERFACE/BaudrateRS232/1"} << 0 << "";
