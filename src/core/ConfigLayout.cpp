@@ -262,7 +262,8 @@ std::optional<ValueProblem> check(const QString &section, const QString &key, co
 
 std::optional<ValueProblem> doubt(const QString &section, const QString &key, const QString &value, ValueForm form)
 {
-    if (form != ValueForm::TwoCharacters || (value.size() == 2 && isDigit(value.at(0)) && isDigit(value.at(1))))
+    // A value that does not fit is refused, not doubted.
+    if (form != ValueForm::TwoCharacters || check(section, key, value, form) || (value.size() == 2 && isDigit(value.at(0)) && isDigit(value.at(1))))
         return std::nullopt;
     return ValueProblem{section, key, value, form, Misfit::NotTwoDigits, QString()};
 }

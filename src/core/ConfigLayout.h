@@ -142,7 +142,8 @@ ValueForm formOf(RecordKind kind, const QString &key);
 std::optional<ValueProblem> check(const QString &section, const QString &key, const QString &value, ValueForm form);
 
 // A value that fits but may not be what was meant (a quality or EDV number
-// that is not two decimal digits); nothing when there is no doubt.
+// that is not two decimal digits); nothing when there is no doubt or the
+// value does not fit at all.
 std::optional<ValueProblem> doubt(const QString &section, const QString &key, const QString &value, ValueForm form);
 
 // The number an interface value stands for ("03" and " 3" stand for 3);

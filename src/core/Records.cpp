@@ -204,11 +204,7 @@ QList<ValueProblem> Record::doubts() const
 {
     QList<ValueProblem> out;
     for (const auto &[key, value] : values) {
-        // A value that does not fit is refused, not doubted.
-        const ValueForm form = formOf(kind, key);
-        if (check(section, key, value, form))
-            continue;
-        if (auto problem = doubt(section, key, value, form))
+        if (auto problem = doubt(section, key, value, formOf(kind, key)))
             out.append(*problem);
     }
     return out;

@@ -186,6 +186,19 @@ QString StatusLightText(bool lit, Language language)
                          : QStringLiteral("Green: confirmed by the Velmora");
 }
 
+namespace {
+
+// Controls, format characters and line or paragraph separators would break or
+// hide in a one-line listing.
+bool unprintable(char32_t code)
+{
+    const QChar::Category category = QChar::category(code);
+    return !QChar::isPrint(code) || category == QChar::Separator_Line || category == QChar::Separator_Paragraph
+           || category == QChar::Other_Format;
+}
+
+} // namespace
+
 QString QuotedValue(const QString &value)
 {
     QString out = QStringLiteral("\"");
@@ -202,11 +215,11 @@ QString QuotedValue(const QString &value)
             out += QStringLiteral("\\n");
         else if (c == u'\t')
             out += QStringLiteral("\\t");
-        else if (code < 0x100 && !QChar::isPrint(code))
+        else if (code < 0x100 && unprintable(code))
             out += QStringLiteral("\\x%1").arg(uint(code), 2, 16, QLatin1Char('0'));
-        else if (!QChar::isPrint(code) && !pair)
+        else if (unprintable(code) && !pair)
             out += QStringLiteral("\\u%1").arg(uint(code), 4, 16, QLatin1Char('0'));
-        else if (!QChar::isPrint(code))
+        else if (unprintable(code))
             out += QStringLiteral("\\U%1").arg(uint(code), 8, 16, QLatin1Char('0'));
         else
             out += pair ? value.mid(i, 2) : QString(c);
@@ -351,7 +364,9 @@ QStringList MissingLines(const QList<ValueProblem> &missing, Language language)
         for (qsizetype k = i; k < end; ++k)
             keys << missing.at(k).key;
         // A record missing whole is one line; otherwise one line a key.
-        if (record && keys == ConfigLayout::keys(record->kind, int(keys.size()) / 2)) {
+        const int points = int(keys.size()) / 2;
+        const bool layout = !record || record->kind != RecordKind::Points || points == 4 || points == 5 || points == 10;
+        if (record && layout && keys == ConfigLayout::keys(record->kind, points)) {
             lines << (de ? QStringLiteral("[%1]: fehlt (%2 Werte)") : QStringLiteral("[%1]: is missing (%2 values)"))
                              .arg(missing.at(i).section)
                              .arg(end - i);

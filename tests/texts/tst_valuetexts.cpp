@@ -1,0 +1,108 @@
+// The words of values that do not fit, that are missing or doubtful, and of
+// the comparison before a write, in both languages.
+
+#include "core/Records.h"
+#include "texts/Texts.h"
+
+#include <QtTest>
+
+class TestValueTexts : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Nothing unprintable reaches a line as it is.
+    void quotedValuesShowEveryCharacter_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("quoted");
+        QTest::newRow("plain") << "Tor 3" << "\"Tor 3\"";
+        QTest::newRow("quote and backslash") << "a\"b\\c" << "\"a\\\"b\\\\c\"";
+        QTest::newRow("line ends and tab") << "a\rb\nc\td" << "\"a\\rb\\nc\\td\"";
+        QTest::newRow("NUL and ESC") << QString::fromLatin1("\0\x1b", 2) << "\"\\x00\\x1b\"";
+        QTest::newRow("C1 controls") << QString::fromUtf8("a\u0081\u0085") << "\"a\\x81\\x85\"";
+        QTest::newRow("line separator") << QString::fromUtf8("a\u2028b\u200E") << "\"a\\u2028b\\u200e\"";
+        QTest::newRow("letters beyond ASCII") << QString::fromUtf8("Öl €5 🍺") << QString::fromUtf8("\"Öl €5 🍺\"");
+    }
+    void quotedValuesShowEveryCharacter()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, quoted);
+        QCOMPARE(QuotedValue(value), quoted);
+    }
+
+    void problemsAndDoubts_data()
+    {
+        QTest::addColumn<int>("misfit");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("german");
+        QTest::addColumn<QString>("english");
+        QTest::newRow("missing") << int(Misfit::Missing) << QString() << "[QVR8] EDV1: fehlt" << "[QVR8] EDV1: is missing";
+        QTest::newRow("not two digits") << int(Misfit::NotTwoDigits) << "A1"
+                                        << "[QVR8] EDV1: \"A1\" ist nicht zweistellig (00 bis 99)"
+                                        << "[QVR8] EDV1: \"A1\" is not two digits (00 to 99)";
+        QTest::newRow("typed as UTF-8") << int(Misfit::TypedAsUtf8) << QString::fromUtf8("Ã–l")
+                                        << QString::fromUtf8("[QVR8] EDV1: \"Ã–l\" sieht nach UTF-8 aus (\"Öl\") in einer Windows-1252-Datei")
+                                        << QString::fromUtf8("[QVR8] EDV1: \"Ã–l\" looks typed as UTF-8 (\"Öl\") in a Windows-1252 file");
+    }
+    void problemsAndDoubts()
+    {
+        QFETCH(int, misfit);
+        QFETCH(QString, value);
+        QFETCH(QString, german);
+        QFETCH(QString, english);
+        const ValueProblem problem{"QVR8", "EDV1", value, ValueForm::TwoCharacters, Misfit(misfit), QString()};
+        QCOMPARE(ValueProblemText(problem, Language::German), german);
+        QCOMPARE(ValueProblemText(problem, Language::English), english);
+    }
+
+    // A record missing whole is one line; a record missing some keys names them.
+    void missingKeysGroupedByRecord()
+    {
+        QList<ValueProblem> missing;
+        const auto add = [&missing](const QString &section, const QStringList &keys) {
+            for (const QString &key : keys)
+                missing.append({section, key, QString(), ValueForm::TwoCharacters, Misfit::Missing, QString()});
+        };
+        add("QVR3", ConfigLayout::keys(RecordKind::Points, 5));
+        add("QVR4", {"Qualitaet1", "EDV1"});
+        add("PRINTER", {"Modell", "Head"});
+        add("PRODUKT2", {"Name"});
+        QCOMPARE(MissingLines(missing, Language::English),
+                 QStringList({"[QVR3]: is missing (10 values)", "[QVR4] Qualitaet1: is missing", "[QVR4] EDV1: is missing",
+                              "[PRINTER]: is missing (2 values)", "[PRODUKT2] Name: is missing"}));
+        QCOMPARE(MissingLines(missing, Language::German).constFirst(), QStringLiteral("[QVR3]: fehlt (10 Werte)"));
+    }
+
+    // Why a write compares first, and what it would change.
+    void comparisonTexts()
+    {
+        WriteComparison comparison;
+        comparison.records = 46;
+        comparison.changedRecords = 1;
+        comparison.changes = {{"QVR8", "EDV1", "58", "08"}};
+        comparison.check.recordedFirmware = "1.06";
+        comparison.check.gatewayFirmware = "3.11";
+        comparison.check.recordedComplete = false;
+        comparison.check.recordedRecords = 20;
+        comparison.check.skipped = {"QVR30"};
+        QCOMPARE(WhyComparedLines(comparison.check, Language::English),
+                 QStringList({"The configuration was read from firmware 1.06; the Velmora has firmware 3.11.",
+                              "The read that made it was cut short (20 records stored).",
+                              "Not written, as the firmware lacks them: QVR30"}));
+        QCOMPARE(WhyComparedLines(comparison.check, Language::German).at(1),
+                 QString::fromUtf8("Das Lesen, aus dem sie stammt, wurde abgebrochen (20 Datensätze gespeichert)."));
+        QCOMPARE(ComparisonSummaryText(comparison, Language::English),
+                 QStringLiteral("Writing changes 1 values in 1 of 46 records of the Velmora."));
+        QCOMPARE(ComparisonLineText(comparison.changes.constFirst(), Language::German),
+                 QStringLiteral("[QVR8] EDV1: Velmora \"58\", Datei \"08\""));
+        comparison.changes.clear();
+        QCOMPARE(ComparisonSummaryText(comparison, Language::German),
+                 QString::fromUtf8("Die Übertragung ändert keinen Wert im Velmora."));
+        comparison.check.recordedFirmware.clear();
+        QCOMPARE(WhyComparedLines(comparison.check, Language::English).constFirst(),
+                 QStringLiteral("The configuration names no firmware it was read from."));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestValueTexts)
+#include "tst_valuetexts.moc"
