@@ -41,7 +41,7 @@ _velmora_cli()
             "") options="--help --version" ;;
             read) options+=" --timeout --reply-timeout --log" ;;
             diff) options+=" --timeout --reply-timeout" ;;
-            write) options+=" --backup --no-verify --force --timeout --reply-timeout --log" ;;
+            write) options+=" --backup --no-verify --force --dry-run --timeout --reply-timeout --log" ;;
             check) options+=" --firmware" ;;
         esac
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
