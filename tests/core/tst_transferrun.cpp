@@ -28,7 +28,7 @@ class TestTransferRun : public QObject
 
     static RunSettings settings()
     {
-        return RunSettings{FeaturesForVersion(311), QStringLiteral("3.11"), QStringLiteral("COM7")};
+        return RunSettings{FeaturesForVersion(311), QStringLiteral("3.11"), QStringLiteral("COM7"), {}};
     }
 
     // The gateway's answer to `request`, as the session hands it on.
@@ -91,6 +91,53 @@ private slots:
         QCOMPARE(stored("SOURCE", "Port"), QStringLiteral("COM7"));
         QCOMPARE(stored("SOURCE", "Complete"), QStringLiteral("yes"));
         QCOMPARE(stored("SOURCE", "Records"), QStringLiteral("46"));
+    }
+
+    // A read to memory asks for every record as a read-all does, keeps them
+    // and leaves the file as it was; a write-all then sends the file's
+    // values, a key the file lacks taking the gateway's value, and without
+    // the gateway's records refuses such a file.
+    void readToMemoryKeepsTheRecordsForAWrite()
+    {
+        const auto bytes = [this] {
+            QFile file(m_file->path());
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        QByteArray content = bytes();
+        content.remove(content.indexOf("EDV1=01\r\n", content.indexOf("[QVR8]")), 9);
+        {
+            QFile file(m_file->path());
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(content);
+        }
+        RunFinishedSpy finished(*m_run);
+        QSignalSpy refused(m_run.get(), &TransferRun::valuesRefused);
+        m_run->start(TransferRun::Kind::WriteAll, settings());
+        QCOMPARE(refused.size(), 1);
+        QVERIFY(m_requests.isEmpty());
+
+        m_run->start(TransferRun::Kind::ReadToMemory, settings());
+        QCOMPARE(m_requests.constFirst(), QByteArray("C0Z0"));
+        answerAll();
+        QTRY_COMPARE(finished.size(), 2);
+        QCOMPARE(finished.at(1).at(0).toBool(), true);
+        m_writer->drain();
+        QCOMPARE(bytes(), content);
+        const QList<Record> gateway = m_run->recordsRead();
+        QCOMPARE(gateway.size(), ConfigLayout::records(settings().features).size());
+
+        RunSettings write = settings();
+        write.kept = gateway;
+        QList<QByteArray> sent;
+        connect(m_run.get(), &TransferRun::requestReady, this, [&sent](const QByteArray &r) { sent << r; });
+        m_run->start(TransferRun::Kind::WriteAll, write);
+        answerAll();
+        QTRY_COMPARE(finished.size(), 3);
+        const Record *held8 = FindRecord(gateway, {RecordKind::Points, 8});
+        QVERIFY(held8);
+        // Qualities 1 to 4 from the file, then the gateway's EDV1.
+        QCOMPARE(sent.at(8).left(14), "C1Z801020304" + held8->value("EDV1").toLatin1());
+        QCOMPARE(sent.size(), gateway.size());
     }
 
     // A file read before keeps its [SOURCE] until a read-all stores its
