@@ -31,7 +31,7 @@ void ListSerialPorts(QComboBox *list, const QString &portsDir, const QStringList
     for (const SerialPortEntry &port : DiscoverSerialPorts(portsDir, devices)) {
         int index = list->findText(port.name, Qt::MatchFixedString);
         if (index < 0) {
-            // Kept sorted as text, as the user has always seen it.
+            // Kept sorted as text ("COM10" before "COM2"), the order users know from the port list.
             index = 0;
             while (index < list->count()
                    && QString::compare(list->itemText(index), port.name, Qt::CaseInsensitive) <= 0)

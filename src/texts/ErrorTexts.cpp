@@ -31,7 +31,7 @@ QString readErrorLine(const IniError &error, Language language)
 
 // The words of a write error that has words of its own; null for a write
 // the file system refused (the file, its folder, the disk), which are all
-// worded alike and which the window has always shown in German alone.
+// worded alike and which the window shows in German alone, as its fixed text.
 QString ownWriteErrorLine(const IniError &error, Language language)
 {
     const bool de = german(language);
@@ -163,7 +163,8 @@ QString RunStepText(const RecordId &step, Language language)
     case RecordKind::Product:
         return CaptionText(Caption::ProductStep, language) + QString::number(step.number);
     case RecordKind::Interface:
-        // This step has always been captioned in German.
+        // The interface step is captioned in German in both languages: its
+        // caption is the tab's name, which both languages share.
         return CaptionText(Caption::InterfaceTab, Language::German);
     case RecordKind::Printer:
         break;

@@ -14,9 +14,10 @@
 QString FileErrorLine(const IniError &error, Language language);
 // An error in one language; a file error on one line.
 QString ErrorLine(const ReportedError &error, Language language);
-// An error as the window has always shown it, whatever its language: a file
-// error in German and English (German first, one line each; a file that
-// cannot be written in German only), a field that is no number in German.
+// An error as the window shows it, whatever its language: a file error in
+// German and English (German first, one line each; a file that cannot be
+// written in German only), a field that is no number in German. These are
+// the window's fixed error texts, which users and their notes quote.
 QString WindowErrorText(const ReportedError &error);
 
 // Why a port could not be opened, or was lost.
