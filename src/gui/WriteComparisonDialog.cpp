@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QHash>
+#include <QSet>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QScreen>
@@ -46,32 +47,41 @@ QString rowKey(const QString &section, const QString &key)
     return section + u'\n' + key;
 }
 
-// The changed values in the write's order; then the keys the file lacks and
-// the doubtful values that change nothing. A doubt about a changed value is
-// the note of its change.
+// The rows set apart come first, so that hundreds of changes do not hide
+// them: the keys the file lacks, then the doubtful values, the changed ones
+// first (a doubt about a changed value is the note of its change); then the
+// other changes, each in the write's order.
 QList<Row> comparisonRows(const WriteComparison &comparison, const QList<Record> &gateway, Language language)
 {
     QList<Row> rows;
-    QHash<QString, qsizetype> changed;
-    for (const ValueDifference &change : comparison.changes) {
-        changed.insert(rowKey(change.section, change.key), rows.size());
-        rows.append({change.section, change.key, QuotedValue(change.first), QuotedValue(change.second), {}, false});
+    QSet<QString> missing;
+    for (const ValueProblem &m : comparison.check.missing) {
+        missing.insert(rowKey(m.section, m.key));
+        rows.append({m.section, m.key, gatewayValue(gateway, m.section, m.key), ComparisonMissingText(language),
+                     ComparisonKeptText(language), true});
     }
-    for (const ValueProblem &missing : comparison.check.missing)
-        rows.append({missing.section, missing.key, gatewayValue(gateway, missing.section, missing.key),
-                     ComparisonMissingText(language), ComparisonKeptText(language), true});
+    QHash<QString, QString> doubts;
     for (const ValueProblem &doubt : comparison.check.doubts) {
-        const auto found = changed.constFind(rowKey(doubt.section, doubt.key));
-        if (found != changed.constEnd()) {
-            Row &row = rows[*found];
-            row.note = DoubtReasonText(doubt, language);
-            row.setApart = true;
-            continue;
-        }
-        rows.append({doubt.section, doubt.key, gatewayValue(gateway, doubt.section, doubt.key), QuotedValue(doubt.value),
-                     DoubtReasonText(doubt, language), true});
+        const QString key = rowKey(doubt.section, doubt.key);
+        // A key the file lacks has no value to doubt.
+        if (!missing.contains(key) && !doubts.contains(key))
+            doubts.insert(key, DoubtReasonText(doubt, language));
     }
-    return rows;
+    QList<Row> changes;
+    for (const ValueDifference &change : comparison.changes) {
+        const QString key = rowKey(change.section, change.key);
+        const QString note = doubts.take(key);
+        (note.isNull() ? changes : rows)
+            .append({change.section, change.key, QuotedValue(change.first), QuotedValue(change.second), note,
+                     !note.isNull()});
+    }
+    for (const ValueProblem &doubt : comparison.check.doubts) {
+        const QString note = doubts.take(rowKey(doubt.section, doubt.key));
+        if (!note.isNull())
+            rows.append({doubt.section, doubt.key, gatewayValue(gateway, doubt.section, doubt.key),
+                         QuotedValue(doubt.value), note, true});
+    }
+    return rows + changes;
 }
 
 // A value column is never wider than this: a 40-character printer header
@@ -150,6 +160,9 @@ void WriteComparisonDialog::fillTable(const WriteComparison &comparison, const Q
             table->setItem(r, c, item);
         }
     }
+    // One line of text a row: the style's default leaves room for far fewer.
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->resizeColumnsToContents();
     for (int c = GatewayColumn; c < NoteColumn; ++c)
         table->setColumnWidth(c, std::min(table->columnWidth(c), MaxValueColumnWidth));

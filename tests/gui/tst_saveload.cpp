@@ -659,8 +659,13 @@ private slots:
         QString shown;
         QString reasons;
         QStringList rows;
+        QString summary;
+        QStringList clipped;
         if (answer != 0) {
             onNextModal<WriteComparisonDialog>([&](WriteComparisonDialog *dialog) {
+                // The page's result line sums the comparison up meanwhile.
+                summary = child<QLabel>("Label5")->text();
+                clipped = textfit::clippedTexts(f->window->saveLoadPage());
                 shown = dialog->objectName() + u'|' + dialog->windowTitle();
                 reasons = dialog->findChild<QLabel *>(QStringLiteral("LabelReasons"))->text();
                 rows = tableRows(dialog->findChild<QTableWidget *>(QStringLiteral("TableChanges")));
@@ -678,6 +683,9 @@ private slots:
         QVERIFY(!f->window->session().run().isActive());
 
         QCOMPARE(shown, answer != 0 ? QStringLiteral("WriteComparison|PC / Velmora") : QString());
+        if (answer != 0)
+            QVERIFY2(summary.startsWith(QStringLiteral("Die Übertragung ändert ")), qPrintable(summary));
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(u'\n')));
         QVERIFY2(reasons.contains(reason), qPrintable(reasons));
         if (!row.isEmpty())
             QVERIFY2(rows.contains(row.join(u'|')), qPrintable(rows.mid(0, 5).join(u'\n')));
@@ -770,13 +778,16 @@ private slots:
         comparison.check.recordedComplete = true;
         comparison.check.gatewayFirmware = QStringLiteral("3.11");
         comparison.check.missing << ValueProblem{"QVR8", "EDV1", {}, ValueForm::TwoCharacters, Misfit::Missing, {}};
-        comparison.check.doubts << ValueProblem{"QVR9", "EDV2", "7", ValueForm::TwoCharacters, Misfit::NotTwoDigits, {}};
+        comparison.check.doubts << ValueProblem{"QVR8", "EDV1", "", ValueForm::TwoCharacters, Misfit::NotTwoDigits, {}}
+                                << ValueProblem{"QVR9", "EDV2", "7", ValueForm::TwoCharacters, Misfit::NotTwoDigits, {}}
+                                << ValueProblem{"PRINTER", "Head", "K\u00c3\u00a4se", ValueForm::Header,
+                                                Misfit::TypedAsUtf8, {}};
         for (int a = 10; a < 24; ++a)
             comparison.check.skipped << QStringLiteral("QVR%1").arg(a);
         for (int i = 0; i < changes; ++i)
             comparison.changes << ValueDifference{QStringLiteral("QVR%1").arg(i / 20 % 24),
                                                   QStringLiteral("Qualitaet%1").arg(i % 10 + 1), "11", "01"};
-        comparison.changes << ValueDifference{"PRINTER", "Head", QString(40, u'h'), QString(40, u'W')};
+        comparison.changes << ValueDifference{"PRINTER", "Head", QString(40, u'h'), "K\u00c3\u00a4se"};
         comparison.changedRecords = std::min(changes, 45) + 1;
         comparison.records = 46;
         QList<Record> gateway(1);
@@ -802,14 +813,21 @@ private slots:
             QVERIFY(table->verticalScrollBar()->maximum() > 0);
         const QStringList clipped = textfit::clippedTexts(&dialog);
         QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(u'\n')));
+        // The key the file lacks (no doubt about its missing value) and the
+        // doubtful values come first, set apart, the changed one first; the
+        // other changes follow in the write's order.
         const QStringList rows = tableRows(table);
-        QCOMPARE(rows.constFirst(), QStringLiteral("QVR0|Qualitaet1|\"11\"|\"01\"|"));
-        QCOMPARE(rows.at(changes + 1), language == 0
-                                           ? QStringLiteral("QVR8|EDV1|\"21\"|(fehlt)|der Velmora behält seinen Wert")
-                                           : QStringLiteral("QVR8|EDV1|\"21\"|(missing)|the Velmora keeps its value"));
-        QCOMPARE(rows.constLast(), language == 0
-                                       ? QStringLiteral("QVR9|EDV2||\"7\"|ist nicht zweistellig (00 bis 99)")
-                                       : QStringLiteral("QVR9|EDV2||\"7\"|is not two digits (00 to 99)"));
+        QCOMPARE(rows.at(0), language == 0
+                                 ? QStringLiteral("QVR8|EDV1|\"21\"|(fehlt)|der Velmora behält seinen Wert")
+                                 : QStringLiteral("QVR8|EDV1|\"21\"|(missing)|the Velmora keeps its value"));
+        QCOMPARE(rows.at(1), QStringLiteral("PRINTER|Head|\"%1\"|\"K\u00c3\u00a4se\"|").arg(QString(40, u'h'))
+                                 + (language == 0 ? "sieht nach UTF-8 aus (\"Käse\") in einer Windows-1252-Datei"
+                                                  : "looks typed as UTF-8 (\"Käse\") in a Windows-1252 file"));
+        QCOMPARE(rows.at(2), language == 0 ? QStringLiteral("QVR9|EDV2||\"7\"|ist nicht zweistellig (00 bis 99)")
+                                           : QStringLiteral("QVR9|EDV2||\"7\"|is not two digits (00 to 99)"));
+        QCOMPARE(rows.at(3), QStringLiteral("QVR0|Qualitaet1|\"11\"|\"01\"|"));
+        for (int r = 0; r < 4; ++r)
+            QCOMPARE(table->item(r, 3)->font().italic(), r < 3);
 
         // A screen reader meets the table by its name and reads each cell
         // with its column.
@@ -817,7 +835,7 @@ private slots:
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(table);
         QVERIFY(face && face->tableInterface());
         QCOMPARE(face->tableInterface()->columnDescription(3), language == 0 ? "Datei" : "File");
-        QCOMPARE(face->tableInterface()->cellAt(0, 2)->text(QAccessible::Name), QStringLiteral("\"11\""));
+        QCOMPARE(face->tableInterface()->cellAt(3, 2)->text(QAccessible::Name), QStringLiteral("\"11\""));
 
         auto *buttons = dialog.findChild<QDialogButtonBox *>(QStringLiteral("ButtonsComparison"));
         QPushButton *no = buttons->button(QDialogButtonBox::No);
