@@ -112,10 +112,8 @@ WriteComparisonDialog::WriteComparisonDialog(const WriteComparison &comparison, 
     m_ui->TableChanges->setAccessibleDescription(summary);
     fillTable(comparison, gateway, language);
 
+    // Enter (unless "Yes" has the focus) and Escape leave the gateway as it is.
     QPushButton *no = m_ui->ButtonsComparison->button(QDialogButtonBox::No);
-    QPushButton *yes = m_ui->ButtonsComparison->button(QDialogButtonBox::Yes);
-    // Enter and Escape both leave the gateway as it is; only "Yes" writes.
-    yes->setAutoDefault(false);
     no->setDefault(true);
     no->setFocus();
     connect(m_ui->ButtonsComparison, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -160,7 +158,7 @@ void WriteComparisonDialog::fillTable(const WriteComparison &comparison, const Q
             table->setItem(r, c, item);
         }
     }
-    // One line of text a row: the style's default leaves room for far fewer.
+    // Each row one line of text high; the style's default is much taller.
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->resizeColumnsToContents();
@@ -181,6 +179,7 @@ void WriteComparisonDialog::fitToScreen()
     // its width once they do not fit.
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_ui->TableChanges);
     const int width = std::min(room.width(), std::max(MinimumWidth, sizeHint().width() + scrollBar));
-    const int height = std::min(room.height(), layout()->totalHeightForWidth(width));
+    const int wanted = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width) : sizeHint().height();
+    const int height = std::min(room.height(), wanted);
     resize(width, height);
 }

@@ -761,16 +761,19 @@ private slots:
     {
         QTest::addColumn<int>("language");
         QTest::addColumn<int>("changes");
-        QTest::addColumn<int>("key"); // pressed to answer
-        QTest::newRow("German, 500 values, Escape") << 0 << 500 << int(Qt::Key_Escape);
-        QTest::newRow("English, 500 values, Enter") << 1 << 500 << int(Qt::Key_Return);
-        QTest::newRow("German, one value, Enter") << 0 << 1 << int(Qt::Key_Return);
+        QTest::addColumn<int>("key");     // pressed to answer
+        QTest::addColumn<bool>("onYes");  // ... with the focus on "Yes", else in the table
+        QTest::newRow("German, 500 values, Escape") << 0 << 500 << int(Qt::Key_Escape) << false;
+        QTest::newRow("English, 500 values, Enter") << 1 << 500 << int(Qt::Key_Return) << false;
+        QTest::newRow("German, one value, Enter") << 0 << 1 << int(Qt::Key_Return) << false;
+        QTest::newRow("German, one value, Enter on Yes") << 0 << 1 << int(Qt::Key_Return) << true;
     }
     void comparisonFitsTheScreen()
     {
         QFETCH(int, language);
         QFETCH(int, changes);
         QFETCH(int, key);
+        QFETCH(bool, onYes);
         start();
         f->window->setLanguage(language);
         WriteComparison comparison;
@@ -839,21 +842,24 @@ private slots:
 
         auto *buttons = dialog.findChild<QDialogButtonBox *>(QStringLiteral("ButtonsComparison"));
         QPushButton *no = buttons->button(QDialogButtonBox::No);
-        QCOMPARE(buttons->button(QDialogButtonBox::Yes)->text(), language == 0 ? "&Ja" : "&Yes");
+        QPushButton *yes = buttons->button(QDialogButtonBox::Yes);
+        QCOMPARE(yes->text(), language == 0 ? "&Ja" : "&Yes");
         QCOMPARE(QApplication::focusWidget(), no);
         QVERIFY(no->isDefault());
-        // Tab reaches the table and comes round to the question's buttons.
-        QWidget *focused = no;
-        for (int i = 0; i < 4 && focused != table; ++i) {
-            QTest::keyClick(focused, Qt::Key_Tab);
-            focused = QApplication::focusWidget();
-        }
-        QCOMPARE(focused, table);
+        // Tab reaches the table, whose cells the arrows walk, and the buttons.
+        const auto tabTo = [](QWidget *target) {
+            for (int i = 0; i < 4 && QApplication::focusWidget() != target; ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            return QApplication::focusWidget() == target;
+        };
+        QVERIFY(tabTo(table));
         QTest::keyClick(table, Qt::Key_Down);
         QCOMPARE(table->currentRow(), 1);
-        QTest::keyClick(table, Qt::Key(key));
+        if (onYes)
+            QVERIFY(tabTo(yes));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(dialog.result(), int(onYes ? QDialog::Accepted : QDialog::Rejected));
     }
 
     // A gateway that ignores the writes and echoes its old records: no "OK",
