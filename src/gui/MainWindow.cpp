@@ -441,6 +441,10 @@ void MainWindow::showNotAnswering(bool shown)
 
 void MainWindow::disconnectLink()
 {
+    // A run under way ends with the link, rather than waiting for a reply
+    // that cannot come; a write-all waiting for its comparison read writes
+    // nothing then.
+    m_session->run().abort(RunResult::Outcome::Stopped);
     m_session->disconnect();
     showOffline();
 }

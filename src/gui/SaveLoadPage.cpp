@@ -9,13 +9,13 @@
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
 #include "gui/Language.h"
+#include "gui/WriteComparisonDialog.h"
 
 #include "ui_TabSheet3.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -171,10 +171,25 @@ void SaveLoadPage::saveClicked()
 
 void SaveLoadPage::writeAllClicked()
 {
+    WorkingFile::Snapshot file;
+    const std::optional<WriteCheck> check = checkForWrite(file);
+    if (!check)
+        return;
+    if (check->vouchedFor()) {
+        m_session.startRun(TransferRun::Kind::WriteAll);
+        return;
+    }
+    m_writeAfterRead = true;
+    m_session.startRun(TransferRun::Kind::ReadToMemory);
+}
+
+std::optional<WriteCheck> SaveLoadPage::checkForWrite(WorkingFile::Snapshot &file)
+{
     const Language language = m_language.current();
     WriteCheck check;
     try {
-        check = CheckWrite(m_session.file().snapshot(), m_session.features(), m_session.versionText());
+        file = m_session.file().snapshot();
+        check = CheckWrite(file, m_session.features(), m_session.versionText());
     } catch (const IniError &error) {
         // Said where the run's result shows, and in the error report.
         ensureBuilt();
@@ -184,26 +199,38 @@ void SaveLoadPage::writeAllClicked()
     }
     if (!check.holdsRecords) {
         m_report.show(NoRecordsText(m_session.file().path(), language));
-        return;
+        return std::nullopt;
     }
     if (!check.problems.isEmpty()) {
         m_report.show(ValueProblemsText(check.problems, language));
-        return;
+        return std::nullopt;
     }
-    if (!check.vouchedFor() && !agreesToWrite(check))
-        return;
-    m_session.startRun(TransferRun::Kind::WriteAll);
+    return check;
 }
 
-bool SaveLoadPage::agreesToWrite(const WriteCheck &check)
+void SaveLoadPage::compareThenWrite(const QList<Record> &gateway)
 {
-    QMessageBox box(QMessageBox::Question, QString::fromUtf8(AppCaption),
-                    WhyComparedLines(check, m_language.current()).join(u'\n') + QStringLiteral("\n\n")
-                        + ComparisonQuestionText(m_language.current()),
-                    QMessageBox::Yes | QMessageBox::No, this);
-    box.setObjectName(QStringLiteral("FirmwareQuestion"));
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    // The file as it is now: the pages may have stored values while the
+    // gateway was read.
+    WorkingFile::Snapshot file;
+    const std::optional<WriteCheck> check = checkForWrite(file);
+    if (!check)
+        return;
+    const WriteComparison comparison = CompareWrite(file, m_session.features(), *check, gateway);
+    const Language language = m_language.current();
+    ensureBuilt();
+    bool agreed = true;
+    if (!comparison.changesNothing()) {
+        m_ui->Label5->setText(ComparisonSummaryText(comparison, language));
+        WriteComparisonDialog dialog(comparison, gateway, language, this);
+        agreed = dialog.exec() == QDialog::Accepted;
+    }
+    // The link may have gone while the question was open.
+    if (!agreed || m_session.state() != GatewaySession::State::Online) {
+        m_ui->Label5->setText(WriteDeclinedText(language));
+        return;
+    }
+    m_session.startRun(TransferRun::Kind::WriteAll, gateway);
 }
 
 void SaveLoadPage::runStarted(int total)
@@ -238,6 +265,14 @@ void SaveLoadPage::runFinished(const RunResult &result)
                               : text);
     m_ui->ButtonAlleDatenLesen->setEnabled(true);
     m_ui->ButtonAlleDatenSchreiben->setEnabled(true);
+    // A write-all waiting for the gateway's records goes on once this run's
+    // signals are done with, so that its question does not wait inside them.
+    // A read that did not end well writes nothing.
+    if (run.kind() == TransferRun::Kind::ReadToMemory && std::exchange(m_writeAfterRead, false) && result.ok()) {
+        QMetaObject::invokeMethod(
+            this, Guarded(m_report, [this, gateway = run.recordsRead()] { compareThenWrite(gateway); }),
+            Qt::QueuedConnection);
+    }
     if (m_notTaken.isEmpty())
         return;
     const QList<ValueDifference> notTaken = std::exchange(m_notTaken, {});

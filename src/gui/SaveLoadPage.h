@@ -5,12 +5,14 @@
 
 #include <QString>
 #include "core/Records.h"
+#include "core/WorkingFile.h"
 #include "gui/LazyPage.h"
 #include "gui/WindowLanguage.h"
 
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class ErrorReport;
 class GatewaySession;
@@ -40,8 +42,9 @@ public:
     // Saves a copy of the working file under a chosen name.
     void saveClicked();
     // Starts the write-all run once the working file's values fit their
-    // fields and, when it was read from other firmware or lacks records the
-    // gateway has, the user has agreed.
+    // fields. A file the tool cannot vouch for is compared with the
+    // gateway's records first, read into memory; the user sees what would
+    // change and agrees before anything is written.
     void writeAllClicked();
     // Stands in for the file dialogs (tests hand in theirs); empty shows the dialogs.
     void setFileChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
@@ -55,7 +58,13 @@ private:
     void runStarted(int total);
     void runProgressed(int value, const RecordId &step);
     void runFinished(const RunResult &result);
-    bool agreesToWrite(const WriteCheck &check);
+    // The working file's check before a write, of `file`, the snapshot it
+    // takes; none when it may not be written at all (said to the user).
+    std::optional<WriteCheck> checkForWrite(WorkingFile::Snapshot &file);
+    // After the comparison read: the write-all with `gateway` standing for
+    // the keys the file lacks, at once when it changes nothing, else once
+    // the user agrees.
+    void compareThenWrite(const QList<Record> &gateway);
 
     GatewaySession &m_session;
     const ErrorReport &m_report;
@@ -64,4 +73,7 @@ private:
     std::unique_ptr<Ui::TabSheet3> m_ui;
     // The values the gateway did not take in the run under way.
     QList<ValueDifference> m_notTaken;
+    // The read to memory under way was started by a write-all, which goes
+    // on once it ends.
+    bool m_writeAfterRead = false;
 };

@@ -405,6 +405,51 @@ QString ComparisonQuestionText(Language language)
                                         : QStringLiteral("Send these changes to the Velmora?");
 }
 
+QString ComparisonTableName(Language language)
+{
+    return language == Language::German ? QStringLiteral("Änderungen") : QStringLiteral("Changes");
+}
+
+QStringList ComparisonColumnTexts(Language language)
+{
+    if (language == Language::German)
+        return {QStringLiteral("Abschnitt"), QStringLiteral("Schlüssel"), QStringLiteral("Velmora"),
+                QStringLiteral("Datei"), QStringLiteral("Hinweis")};
+    return {QStringLiteral("Section"), QStringLiteral("Key"), QStringLiteral("Velmora"), QStringLiteral("File"),
+            QStringLiteral("Note")};
+}
+
+QString ComparisonMissingText(Language language)
+{
+    return language == Language::German ? QStringLiteral("(fehlt)") : QStringLiteral("(missing)");
+}
+
+QString ComparisonKeptText(Language language)
+{
+    return language == Language::German ? QStringLiteral("der Velmora behält seinen Wert")
+                                        : QStringLiteral("the Velmora keeps its value");
+}
+
+QString DoubtReasonText(const ValueProblem &doubt, Language language)
+{
+    const bool de = language == Language::German;
+    switch (doubt.misfit) {
+    case Misfit::NotTwoDigits:
+        return de ? QStringLiteral("ist nicht zweistellig (00 bis 99)") : QStringLiteral("is not two digits (00 to 99)");
+    case Misfit::TypedAsUtf8:
+        return (de ? QStringLiteral("sieht nach UTF-8 aus (%1) in einer Windows-1252-Datei")
+                   : QStringLiteral("looks typed as UTF-8 (%1) in a Windows-1252 file"))
+            .arg(QuotedValue(QString::fromUtf8(Cp1252::encode(doubt.value))));
+    default:
+        return ValueProblemText(doubt, language);
+    }
+}
+
+QString WriteDeclinedText(Language language)
+{
+    return language == Language::German ? QStringLiteral("Nichts übertragen") : QStringLiteral("Nothing sent");
+}
+
 QString NotTakenLineText(const ValueDifference &d, Language language)
 {
     return (language == Language::German ? QStringLiteral("[%1] %2: gesendet %3, der Velmora hat %4")

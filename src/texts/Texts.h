@@ -98,6 +98,18 @@ QString ComparisonSummaryText(const WriteComparison &comparison, Language langua
 QString ComparisonLineText(const ValueDifference &change, Language language);
 // The question after the comparison.
 QString ComparisonQuestionText(Language language);
+// The comparison's table: its name for a screen reader, and its column
+// headers (section, key, the Velmora's value, the file's value, a note).
+QString ComparisonTableName(Language language);
+QStringList ComparisonColumnTexts(Language language);
+// The file's side of a key the file lacks, and the note beside it.
+QString ComparisonMissingText(Language language);
+QString ComparisonKeptText(Language language);
+// What a warning says of its value, the value itself left out:
+// "ist nicht zweistellig (00 bis 99)".
+QString DoubtReasonText(const ValueProblem &doubt, Language language);
+// The result line of a write the user did not agree to after the comparison.
+QString WriteDeclinedText(Language language);
 // "[QVR0] EDV3: sent "12", the Velmora has "34"".
 QString NotTakenLineText(const ValueDifference &difference, Language language);
 // The list of values the gateway did not take, with its heading.

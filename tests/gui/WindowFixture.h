@@ -47,6 +47,18 @@ struct WindowFixture
                             QLatin1String(key), QStringLiteral("<missing>"));
     }
 
+    // Marks the working file as completely read from firmware `version`
+    // ("311" for 3.11): a write-all to that gateway then sends it as it
+    // stands, without comparing it with the gateway first.
+    void markReadFrom(const QByteArray &version) const
+    {
+        QFile file(window ? window->workingFile().path() : iniPath());
+        QVERIFY(file.open(QIODevice::ReadWrite | QIODevice::Append));
+        const bool lineEnded = file.size() == 0 || (file.seek(file.size() - 1) && file.read(1) == "\n");
+        file.write((lineEnded ? QByteArray() : QByteArray("\r\n")) + "[SOURCE]\r\nFirmware=" + version.left(1) + '.'
+                   + version.mid(1) + "\r\nComplete=yes\r\n");
+    }
+
     // Builds the window on the folder as it is and shows it (first-show
     // start-up: the default file, the language, the port list). A window
     // already there is closed first, as when the program is started again.

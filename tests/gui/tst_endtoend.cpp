@@ -239,6 +239,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(form.session().versionText(), QStringLiteral("1.06"), 10000);
         const QString file = form.workingFile().path();
         WriteIniValue(file, "QVR9", "EDV2", "77");
+        // Read from this gateway: a write-all sends it without comparing.
+        WriteIniValue(file, "SOURCE", "Firmware", "1.06");
+        WriteIniValue(file, "SOURCE", "Complete", "yes");
         QTest::mouseClick(form.findChild<QPushButton *>(write ? "ButtonAlleDatenSchreiben" : "ButtonAlleDatenLesen"),
                           Qt::LeftButton);
         auto *shown = form.findChild<QLabel *>("Label5");

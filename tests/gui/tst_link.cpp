@@ -590,6 +590,7 @@ private slots:
         QFETCH(bool, write);
         QFETCH(int, requests);
         goOnline(version);
+        f->markReadFrom(version);
         port().answer = true;
         const int before = port().written.size();
         auto *bar = f->child<QProgressBar>("ProgressAnzeige");
@@ -629,6 +630,7 @@ private slots:
         QFETCH(bool, write);
         QFETCH(int, silent);
         goOnline("106");
+        f->markReadFrom("106");
         port().answer = true;
         port().silentAfter = port().written.size() + silent;
         auto *label = f->child<QLabel>("Label5");

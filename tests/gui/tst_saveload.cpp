@@ -1,5 +1,6 @@
 // The save/load page on the real main window (offscreen): opening another
-// working configuration file, saving a copy, and the progress display.
+// working configuration file, saving a copy, the progress display, and the
+// write-all with its comparison.
 
 #include "WindowFixture.h"
 
@@ -10,6 +11,10 @@
 #include "gui/PointsPage.h"
 #include "gui/PrinterPage.h"
 #include "gui/SaveLoadPage.h"
+#include "gui/WriteComparisonDialog.h"
+#include "core/Frame.h"
+#include "core/Records.h"
+#include "TextFit.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -20,6 +25,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QAccessible>
+#include <QScrollBar>
+#include <QTableWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -62,6 +70,54 @@ void onNextModal(std::function<void(T *)> handle)
         handle(widget);
     });
     timer->start();
+}
+
+// [SOURCE] of a complete read from firmware 3.11: a file written to such a
+// gateway as it stands.
+const QByteArray ReadFrom311("[SOURCE]\r\nFirmware=3.11\r\nComplete=yes\r\n");
+
+// The working file of a gateway holding the recording port's records
+// (firmware 3.11), without [SOURCE].
+QByteArray gatewayFile()
+{
+    const FirmwareFeatures features = FeaturesForVersion(311);
+    QByteArray out;
+    for (const RecordId &id : ConfigLayout::records(features)) {
+        Record record;
+        const QByteArray line = BuildRequestFrame(FixedRecordReply(ReadRequest(id))) + "\r\n";
+        if (Record::fromReply(line, features, &record) != Record::Reply::Valid)
+            qFatal("no gateway record for %s", qPrintable(ConfigLayout::section(id)));
+        out += '[' + record.section.toLatin1() + "]\r\n";
+        for (const auto &[key, value] : record.values)
+            out += key.toLatin1() + '=' + value.toLatin1() + "\r\n";
+    }
+    return out;
+}
+
+// The commands of the requests among `frames` that start with `kind`
+// ("C0": reads, "C1": writes).
+QList<QByteArray> commandsOf(const QList<QByteArray> &frames, const char *kind)
+{
+    QList<QByteArray> commands;
+    for (const QByteArray &frame : frames) {
+        const QByteArray command = frame.mid(1, frame.indexOf('<') - 1);
+        if (command.startsWith(kind))
+            commands << command;
+    }
+    return commands;
+}
+
+// Each row of `table` as its cells joined by "|".
+QStringList tableRows(const QTableWidget *table)
+{
+    QStringList rows;
+    for (int r = 0; r < table->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < table->columnCount(); ++c)
+            cells << (table->item(r, c) ? table->item(r, c)->text() : QStringLiteral("<none>"));
+        rows << cells.join(u'|');
+    }
+    return rows;
 }
 
 // Types a name into the file dialog's name field, as the user would.
@@ -489,11 +545,9 @@ private slots:
     {
         QFETCH(bool, readAll);
         start();
-        f->goOnline();
+        writeFile(iniPath(), DefaultIniContent() + ReadFrom311);
+        f->goOnline("311");
         showPage(f->window->saveLoadPage());
-        // The file lacks records the gateway has: the write is agreed to.
-        if (!readAll)
-            onNextModal<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
         // A run under way: the gateway has not answered its first request yet.
         QTest::mouseClick(child<QPushButton>(readAll ? "ButtonAlleDatenLesen" : "ButtonAlleDatenSchreiben"),
                           Qt::LeftButton);
@@ -515,65 +569,297 @@ private slots:
     }
 
     // Write-all sends nothing from a file with a value that does not fit or
-    // with no settings at all, and asks before writing a file read from
-    // other firmware or lacking records the gateway has.
+    // with no settings at all. A file the tool cannot vouch for is compared
+    // with the gateway's records, read first, and written only when that
+    // changes nothing or the user agrees; the keys it lacks keep the
+    // gateway's values.
     void writeAllChecksTheFileFirst_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<int>("answer");    // to the question; 0: none asked
-        QTest::addColumn<QString>("report"); // in the one error report; empty: none
-        QTest::addColumn<bool>("runs");
+        QTest::addColumn<int>("answer");       // to the comparison; 0: none shown
+        QTest::addColumn<QString>("reason");   // among the comparison's reasons
+        QTest::addColumn<QStringList>("row");  // among the comparison's table rows
+        QTest::addColumn<int>("silent");       // the run's request left unanswered; -1: none
+        QTest::addColumn<QString>("report");   // in the one error report; empty: none
+        QTest::addColumn<int>("reads");        // read requests sent
+        QTest::addColumn<int>("writes");       // write requests sent
+        QTest::addColumn<QByteArray>("request"); // among the write requests; empty: none looked for
+        QTest::addColumn<QString>("result");   // the page's result line; empty: not looked at
         const QByteArray clean = DefaultIniContent();
         QByteArray badQuality = clean;
         badQuality.replace("[QVR0]\r\nQualitaet1=01", "[QVR0]\r\nQualitaet1=123");
         QByteArray badBaud = clean;
         badBaud.replace("BaudrateRS232=3", "BaudrateRS232=12");
-        const QByteArray fromOld = clean + "[SOURCE]\r\nFirmware=1.06\r\n";
-        QTest::newRow("clean") << clean << 0 << QString() << true;
-        QTest::newRow("quality too long") << badQuality << 0 << "Nichts wurde zum Velmora übertragen" << false;
-        QTest::newRow("baud index 12") << badBaud << 0 << "Nichts wurde zum Velmora übertragen" << false;
-        QTest::newRow("empty file") << QByteArray("") << 0 << "Velmora.ini enthält keine Einstellungen" << false;
-        QTest::newRow("unrelated text") << QByteArray("root:x:0:0:root:/root:/bin/bash\n") << 0
-                                        << "Velmora.ini enthält keine Einstellungen" << false;
-        QTest::newRow("other firmware, declined") << fromOld << int(QMessageBox::No) << QString() << false;
-        QTest::newRow("other firmware, agreed") << fromOld << int(QMessageBox::Yes) << QString() << true;
-        QTest::newRow("records missing, declined") << WorkingBytes << int(QMessageBox::No) << QString() << false;
+        QByteArray lacksEdv1 = clean + ReadFrom311;
+        lacksEdv1.remove(lacksEdv1.indexOf("EDV1=01\r\n", lacksEdv1.indexOf("[QVR8]")), 9);
+        QByteArray typedAsUtf8 = clean + ReadFrom311 + "Encoding=windows-1252\r\n";
+        typedAsUtf8.replace("Head=Deutsche Brantel", "Head=K\xc3\xa4se");
+        const int all = 46; // records of firmware 3.11
+        const int yes = QDialogButtonBox::Yes;
+        const int no = QDialogButtonBox::No;
+        const QString noSource = QStringLiteral("Die Konfiguration nennt keine Firmware");
+        const QStringList qualityChanged{"QVR0", "Qualitaet1", "\"11\"", "\"01\"", ""};
+        const QString declined = QStringLiteral("Nichts übertragen");
+        const QString refused = QStringLiteral("Nichts wurde zum Velmora übertragen");
+        const QString noSettings = QStringLiteral("Velmora.ini enthält keine Einstellungen");
+        QTest::newRow("vouched for") << clean + ReadFrom311 << 0 << QString() << QStringList() << -1 << QString()
+                                     << 0 << all << QByteArray() << "OK";
+        QTest::newRow("quality too long") << badQuality << 0 << QString() << QStringList() << -1 << refused << 0
+                                          << 0 << QByteArray() << QString();
+        QTest::newRow("baud index 12") << badBaud << 0 << QString() << QStringList() << -1 << refused << 0 << 0
+                                       << QByteArray() << QString();
+        QTest::newRow("empty file") << QByteArray("") << 0 << QString() << QStringList() << -1 << noSettings << 0
+                                    << 0 << QByteArray() << QString();
+        QTest::newRow("unrelated text") << QByteArray("root:x:0:0:root:/root:/bin/bash\n") << 0 << QString()
+                                        << QStringList() << -1 << noSettings << 0 << 0 << QByteArray() << QString();
+        QTest::newRow("no source, declined") << clean << no << noSource << qualityChanged << -1 << QString() << all
+                                             << 0 << QByteArray() << declined;
+        QTest::newRow("no source, agreed") << clean << yes << noSource << qualityChanged << -1 << QString() << all
+                                           << all << QByteArray() << "OK";
+        QTest::newRow("EDV1 missing, agreed")
+            << lacksEdv1 << yes << "Ihr fehlen 1 Werte; der Velmora behält dafür seine eigenen."
+            << QStringList{"QVR8", "EDV1", "\"21\"", "(fehlt)", "der Velmora behält seinen Wert"} << -1 << QString()
+            << all << all << QByteArray("C1Z80102030421020304050506060707080809091010") << "OK";
+        QTest::newRow("other firmware, agreed")
+            << clean + "[SOURCE]\r\nFirmware=1.06\r\n" << yes
+            << "Die Konfiguration wurde von Firmware 1.06 gelesen, der Velmora hat Firmware 3.11." << qualityChanged
+            << -1 << QString() << all << all << QByteArray() << "OK";
+        QTest::newRow("read cut short, declined")
+            << clean + "[SOURCE]\r\nFirmware=3.11\r\nComplete=no\r\nRecords=12\r\n" << no
+            << "Das Lesen, aus dem sie stammt, wurde abgebrochen (12 Datensätze gespeichert)." << qualityChanged << -1
+            << QString() << all << 0 << QByteArray() << declined;
+        QTest::newRow("typed in another encoding, declined")
+            << typedAsUtf8 << no << "1 Werte sehen aus, als wären sie in einer anderen Zeichenkodierung"
+            << QStringList{"PRINTER", "Head", '"' + QString(40, u'h') + '"', QStringLiteral("\"KÃ¤se\""),
+                           QStringLiteral("sieht nach UTF-8 aus (\"Käse\") in einer Windows-1252-Datei")}
+            << -1 << QString() << all << 0 << QByteArray() << declined;
+        QTest::newRow("values as the gateway's") << gatewayFile() << 0 << QString() << QStringList() << -1
+                                                 << QString() << all << all << QByteArray() << "OK";
+        QTest::newRow("comparison read without reply")
+            << clean << 0 << QString() << QStringList() << 5 << QString() << 6 << 0 << QByteArray()
+            << QStringLiteral("Keine Antwort vom Velmora \u2013 Übertragung abgebrochen");
     }
     void writeAllChecksTheFileFirst()
     {
         QFETCH(QByteArray, content);
         QFETCH(int, answer);
+        QFETCH(QString, reason);
+        QFETCH(QStringList, row);
+        QFETCH(int, silent);
         QFETCH(QString, report);
-        QFETCH(bool, runs);
+        QFETCH(int, reads);
+        QFETCH(int, writes);
+        QFETCH(QByteArray, request);
+        QFETCH(QString, result);
         start();
         writeFile(iniPath(), content);
         f->goOnline("311");
+        f->port->answer = true;
         showPage(f->window->saveLoadPage());
-        QString question;
+        QString shown;
+        QString reasons;
+        QStringList rows;
+        QString summary;
+        QStringList clipped;
         if (answer != 0) {
-            onNextModal<QMessageBox>([&](QMessageBox *box) {
-                question = box->objectName() + u'|' + box->windowTitle() + u'|' + box->text();
-                box->button(QMessageBox::StandardButton(answer))->click();
+            onNextModal<WriteComparisonDialog>([&](WriteComparisonDialog *dialog) {
+                // The page's result line sums the comparison up meanwhile.
+                summary = child<QLabel>("Label5")->text();
+                clipped = textfit::clippedTexts(f->window->saveLoadPage());
+                shown = dialog->objectName() + u'|' + dialog->windowTitle();
+                reasons = dialog->findChild<QLabel *>(QStringLiteral("LabelReasons"))->text();
+                rows = tableRows(dialog->findChild<QTableWidget *>(QStringLiteral("TableChanges")));
+                dialog->findChild<QDialogButtonBox *>(QStringLiteral("ButtonsComparison"))
+                    ->button(QDialogButtonBox::StandardButton(answer))
+                    ->click();
             });
         }
         const int before = f->port->written.size();
+        if (silent >= 0)
+            f->port->silentAfter = before + silent;
         QTest::mouseClick(child<QPushButton>("ButtonAlleDatenSchreiben"), Qt::LeftButton);
-        if (answer != 0) {
-            QVERIFY2(question.startsWith(QStringLiteral("FirmwareQuestion|PC / Velmora|")), qPrintable(question));
-            QVERIFY(question.endsWith(QStringLiteral("Trotzdem zum Velmora übertragen?")));
-            if (content.contains("Firmware=1.06"))
-                QVERIFY(question.contains(QStringLiteral("Firmware 1.06 gelesen, der Velmora hat Firmware 3.11")));
-            else
-                QVERIFY(question.contains(QStringLiteral("QVR0, QVR1")));
-        }
+        if (!result.isEmpty())
+            QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>("Label5")->text(), result, 30000);
+        QVERIFY(!f->window->session().run().isActive());
+
+        QCOMPARE(shown, answer != 0 ? QStringLiteral("WriteComparison|PC / Velmora") : QString());
+        if (answer != 0)
+            QVERIFY2(summary.startsWith(QStringLiteral("Die Übertragung ändert ")), qPrintable(summary));
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(u'\n')));
+        QVERIFY2(reasons.contains(reason), qPrintable(reasons));
+        if (!row.isEmpty())
+            QVERIFY2(rows.contains(row.join(u'|')), qPrintable(rows.mid(0, 5).join(u'\n')));
+        const QList<QByteArray> sent = f->port->written.mid(before);
+        QCOMPARE(commandsOf(sent, "C0").size(), reads);
+        QCOMPARE(commandsOf(sent, "C1").size(), writes);
+        if (!request.isEmpty())
+            QVERIFY(commandsOf(sent, "C1").contains(request));
         QCOMPARE(f->errors.size(), report.isEmpty() ? 0 : 1);
         if (!report.isEmpty())
             QVERIFY2(f->errors.constFirst().contains(report), qPrintable(f->errors.constFirst()));
         if (report.startsWith(QStringLiteral("Nichts")))
             QVERIFY(f->errors.constFirst().contains(content.contains("=123") ? "[QVR0] Qualitaet1: \"123\""
                                                                               : "[INTERFACE] BaudrateRS232: \"12\""));
-        QCOMPARE(f->window->session().run().isActive(), runs);
-        QCOMPARE(f->port->written.size() - before, runs ? 1 : 0);
+        QVERIFY(child<QPushButton>("ButtonAlleDatenSchreiben")->isEnabled());
+        QVERIFY(child<QPushButton>("ButtonAlleDatenLesen")->isEnabled());
+    }
+
+    // The comparison read runs as a read-all does on the page; when the user
+    // closes the link or the port goes during it, it ends there and nothing
+    // is written, and the next write-all compares again.
+    void linkGoneDuringTheComparisonRead_data()
+    {
+        QTest::addColumn<bool>("unplugged"); // else the user disconnects
+        QTest::addColumn<QString>("result");
+        QTest::newRow("disconnected") << false << "Abgebrochen";
+        QTest::newRow("port lost") << true << "Die Verbindung zum Velmora ist unterbrochen";
+    }
+    void linkGoneDuringTheComparisonRead()
+    {
+        QFETCH(bool, unplugged);
+        QFETCH(QString, result);
+        start();
+        writeFile(iniPath(), DefaultIniContent());
+        f->goOnline("311");
+        showPage(f->window->saveLoadPage());
+        const int before = f->port->written.size();
+        QTest::mouseClick(child<QPushButton>("ButtonAlleDatenSchreiben"), Qt::LeftButton);
+        const TransferRun &run = f->window->session().run();
+        QVERIFY(run.isActive());
+        QCOMPARE(run.kind(), TransferRun::Kind::ReadToMemory);
+        for (int i = 0; i < 3; ++i)
+            f->port->answerRequest(f->port->written.last());
+        QCOMPARE(child<QLabel>("Label5")->text(), QStringLiteral("Zapfstelle: 3"));
+        QCOMPARE(child<QProgressBar>("ProgressAnzeige")->value(), 4);
+        QCOMPARE(child<QProgressBar>("ProgressAnzeige")->maximum(), 46);
+        QVERIFY(!child<QPushButton>("ButtonAlleDatenSchreiben")->isEnabled());
+        QVERIFY(!child<QPushButton>("ButtonAlleDatenLesen")->isEnabled());
+        if (unplugged)
+            f->port->unplug();
+        else
+            QTest::mouseClick(child<QPushButton>("Button1"), Qt::LeftButton);
+
+        QVERIFY(!run.isActive());
+        QVERIFY(!run.isTimerActive());
+        QVERIFY2(child<QLabel>("Label5")->text().startsWith(result), qPrintable(child<QLabel>("Label5")->text()));
+        QVERIFY(child<QPushButton>("ButtonAlleDatenSchreiben")->isEnabled());
+        QTest::qWait(2 * WindowFixture::ReplyTimeoutMs);
+        QCOMPARE(commandsOf(f->port->written.mid(before), "C1").size(), 0);
+        QCOMPARE(f->errors.size(), unplugged ? 1 : 0);
+
+        f->goOnline("311");
+        showPage(f->window->saveLoadPage());
+        QTest::mouseClick(child<QPushButton>("ButtonAlleDatenSchreiben"), Qt::LeftButton);
+        QVERIFY(run.isActive());
+        QCOMPARE(run.kind(), TransferRun::Kind::ReadToMemory);
+    }
+
+    // However many values change, the question fits the screen: its table
+    // scrolls inside, its texts wrap, and it is read and answered from the
+    // keyboard in the window's language; Enter and Escape write nothing.
+    void comparisonFitsTheScreen_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("changes");
+        QTest::addColumn<int>("key");     // pressed to answer
+        QTest::addColumn<bool>("onYes");  // ... with the focus on "Yes", else in the table
+        QTest::newRow("German, 500 values, Escape") << 0 << 500 << int(Qt::Key_Escape) << false;
+        QTest::newRow("English, 500 values, Enter") << 1 << 500 << int(Qt::Key_Return) << false;
+        QTest::newRow("German, one value, Enter") << 0 << 1 << int(Qt::Key_Return) << false;
+        QTest::newRow("German, one value, Enter on Yes") << 0 << 1 << int(Qt::Key_Return) << true;
+    }
+    void comparisonFitsTheScreen()
+    {
+        QFETCH(int, language);
+        QFETCH(int, changes);
+        QFETCH(int, key);
+        QFETCH(bool, onYes);
+        start();
+        f->window->setLanguage(language);
+        WriteComparison comparison;
+        comparison.check.recordedFirmware = QStringLiteral("1.06");
+        comparison.check.recordedComplete = true;
+        comparison.check.gatewayFirmware = QStringLiteral("3.11");
+        comparison.check.missing << ValueProblem{"QVR8", "EDV1", {}, ValueForm::TwoCharacters, Misfit::Missing, {}};
+        comparison.check.doubts << ValueProblem{"QVR8", "EDV1", "", ValueForm::TwoCharacters, Misfit::NotTwoDigits, {}}
+                                << ValueProblem{"QVR9", "EDV2", "7", ValueForm::TwoCharacters, Misfit::NotTwoDigits, {}}
+                                << ValueProblem{"PRINTER", "Head", "K\u00c3\u00a4se", ValueForm::Header,
+                                                Misfit::TypedAsUtf8, {}};
+        for (int a = 10; a < 24; ++a)
+            comparison.check.skipped << QStringLiteral("QVR%1").arg(a);
+        for (int i = 0; i < changes; ++i)
+            comparison.changes << ValueDifference{QStringLiteral("QVR%1").arg(i / 20 % 24),
+                                                  QStringLiteral("Qualitaet%1").arg(i % 10 + 1), "11", "01"};
+        comparison.changes << ValueDifference{"PRINTER", "Head", QString(40, u'h'), "K\u00c3\u00a4se"};
+        comparison.changedRecords = std::min(changes, 45) + 1;
+        comparison.records = 46;
+        QList<Record> gateway(1);
+        gateway[0].section = QStringLiteral("QVR8");
+        gateway[0].values = {{"EDV1", "21"}};
+
+        WriteComparisonDialog dialog(comparison, gateway, LanguageOfIndex(language), f->window.get());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+
+        const QRect screen = dialog.screen()->availableGeometry();
+        QVERIFY2(screen.contains(dialog.frameGeometry()),
+                 qPrintable(QStringLiteral("%1x%2 on %3x%4")
+                                .arg(dialog.frameGeometry().width())
+                                .arg(dialog.frameGeometry().height())
+                                .arg(screen.width())
+                                .arg(screen.height())));
+        auto *table = dialog.findChild<QTableWidget *>(QStringLiteral("TableChanges"));
+        QCOMPARE(table->rowCount(), changes + 3);
+        if (changes > 100)
+            QVERIFY(table->verticalScrollBar()->maximum() > 0);
+        const QStringList clipped = textfit::clippedTexts(&dialog);
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(u'\n')));
+        // The key the file lacks (no doubt about its missing value) and the
+        // doubtful values come first, set apart, the changed one first; the
+        // other changes follow in the write's order.
+        const QStringList rows = tableRows(table);
+        QCOMPARE(rows.at(0), language == 0
+                                 ? QStringLiteral("QVR8|EDV1|\"21\"|(fehlt)|der Velmora behält seinen Wert")
+                                 : QStringLiteral("QVR8|EDV1|\"21\"|(missing)|the Velmora keeps its value"));
+        QCOMPARE(rows.at(1), QStringLiteral("PRINTER|Head|\"%1\"|\"K\u00c3\u00a4se\"|").arg(QString(40, u'h'))
+                                 + (language == 0 ? "sieht nach UTF-8 aus (\"Käse\") in einer Windows-1252-Datei"
+                                                  : "looks typed as UTF-8 (\"Käse\") in a Windows-1252 file"));
+        QCOMPARE(rows.at(2), language == 0 ? QStringLiteral("QVR9|EDV2||\"7\"|ist nicht zweistellig (00 bis 99)")
+                                           : QStringLiteral("QVR9|EDV2||\"7\"|is not two digits (00 to 99)"));
+        QCOMPARE(rows.at(3), QStringLiteral("QVR0|Qualitaet1|\"11\"|\"01\"|"));
+        for (int r = 0; r < 4; ++r)
+            QCOMPARE(table->item(r, 3)->font().italic(), r < 3);
+
+        // A screen reader meets the table by its name and reads each cell
+        // with its column.
+        QCOMPARE(table->accessibleName(), language == 0 ? QStringLiteral("Änderungen") : QStringLiteral("Changes"));
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(table);
+        QVERIFY(face && face->tableInterface());
+        QCOMPARE(face->tableInterface()->columnDescription(3), language == 0 ? "Datei" : "File");
+        QCOMPARE(face->tableInterface()->cellAt(3, 2)->text(QAccessible::Name), QStringLiteral("\"11\""));
+
+        auto *buttons = dialog.findChild<QDialogButtonBox *>(QStringLiteral("ButtonsComparison"));
+        QPushButton *no = buttons->button(QDialogButtonBox::No);
+        QPushButton *yes = buttons->button(QDialogButtonBox::Yes);
+        QCOMPARE(yes->text(), language == 0 ? "&Ja" : "&Yes");
+        QCOMPARE(QApplication::focusWidget(), no);
+        QVERIFY(no->isDefault());
+        // Tab reaches the table, whose cells the arrows walk, and the buttons.
+        const auto tabTo = [](QWidget *target) {
+            for (int i = 0; i < 4 && QApplication::focusWidget() != target; ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            return QApplication::focusWidget() == target;
+        };
+        QVERIFY(tabTo(table));
+        QTest::keyClick(table, Qt::Key_Down);
+        QCOMPARE(table->currentRow(), 1);
+        if (onYes)
+            QVERIFY(tabTo(yes));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(onYes ? QDialog::Accepted : QDialog::Rejected));
     }
 
     // A gateway that ignores the writes and echoes its old records: no "OK",
@@ -581,7 +867,7 @@ private slots:
     void writeAllReportsValuesNotTaken()
     {
         start();
-        writeFile(iniPath(), DefaultIniContent());
+        writeFile(iniPath(), DefaultIniContent() + ReadFrom311);
         f->goOnline("311");
         f->window->workingFile().write("QVR3", "EDV2", "77");
         f->port->answer = true;
