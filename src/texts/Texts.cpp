@@ -328,13 +328,20 @@ QStringList WhyComparedLines(const WriteCheck &check, Language language)
             lines << (de ? QStringLiteral("Das Lesen, aus dem sie stammt, wurde abgebrochen.")
                          : QStringLiteral("The read that made it was cut short."));
     }
-    if (!check.missing.isEmpty())
+    if (check.missing.size() == 1)
+        lines << (de ? QStringLiteral("Ihr fehlt 1 Wert; der Velmora behält dafür seinen eigenen.")
+                     : QStringLiteral("It lacks 1 value; the Velmora keeps its own for it."));
+    else if (!check.missing.isEmpty())
         lines << (de ? QStringLiteral("Ihr fehlen %1 Werte; der Velmora behält dafür seine eigenen.")
                      : QStringLiteral("It lacks %1 values; the Velmora keeps its own for them."))
                          .arg(check.missing.size());
     const auto typed = std::count_if(check.doubts.begin(), check.doubts.end(),
                                      [](const ValueProblem &d) { return d.misfit == Misfit::TypedAsUtf8; });
-    if (typed > 0)
+    if (typed == 1)
+        lines << (de ? QStringLiteral("1 Wert sieht aus, als wäre er in einer anderen Zeichenkodierung (UTF-8) "
+                                      "eingegeben worden.")
+                     : QStringLiteral("1 value looks typed in another encoding (UTF-8)."));
+    else if (typed > 1)
         lines << (de ? QStringLiteral("%1 Werte sehen aus, als wären sie in einer anderen Zeichenkodierung (UTF-8) "
                                       "eingegeben worden.")
                      : QStringLiteral("%1 values look typed in another encoding (UTF-8)."))
@@ -385,9 +392,12 @@ QString ComparisonSummaryText(const WriteComparison &comparison, Language langua
     if (comparison.changesNothing())
         return de ? QStringLiteral("Die Übertragung ändert keinen Wert im Velmora.")
                   : QStringLiteral("Writing changes no value on the Velmora.");
-    return (de ? QStringLiteral("Die Übertragung ändert %1 Werte in %2 von %3 Datensätzen des Velmora.")
-               : QStringLiteral("Writing changes %1 values in %2 of %3 records of the Velmora."))
-        .arg(comparison.changes.size())
+    const qsizetype n = comparison.changes.size();
+    const QString values = de ? (n == 1 ? QStringLiteral("1 Wert") : QStringLiteral("%1 Werte").arg(n))
+                              : (n == 1 ? QStringLiteral("1 value") : QStringLiteral("%1 values").arg(n));
+    return (de ? QStringLiteral("Die Übertragung ändert %1 in %2 von %3 Datensätzen des Velmora.")
+               : QStringLiteral("Writing changes %1 in %2 of %3 records of the Velmora."))
+        .arg(values)
         .arg(comparison.changedRecords)
         .arg(comparison.records);
 }

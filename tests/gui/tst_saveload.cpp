@@ -617,7 +617,7 @@ private slots:
         QTest::newRow("no source, agreed") << clean << yes << noSource << qualityChanged << -1 << QString() << all
                                            << all << QByteArray() << "OK";
         QTest::newRow("EDV1 missing, agreed")
-            << lacksEdv1 << yes << "Ihr fehlen 1 Werte; der Velmora behält dafür seine eigenen."
+            << lacksEdv1 << yes << "Ihr fehlt 1 Wert; der Velmora behält dafür seinen eigenen."
             << QStringList{"QVR8", "EDV1", "\"21\"", "(fehlt)", "der Velmora behält seinen Wert"} << -1 << QString()
             << all << all << QByteArray("C1Z80102030421020304050506060707080809091010") << "OK";
         QTest::newRow("other firmware, agreed")
@@ -629,7 +629,7 @@ private slots:
             << "Das Lesen, aus dem sie stammt, wurde abgebrochen (12 Datensätze gespeichert)." << qualityChanged << -1
             << QString() << all << 0 << QByteArray() << declined;
         QTest::newRow("typed in another encoding, declined")
-            << typedAsUtf8 << no << "1 Werte sehen aus, als wären sie in einer anderen Zeichenkodierung"
+            << typedAsUtf8 << no << "1 Wert sieht aus, als wäre er in einer anderen Zeichenkodierung"
             << QStringList{"PRINTER", "Head", '"' + QString(40, u'h') + '"', QStringLiteral("\"KÃ¤se\""),
                            QStringLiteral("sieht nach UTF-8 aus (\"Käse\") in einer Windows-1252-Datei")}
             << -1 << QString() << all << 0 << QByteArray() << declined;

@@ -92,7 +92,7 @@ private slots:
         QCOMPARE(WhyComparedLines(comparison.check, Language::German).at(1),
                  QString::fromUtf8("Das Lesen, aus dem sie stammt, wurde abgebrochen (20 Datensätze gespeichert)."));
         QCOMPARE(ComparisonSummaryText(comparison, Language::English),
-                 QStringLiteral("Writing changes 1 values in 1 of 46 records of the Velmora."));
+                 QStringLiteral("Writing changes 1 value in 1 of 46 records of the Velmora."));
         QCOMPARE(ComparisonLineText(comparison.changes.constFirst(), Language::German),
                  QStringLiteral("[QVR8] EDV1: Velmora \"58\", Datei \"08\""));
         comparison.changes.clear();
