@@ -20,7 +20,7 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON
 cmake --build build-fuzz --parallel "$(nproc)" --target fuzz_reply fuzz_workingfile >/dev/null
 
 status=0
-printf '%-18s %8s %12s %10s %8s %8s %s\n' target seconds executions exec/s coverage features findings
+printf '%-18s %8s %12s %10s %8s %8s %8s %s\n' target seconds executions exec/s coverage features findings slow-inputs
 for target in "${targets[@]}"; do
   case "$target" in
     fuzz_reply) seeds=fuzz/corpus; max_len=4096 ;;
@@ -31,7 +31,7 @@ for target in "${targets[@]}"; do
   log="build-fuzz/$target-long.log"
   mkdir -p "$corpus"
   cp "$seeds"/* "$corpus/"
-  rm -f build-fuzz/"$target"-long-crash-* build-fuzz/"$target"-long-leak-* build-fuzz/"$target"-long-timeout-*
+  rm -f build-fuzz/"$target"-long-*-[0-9a-f]*
   if ! QT_QPA_PLATFORM=offscreen "build-fuzz/fuzz/$target" -max_total_time="$seconds" -max_len="$max_len" \
        -artifact_prefix="build-fuzz/$target-long-" "$corpus" >"$log" 2>&1; then
     status=1
@@ -42,9 +42,13 @@ for target in "${targets[@]}"; do
   runs="$(sed -n 's/^#\([0-9]*\).*/\1/p' <<<"$last")"
   cov="$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$last")"
   ft="$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$last")"
-  findings="$(find build-fuzz -maxdepth 1 -name "$target-long-*" -type f | wc -l)"
+  # Crashes, leaks, time-outs and memory blow-ups are findings; inputs that
+  # were merely slow (on a busy machine, too) are counted apart.
+  findings="$(find build-fuzz -maxdepth 1 -type f \( -name "$target-long-crash-*" -o -name "$target-long-leak-*" \
+    -o -name "$target-long-timeout-*" -o -name "$target-long-oom-*" \) | wc -l)"
+  slow="$(find build-fuzz -maxdepth 1 -type f -name "$target-long-slow-unit-*" | wc -l)"
   rate=$(( ${runs:-0} / (seconds > 0 ? seconds : 1) ))
-  printf '%-18s %8s %12s %10s %8s %8s %s\n' "$target" "$seconds" "${runs:-?}" "$rate" "${cov:-?}" "${ft:-?}" "$findings"
+  printf '%-18s %8s %12s %10s %8s %8s %8s %s\n' "$target" "$seconds" "${runs:-?}" "$rate" "${cov:-?}" "${ft:-?}" "$findings" "$slow"
 done
 [ "$status" -eq 0 ] || echo "fuzz.sh: a target found a fault; see build-fuzz/*-long.log" >&2
 exit "$status"
