@@ -17,12 +17,12 @@
 #include "cli/ConfigDiff.h"
 #include "cli/Interrupts.h"
 #include "cli/ProgressBar.h"
+#include "cli/Scratch.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <memory>
@@ -71,43 +71,6 @@ Port resolvePort(const QString &argument)
     }
     throw CliError(QStringLiteral("%1: no such port; 'velmora-cli ports' lists the ports").arg(argument));
 }
-
-// A private folder for the runs' working copies, removed at the end.
-class Scratch
-{
-public:
-    Scratch() : m_dir(QDir::tempPath() + QStringLiteral("/velmora-cli-XXXXXX"))
-    {
-        if (!m_dir.isValid())
-            throw CliError(QStringLiteral("cannot create a temporary folder in %1: %2")
-                               .arg(QDir::tempPath(), m_dir.errorString()));
-    }
-    QString path(const char *name) const { return m_dir.filePath(QLatin1String(name)); }
-
-    // A working copy holding `content`.
-    QString copy(const char *name, const QByteArray &content) const
-    {
-        const QString file = path(name);
-        CliFiles::replace(file, content);
-        return file;
-    }
-
-    static QByteArray contents(const QString &file)
-    {
-        std::optional<QByteArray> content;
-        try {
-            content = ReadIniFile(file);
-        } catch (const IniError &error) {
-            throw CliError(EnglishErrorLine(error));
-        }
-        if (!content)
-            throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
-        return *content;
-    }
-
-private:
-    QTemporaryDir m_dir;
-};
 
 WorkingFile::Snapshot snapshotOf(const WorkingFile &file)
 {
@@ -168,9 +131,20 @@ QString firmwareNote(const CliTransfer &transfer)
 void readInto(CliTransfer &transfer, const QString &copy, const QString &file, const QString &title,
               const QString &context = QString())
 {
-    transfer.run(TransferRun::Kind::ReadAll, copy, title, context);
+    try {
+        transfer.run(TransferRun::Kind::ReadAll, copy, title, context);
+    } catch (const WorkingFileError &error) {
+        // The copy is FILE as far as the user knows: a full disk under it is FILE's.
+        throw CliError(CliFiles::refusalText(file, error.error()));
+    }
     checkInterrupt();
     CliFiles::replace(file, Scratch::contents(copy));
+}
+
+// A command's working folder where no file of the user's is replaced.
+QString programScratchPlace()
+{
+    return ProgramFolder() + QStringLiteral("velmora-cli");
 }
 
 // The --log file of a command: refused as FILE and BACKUP are, where they
@@ -281,7 +255,7 @@ int commandReadToOutput(const CommandLine &line, ProgressBar &progress)
         {
             // Closed and removed before the output is written: a reader that
             // never reads holds neither the port nor a copy.
-            Scratch scratch;
+            Scratch scratch(programScratchPlace(), QString());
             const QString copy = scratch.copy("read.ini", DefaultIniContent());
             CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
             log.open(transfer.session());
@@ -311,12 +285,15 @@ int commandRead(const CommandLine &line, ProgressBar &progress)
     const QString &file = line.arguments.at(1);
     if (file == QLatin1String("-"))
         return commandReadToOutput(line, progress);
-    CliFiles::checkReplaceable(file);
+    const QString target = CliFiles::checkReplaceable(file);
     CommandLog log(line, {file});
     const std::optional<QByteArray> before = CliFiles::readProfile(file);
     const Port port = resolvePort(line.arguments.at(0));
     try {
-        Scratch scratch;
+        // The copy the read fills lies beside FILE: a disk too full for FILE
+        // is known before the port opens.
+        RemoveStaleTemporaryFiles(file);
+        Scratch scratch(target, file);
         const QString copy = scratch.copy("read.ini", before ? *before : DefaultIniContent());
         CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
         log.open(transfer.session());
@@ -355,16 +332,22 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
         throw CliError(QStringLiteral("%1: ").arg(file) + ValueProblemsText(problems, Language::English));
     const bool backup = !line.backup.isEmpty();
     std::optional<QByteArray> backupBefore;
+    QString backupTarget;
     if (backup) {
         if (CliFiles::sameFile(line.backup, file))
             throw CliError(QStringLiteral("%1: the backup would replace the file to be written").arg(line.backup));
-        CliFiles::checkReplaceable(line.backup);
+        backupTarget = CliFiles::checkReplaceable(line.backup);
         backupBefore = CliFiles::readProfile(line.backup);
     }
     CommandLog log(line, {file, line.backup});
     const Port port = resolvePort(line.arguments.at(0));
     try {
-        Scratch scratch;
+        if (backup)
+            RemoveStaleTemporaryFiles(line.backup);
+        // Beside the backup, or in the program's folder without one. Every
+        // copy is made before the port opens: a full disk stops nothing
+        // half way.
+        Scratch scratch(backup ? backupTarget : programScratchPlace(), line.backup);
         const QString backupCopy =
             backup ? scratch.copy("backup.ini", backupBefore ? *backupBefore : DefaultIniContent()) : QString();
         // The write-all stores the gateway's answers in its working file: a
@@ -399,6 +382,7 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
         if (backup) {
             readInto(transfer, backupCopy, line.backup, QStringLiteral("Backing up"),
                      QStringLiteral("backup failed, nothing written: "));
+            scratch.remove("backup.ini");
             if (!line.quiet)
                 printOut(QStringLiteral("%1: %2 records saved in %3 (%4)")
                              .arg(port.label).arg(transfer.records()).arg(line.backup, firmwareNote(transfer)));
@@ -545,7 +529,8 @@ int commandDiffGateway(const CommandLine &line, ProgressBar &progress)
 {
     const QByteArray content = existingProfile(line.arguments.at(1));
     const Port port = resolvePort(line.arguments.at(0));
-    Scratch scratch;
+    // Only replies outside the run would be stored there.
+    Scratch scratch(programScratchPlace(), QString());
     CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
     transfer.setReplyTimeout(line.replyTimeoutMs);
     transfer.connectTo(port.device, line.timeoutMs);

@@ -844,6 +844,81 @@ private slots:
         QCOMPARE(cli.leftovers(), QStringList({"site.ini", "velmora-cli"}));
     }
 
+    // A command killed outright leaves its working folder beside the file
+    // it was to replace, never in TMPDIR; the next command for that file
+    // removes it and the copy a killed replace leaves, and nothing else.
+    void killedCommandsLeaveNothingForTheNext_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // FILE: site.ini, BACKUP: backup.ini
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QByteArray>("killAt"); // a request the simulator has seen
+        QTest::newRow("read") << QStringList{"read", "COM7", "FILE"} << "site.ini" << QByteArray("<- C0Z5\n");
+        QTest::newRow("write with backup, while writing")
+            << QStringList{"write", "COM7", "FILE", "--backup", "BACKUP"} << "backup.ini" << QByteArray("<- C1Z5");
+    }
+    void killedCommandsLeaveNothingForTheNext()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, target);
+        QFETCH(QByteArray, killAt);
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", "311", "--pace", "--verbose"}));
+        writeState(cli.path("site.ini"), newState);
+        arguments.replaceInStrings("FILE", cli.path("site.ini")).replaceInStrings("BACKUP", cli.path("backup.ini"));
+        // Not a command's: other names, and (for root) another user's folder.
+        QStringList others{"." + target + ".velmora-temp-12345", "." + target + ".velmora-temp-1234567"};
+        if (::geteuid() == 0)
+            others << "." + target + ".velmora-temp-n0b0dy";
+        for (const QString &other : others) {
+            QVERIFY(QDir().mkdir(cli.path(other)));
+            QVERIFY(QFile::copy(cli.path("site.ini"), cli.path(other) + "/read.ini"));
+        }
+        if (::geteuid() == 0)
+            QCOMPARE(::chown(QFile::encodeName(cli.path(others.constLast())).constData(), 65534, 65534), 0);
+
+        QProcess *p = cli.start(arguments);
+        QVERIFY(cli.simLog(killAt).contains(killAt));
+        ::kill(pid_t(p->processId()), SIGKILL);
+        Cli::finish(p);
+        QStringList killed = cli.leftovers().filter(
+            QRegularExpression("^\\." + QRegularExpression::escape(target) + "\\.velmora-temp-[A-Za-z0-9]{6}$"));
+        killed.removeIf([&](const QString &name) { return others.contains(name); });
+        QCOMPARE(killed.size(), 1);
+        QVERIFY(QFileInfo(cli.path(killed.first())).isDir());
+        // And what a replace killed before its rename leaves.
+        QVERIFY(QFile::copy(cli.path("site.ini"), cli.path("." + target + ".velmora-temp-k1LLed")));
+
+        const Result r = cli.run(arguments);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QStringList kept = others + QStringList{"site.ini", "velmora-cli"};
+        if (target == "backup.ini")
+            kept << target;
+        kept.sort();
+        QCOMPARE(cli.leftovers(), kept);
+    }
+
+    // A command that clears away what killed commands left beside a file
+    // leaves alone the working folder of one still running for that file.
+    void aRunningCommandsFolderIsLeftAlone()
+    {
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", "311", "--pace", "--verbose"}));
+        QProcess second;
+        second.start(QStringLiteral(GATEWAY_SIM), {"--ports-dir", cli.path("ports"), "--name", "COM8"});
+        QVERIFY(second.waitForReadyRead(10000));
+        const QString file = cli.path("site.ini");
+        QProcess *slow = cli.start({"read", "COM7", file});
+        QVERIFY(cli.simulatorSaw("C0Z5"));
+        const Result quick = cli.run({"read", "COM8", file});
+        const Result r = Cli::finish(slow);
+        second.terminate();
+        second.waitForFinished(5000);
+        QCOMPARE(quick.status, 0);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(mismatches(file, layoutOf("311"), simState), QStringList());
+        QCOMPARE(cli.leftovers(), QStringList({"site.ini", "velmora-cli"}));
+    }
+
     // Files that are no configuration, or cannot be replaced, are refused
     // before the port is opened.
     void badFilesAreRefused_data()
@@ -1109,7 +1184,8 @@ private slots:
         QCOMPARE(r.err, "velmora-cli: cannot write " + target + ": No space left on device\n");
         QVERIFY2(!r.out.contains("records"), qPrintable(r.out));
         QCOMPARE(bytesOf(target), before);
-        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"filler", "site.ini"}));
+        QCOMPARE(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({"filler", "site.ini"}));
         QVERIFY(!cli.simLog().contains("<- C1"));
     }
 
