@@ -15,7 +15,9 @@
 
 #include <dirent.h>
 #include <csignal>
+#include <fcntl.h>
 #include <functional>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -842,6 +844,31 @@ private slots:
         QCOMPARE(r.err.count('\n'), 1);
         QCOMPARE(bytesOf(file), before);
         QCOMPARE(cli.leftovers(), QStringList({"site.ini", "velmora-cli"}));
+    }
+
+    // One signal ends a command also where it waits on something no event
+    // loop watches: here its standard output, which nobody reads.
+    void oneSignalEndsACommandHeldByItsOutput()
+    {
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", "311"}));
+        const QString fifo = cli.path("out.fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(reader >= 0);
+        // Smaller than the configuration, so that writing it blocks.
+        QVERIFY(::fcntl(reader, F_SETPIPE_SZ, 4096) >= 4096);
+        QProcess *p = cli.start({"read", "COM7", "-"}, fifo);
+        int queued = 0;
+        for (QDeadlineTimer deadline(20000); queued < 4096 && !deadline.hasExpired(); QThread::msleep(50))
+            QCOMPARE(::ioctl(reader, FIONREAD, &queued), 0);
+        QCOMPARE(queued, 4096);
+        ::kill(pid_t(p->processId()), SIGTERM);
+        const Result r = Cli::finish(p, 20000);
+        ::close(reader);
+        QCOMPARE(r.status, 143);
+        QCOMPARE(r.err, QStringLiteral("velmora-cli: interrupted\n"));
+        QCOMPARE(cli.leftovers(), QStringList({"velmora-cli"}));
     }
 
     // A command killed outright leaves its working folder beside the file
