@@ -114,10 +114,10 @@ std::optional<QByteArray> readProfile(const QString &path)
     return content;
 }
 
-void checkReplaceable(const QString &path)
+QString checkReplaceable(const QString &path)
 {
     try {
-        CheckReplaceable(path);
+        return CheckReplaceable(path);
     } catch (const IniError &error) {
         throw CliError(refusalText(path, error));
     }

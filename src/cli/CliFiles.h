@@ -22,8 +22,9 @@ std::optional<QByteArray> readProfile(const QString &path);
 
 // Throws CliError unless `path` can be replaced as the window replaces a
 // file: a name within the system's limits, no foreign link, a regular
-// writable file or none, in a writable folder.
-void checkReplaceable(const QString &path);
+// writable file or none, in a writable folder. Returns the path a replace
+// writes: `path` itself or the end of its links.
+QString checkReplaceable(const QString &path);
 
 // Replaces `path` with `content` through the window's safe replace: the old
 // file stays whole unless the new one is complete on the disk. Throws CliError.

@@ -143,6 +143,10 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
         refused = ValueProblemsText(problems, Language::English);
     });
     QObject::connect(&m_session, &GatewaySession::errorOccurred, &loop, [&](const ReportedError &error) {
+        // A reply outside the run that could not be kept is none of its business.
+        if (error.kind() == ReportedError::Kind::File && error.fileError().fileName() == m_straysPath
+            && workPath != m_straysPath)
+            return;
         if (firstError.isNull())
             firstError = error;
     });
@@ -198,5 +202,9 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
         reason = RunResultText(*result, Language::English);
     if (!step.isEmpty())
         reason += QStringLiteral(" (at %1)").arg(step.trimmed());
-    throw CliError(failure(context + oneLine(reason)));
+    const QString text = failure(context + oneLine(reason));
+    const ReportedError &stored = firstError.isNull() && result ? result->error : firstError;
+    if (!interrupted && stored.kind() == ReportedError::Kind::File && stored.fileError().fileName() == workPath)
+        throw WorkingFileError(text, stored.fileError());
+    throw CliError(text);
 }

@@ -8,10 +8,23 @@
 #include "core/GatewaySession.h"
 #include "core/TransferRun.h"
 #include "core/WorkingFile.h"
+#include "cli/CliError.h"
 
 #include <QString>
 
 class ProgressBar;
+
+// A run stopped because its working file could not be written: a caller
+// whose working file is a copy of the user's reports it as that file.
+class WorkingFileError : public CliError
+{
+public:
+    WorkingFileError(const QString &text, const IniError &error) : CliError(text), m_error(error) {}
+    const IniError &error() const { return m_error; }
+
+private:
+    IniError m_error;
+};
 
 class CliTransfer
 {
@@ -32,7 +45,8 @@ public:
     // for a write-all that sent everything and whose echoes differ: that
     // returns, and notTaken() lists the values.
     // A write-all's missing keys keep the values of `kept`, the gateway's
-    // records read before.
+    // records read before. A run stopped because `workPath` could not be
+    // written throws WorkingFileError.
     void run(TransferRun::Kind kind, const QString &workPath, const QString &title,
              const QString &context = QString(), const QList<Record> &kept = {});
     // Every record of the gateway, read into memory; nothing is stored.

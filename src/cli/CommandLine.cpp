@@ -85,7 +85,10 @@ QString CommandLine::helpText()
         "  --reply-timeout SECONDS     read, write, diff: how long to wait for each reply\n"
         "                              during a run (default 3).\n"
         "  --log LOG                   read, write: write every request and reply into LOG as\n"
-        "                              the window's monitor shows them (plain text).\n"
+        "                              the window's monitor shows them (plain text). LOG is\n"
+        "                              checked as FILE is and replaced by a new file; a LOG\n"
+        "                              that cannot be written completely does not stop the\n"
+        "                              transfer (status 3).\n"
         "  -q, --quiet                 No progress and no summary; errors are still shown.\n"
         "  -h, --help                  Show this help.\n"
         "  -V, --version               Show the version.\n"
@@ -112,6 +115,8 @@ QString CommandLine::helpText()
         "  2  an error: no answer, a port that cannot be opened or is lost, a missing or\n"
         "     malformed reply, a file that cannot be read or written, a value that does not\n"
         "     fit, a comparison that finds changes without --force, a bad command line\n"
+        "  3  read or write did all its work, but LOG could not be written completely\n"
+        "     (the message says why and what the transfer did); 1 and 2 go first\n"
         "  130  interrupted by Ctrl-C (128 + the signal's number for other signals), after\n"
         "     the temporary files are removed and FILE is left as it was\n");
 }

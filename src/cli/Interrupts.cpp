@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -19,6 +20,19 @@ extern "C" void onSignal(int signal)
         const char byte = 1;
         [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
     }
+    ::alarm(Interrupts::GraceSeconds);
+}
+
+// The grace after a signal is over: whatever holds the program, it ends now.
+extern "C" void onGraceOver(int)
+{
+    // Standard error may be what holds it: the line only when it is taken now.
+    static const char line[] = "velmora-cli: interrupted\n";
+    pollfd error = {STDERR_FILENO, POLLOUT, 0};
+    if (::poll(&error, 1, 0) == 1 && (error.revents & POLLOUT)) {
+        [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, line, sizeof line - 1);
+    }
+    ::_exit(128 + (g_raised ? int(g_raised) : SIGALRM));
 }
 
 } // namespace
@@ -41,6 +55,10 @@ Interrupts::Interrupts()
     action.sa_flags = SA_RESETHAND | SA_RESTART;
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         ::sigaction(signal, &action, nullptr);
+    struct sigaction grace = {};
+    grace.sa_handler = onGraceOver;
+    sigemptyset(&grace.sa_mask);
+    ::sigaction(SIGALRM, &grace, nullptr);
 }
 
 Interrupts &Interrupts::install()

@@ -17,20 +17,21 @@
 #include "cli/ConfigDiff.h"
 #include "cli/Interrupts.h"
 #include "cli/ProgressBar.h"
+#include "cli/Scratch.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-enum Status { Success = 0, Differences = 1, Failure = 2 };
+enum Status { Success = 0, Differences = 1, Failure = 2, LogIncomplete = 3 };
 
 // File names are printed with the bytes they have on the system.
 void printOut(const QString &line)
@@ -70,43 +71,6 @@ Port resolvePort(const QString &argument)
     }
     throw CliError(QStringLiteral("%1: no such port; 'velmora-cli ports' lists the ports").arg(argument));
 }
-
-// A private folder for the runs' working copies, removed at the end.
-class Scratch
-{
-public:
-    Scratch() : m_dir(QDir::tempPath() + QStringLiteral("/velmora-cli-XXXXXX"))
-    {
-        if (!m_dir.isValid())
-            throw CliError(QStringLiteral("cannot create a temporary folder in %1: %2")
-                               .arg(QDir::tempPath(), m_dir.errorString()));
-    }
-    QString path(const char *name) const { return m_dir.filePath(QLatin1String(name)); }
-
-    // A working copy holding `content`.
-    QString copy(const char *name, const QByteArray &content) const
-    {
-        const QString file = path(name);
-        CliFiles::replace(file, content);
-        return file;
-    }
-
-    static QByteArray contents(const QString &file)
-    {
-        std::optional<QByteArray> content;
-        try {
-            content = ReadIniFile(file);
-        } catch (const IniError &error) {
-            throw CliError(EnglishErrorLine(error));
-        }
-        if (!content)
-            throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
-        return *content;
-    }
-
-private:
-    QTemporaryDir m_dir;
-};
 
 WorkingFile::Snapshot snapshotOf(const WorkingFile &file)
 {
@@ -162,41 +126,106 @@ QString firmwareNote(const CliTransfer &transfer)
     return QStringLiteral("firmware %1").arg(transfer.versionText());
 }
 
-// A read-all run into a copy of `target` (the default contents when there
-// is none); `target` is replaced by the result once the run has succeeded.
-void readInto(CliTransfer &transfer, const Scratch &scratch, const char *copyName,
-              const QString &target, const std::optional<QByteArray> &before, const QString &title,
+// A read-all run into `copy`, a working copy of the user's `file`, which is
+// replaced by the result once the run has succeeded.
+void readInto(CliTransfer &transfer, const QString &copy, const QString &file, const QString &title,
               const QString &context = QString())
 {
-    const QString copy = scratch.copy(copyName, before ? *before : DefaultIniContent());
-    transfer.run(TransferRun::Kind::ReadAll, copy, title, context);
-    checkInterrupt();
-    CliFiles::replace(target, Scratch::contents(copy));
-}
-
-// The --log file, opened before the first poll so that it holds the whole
-// conversation; never one of the command's configuration files.
-std::unique_ptr<TrafficLog> openLog(const CommandLine &line, CliTransfer &transfer)
-{
-    if (line.log.isEmpty())
-        return nullptr;
-    for (const QString &file : {line.arguments.at(1), line.backup}) {
-        if (!file.isEmpty() && CliFiles::sameFile(line.log, file))
-            throw CliError(QStringLiteral("%1: the log would replace %2").arg(line.log, file));
+    try {
+        transfer.run(TransferRun::Kind::ReadAll, copy, title, context);
+    } catch (const WorkingFileError &error) {
+        // The copy is FILE as far as the user knows: a full disk under it is FILE's.
+        throw CliError(CliFiles::refusalText(file, error.error()));
     }
-    auto log = std::make_unique<TrafficLog>(transfer.session());
-    QString reason;
-    if (!log->open(line.log, &reason))
-        throw CliError(QStringLiteral("%1: cannot write the log: %2").arg(line.log, reason));
-    return log;
+    checkInterrupt();
+    CliFiles::replace(file, Scratch::contents(copy));
 }
 
-// A log that lost lines fails the command, even when the run succeeded.
-void checkLog(const CommandLine &line, const TrafficLog *log)
+// A command's working folder where no file of the user's is replaced.
+QString programScratchPlace()
 {
-    if (log && !log->error().isEmpty())
-        throw CliError(QStringLiteral("%1: cannot write the log: %2").arg(line.log, log->error()));
+    return ProgramFolder() + QStringLiteral("velmora-cli");
 }
+
+// The --log file of a command: refused as FILE and BACKUP are, where they
+// are, before the port opens; replaced by an empty log just before the port
+// opens, so that it holds the whole conversation. A log that loses lines
+// does not stop the transfer: the end says what the transfer did, and that
+// the log is incomplete.
+class CommandLog
+{
+public:
+    // Never one of the command's configuration files, nor the file standard
+    // output goes to: replaced, it would take the configuration with it.
+    CommandLog(const CommandLine &line, const QStringList &files) : m_name(line.log)
+    {
+        if (m_name.isEmpty())
+            return;
+        for (const QString &file : files) {
+            if (file == QLatin1String("-") && writesToOutput(m_name))
+                throw CliError(QStringLiteral("%1: the log would replace standard output").arg(m_name));
+            if (!file.isEmpty() && file != QLatin1String("-") && CliFiles::sameFile(m_name, file))
+                throw CliError(QStringLiteral("%1: the log would replace %2").arg(m_name, file));
+        }
+        CliFiles::checkReplaceable(m_name);
+    }
+
+    void open(GatewaySession &session)
+    {
+        if (m_name.isEmpty())
+            return;
+        RemoveStaleTemporaryFiles(m_name);
+        m_log = std::make_unique<TrafficLog>(session);
+        try {
+            m_log->open(m_name);
+        } catch (const IniError &error) {
+            m_log.reset();
+            throw CliError(CliFiles::refusalText(m_name, error));
+        }
+    }
+
+    // The status of a command that did its work (`status`, `done` saying
+    // what it did): LogIncomplete instead of Success when the log lost lines.
+    int finish(int status, const QString &done)
+    {
+        const QString failure = failureText();
+        if (failure.isEmpty())
+            return status;
+        std::fputs(
+            EncodeFileName(QStringLiteral("velmora-cli: %1; %2; the log is incomplete\n").arg(failure, done)).constData(),
+            stderr);
+        return status == Success ? LogIncomplete : status;
+    }
+
+    // `error` with a line for a log that lost lines too.
+    CliError withState(const CliError &error)
+    {
+        const QString failure = failureText();
+        if (failure.isEmpty())
+            return error;
+        return CliError(error.text() + QStringLiteral("\nvelmora-cli: %1; the log is incomplete").arg(failure));
+    }
+
+private:
+    static bool writesToOutput(const QString &name)
+    {
+        struct stat output, log;
+        return ::fstat(STDOUT_FILENO, &output) == 0 && ::stat(EncodeFileName(name).constData(), &log) == 0
+               && output.st_dev == log.st_dev && output.st_ino == log.st_ino;
+    }
+
+    // Why the log lost lines, in the words a refused file has; empty while it has not.
+    QString failureText()
+    {
+        if (!m_log || m_log->close() == 0)
+            return QString();
+        return CliFiles::refusalText(
+            m_name, IniError(IniError::Action::Write, m_name, IniError::Reason::SystemError, m_log->error()));
+    }
+
+    QString m_name;
+    std::unique_ptr<TrafficLog> m_log;
+};
 
 int commandPorts()
 {
@@ -218,22 +247,37 @@ int commandPorts()
 // records) goes to standard output, the summary to standard error.
 int commandReadToOutput(const CommandLine &line, ProgressBar &progress)
 {
+    CommandLog log(line, {QStringLiteral("-")});
     const Port port = resolvePort(line.arguments.at(0));
-    Scratch scratch;
-    CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
-    transfer.setReplyTimeout(line.replyTimeoutMs);
-    transfer.connectTo(port.device, line.timeoutMs);
-    const QString copy = scratch.copy("read.ini", DefaultIniContent());
-    transfer.run(TransferRun::Kind::ReadAll, copy, QStringLiteral("Reading"));
-    checkInterrupt();
-    const QByteArray content = Scratch::contents(copy);
-    if (std::fwrite(content.constData(), 1, size_t(content.size()), stdout) != size_t(content.size())
-        || std::fflush(stdout) != 0)
-        throw CliError(QStringLiteral("-: cannot write to standard output"));
-    if (!line.quiet)
-        std::fprintf(stderr, "velmora-cli: %s: %d records read (%s)\n", qPrintable(port.label), transfer.records(),
-                     qPrintable(firmwareNote(transfer)));
-    return Success;
+    try {
+        QByteArray content;
+        QString summary;
+        {
+            // Closed and removed before the output is written: a reader that
+            // never reads holds neither the port nor a copy.
+            Scratch scratch(programScratchPlace(), QString());
+            const QString copy = scratch.copy("read.ini", DefaultIniContent());
+            CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
+            log.open(transfer.session());
+            transfer.setReplyTimeout(line.replyTimeoutMs);
+            transfer.connectTo(port.device, line.timeoutMs);
+            transfer.run(TransferRun::Kind::ReadAll, copy, QStringLiteral("Reading"));
+            checkInterrupt();
+            content = Scratch::contents(copy);
+            summary = QStringLiteral("velmora-cli: %1: %2 records read (%3)\n")
+                          .arg(port.label).arg(transfer.records()).arg(firmwareNote(transfer));
+        }
+        if (std::fwrite(content.constData(), 1, size_t(content.size()), stdout) != size_t(content.size())
+            || std::fflush(stdout) != 0) {
+            checkInterrupt();
+            throw CliError(QStringLiteral("-: cannot write to standard output"));
+        }
+        if (!line.quiet)
+            std::fputs(EncodeFileName(summary).constData(), stderr);
+        return log.finish(Success, QStringLiteral("configuration written to standard output"));
+    } catch (const CliError &error) {
+        throw log.withState(error);
+    }
 }
 
 int commandRead(const CommandLine &line, ProgressBar &progress)
@@ -241,20 +285,28 @@ int commandRead(const CommandLine &line, ProgressBar &progress)
     const QString &file = line.arguments.at(1);
     if (file == QLatin1String("-"))
         return commandReadToOutput(line, progress);
-    CliFiles::checkReplaceable(file);
+    const QString target = CliFiles::checkReplaceable(file);
+    CommandLog log(line, {file});
     const std::optional<QByteArray> before = CliFiles::readProfile(file);
     const Port port = resolvePort(line.arguments.at(0));
-    Scratch scratch;
-    CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
-    const std::unique_ptr<TrafficLog> log = openLog(line, transfer);
-    transfer.setReplyTimeout(line.replyTimeoutMs);
-    transfer.connectTo(port.device, line.timeoutMs);
-    readInto(transfer, scratch, "read.ini", file, before, QStringLiteral("Reading"));
-    checkLog(line, log.get());
-    if (!line.quiet)
-        printOut(QStringLiteral("%1: %2 records read into %3 (%4)")
-                     .arg(port.label).arg(transfer.records()).arg(file, firmwareNote(transfer)));
-    return Success;
+    try {
+        // The copy the read fills lies beside FILE: a disk too full for FILE
+        // is known before the port opens.
+        RemoveStaleTemporaryFiles(file);
+        Scratch scratch(target, file);
+        const QString copy = scratch.copy("read.ini", before ? *before : DefaultIniContent());
+        CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
+        log.open(transfer.session());
+        transfer.setReplyTimeout(line.replyTimeoutMs);
+        transfer.connectTo(port.device, line.timeoutMs);
+        readInto(transfer, copy, file, QStringLiteral("Reading"));
+        if (!line.quiet)
+            printOut(QStringLiteral("%1: %2 records read into %3 (%4)")
+                         .arg(port.label).arg(transfer.records()).arg(file, firmwareNote(transfer)));
+        return log.finish(Success, QStringLiteral("configuration read into %1").arg(file));
+    } catch (const CliError &error) {
+        throw log.withState(error);
+    }
 }
 
 // A word as a shell takes it back: quoted unless it is plain.
@@ -272,98 +324,114 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
     const QByteArray source = existingProfile(file);
     // Every value is checked before the port is opened, for every firmware:
     // nothing is sent from a file that would shift a field.
-    Scratch scratch;
     const WorkingFile::Snapshot snapshot = snapshotOf(WorkingFile::held(source));
     if (!HoldsAnyRecord(snapshot))
         throw CliError(NoRecordsText(file, Language::English));
     const QList<ValueProblem> problems = CheckFile(snapshot, ConfigLayout::largestLayout());
     if (!problems.isEmpty())
         throw CliError(QStringLiteral("%1: ").arg(file) + ValueProblemsText(problems, Language::English));
+    const bool backup = !line.backup.isEmpty();
     std::optional<QByteArray> backupBefore;
-    if (!line.backup.isEmpty()) {
+    QString backupTarget;
+    if (backup) {
         if (CliFiles::sameFile(line.backup, file))
             throw CliError(QStringLiteral("%1: the backup would replace the file to be written").arg(line.backup));
-        CliFiles::checkReplaceable(line.backup);
+        backupTarget = CliFiles::checkReplaceable(line.backup);
         backupBefore = CliFiles::readProfile(line.backup);
     }
+    CommandLog log(line, {file, line.backup});
     const Port port = resolvePort(line.arguments.at(0));
-    CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
-    const std::unique_ptr<TrafficLog> log = openLog(line, transfer);
-    transfer.setReplyTimeout(line.replyTimeoutMs);
-    transfer.connectTo(port.device, line.timeoutMs);
-
-    // A file the tool cannot vouch for is compared with the gateway first:
-    // nothing is written that the user has not seen change.
-    const WriteCheck check = CheckWrite(snapshot, transfer.features(), transfer.versionText());
-    QList<Record> kept;
-    if (line.dryRun || !check.vouchedFor()) {
-        kept = transfer.readToMemory(QStringLiteral("Comparing"),
-                                     QStringLiteral("the comparison failed, nothing written: "));
-        checkInterrupt();
-        const WriteComparison comparison = CompareWrite(snapshot, transfer.features(), check, kept);
-        printComparison(comparison, line.quiet);
-        if (line.dryRun) {
-            checkLog(line, log.get());
-            return comparison.changesNothing() ? Success : Differences;
-        }
-        if (!comparison.changesNothing() && !line.force)
-            throw CliError(QStringLiteral("%1: nothing written: ").arg(port.label)
-                           + ComparisonSummaryText(comparison, Language::English)
-                           + QStringLiteral("\nvelmora-cli: --force writes it all the same; --dry-run lists the changes"));
-    }
-
-    if (!line.backup.isEmpty()) {
-        readInto(transfer, scratch, "backup.ini", line.backup, backupBefore, QStringLiteral("Backing up"),
-                 QStringLiteral("backup failed, nothing written: "));
-        if (!line.quiet)
-            printOut(QStringLiteral("%1: %2 records saved in %3 (%4)")
-                         .arg(port.label).arg(transfer.records()).arg(line.backup, firmwareNote(transfer)));
-    }
-
-    // The run stores the gateway's answers in its working file: a copy, so
-    // that FILE stays the configuration it was. What was sent stays in memory.
     try {
-        transfer.run(TransferRun::Kind::WriteAll, scratch.copy("write.ini", source), QStringLiteral("Writing"),
-                     QStringLiteral("writing stopped, the gateway may hold part of %1: ").arg(file), kept);
-        checkInterrupt();
-    } catch (const CliError &error) {
-        if (line.backup.isEmpty())
-            throw;
-        // The gateway may hold a mix of old and new: say how to go back.
-        throw CliError(error.text() + QStringLiteral("\nvelmora-cli: to restore the gateway from the backup: velmora-cli write %1 %2")
-                                          .arg(shellWord(line.arguments.at(0)), shellWord(QFileInfo(line.backup).absoluteFilePath())));
-    }
-    if (!line.quiet)
-        printOut(QStringLiteral("%1: %2 records written from %3 (%4)")
-                     .arg(port.label).arg(transfer.records()).arg(file, firmwareNote(transfer)));
-    const QList<ValueDifference> notTaken = transfer.notTaken();
-    printValuesNotHeld(notTaken);
-    if (!notTaken.isEmpty()) {
-        std::fprintf(stderr, "velmora-cli: %s: the gateway did not take %d value(s)\n", qPrintable(port.label),
-                     int(notTaken.size()));
-        return Differences;
-    }
-    if (!line.verify) {
-        checkLog(line, log.get());
-        return Success;
-    }
+        if (backup)
+            RemoveStaleTemporaryFiles(line.backup);
+        // Beside the backup, or in the program's folder without one. Every
+        // copy is made before the port opens: a full disk stops nothing
+        // half way.
+        Scratch scratch(backup ? backupTarget : programScratchPlace(), line.backup);
+        const QString backupCopy =
+            backup ? scratch.copy("backup.ini", backupBefore ? *backupBefore : DefaultIniContent()) : QString();
+        // The write-all stores the gateway's answers in its working file: a
+        // copy, so that FILE stays the configuration it was. What was sent
+        // stays in memory.
+        const QString writeCopy = line.dryRun ? QString() : scratch.copy("write.ini", source);
+        CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
+        log.open(transfer.session());
+        transfer.setReplyTimeout(line.replyTimeoutMs);
+        transfer.connectTo(port.device, line.timeoutMs);
 
-    // Read back into memory and compared as the echoes were: what the file
-    // would store of it could lose a name's blanks.
-    const QList<Record> held = transfer.readToMemory(QStringLiteral("Verifying"),
-                                                     QStringLiteral("written, but the check failed: "));
-    checkInterrupt();
-    const QList<ValueDifference> differences = ValuesNotHeld(snapshot, transfer.features(), kept, held);
-    checkLog(line, log.get());
-    printValuesNotHeld(differences);
-    if (!differences.isEmpty()) {
-        std::fprintf(stderr, "velmora-cli: %s: the gateway holds %d value(s) other than written\n",
-                     EncodeFileName(port.label).constData(), int(differences.size()));
-        return Differences;
+        // A file the tool cannot vouch for is compared with the gateway first:
+        // nothing is written that the user has not seen change.
+        const WriteCheck check = CheckWrite(snapshot, transfer.features(), transfer.versionText());
+        QList<Record> kept;
+        if (line.dryRun || !check.vouchedFor()) {
+            kept = transfer.readToMemory(QStringLiteral("Comparing"),
+                                         QStringLiteral("the comparison failed, nothing written: "));
+            checkInterrupt();
+            const WriteComparison comparison = CompareWrite(snapshot, transfer.features(), check, kept);
+            printComparison(comparison, line.quiet);
+            if (line.dryRun)
+                return log.finish(comparison.changesNothing() ? Success : Differences,
+                                  QStringLiteral("compared, nothing written"));
+            if (!comparison.changesNothing() && !line.force)
+                throw CliError(QStringLiteral("%1: nothing written: ").arg(port.label)
+                               + ComparisonSummaryText(comparison, Language::English)
+                               + QStringLiteral("\nvelmora-cli: --force writes it all the same; --dry-run lists the changes"));
+        }
+
+        QString done;
+        if (backup) {
+            readInto(transfer, backupCopy, line.backup, QStringLiteral("Backing up"),
+                     QStringLiteral("backup failed, nothing written: "));
+            scratch.remove("backup.ini");
+            if (!line.quiet)
+                printOut(QStringLiteral("%1: %2 records saved in %3 (%4)")
+                             .arg(port.label).arg(transfer.records()).arg(line.backup, firmwareNote(transfer)));
+            done = QStringLiteral("backup saved in %1, ").arg(line.backup);
+        }
+
+        try {
+            transfer.run(TransferRun::Kind::WriteAll, writeCopy, QStringLiteral("Writing"),
+                         QStringLiteral("writing stopped, the gateway may hold part of %1: ").arg(file), kept);
+            checkInterrupt();
+        } catch (const CliError &error) {
+            if (!backup)
+                throw;
+            // The gateway may hold a mix of old and new: say how to go back.
+            throw CliError(error.text() + QStringLiteral("\nvelmora-cli: to restore the gateway from the backup: velmora-cli write %1 %2")
+                                              .arg(shellWord(line.arguments.at(0)), shellWord(QFileInfo(line.backup).absoluteFilePath())));
+        }
+        done += QStringLiteral("configuration written");
+        if (!line.quiet)
+            printOut(QStringLiteral("%1: %2 records written from %3 (%4)")
+                         .arg(port.label).arg(transfer.records()).arg(file, firmwareNote(transfer)));
+        const QList<ValueDifference> notTaken = transfer.notTaken();
+        printValuesNotHeld(notTaken);
+        if (!notTaken.isEmpty()) {
+            std::fprintf(stderr, "velmora-cli: %s: the gateway did not take %d value(s)\n",
+                         EncodeFileName(port.label).constData(), int(notTaken.size()));
+            return log.finish(Differences, done + QStringLiteral(", not all of it taken"));
+        }
+        if (!line.verify)
+            return log.finish(Success, done);
+
+        // Read back into memory and compared as the echoes were: what the file
+        // would store of it could lose a name's blanks.
+        const QList<Record> held = transfer.readToMemory(QStringLiteral("Verifying"),
+                                                         QStringLiteral("written, but the check failed: "));
+        checkInterrupt();
+        const QList<ValueDifference> differences = ValuesNotHeld(snapshot, transfer.features(), kept, held);
+        printValuesNotHeld(differences);
+        if (!differences.isEmpty()) {
+            std::fprintf(stderr, "velmora-cli: %s: the gateway holds %d value(s) other than written\n",
+                         EncodeFileName(port.label).constData(), int(differences.size()));
+            return log.finish(Differences, done + QStringLiteral(", but the gateway holds values other than written"));
+        }
+        if (!line.quiet)
+            printOut(QStringLiteral("%1: the gateway holds what was written").arg(port.label));
+        return log.finish(Success, done + QStringLiteral(" and confirmed"));
+    } catch (const CliError &error) {
+        throw log.withState(error);
     }
-    if (!line.quiet)
-        printOut(QStringLiteral("%1: the gateway holds what was written").arg(port.label));
-    return Success;
 }
 
 int commandCheck(const CommandLine &line)
@@ -461,7 +529,8 @@ int commandDiffGateway(const CommandLine &line, ProgressBar &progress)
 {
     const QByteArray content = existingProfile(line.arguments.at(1));
     const Port port = resolvePort(line.arguments.at(0));
-    Scratch scratch;
+    // Only replies outside the run would be stored there.
+    Scratch scratch(programScratchPlace(), QString());
     CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
     transfer.setReplyTimeout(line.replyTimeoutMs);
     transfer.connectTo(port.device, line.timeoutMs);

@@ -60,6 +60,13 @@ QByteArray temporaryPrefix(const QByteArray &targetName)
     return '.' + targetName.left(room) + TemporaryMark;
 }
 
+bool isRandomPart(const char *begin, const char *end)
+{
+    return std::all_of(begin, end, [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
+}
+
 [[noreturn]] void refuse(const QString &fileName, IniError::Reason reason, int error = 0,
                          const QString &folder = QString())
 {
@@ -130,21 +137,68 @@ mode_t currentUmask()
     return mask;
 }
 
-// Writes `content` to a temporary file beside `target`, gives it the old
-// file's owner, group and mode (`old`, when there was one), and renames it
-// over `target`. A kill before the rename leaves the old file and a
-// temporary copy, which the next start removes.
+// A new file beside `target` under the temporary copies' name, already with
+// the old file's owner, group and mode (`old`, when there was one), so that
+// it never stands with looser permissions than the file it replaces.
+struct Temporary
+{
+    QByteArray folder;
+    QByteArray name;
+    int fd = -1;
+};
+
+Temporary createTemporary(const QString &fileName, const QString &target, const struct stat *old)
+{
+    Temporary temporary;
+    temporary.folder = EncodeFileName(folderOf(target));
+    temporary.name = temporary.folder + '/' + TemporaryNameTemplate(EncodeFileName(nameOf(target)));
+    temporary.fd = ::mkostemp(temporary.name.data(), O_CLOEXEC);
+    if (temporary.fd < 0)
+        refuse(fileName, IniError::Reason::SystemError, errno);
+    const auto fail = [&](int error) {
+        ::close(temporary.fd);
+        ::unlink(temporary.name.constData());
+        refuse(fileName, IniError::Reason::SystemError, error);
+    };
+    if (old) {
+        // Only root can give a file away; anyone else keeps at least the group.
+        // Keeping the group is best effort: a file of another group is still
+        // replaced, as the user's own.
+        if (::fchown(temporary.fd, old->st_uid, old->st_gid) != 0
+            && ::fchown(temporary.fd, uid_t(-1), old->st_gid) != 0) {
+        }
+        if (::fchmod(temporary.fd, old->st_mode & 07777) != 0)
+            fail(errno);
+    } else if (::fchmod(temporary.fd, 0666 & ~currentUmask()) != 0) {
+        fail(errno);
+    }
+    return temporary;
+}
+
+// Renames the temporary file over `target` and syncs the folder, so that the
+// rename itself reaches the disk.
+void publish(const QString &fileName, const Temporary &temporary, const QString &target)
+{
+    if (::rename(temporary.name.constData(), EncodeFileName(target).constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.name.constData());
+        refuse(fileName, IniError::Reason::SystemError, error);
+    }
+    FileDescriptor folder(::open(temporary.folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() >= 0)
+        (void)::fsync(folder.get());
+}
+
+// Writes `content` to a temporary file beside `target` and renames it over
+// `target`. A kill before the rename leaves the old file and a temporary
+// copy, which the next start removes.
 void replaceAtomically(const QString &fileName, const QString &target, const QByteArray &content,
                        const struct stat *old)
 {
-    const QByteArray folderName = EncodeFileName(folderOf(target));
-    QByteArray temporary = folderName + '/' + temporaryPrefix(EncodeFileName(nameOf(target)))
-                           + QByteArray(TemporaryRandomLength, 'X');
-    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (fd.get() < 0)
-        refuse(fileName, IniError::Reason::SystemError, errno);
+    const Temporary temporary = createTemporary(fileName, target, old);
+    FileDescriptor fd(temporary.fd);
     const auto fail = [&](int error) {
-        ::unlink(temporary.constData());
+        ::unlink(temporary.name.constData());
         refuse(fileName, IniError::Reason::SystemError, error);
     };
     for (qsizetype done = 0; done < content.size();) {
@@ -155,27 +209,11 @@ void replaceAtomically(const QString &fileName, const QString &target, const QBy
             fail(n < 0 ? errno : ENOSPC);
         done += n;
     }
-    if (old) {
-        // Only root can give a file away; anyone else keeps at least the group.
-        // Keeping the group is best effort: a file of another group is still
-        // replaced, as the user's own.
-        if (::fchown(fd.get(), old->st_uid, old->st_gid) != 0 && ::fchown(fd.get(), uid_t(-1), old->st_gid) != 0) {
-        }
-        if (::fchmod(fd.get(), old->st_mode & 07777) != 0)
-            fail(errno);
-    } else if (::fchmod(fd.get(), 0666 & ~currentUmask()) != 0) {
-        fail(errno);
-    }
     if (::fsync(fd.get()) != 0)
         fail(errno);
     if (!fd.close())
         fail(errno);
-    if (::rename(temporary.constData(), EncodeFileName(target).constData()) != 0)
-        fail(errno);
-    // The rename itself reaches the disk with the folder.
-    FileDescriptor folder(::open(folderName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() >= 0)
-        (void)::fsync(folder.get());
+    publish(fileName, temporary, target);
 }
 
 // The length of the valid UTF-8 sequence that starts at `i` of `bytes`, or 0
@@ -352,6 +390,33 @@ void ReplaceFile(const QString &fileName, const QByteArray &content)
     replaceAtomically(fileName, target, content, exists ? &st : nullptr);
 }
 
+int ReplaceWithEmptyFile(const QString &fileName)
+{
+    const QString target = CheckReplaceable(fileName);
+    struct stat st {};
+    const bool exists = ::lstat(EncodeFileName(target).constData(), &st) == 0;
+    const Temporary temporary = createTemporary(fileName, target, exists ? &st : nullptr);
+    try {
+        publish(fileName, temporary, target);
+    } catch (...) {
+        ::close(temporary.fd);
+        throw;
+    }
+    return temporary.fd;
+}
+
+QByteArray TemporaryNameTemplate(const QByteArray &name)
+{
+    return temporaryPrefix(name) + QByteArray(TemporaryRandomLength, 'X');
+}
+
+bool IsTemporaryNameOf(const QByteArray &entry, const QByteArray &name)
+{
+    const QByteArray prefix = temporaryPrefix(name);
+    return entry.size() == prefix.size() + TemporaryRandomLength && entry.startsWith(prefix)
+           && isRandomPart(entry.cend() - TemporaryRandomLength, entry.cend());
+}
+
 int RemoveStaleTemporaryFiles(const QString &fileName)
 {
     QStringList places{absolute(fileName)};
@@ -365,20 +430,17 @@ int RemoveStaleTemporaryFiles(const QString &fileName)
     int removed = 0;
     for (const QString &place : places) {
         const QByteArray folder = EncodeFileName(folderOf(place));
-        const QByteArray prefix = temporaryPrefix(EncodeFileName(nameOf(place)));
+        const QByteArray target = EncodeFileName(nameOf(place));
         DIR *dir = ::opendir(folder.constData());
         if (!dir)
             continue;
         while (const dirent *entry = ::readdir(dir)) {
             const QByteArray name(entry->d_name);
-            if (name.size() != prefix.size() + TemporaryRandomLength || !name.startsWith(prefix))
+            if (!IsTemporaryNameOf(name, target))
                 continue;
-            const bool random = std::all_of(name.cend() - TemporaryRandomLength, name.cend(), [](char c) {
-                return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-            });
             const QByteArray path = folder + '/' + name;
             struct stat st {};
-            if (random && ::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
+            if (::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
                 && ::unlink(path.constData()) == 0)
                 ++removed;
         }

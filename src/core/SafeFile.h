@@ -1,7 +1,7 @@
 #pragma once
 // Replacing a file safely, for every writer of the program (the working
-// file, save-as, the command line's target and backup), and the file-name
-// encoding that all of them use.
+// file, save-as, the command line's target, backup and log), and the
+// file-name encoding that all of them use.
 
 #include <QByteArray>
 #include <QString>
@@ -105,6 +105,20 @@ std::optional<QByteArray> ReadReplaceable(const QString &fileName);
 // leaves the old or the new file and never a part. Throws IniError when
 // refused or when a step fails; the old file then stays as it was.
 void ReplaceFile(const QString &fileName, const QByteArray &content);
+
+// Replaces `fileName` at once with a new, empty file, after the checks of
+// CheckReplaceable and with the old file's owner, group and mode as
+// ReplaceFile gives them, and returns it open for writing (the caller closes
+// it): for a file written piece by piece, such as a log. What was there is
+// never opened, so no link, FIFO or other user's file is written into.
+// Throws IniError when refused or when a step fails.
+int ReplaceWithEmptyFile(const QString &fileName);
+
+// The hidden names of temporary copies beside a file named `name` (the last
+// part of a path, in its bytes): a template for mkostemp or mkdtemp, whose
+// six Xs become letters or digits, and the test of an existing name.
+QByteArray TemporaryNameTemplate(const QByteArray &name);
+bool IsTemporaryNameOf(const QByteArray &entry, const QByteArray &name);
 
 // Removes the temporary copies that replaces of `fileName` killed before
 // their rename left beside it (and beside the file its link names): this

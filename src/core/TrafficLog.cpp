@@ -3,8 +3,12 @@
 #include "core/Cp1252.h"
 #include "core/GatewaySession.h"
 #include "core/MonitorLog.h"
+#include "core/SafeFile.h"
 
 #include <QTime>
+
+#include <cerrno>
+#include <unistd.h>
 
 TrafficLog::TrafficLog(GatewaySession &session, QObject *parent) : QObject(parent)
 {
@@ -16,21 +20,40 @@ TrafficLog::TrafficLog(GatewaySession &session, QObject *parent) : QObject(paren
     });
 }
 
-bool TrafficLog::open(const QString &path, QString *reason)
+TrafficLog::~TrafficLog()
 {
-    m_file.setFileName(path);
-    if (m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        return true;
-    if (reason)
-        *reason = m_file.errorString();
-    return false;
+    close();
+}
+
+void TrafficLog::open(const QString &path)
+{
+    close();
+    m_error = 0;
+    m_fd = ReplaceWithEmptyFile(path);
+}
+
+int TrafficLog::close()
+{
+    // A file system that writes late (over a network) reports its errors here.
+    if (m_fd >= 0 && ::close(m_fd) != 0 && m_error == 0)
+        m_error = errno;
+    m_fd = -1;
+    return m_error;
 }
 
 void TrafficLog::write(const QStringList &lines)
 {
-    if (!m_file.isOpen() || !m_error.isEmpty() || lines.isEmpty())
+    if (m_fd < 0 || m_error != 0 || lines.isEmpty())
         return;
     const QByteArray bytes = MonitorFileContent(lines.join(u'\n'));
-    if (m_file.write(bytes) != bytes.size())
-        m_error = m_file.errorString();
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            m_error = n < 0 ? errno : ENOSPC;
+            return;
+        }
+        done += n;
+    }
 }

@@ -5,7 +5,6 @@
 // per line in UTF-8, each written out at once so that a run that fails or
 // is interrupted leaves everything up to that point.
 
-#include <QFile>
 #include <QObject>
 #include <QString>
 
@@ -16,17 +15,23 @@ class TrafficLog : public QObject
     Q_OBJECT
 public:
     explicit TrafficLog(GatewaySession &session, QObject *parent = nullptr);
+    ~TrafficLog() override;
 
-    // Creates or empties `path` and logs from now on. On failure returns
-    // false with the system's reason and logs nothing.
-    bool open(const QString &path, QString *reason);
-    // The reason of the first line that could not be written; empty while
-    // every line has been.
-    QString error() const { return m_error; }
+    // Replaces `path` with an empty log, as every file of the program is
+    // replaced (ReplaceWithEmptyFile: the same checks, never written through
+    // a link, a FIFO or the file that was there), and logs from now on.
+    // Throws IniError when refused; then nothing is logged.
+    void open(const QString &path);
+    // Closes the log; returns error().
+    int close();
+    // The system's error number of the first line that could not be
+    // written (or of closing the file), 0 while every line has been. The
+    // lines after it are not written: the log is incomplete.
+    int error() const { return m_error; }
 
 private:
     void write(const QStringList &lines);
 
-    QFile m_file;
-    QString m_error;
+    int m_fd = -1;
+    int m_error = 0;
 };

@@ -15,7 +15,9 @@
 
 #include <dirent.h>
 #include <csignal>
+#include <fcntl.h>
 #include <functional>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -206,21 +208,30 @@ struct Cli
         return first.value(0) == name.toLatin1() && device.startsWith("/dev/");
     }
 
-    QProcess *start(const QStringList &arguments)
+    // A TMPDIR of its own, so that what a command leaves there shows.
+    QString tmp() const { return path("tmp"); }
+
+    QProcess *start(const QStringList &arguments, const QString &outputFile = QString())
     {
         auto *p = new QProcess;
         p->setProgram(exe);
         p->setArguments(arguments);
+        QDir().mkpath(tmp());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", tmp());
+        p->setProcessEnvironment(environment);
+        if (!outputFile.isEmpty())
+            p->setStandardOutputFile(outputFile);
         p->start();
         p->waitForStarted();
         return p;
     }
 
-    static Result finish(QProcess *p)
+    // Far beyond any run by default: the program must end on its own.
+    static Result finish(QProcess *p, int withinMs = 120000)
     {
         Result r;
-        // Far beyond any run: the program must end on its own.
-        if (!p->waitForFinished(120000)) {
+        if (!p->waitForFinished(withinMs)) {
             p->kill();
             p->waitForFinished();
         }
@@ -253,9 +264,18 @@ struct Cli
         return simLog("<- " + command + "\n").contains("<- " + command + "\n");
     }
 
+    // The files of the folder, its hidden folders (a command's working
+    // folder) and what is in TMPDIR.
     QStringList leftovers() const
     {
-        return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+        const QDir folder(dir.path());
+        QStringList out = folder.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+        out += folder.entryList({".*"}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+        for (const QString &name : QDir(tmp()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                                         | QDir::NoDotAndDotDot))
+            out << "tmp/" + name;
+        out.sort();
+        return out;
     }
 };
 
@@ -826,6 +846,106 @@ private slots:
         QCOMPARE(cli.leftovers(), QStringList({"site.ini", "velmora-cli"}));
     }
 
+    // One signal ends a command also where it waits on something no event
+    // loop watches: here its standard output, which nobody reads.
+    void oneSignalEndsACommandHeldByItsOutput()
+    {
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", "311"}));
+        const QString fifo = cli.path("out.fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(reader >= 0);
+        // Smaller than the configuration, so that writing it blocks.
+        QVERIFY(::fcntl(reader, F_SETPIPE_SZ, 4096) >= 4096);
+        QProcess *p = cli.start({"read", "COM7", "-"}, fifo);
+        int queued = 0;
+        for (QDeadlineTimer deadline(20000); queued < 4096 && !deadline.hasExpired(); QThread::msleep(50))
+            QCOMPARE(::ioctl(reader, FIONREAD, &queued), 0);
+        QCOMPARE(queued, 4096);
+        ::kill(pid_t(p->processId()), SIGTERM);
+        const Result r = Cli::finish(p, 20000);
+        ::close(reader);
+        QCOMPARE(r.status, 143);
+        QCOMPARE(r.err, QStringLiteral("velmora-cli: interrupted\n"));
+        QCOMPARE(cli.leftovers(), QStringList({"velmora-cli"}));
+    }
+
+    // A command killed outright leaves its working folder beside the file
+    // it was to replace, never in TMPDIR; the next command for that file
+    // removes it and the copy a killed replace leaves, and nothing else.
+    void killedCommandsLeaveNothingForTheNext_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // FILE: site.ini, BACKUP: backup.ini
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QByteArray>("killAt"); // a request the simulator has seen
+        QTest::newRow("read") << QStringList{"read", "COM7", "FILE"} << "site.ini" << QByteArray("<- C0Z5\n");
+        QTest::newRow("write with backup, while writing")
+            << QStringList{"write", "COM7", "FILE", "--backup", "BACKUP"} << "backup.ini" << QByteArray("<- C1Z5");
+    }
+    void killedCommandsLeaveNothingForTheNext()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, target);
+        QFETCH(QByteArray, killAt);
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", "311", "--pace", "--verbose"}));
+        writeState(cli.path("site.ini"), newState);
+        arguments.replaceInStrings("FILE", cli.path("site.ini")).replaceInStrings("BACKUP", cli.path("backup.ini"));
+        // Not a command's: other names, and (for root) another user's folder.
+        QStringList others{"." + target + ".velmora-temp-12345", "." + target + ".velmora-temp-1234567"};
+        if (::geteuid() == 0)
+            others << "." + target + ".velmora-temp-n0b0dy";
+        for (const QString &other : others) {
+            QVERIFY(QDir().mkdir(cli.path(other)));
+            QVERIFY(QFile::copy(cli.path("site.ini"), cli.path(other) + "/read.ini"));
+        }
+        if (::geteuid() == 0)
+            QCOMPARE(::chown(QFile::encodeName(cli.path(others.constLast())).constData(), 65534, 65534), 0);
+
+        QProcess *p = cli.start(arguments);
+        QVERIFY(cli.simLog(killAt).contains(killAt));
+        ::kill(pid_t(p->processId()), SIGKILL);
+        Cli::finish(p);
+        QStringList killed = cli.leftovers().filter(
+            QRegularExpression("^\\." + QRegularExpression::escape(target) + "\\.velmora-temp-[A-Za-z0-9]{6}$"));
+        killed.removeIf([&](const QString &name) { return others.contains(name); });
+        QCOMPARE(killed.size(), 1);
+        QVERIFY(QFileInfo(cli.path(killed.first())).isDir());
+        // And what a replace killed before its rename leaves.
+        QVERIFY(QFile::copy(cli.path("site.ini"), cli.path("." + target + ".velmora-temp-k1LLed")));
+
+        const Result r = cli.run(arguments);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QStringList kept = others + QStringList{"site.ini", "velmora-cli"};
+        if (target == "backup.ini")
+            kept << target;
+        kept.sort();
+        QCOMPARE(cli.leftovers(), kept);
+    }
+
+    // A command that clears away what killed commands left beside a file
+    // leaves alone the working folder of one still running for that file.
+    void aRunningCommandsFolderIsLeftAlone()
+    {
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", "311", "--pace", "--verbose"}));
+        QProcess second;
+        second.start(QStringLiteral(GATEWAY_SIM), {"--ports-dir", cli.path("ports"), "--name", "COM8"});
+        QVERIFY(second.waitForReadyRead(10000));
+        const QString file = cli.path("site.ini");
+        QProcess *slow = cli.start({"read", "COM7", file});
+        QVERIFY(cli.simulatorSaw("C0Z5"));
+        const Result quick = cli.run({"read", "COM8", file});
+        const Result r = Cli::finish(slow);
+        second.terminate();
+        second.waitForFinished(5000);
+        QCOMPARE(quick.status, 0);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(mismatches(file, layoutOf("311"), simState), QStringList());
+        QCOMPARE(cli.leftovers(), QStringList({"site.ini", "velmora-cli"}));
+    }
+
     // Files that are no configuration, or cannot be replaced, are refused
     // before the port is opened.
     void badFilesAreRefused_data()
@@ -926,28 +1046,98 @@ private slots:
         QVERIFY(replies >= requestsSeen.size() - 1); // the polls before the first answer may go unanswered
     }
 
+    // --log is checked as FILE and BACKUP are, before the port opens: it
+    // never blocks, never writes through a link it may not, and keeps nothing.
     void logIsRefusedBeforeTheRun_data()
     {
-        QTest::addColumn<QString>("log");
-        QTest::addColumn<QString>("error");
-        QTest::newRow("the configuration itself") << "good.ini" << "%1: the log would replace %2";
-        QTest::newRow("no folder") << "gone/run.log" << "%1: cannot write the log: No such file or directory";
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("log");   // in the test's folder, made as `setup` says
+        QTest::addColumn<QString>("setup"); // "", "output", "read-only", "folder", "fifo", "link", "foreign link"
+        QTest::addColumn<QString>("error"); // %1 the log, %2 its folder, %3 FILE
+        const QString untrusted = "%1 is not written: it is a link owned by another user or lies in a folder "
+                                  "that others may write to.";
+        QTest::newRow("the configuration itself") << "read" << "good.ini" << "" << "%1: the log would replace %3";
+        QTest::newRow("the backup") << "write" << "backup.ini" << "" << "%1: the log would replace %1";
+        QTest::newRow("standard output") << "read -" << "out.ini" << "output" << "%1: the log would replace standard output";
+        QTest::newRow("no folder") << "read" << "gone/run.log" << "" << "cannot write %1: the folder %2 does not exist";
+        QTest::newRow("read-only file") << "read" << "ro.log" << "read-only" << "cannot write %1: the file is read-only";
+        QTest::newRow("read-only folder") << "write" << "locked/run.log" << ""
+                                          << "cannot write %1: the folder %2 is not writable";
+        QTest::newRow("name too long") << "read" << QString(252, u'n') + ".log" << ""
+                                       << "cannot write %1: the name is too long";
+        QTest::newRow("folder") << "read" << "d.log" << "folder" << "%1: is a folder, not a configuration file";
+        QTest::newRow("FIFO, read") << "read" << "fifo.log" << "fifo" << "%1: is not a regular file";
+        QTest::newRow("FIFO, write") << "write" << "fifo.log" << "fifo" << "%1: is not a regular file";
+        QTest::newRow("device") << "read" << "/dev/null" << "" << "%1: is not a regular file";
+        QTest::newRow("own link to nothing") << "read" << "run.log" << "link to nothing"
+                                             << "%1 is not written: it is a link to a file that does not exist.";
+        QTest::newRow("own link in a shared folder") << "read" << "shared/run.log" << "link" << untrusted;
+        QTest::newRow("another user's link, read") << "read" << "shared/run.log" << "foreign link" << untrusted;
+        QTest::newRow("another user's link, write") << "write" << "shared/run.log" << "foreign link" << untrusted;
+        QTest::newRow("another user's link to nothing") << "read" << "shared/run.log" << "foreign link to nothing"
+                                                        << untrusted;
     }
     void logIsRefusedBeforeTheRun()
     {
+        QFETCH(QString, command);
         QFETCH(QString, log);
+        QFETCH(QString, setup);
         QFETCH(QString, error);
+        if (setup.startsWith("foreign") && ::geteuid() != 0)
+            QSKIP("giving a link to another user needs root");
         Cli cli;
         QVERIFY(cli.startSim({"--verbose"}));
         const QString good = cli.path("good.ini");
         writeState(good, newState);
         const QByteArray before = bytesOf(good);
-        const QString path = cli.path(log);
-        const Result r = cli.run({"read", "COM7", good, "--log", path});
+        QFile::copy(good, cli.path("backup.ini"));
+        const QString path = log.startsWith('/') ? log : cli.path(log);
+        const QByteArray victimBytes("secret=1\n");
+        const QString victim = cli.path("victim.conf");
+        QFile out(victim);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(victimBytes);
+        out.close();
+        QVERIFY(QDir().mkpath(cli.path("locked")));
+        QVERIFY(QFile::setPermissions(cli.path("locked"), QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(QDir().mkpath(cli.path("shared")));
+        QCOMPARE(::chmod(QFile::encodeName(cli.path("shared")).constData(), 01777), 0);
+        const QByteArray name = QFile::encodeName(path);
+        if (setup == "read-only") {
+            QVERIFY(QFile::copy(victim, path));
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+        } else if (setup == "folder") {
+            QVERIFY(QDir().mkpath(path));
+        } else if (setup == "fifo") {
+            QCOMPARE(::mkfifo(name.constData(), 0644), 0);
+        } else if (setup.contains("link")) {
+            const QString to = setup.endsWith("nothing") ? cli.path("nothing") : victim;
+            QCOMPARE(::symlink(QFile::encodeName(to).constData(), name.constData()), 0);
+            if (setup.startsWith("foreign"))
+                QCOMPARE(::lchown(name.constData(), 65534, 65534), 0);
+        }
+
+        const QStringList arguments = command == "read"     ? QStringList{"read", "COM7", good}
+                                      : command == "read -" ? QStringList{"read", "COM7", "-"}
+                                                            : QStringList{"write", "COM7", good, "--backup", cli.path("backup.ini")};
+        // Never waits for a reader of the FIFO.
+        const Result r = Cli::finish(cli.start(arguments + QStringList{"--log", path}, setup == "output" ? path : QString()),
+                                     20000);
+        QFile::setPermissions(cli.path("locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(r.status, 2);
-        QCOMPARE(r.err, "velmora-cli: " + error.arg(path, good) + "\n");
+        error.replace("%3", good).replace("%2", QFileInfo(path).absolutePath()).replace("%1", path);
+        QCOMPARE(r.err, "velmora-cli: " + error + "\n");
         QCOMPARE(bytesOf(good), before);
+        QCOMPARE(bytesOf(victim), victimBytes);
+        QVERIFY(!QFileInfo::exists(cli.path("nothing")));
+        if (setup == "read-only")
+            QCOMPARE(bytesOf(path), victimBytes);
         QVERIFY(!cli.simLog().contains("<- "));
+        QStringList kept{"backup.ini", "good.ini", "velmora-cli", "victim.conf"};
+        if (setup == "read-only" || setup == "output")
+            kept << log;
+        kept.sort();
+        QCOMPARE(cli.leftovers(), kept);
     }
 
     void unwritableTargetsAreRefusedBeforeTheRun_data()
@@ -1021,8 +1211,62 @@ private slots:
         QCOMPARE(r.err, "velmora-cli: cannot write " + target + ": No space left on device\n");
         QVERIFY2(!r.out.contains("records"), qPrintable(r.out));
         QCOMPARE(bytesOf(target), before);
-        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"filler", "site.ini"}));
+        QCOMPARE(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({"filler", "site.ini"}));
         QVERIFY(!cli.simLog().contains("<- C1"));
+    }
+
+    // A log on a full disk does not stop the transfer: the command says why
+    // the log is incomplete and what the transfer did, and ends with 3.
+    void fullDiskLogSaysWhatTheTransferDid_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // FILE: the configuration
+        QTest::addColumn<qint64>("freeBytes");
+        QTest::addColumn<QString>("done");
+        QTest::newRow("read") << QStringList{"read", "COM7", "FILE"} << qint64(0) << "configuration read into FILE";
+        QTest::newRow("read to standard output") << QStringList{"read", "COM7", "-"} << qint64(0)
+                                                 << "configuration written to standard output";
+        QTest::newRow("write, space for a part") << QStringList{"write", "COM7", "FILE"} << qint64(4096)
+                                                 << "configuration written and confirmed";
+        QTest::newRow("write with backup, no read-back")
+            << QStringList{"write", "COM7", "FILE", "--backup", "FILE.bak", "--no-verify"} << qint64(0)
+            << "backup saved in FILE.bak, configuration written";
+    }
+    void fullDiskLogSaysWhatTheTransferDid()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(qint64, freeBytes);
+        QFETCH(QString, done);
+        SmallDisk disk(256);
+        if (!disk.mounted())
+            QSKIP("mounting a small file system needs root");
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", "311", "--verbose"}));
+        const QString file = cli.path("site.ini");
+        const bool write = arguments.first() == "write";
+        if (write)
+            writeState(file, newState);
+        const QString log = disk.filePath("run.log");
+        disk.fill(freeBytes);
+        arguments.replaceInStrings("FILE", file);
+
+        const Result r = cli.run(arguments + QStringList{"--log", log});
+        QCOMPARE(r.status, 3);
+        QCOMPARE(r.err.split('\n', Qt::SkipEmptyParts).constLast(),
+                 "velmora-cli: cannot write " + log + ": No space left on device; " + done.replace("FILE", file)
+                     + "; the log is incomplete");
+        if (write)
+            QVERIFY(cli.simLog().contains("<- C1I2222"));
+        else if (arguments.at(2) == "-")
+            QVERIFY(r.out.contains("[SOURCE]\r\nComplete=yes\r\n"));
+        else
+            QCOMPARE(mismatches(file, layoutOf("311"), simState), QStringList());
+        if (arguments.contains("--backup"))
+            QCOMPARE(mismatches(file + ".bak", layoutOf("311"), simState), QStringList());
+        // What fitted is there, up to the line that did not.
+        QCOMPARE(bytesOf(log).isEmpty(), freeBytes == 0);
+        QCOMPARE(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({"filler", "run.log"}));
     }
 
     // A link that another user could have planted is never written
@@ -1072,14 +1316,15 @@ private slots:
     }
 
     // A name that is not UTF-8 reaches the file it names, and is printed
-    // with its own bytes.
+    // with its own bytes; so does the log's.
     void namesThatAreNotUtf8()
     {
         Cli cli;
         QVERIFY(cli.startSim({"--firmware", "106"}));
         QProcess shell;
         shell.setWorkingDirectory(cli.dir.path());
-        shell.start("/bin/sh", {"-c", "exec \"$0\" read COM7 \"$(printf 'caf\\351.ini')\"", cli.exe});
+        shell.start("/bin/sh", {"-c", "exec \"$0\" read COM7 \"$(printf 'caf\\351.ini')\" --log \"$(printf 'run\\351\\377.log')\"",
+                                cli.exe});
         QVERIFY(shell.waitForFinished(120000));
         QCOMPARE(shell.exitCode(), 0);
         QVERIFY(shell.readAllStandardOutput().contains(" into caf\xE9.ini "));
@@ -1091,6 +1336,11 @@ private slots:
         ::closedir(dir);
         QVERIFY(names.contains("caf\xE9.ini"));
         QVERIFY(!names.contains("caf\xEF\xBF\xBD.ini"));
+        QVERIFY(names.contains("run\xE9\xFF.log"));
+        QVERIFY(!names.contains("run\xEF\xBF\xBD\xEF\xBF\xBD.log"));
+        struct stat log;
+        QCOMPARE(::stat((QFile::encodeName(cli.dir.path()) + "/run\xE9\xFF.log").constData(), &log), 0);
+        QVERIFY(log.st_size > 0);
     }
 
     void portsThatAreNoGateway_data()
