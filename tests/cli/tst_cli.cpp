@@ -1,6 +1,8 @@
 // velmora-cli as a technician runs it: the built executable in a program
 // folder of its own, its port alias registered there by the simulator.
 
+#include "TestShard.h"
+#include "SimulatorProcess.h"
 #include "core/ConfigLayout.h"
 #include "core/IniFile.h"
 
@@ -200,12 +202,8 @@ struct Cli
 
     bool startSim(const QStringList &arguments, const QString &name = "COM7")
     {
-        sim.start(QStringLiteral(GATEWAY_SIM), QStringList{"--ports-dir", path("ports"), "--name", name} + arguments);
-        if (!sim.waitForReadyRead(10000))
-            return false;
-        const QList<QByteArray> first = sim.readLine().trimmed().split(' ');
-        device = QString::fromLocal8Bit(first.value(1));
-        return first.value(0) == name.toLatin1() && device.startsWith("/dev/");
+        device = startSimulator(sim, path("ports"), name, arguments);
+        return !device.isEmpty();
     }
 
     // A TMPDIR of its own, so that what a command leaves there shows.
@@ -285,6 +283,8 @@ class TestCli : public QObject
 {
     Q_OBJECT
 private slots:
+    void init() { skipOutsideShard(); }
+
     void firmwares_data()
     {
         QTest::addColumn<QString>("firmware");
@@ -931,8 +931,7 @@ private slots:
         Cli cli;
         QVERIFY(cli.startSim({"--firmware", "311", "--pace", "--verbose"}));
         QProcess second;
-        second.start(QStringLiteral(GATEWAY_SIM), {"--ports-dir", cli.path("ports"), "--name", "COM8"});
-        QVERIFY(second.waitForReadyRead(10000));
+        QVERIFY(!startSimulator(second, cli.path("ports"), "COM8").isEmpty());
         const QString file = cli.path("site.ini");
         QProcess *slow = cli.start({"read", "COM7", file});
         QVERIFY(cli.simulatorSaw("C0Z5"));

@@ -3,6 +3,7 @@
 // later byte, low-latency mode is asked for at open, and a gone device is
 // named as such.
 
+#include "CpuTime.h"
 #include "core/SerialPort.h"
 
 #include <QEventLoop>
@@ -16,7 +17,6 @@
 #include <linux/serial.h>
 #include <pty.h>
 #include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -88,14 +88,6 @@ struct PtyPair
     }
 };
 
-double cpuSeconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
-           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 } // namespace
 
 class TestSerialPort : public QObject
@@ -131,9 +123,9 @@ private slots:
             QVERIFY(!port.isOpen());
             if (attempt == 0) {
                 // A port still polled after the hang-up spins a whole core.
-                const double before = cpuSeconds();
+                const double before = processCpuSeconds();
                 QTest::qWait(1000);
-                QVERIFY2(cpuSeconds() - before < 0.3, "busy after the hang-up");
+                QVERIFY2(processCpuSeconds() - before < 0.3, "busy after the hang-up");
             }
             QCOMPARE(lost.count(), 1);
             // The reason is the hang-up, never an errno left from a read.

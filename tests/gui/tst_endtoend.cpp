@@ -1,6 +1,9 @@
 // The tool's real serial link through a pseudo-terminal to the gateway
 // simulator: port list, connect, poll, handshake, version, disconnect, again.
 
+#include "TestShard.h"
+#include "CpuTime.h"
+#include "SimulatorProcess.h"
 #include "core/GatewaySession.h"
 #include "core/IniFile.h"
 #include "core/TransferRun.h"
@@ -18,7 +21,6 @@
 #include <memory>
 #include <QtTest>
 
-#include <sys/resource.h>
 
 namespace {
 
@@ -34,9 +36,7 @@ struct SimulatorSession
     // Error reports of the window go to `errors`.
     bool start(const QString &name, const QStringList &simArguments, QStringList &errors)
     {
-        sim.start(QStringLiteral(GATEWAY_SIM),
-                  QStringList{"--ports-dir", dir.filePath("ports"), "--name", name} + simArguments);
-        if (!sim.waitForReadyRead(10000) || !sim.readLine().startsWith((name + " /dev/").toLatin1()))
+        if (startSimulator(sim, dir.filePath("ports"), name, simArguments).isEmpty())
             return false;
         form = std::make_unique<MainWindow>(dir.path() + u'/');
         form->setErrorReporter([&errors](const QString &text) { errors << text; });
@@ -67,6 +67,8 @@ class TestEndToEnd : public QObject
 {
     Q_OBJECT
 private slots:
+    void init() { skipOutsideShard(); }
+
     void connectToTheSimulator_data()
     {
         QTest::addColumn<QString>("firmware");
@@ -194,14 +196,9 @@ private slots:
             QVERIFY(!link.run().isTimerActive());
             if (attempt == 0) {
                 // Idle afterwards: a port left polled would spin a whole core.
-                rusage before{}, after{};
-                ::getrusage(RUSAGE_SELF, &before);
+                const double before = processCpuSeconds();
                 QTest::qWait(1000);
-                ::getrusage(RUSAGE_SELF, &after);
-                const auto seconds = [](const rusage &u) {
-                    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-                };
-                QVERIFY2(seconds(after) - seconds(before) < 0.3, "busy after the hang-up");
+                QVERIFY2(processCpuSeconds() - before < 0.3, "busy after the hang-up");
             }
             QCOMPARE(errors.size(), 1);
         }

@@ -1,5 +1,6 @@
 // The about side of the first page: pictures, links, hover styles, flags.
 
+#include "ModalAnswer.h"
 #include "WindowFixture.h"
 
 #include "core/IniFile.h"
@@ -19,32 +20,6 @@
 #include <memory>
 
 namespace {
-
-struct SeenBox
-{
-    bool seen = false;
-    QString caption;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::Warning;
-};
-
-// Answers the next modal message box with OK and records what it showed.
-std::shared_ptr<SeenBox> answerNextMessageBox(QObject *owner)
-{
-    auto seen = std::make_shared<SeenBox>();
-    auto *timer = new QTimer(owner);
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, seen] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        *seen = {true, box->windowTitle(), box->text(), box->icon()};
-        timer->stop();
-        box->button(QMessageBox::Ok)->click();
-    });
-    timer->start();
-    return seen;
-}
 
 bool near(QRgb pixel, const QColor &expected)
 {
@@ -291,7 +266,7 @@ private slots:
         start();
         f->window->setLanguage(language);
         m_openerResult = opens;
-        auto seen = answerNextMessageBox(f->window.get());
+        auto seen = answerNextMessageBox(QMessageBox::Ok, f->window.get());
         QTest::mouseClick(f->window->findChild<QLabel *>(label), Qt::LeftButton);
         QCOMPARE(m_opened, QStringList{address});
         QCOMPARE(seen->seen, message);

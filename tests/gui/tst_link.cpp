@@ -4,6 +4,7 @@
 // status lights, the run's progress and the lost port.
 
 #include "ReplyBuilders.h"
+#include "ModalAnswer.h"
 #include "WindowFixture.h"
 
 #include "core/Frame.h"
@@ -295,16 +296,11 @@ private slots:
     void portThatDoesNotOpenIsReported()
     {
         port().opens = false;
-        QString shown, name;
-        QTimer::singleShot(0, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            shown = box->text();
-            name = box->objectName();
-            box->button(QMessageBox::Ok)->click();
-        });
+        auto seen = answerNextMessageBox();
         f->connectToCom3();
-        QCOMPARE(name, QStringLiteral("OpenPortFailed"));
+        QVERIFY(seen->seen);
+        QCOMPARE(seen->objectName, QStringLiteral("OpenPortFailed"));
+        const QString shown = seen->text;
         QVERIFY(shown.startsWith(QStringLiteral("Der COM Port lässt sich nicht öffnen !")));
         QVERIFY(shown.contains(QStringLiteral("Keine Berechtigung")));
         QVERIFY(!window().session().isConnecting());

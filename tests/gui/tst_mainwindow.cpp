@@ -1,5 +1,6 @@
 // The main window on the offscreen platform, against a temporary program folder.
 
+#include "ModalAnswer.h"
 #include "WindowFixture.h"
 
 #include "core/ConfigLayout.h"
@@ -43,38 +44,6 @@ QString captionOf(const QObject *object)
     if (auto *group = qobject_cast<const QGroupBox *>(object))
         return group->title();
     return QString();
-}
-
-struct SeenBox
-{
-    bool seen = false;
-    QString caption;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QStringList buttons;
-};
-
-// Answers the next modal message box with `button` and records what it showed.
-void answerNextMessageBox(QMessageBox::StandardButton button, std::shared_ptr<SeenBox> seen)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, button, seen] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        seen->seen = true;
-        seen->caption = box->windowTitle();
-        seen->text = box->text();
-        seen->icon = box->icon();
-        for (QAbstractButton *b : box->buttons())
-            seen->buttons << b->text();
-        seen->buttons.sort();
-        timer->stop();
-        timer->deleteLater();
-        box->button(button)->click();
-    });
-    timer->start();
 }
 
 struct TaggedCaption
@@ -428,8 +397,7 @@ private slots:
         GatewaySession &session = f->window->session();
         QVERIFY(session.isConnecting());
         QVERIFY(session.isPolling());
-        auto seen = std::make_shared<SeenBox>();
-        answerNextMessageBox(yes ? QMessageBox::Yes : QMessageBox::No, seen);
+        auto seen = answerNextMessageBox(yes ? QMessageBox::Yes : QMessageBox::No);
         pressOn(child("cb_COM_Port"), Qt::Key_Escape, Qt::NoModifier);
         QTRY_VERIFY(seen->seen);
         QCOMPARE(seen->caption, QStringLiteral("PC / Velmora"));
@@ -450,8 +418,7 @@ private slots:
     void titleBarCloseAsksToo()
     {
         start();
-        auto seen = std::make_shared<SeenBox>();
-        answerNextMessageBox(QMessageBox::No, seen);
+        auto seen = answerNextMessageBox(QMessageBox::No);
         QVERIFY(!f->window->close());
         QVERIFY(seen->seen);
         QVERIFY(f->window->isVisible());

@@ -2,6 +2,7 @@
 // working configuration file, saving a copy, the progress display, and the
 // write-all with its comparison.
 
+#include "ModalAnswer.h"
 #include "WindowFixture.h"
 
 #include "core/ConfigLayout.h"
@@ -53,23 +54,6 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
-}
-
-// Runs `handle` on the next modal widget of type T, once.
-template <class T>
-void onNextModal(std::function<void(T *)> handle)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        auto *widget = qobject_cast<T *>(QApplication::activeModalWidget());
-        if (!widget || !widget->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        handle(widget);
-    });
-    timer->start();
 }
 
 // [SOURCE] of a complete read from firmware 3.11: a file written to such a
