@@ -1,25 +1,38 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing the tool and checking its
-# Debian packages need on Debian 12.
+# Installs what building and running the tool needs on Debian 12; with
+# --tests also what its tests and the check of its Debian packages need
+# (a virtual X server, pseudo-terminal and network relays, clang with its
+# sanitizer and fuzzer runtimes, the package tools).
 # Runs apt only for packages that are missing; uses sudo when not root.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libjpeg-dev
-  xvfb xauth socat fonts-dejavu-core fonts-liberation qt6-translations-l10n
-  clang libclang-rt-14-dev
-  dpkg-dev file lintian appstream desktop-file-utils
+  fonts-dejavu-core fonts-liberation qt6-translations-l10n
 )
+tests=false
+case "${1:-}" in
+  --tests) tests=true ;;
+  "") ;;
+  *) echo "usage: scripts/install-deps.sh [--tests]" >&2; exit 2 ;;
+esac
+if $tests; then
+  packages+=(
+    xvfb xauth socat
+    clang libclang-rt-14-dev
+    dpkg-dev file lintian appstream desktop-file-utils
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 # The package check asks apt what installing the packages would bring, so
-# the package lists must be there even when nothing is missing.
+# for the tests the package lists must be there even when nothing is missing.
 lists=(/var/lib/apt/lists/*_Packages*)
-[ ${#missing[@]} -eq 0 ] && [ -e "${lists[0]}" ] && exit 0
+[ ${#missing[@]} -eq 0 ] && { ! $tests || [ -e "${lists[0]}" ]; } && exit 0
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
