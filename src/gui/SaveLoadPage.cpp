@@ -113,6 +113,14 @@ void SaveLoadPage::build()
 void SaveLoadPage::catchUp()
 {
     ApplyLanguage(this, m_language.current());
+    refreshCaptions();
+}
+
+void SaveLoadPage::refreshCaptions()
+{
+    if (!isBuilt())
+        return;
+    m_ui->ProgressAnzeige->setAccessibleName(RunProgressName(m_language.current()));
 }
 
 SaveLoadPage::~SaveLoadPage() = default;
@@ -237,6 +245,16 @@ void SaveLoadPage::runStarted(int total)
 {
     m_notTaken.clear();
     ensureBuilt();
+    // A disabled button loses the focus to the next control, which would be
+    // "Datei öffnen": a second Space would open the file dialog. The focus
+    // waits on the progress bar instead, which a screen reader reads out.
+    QWidget *focused = focusWidget();
+    if (focused && focused->hasFocus()
+        && (focused == m_ui->ButtonAlleDatenLesen || focused == m_ui->ButtonAlleDatenSchreiben)) {
+        m_focusReturn = focused;
+        m_ui->ProgressAnzeige->setFocusPolicy(Qt::TabFocus);
+        m_ui->ProgressAnzeige->setFocus(Qt::OtherFocusReason);
+    }
     m_ui->ButtonAlleDatenLesen->setEnabled(false);
     m_ui->ButtonAlleDatenSchreiben->setEnabled(false);
     m_ui->Label5->setText(QString());
@@ -265,6 +283,12 @@ void SaveLoadPage::runFinished(const RunResult &result)
                               : text);
     m_ui->ButtonAlleDatenLesen->setEnabled(true);
     m_ui->ButtonAlleDatenSchreiben->setEnabled(true);
+    if (m_ui->ProgressAnzeige->focusPolicy() != Qt::NoFocus) {
+        if (m_ui->ProgressAnzeige->hasFocus() && m_focusReturn)
+            m_focusReturn->setFocus(Qt::OtherFocusReason);
+        m_ui->ProgressAnzeige->setFocusPolicy(Qt::NoFocus);
+    }
+    m_focusReturn.clear();
     // A write-all waiting for the gateway's records goes on once this run's
     // signals are done with, so that its question does not wait inside them.
     // A read that did not end well writes nothing.
