@@ -36,3 +36,36 @@ void ElidedLabel::elide()
     if (shown != text())
         setText(shown);
 }
+
+namespace {
+
+bool fitsWrapped(const QLabel *label, const QString &text)
+{
+    const QRect room = label->contentsRect();
+    const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, room.width(), 100000),
+                                                           int(label->alignment()) | Qt::TextWordWrap, text);
+    return needed.width() <= room.width() && needed.height() <= room.height();
+}
+
+} // namespace
+
+void SetWrappedText(QLabel *label, const QString &text)
+{
+    QString shown = text;
+    if (!fitsWrapped(label, text)) {
+        // The longest start of the text that fits with the ellipsis.
+        qsizetype low = 0, high = text.size();
+        while (low < high) {
+            const qsizetype mid = (low + high + 1) / 2;
+            if (fitsWrapped(label, text.left(mid) + QChar(0x2026)))
+                low = mid;
+            else
+                high = mid - 1;
+        }
+        shown = text.left(low) + QChar(0x2026);
+    }
+    label->setText(shown);
+    const QString whole = shown == text ? QString() : text;
+    label->setToolTip(whole);
+    label->setAccessibleDescription(whole);
+}

@@ -24,3 +24,10 @@ private:
 
     QString m_fullText;
 };
+
+class QLabel;
+
+// Shows `text` in the word-wrapped `label`; a text that needs more lines than
+// the label has is cut at the end with "…", and its whole is then the
+// label's tooltip and its description for a screen reader.
+void SetWrappedText(QLabel *label, const QString &text);

@@ -366,7 +366,8 @@ void MainWindow::refreshCaptions()
     m_firstPage->refreshCaptions();
     if (m_notAnswering)
         showNotAnswering(true);
-    // The date follows the language at once, not at the next tick.
+    // Under the C locale the date follows the language, at once rather than
+    // at the next tick.
     if (m_clock.isActive())
         updateClock();
 }

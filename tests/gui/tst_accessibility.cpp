@@ -86,7 +86,7 @@ struct TreeWalk
         if (face->role() == QAccessible::PageTab)
             tabs << name;
         if (!state.invisible) {
-            if (state.focusable && name.trimmed().isEmpty())
+            if ((state.focusable || face->role() == QAccessible::Graphic) && name.trimmed().isEmpty())
                 faults << QStringLiteral("no name: ") + describe(face);
             if (isValueControl(face->role()) && face->text(QAccessible::Value).isEmpty()
                 && !(face->valueInterface() && face->valueInterface()->currentValue().isValid()))
