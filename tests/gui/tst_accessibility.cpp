@@ -57,6 +57,26 @@ bool isValueControl(QAccessible::Role role)
            || role == QAccessible::Slider;
 }
 
+// Controls and pictures a screen reader announces by name, focusable or not
+// (the stepper's arrows take no focus, but a pointer can reach them).
+bool mustBeNamed(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::Button:
+    case QAccessible::CheckBox:
+    case QAccessible::RadioButton:
+    case QAccessible::Link:
+    case QAccessible::Graphic:
+    case QAccessible::PageTab:
+    case QAccessible::ProgressBar:
+    case QAccessible::ComboBox:
+    case QAccessible::SpinBox:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // What a screen reader meets on the shown page: the faults found in the
 // accessible tree below `root`.
 struct TreeWalk
@@ -86,7 +106,7 @@ struct TreeWalk
         if (face->role() == QAccessible::PageTab)
             tabs << name;
         if (!state.invisible) {
-            if ((state.focusable || face->role() == QAccessible::Graphic) && name.trimmed().isEmpty())
+            if ((state.focusable || mustBeNamed(face->role())) && name.trimmed().isEmpty())
                 faults << QStringLiteral("no name: ") + describe(face);
             if (isValueControl(face->role()) && face->text(QAccessible::Value).isEmpty()
                 && !(face->valueInterface() && face->valueInterface()->currentValue().isValid()))

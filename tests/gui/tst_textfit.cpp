@@ -103,7 +103,7 @@ private slots:
         auto *line = f.child<QLabel>("Label5");
         line->show();
         const QString text = QStringLiteral("/home/techniker/") + QString(60, u'x') + QStringLiteral(" ")
-                             + QStringList(20, QStringLiteral("Velmora")).join(u' ');
+                             + QStringList(60, QStringLiteral("Velmora")).join(u' ');
         SetWrappedText(line, text);
         QVERIFY(line->text().endsWith(QChar(0x2026)));
         QVERIFY(text.startsWith(line->text().chopped(1)));
