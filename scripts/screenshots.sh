@@ -2,7 +2,9 @@
 # Refreshes the README's pictures of each page (docs/screenshots/de/*.png and
 # docs/screenshots/en/*.png): the real main window under Xvfb, with a fresh
 # working file, and only the fonts that the package depends on, as on a fresh
-# machine. Fails when a caption is cut off by its control.
+# machine. Fails when a caption is cut off by its control, or when the
+# longest text of a kind of message does not fit (pictures of those in
+# $build/screenshots-messages/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -28,4 +30,4 @@ CONF
 export FONTCONFIG_FILE="$fonts/fonts.conf"
 
 rm -f docs/screenshots/de/*.png docs/screenshots/en/*.png
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" "$tool" docs/screenshots
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" "$tool" docs/screenshots "$build/screenshots-messages"

@@ -31,11 +31,29 @@ QString ClockText(const QLocale &locale, const QDateTime &when)
     return locale.toString(when, format);
 }
 
-QLocale ClockLocale(int language, const QLocale &system)
+QString SystemTimeLocaleName()
 {
-    const QLocale::Language wanted = language == 0 ? QLocale::German : QLocale::English;
-    if (system.language() == wanted)
-        return system;
+    for (const char *variable : {"LC_ALL", "LC_TIME", "LANG"}) {
+        const QString value = qEnvironmentVariable(variable);
+        if (!value.isEmpty())
+            return value;
+    }
+    return QString();
+}
+
+QLocale ClockLocale(int language, const QString &timeLocaleName)
+{
+    // "de_DE.UTF-8@euro": the encoding and the modifier say nothing of the
+    // formats.
+    QString name = timeLocaleName;
+    name.truncate(name.indexOf(u'@') < 0 ? name.size() : name.indexOf(u'@'));
+    name.truncate(name.indexOf(u'.') < 0 ? name.size() : name.indexOf(u'.'));
+    if (!name.isEmpty() && name != QLatin1String("C") && name != QLatin1String("POSIX")) {
+        const QLocale system(name);
+        // A name Qt does not know gives the C locale: the window's language then.
+        if (system.language() != QLocale::C)
+            return system;
+    }
     return language == 0 ? QLocale(QLocale::German, QLocale::Germany)
                          : QLocale(QLocale::English, QLocale::UnitedKingdom);
 }

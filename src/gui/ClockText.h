@@ -13,7 +13,12 @@ QString WithFourDigitYear(const QString &dateFormat);
 // time: "08.12.2026   20:35" under German settings.
 QString ClockText(const QLocale &locale, const QDateTime &when);
 
-// The clock's locale for the window's language (0 German, 1 English): the
-// system's own when it speaks that language, so its region's order and clock
-// apply; otherwise Germany's or the United Kingdom's.
-QLocale ClockLocale(int language, const QLocale &system);
+// The name of the system's regional setting for dates and times, as the C
+// library takes it: LC_ALL, else LC_TIME, else LANG ("de_DE.UTF-8"); empty
+// when none is set.
+QString SystemTimeLocaleName();
+
+// The clock's locale: the system's regional setting `timeLocaleName` when it
+// names one; under the C/POSIX locale (or none) the window's language (0
+// German, 1 English), as Germany or the United Kingdom write it.
+QLocale ClockLocale(int language, const QString &timeLocaleName);

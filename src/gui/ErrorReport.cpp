@@ -1,7 +1,9 @@
 #include "gui/ErrorReport.h"
 
+#include "gui/MessageBox.h"
+
 #include <QApplication>
-#include <QMessageBox>
+#include <QDialog>
 
 void ErrorReport::show(const QString &text) const
 {
@@ -9,7 +11,5 @@ void ErrorReport::show(const QString &text) const
         m_handler(text);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(AppCaption), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.exec();
+    MakeMessageBox(QMessageBox::Critical, text, QApplication::activeWindow())->exec();
 }

@@ -112,6 +112,8 @@ void FirstPage::setupAbout()
     showPicture(m_ui->Image2, ":/pictures/flag_gb.jpg", false);
     for (QLabel *label : std::initializer_list<QLabel *>{m_ui->Image, m_ui->LabelUrl, m_ui->LabelMailto})
         label->installEventFilter(this);
+    // The maker's logo is named by the maker, the same in both languages.
+    m_ui->Image->setAccessibleName(QStringLiteral("Logo Beispiel Zapftechnik GmbH"));
     // Each flag is named in its own language, as language choosers are.
     m_ui->Image1->setAccessibleName(QStringLiteral("Deutsch"));
     m_ui->Image2->setAccessibleName(QStringLiteral("English"));

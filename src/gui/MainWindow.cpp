@@ -6,6 +6,7 @@
 #include "texts/ErrorTexts.h"
 #include "texts/Texts.h"
 #include "gui/ClockText.h"
+#include "gui/ElidedLabel.h"
 #include "gui/ErrorReport.h"
 #include "gui/FirstPage.h"
 #include "gui/Fonts.h"
@@ -155,12 +156,13 @@ void MainWindow::setupStatusBar()
         m_panels[i] = panel;
     }
     m_panels[MakerPanel]->setText(QString::fromUtf8(MakerPanelText));
-    // The "no answer" hint stands in for the maker's text and the exchange
-    // indicator; port, link state and clock stay in view.
-    m_hint = new QLabel(bar);
+    // The "no answer" hint stands in for the maker's text; port, link state,
+    // exchange indicator and clock stay in view. It shows what fits of its
+    // text, and the whole of it as its tooltip and to a screen reader.
+    m_hint = new ElidedLabel(bar);
     m_hint->setObjectName(QStringLiteral("StatusHint"));
     m_hint->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_hint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_hint->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     bar->insertWidget(0, m_hint, 1);
     m_hint->hide();
 }
@@ -312,6 +314,17 @@ bool MainWindow::handleHotKey(int key, Qt::KeyboardModifiers modifiers)
         setLanguage(language() == 0 ? 1 : 0);
         handled = true;
     }
+    // Ctrl+Tab and Ctrl+PgDn change the page from any control: a drop-down
+    // list would take Ctrl+PgDn for its items, a text area Ctrl+Tab.
+    const bool forward = (key == Qt::Key_Tab && modifiers == Qt::ControlModifier)
+                         || (key == Qt::Key_PageDown && modifiers == Qt::ControlModifier);
+    const bool backward = (key == Qt::Key_Backtab && modifiers == (Qt::ControlModifier | Qt::ShiftModifier))
+                          || (key == Qt::Key_Tab && modifiers == (Qt::ControlModifier | Qt::ShiftModifier))
+                          || (key == Qt::Key_PageUp && modifiers == Qt::ControlModifier);
+    if (forward || backward) {
+        m_pages->stepPage(forward);
+        handled = true;
+    }
     return handled;
 }
 
@@ -345,20 +358,23 @@ void MainWindow::refreshCaptions()
     m_pages->setTabText(m_pages->indexOf(m_saveLoadPage), CaptionText(Caption::SaveLoadTab, l));
     m_pages->setTabText(m_pages->indexOf(m_printerPage), CaptionText(Caption::PrinterTab, l));
     m_pages->setTabText(m_pages->indexOf(m_interfacePage), CaptionText(Caption::InterfaceTab, l));
+    m_pages->setLanguage(l);
     m_printerPage->refreshCaptions();
     m_interfacePage->refreshCaptions();
     m_pointsPage->refreshCaptions();
+    m_saveLoadPage->refreshCaptions();
     m_firstPage->refreshCaptions();
     if (m_notAnswering)
         showNotAnswering(true);
-    // The date follows the language at once, not at the next tick.
+    // Under the C locale the date follows the language, at once rather than
+    // at the next tick.
     if (m_clock.isActive())
         updateClock();
 }
 
 void MainWindow::updateClock()
 {
-    setStatusText(ClockPanel, ClockText(ClockLocale(language(), QLocale::system()), QDateTime::currentDateTime()));
+    setStatusText(ClockPanel, ClockText(ClockLocale(language(), SystemTimeLocaleName()), QDateTime::currentDateTime()));
 }
 
 QString MainWindow::statusText(StatusPanel panel) const
@@ -430,13 +446,20 @@ void MainWindow::linkOpened(const QString &portName, const QString &device)
 void MainWindow::showNotAnswering(bool shown)
 {
     m_notAnswering = shown;
-    const QString text = shown ? NotAnsweringText(m_language.current(), m_portName, m_device) : QString();
-    m_hint->setText(text);
-    m_hint->setToolTip(text);
+    m_hint->setFullText(shown ? NotAnsweringText(m_language.current(), m_portName, m_device) : QString());
     m_hint->setVisible(shown);
     m_panels[MakerPanel]->setVisible(!shown);
-    m_panels[ExchangePanel]->setVisible(!shown);
-    m_panels[ClockPanel]->setMaximumWidth(shown ? PanelWidths[1] + PanelWidths[3] : QWIDGETSIZE_MAX);
+    // The clock keeps the room its text needs; the hint has the rest.
+    QLabel *clock = m_panels[ClockPanel];
+    if (shown) {
+        const QDateTime widest(QDate(2026, 12, 28), QTime(22, 58));
+        const QString text = ClockText(ClockLocale(language(), SystemTimeLocaleName()), widest);
+        clock->setFixedWidth(clock->fontMetrics().horizontalAdvance(text) + 2 * clock->frameWidth()
+                             + clock->fontMetrics().horizontalAdvance(QLatin1Char('x')));
+    } else {
+        clock->setMinimumWidth(0);
+        clock->setMaximumWidth(QWIDGETSIZE_MAX);
+    }
 }
 
 void MainWindow::disconnectLink()

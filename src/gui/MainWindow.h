@@ -18,6 +18,7 @@
 #include <memory>
 
 class QLabel;
+class ElidedLabel;
 class PageControl;
 class FirstPage;
 class PointsPage;
@@ -119,7 +120,7 @@ private:
     SaveLoadPage *m_saveLoadPage = nullptr;
     MonitorPage *m_monitorPage = nullptr;
     QLabel *m_panels[PanelCount] = {};
-    QLabel *m_hint = nullptr;
+    ElidedLabel *m_hint = nullptr;
     QTimer m_clock;
     bool m_shown = false;
     QString m_portName;

@@ -83,6 +83,8 @@ void PointsPage::build()
 
     m_ui->UpDown3->setValueLabel(m_ui->Label59);
     m_ui->UpDown2->setValueLabel(m_ui->Label50);
+    m_ui->StatusLightQualitaet->setName([](Language l) { return PartStatusLightName(PointsPart::Points, l); });
+    m_ui->StatusLightProdukt->setName([](Language l) { return PartStatusLightName(PointsPart::Product, l); });
 
     // Dispensing points.
     connect(m_ui->UpDown3, &UpDown::clicked, this,
@@ -146,6 +148,14 @@ void PointsPage::refreshCaptions()
     }
     m_ui->StatusLightQualitaet->setLanguage(language);
     m_ui->StatusLightProdukt->setLanguage(language);
+    // The page has two read/write pairs and two lights with one caption
+    // each: a screen reader hears which part each belongs to.
+    m_ui->ButtonKonfigurationLesen->setAccessibleName(PartReadName(PointsPart::Points, language));
+    m_ui->ButtonKonfigurationSchreiben->setAccessibleName(PartWriteName(PointsPart::Points, language));
+    m_ui->Button2->setAccessibleName(PartReadName(PointsPart::Product, language));
+    m_ui->Button5->setAccessibleName(PartWriteName(PointsPart::Product, language));
+    for (UpDown *stepper : {m_ui->UpDown3, m_ui->UpDown2})
+        stepper->setLanguage(language);
 }
 
 void PointsPage::applyFirmwareLayout()
@@ -176,6 +186,9 @@ void PointsPage::layOutRows()
     m_ui->ButtonKonfigurationLesen->move(m_ui->ButtonKonfigurationLesen->x(), top);
     m_ui->ButtonKonfigurationSchreiben->move(m_ui->ButtonKonfigurationSchreiben->x(), top);
     m_ui->StatusLightQualitaet->move(m_ui->StatusLightQualitaet->x(), top + 6);
+    // The steppers' ranges follow the firmware's counts.
+    m_ui->UpDown3->setValue(m_address, 0, m_session.features().addressCount - 1);
+    m_ui->UpDown2->setValue(m_product, 1, m_session.features().productCount);
 }
 
 void PointsPage::shown()
@@ -249,6 +262,7 @@ void PointsPage::stepAddress(bool next)
     const int p = wrapStep(shownAddress() + 1, next, m_session.features().addressCount);
     m_address = p - 1;
     m_ui->Label59->setText(QString(QLatin1Char(AddressChars[m_address])));
+    m_ui->UpDown3->setValue(m_address, 0, m_session.features().addressCount - 1);
     loadAddress(m_address);
 }
 
@@ -314,6 +328,7 @@ void PointsPage::stepProduct(bool next)
     storePendingName();
     m_product = wrapStep(m_product, next, m_session.features().productCount);
     m_ui->Label50->setText(QString::number(m_product));
+    m_ui->UpDown2->setValue(m_product, 1, m_session.features().productCount);
     loadProductGroup();
 }
 

@@ -6,6 +6,7 @@
 #include "core/WorkingFile.h"
 #include "texts/ErrorTexts.h"
 #include "texts/Texts.h"
+#include "gui/ElidedLabel.h"
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
 #include "gui/Language.h"
@@ -113,6 +114,14 @@ void SaveLoadPage::build()
 void SaveLoadPage::catchUp()
 {
     ApplyLanguage(this, m_language.current());
+    refreshCaptions();
+}
+
+void SaveLoadPage::refreshCaptions()
+{
+    if (!isBuilt())
+        return;
+    m_ui->ProgressAnzeige->setAccessibleName(RunProgressName(m_language.current()));
 }
 
 SaveLoadPage::~SaveLoadPage() = default;
@@ -120,7 +129,7 @@ SaveLoadPage::~SaveLoadPage() = default;
 void SaveLoadPage::resetProgress()
 {
     ensureBuilt();
-    m_ui->Label5->setText(QString());
+    SetWrappedText(m_ui->Label5, QString());
     m_ui->ProgressAnzeige->setValue(0);
     m_ui->ProgressAnzeige->setMaximum(m_session.features().progressTotal);
 }
@@ -193,7 +202,7 @@ std::optional<WriteCheck> SaveLoadPage::checkForWrite(WorkingFile::Snapshot &fil
     } catch (const IniError &error) {
         // Said where the run's result shows, and in the error report.
         ensureBuilt();
-        m_ui->Label5->setText(WindowErrorText(ReportedError(error)));
+        SetWrappedText(m_ui->Label5, WindowErrorText(ReportedError(error)));
         m_ui->Label5->setVisible(true);
         throw;
     }
@@ -221,13 +230,13 @@ void SaveLoadPage::compareThenWrite(const QList<Record> &gateway)
     ensureBuilt();
     bool agreed = true;
     if (!comparison.changesNothing()) {
-        m_ui->Label5->setText(ComparisonSummaryText(comparison, language));
+        SetWrappedText(m_ui->Label5, ComparisonSummaryText(comparison, language));
         WriteComparisonDialog dialog(comparison, gateway, language, this);
         agreed = dialog.exec() == QDialog::Accepted;
     }
     // The link may have gone while the question was open.
     if (!agreed || m_session.state() != GatewaySession::State::Online) {
-        m_ui->Label5->setText(WriteDeclinedText(language));
+        SetWrappedText(m_ui->Label5, WriteDeclinedText(language));
         return;
     }
     m_session.startRun(TransferRun::Kind::WriteAll, gateway);
@@ -237,9 +246,19 @@ void SaveLoadPage::runStarted(int total)
 {
     m_notTaken.clear();
     ensureBuilt();
+    // A disabled button loses the focus to the next control, which would be
+    // "Datei öffnen": a second Space would open the file dialog. The focus
+    // waits on the progress bar instead, which a screen reader reads out.
+    QWidget *focused = focusWidget();
+    if (focused && focused->hasFocus()
+        && (focused == m_ui->ButtonAlleDatenLesen || focused == m_ui->ButtonAlleDatenSchreiben)) {
+        m_focusReturn = focused;
+        m_ui->ProgressAnzeige->setFocusPolicy(Qt::TabFocus);
+        m_ui->ProgressAnzeige->setFocus(Qt::OtherFocusReason);
+    }
     m_ui->ButtonAlleDatenLesen->setEnabled(false);
     m_ui->ButtonAlleDatenSchreiben->setEnabled(false);
-    m_ui->Label5->setText(QString());
+    SetWrappedText(m_ui->Label5, QString());
     m_ui->Label5->setVisible(true);
     m_ui->ProgressAnzeige->setMaximum(total);
     m_ui->ProgressAnzeige->setValue(0);
@@ -250,7 +269,7 @@ void SaveLoadPage::runProgressed(int value, const RecordId &step)
     ensureBuilt();
     const QString text = RunStepText(step, m_language.current());
     if (!text.isNull())
-        m_ui->Label5->setText(text);
+        SetWrappedText(m_ui->Label5, text);
     m_ui->ProgressAnzeige->setValue(value);
 }
 
@@ -261,10 +280,16 @@ void SaveLoadPage::runFinished(const RunResult &result)
     const QString text = RunResultText(result, m_language.current());
     // A read-all cut short leaves new values beside old ones: say how many.
     const bool cut = !result.ok() && run.kind() == TransferRun::Kind::ReadAll;
-    m_ui->Label5->setText(cut ? text + u' ' + RunStoredText(m_language.current(), run.recordsStored(), run.total())
+    SetWrappedText(m_ui->Label5, cut ? text + u' ' + RunStoredText(m_language.current(), run.recordsStored(), run.total())
                               : text);
     m_ui->ButtonAlleDatenLesen->setEnabled(true);
     m_ui->ButtonAlleDatenSchreiben->setEnabled(true);
+    if (m_ui->ProgressAnzeige->focusPolicy() != Qt::NoFocus) {
+        if (m_ui->ProgressAnzeige->hasFocus() && m_focusReturn)
+            m_focusReturn->setFocus(Qt::OtherFocusReason);
+        m_ui->ProgressAnzeige->setFocusPolicy(Qt::NoFocus);
+    }
+    m_focusReturn.clear();
     // A write-all waiting for the gateway's records goes on once this run's
     // signals are done with, so that its question does not wait inside them.
     // A read that did not end well writes nothing.

@@ -9,6 +9,7 @@
 #include "gui/LazyPage.h"
 #include "gui/WindowLanguage.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -37,6 +38,7 @@ public:
     ~SaveLoadPage() override;
 
     void shown() override;
+    void refreshCaptions();
     // Makes a chosen file the working file.
     void openClicked();
     // Saves a copy of the working file under a chosen name.
@@ -76,4 +78,7 @@ private:
     // The read to memory under way was started by a write-all, which goes
     // on once it ends.
     bool m_writeAfterRead = false;
+    // The run button that had the focus when its run started: the focus
+    // waits on the progress bar while the button is disabled, and returns.
+    QPointer<QWidget> m_focusReturn;
 };

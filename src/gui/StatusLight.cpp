@@ -30,9 +30,15 @@ void StatusLight::setLanguage(Language language)
     describe();
 }
 
+void StatusLight::setName(std::function<QString(Language)> name)
+{
+    m_name = std::move(name);
+    describe();
+}
+
 void StatusLight::describe()
 {
-    setAccessibleName(StatusLightName(m_language));
+    setAccessibleName(m_name(m_language));
     const QString text = StatusLightText(m_lit, m_language);
     if (text == toolTip())
         return;

@@ -3,6 +3,7 @@
 #include "texts/Texts.h"
 
 #include <QWidget>
+#include <functional>
 
 // Small round indicator of a page or group: red while what the page shows is
 // not yet confirmed by the gateway, green once a reply has been stored. Its
@@ -19,6 +20,9 @@ public:
     void setLit(bool lit);
     // The language of its words.
     void setLanguage(Language language);
+    // Its name for a screen reader in each language, where a page has two
+    // lights that the plain name would not tell apart.
+    void setName(std::function<QString(Language)> name);
 
     QSize sizeHint() const override;
 
@@ -30,4 +34,5 @@ private:
 
     bool m_lit = true;
     Language m_language = Language::German;
+    std::function<QString(Language)> m_name = StatusLightName;
 };

@@ -1,6 +1,7 @@
 #include "gui/UpDown.h"
 
 #include "gui/AccessibleFactory.h"
+#include "gui/AccessibleText.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -25,11 +26,30 @@ QToolButton *makeArrow(QWidget *parent, Qt::ArrowType arrow, const char *name)
     return button;
 }
 
-// A spin box that tells its value and steps with increase and decrease.
-class AccessibleUpDown : public QAccessibleWidget
+// A spin box that tells its value (as its text, and as a number in its
+// range) and steps with increase and decrease.
+class AccessibleUpDown : public QAccessibleWidget, public ReadOnlyAccessibleText, public QAccessibleValueInterface
 {
 public:
     explicit AccessibleUpDown(UpDown *upDown) : QAccessibleWidget(upDown, QAccessible::SpinBox) {}
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QString shownText() const override { return upDown()->valueText(); }
+
+    QVariant currentValue() const override { return upDown()->value(); }
+    // The value is stepped, never typed.
+    void setCurrentValue(const QVariant &) override {}
+    QVariant maximumValue() const override { return upDown()->maximum(); }
+    QVariant minimumValue() const override { return upDown()->minimum(); }
+    QVariant minimumStepSize() const override { return 1; }
 
     QString text(QAccessible::Text t) const override
     {
@@ -73,6 +93,8 @@ UpDown::UpDown(QWidget *parent)
     layout->addWidget(m_previous);
     layout->addWidget(m_next);
 
+    setLanguage(Language::German);
+
     connect(m_previous, &QToolButton::clicked, this, [this] { step(Button::Previous); });
     connect(m_next, &QToolButton::clicked, this, [this] { step(Button::Next); });
 }
@@ -91,6 +113,19 @@ void UpDown::step(Button button)
         QAccessibleValueChangeEvent event(this, after);
         QAccessible::updateAccessibility(&event);
     }
+}
+
+void UpDown::setValue(int value, int minimum, int maximum)
+{
+    m_value = value;
+    m_minimum = minimum;
+    m_maximum = maximum;
+}
+
+void UpDown::setLanguage(Language language)
+{
+    m_previous->setAccessibleName(StepperArrowName(false, language));
+    m_next->setAccessibleName(StepperArrowName(true, language));
 }
 
 QString UpDown::valueText() const

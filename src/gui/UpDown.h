@@ -1,5 +1,7 @@
 #pragma once
 
+#include "texts/Texts.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -27,6 +29,14 @@ public:
     // reader hears its text as the value, and again after every step.
     void setValueLabel(QLabel *label) { m_valueLabel = label; }
     QString valueText() const;
+    // The value as a number within its range, for a screen reader's value
+    // interface; the page that steps it keeps it up to date.
+    void setValue(int value, int minimum, int maximum);
+    int value() const { return m_value; }
+    int minimum() const { return m_minimum; }
+    int maximum() const { return m_maximum; }
+    // The language of the arrows' names.
+    void setLanguage(Language language);
 
 signals:
     void clicked(UpDown::Button button);
@@ -42,4 +52,7 @@ private:
     QToolButton *m_previous;
     QToolButton *m_next;
     QLabel *m_valueLabel = nullptr;
+    int m_value = 0;
+    int m_minimum = 0;
+    int m_maximum = 0;
 };

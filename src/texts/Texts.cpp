@@ -484,3 +484,46 @@ QString NotTakenLabelText(Language language)
 {
     return language == Language::German ? QStringLiteral("Nicht alle Werte übernommen") : QStringLiteral("Not all values taken");
 }
+
+QString StepperArrowName(bool next, Language language)
+{
+    if (language == Language::German)
+        return next ? QStringLiteral("Weiter") : QStringLiteral("Zurück");
+    return next ? QStringLiteral("Next") : QStringLiteral("Previous");
+}
+
+QString RunProgressName(Language language)
+{
+    return language == Language::German ? QStringLiteral("Fortschritt") : QStringLiteral("Progress");
+}
+
+QString TabScrollName(bool right, Language language)
+{
+    if (language == Language::German)
+        return right ? QStringLiteral("Nach rechts blättern") : QStringLiteral("Nach links blättern");
+    return right ? QStringLiteral("Scroll right") : QStringLiteral("Scroll left");
+}
+
+QString PartReadName(PointsPart part, Language language)
+{
+    const bool de = language == Language::German;
+    if (part == PointsPart::Points)
+        return de ? QStringLiteral("Zapfstellen lesen") : QStringLiteral("Read points");
+    return de ? QStringLiteral("Produkt lesen") : QStringLiteral("Read product");
+}
+
+QString PartWriteName(PointsPart part, Language language)
+{
+    const bool de = language == Language::German;
+    if (part == PointsPart::Points)
+        return de ? QStringLiteral("Zapfstellen schreiben") : QStringLiteral("Write points");
+    return de ? QStringLiteral("Produkt schreiben") : QStringLiteral("Write product");
+}
+
+QString PartStatusLightName(PointsPart part, Language language)
+{
+    const bool de = language == Language::German;
+    if (part == PointsPart::Points)
+        return de ? QStringLiteral("Statusanzeige Zapfstellen") : QStringLiteral("Status light of the points");
+    return de ? QStringLiteral("Statusanzeige Produkt") : QStringLiteral("Status light of the product");
+}

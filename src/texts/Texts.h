@@ -120,3 +120,18 @@ QString NotTakenLabelText(Language language);
 // not yet confirmed by the gateway; not lit: green, confirmed), also its tooltip.
 QString StatusLightName(Language language);
 QString StatusLightText(bool lit, Language language);
+
+// Names for a screen reader of controls whose caption alone does not tell
+// them apart, or that have no caption.
+// The arrows of a stepper: the previous or the next value.
+QString StepperArrowName(bool next, Language language);
+// The progress bar of the read-all and write-all runs.
+QString RunProgressName(Language language);
+// The arrows that scroll the page tabs.
+QString TabScrollName(bool right, Language language);
+// The configuration page's read and write buttons and status lights, of
+// the dispensing points or of the product.
+enum class PointsPart { Points, Product };
+QString PartReadName(PointsPart part, Language language);
+QString PartWriteName(PointsPart part, Language language);
+QString PartStatusLightName(PointsPart part, Language language);

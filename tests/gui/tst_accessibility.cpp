@@ -3,14 +3,23 @@
 
 #include "WindowFixture.h"
 
+#include "core/TransferRun.h"
 #include "gui/MonitorPage.h"
 #include "gui/PointsPage.h"
+#include "gui/SaveLoadPage.h"
 #include "gui/StatusLight.h"
+#include "texts/Texts.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QProgressBar>
+#include <QSet>
 #include <QTabBar>
+#include <QTemporaryFile>
 #include <QtTest>
 
 namespace {
@@ -20,6 +29,105 @@ QString accessibleText(QWidget *widget, QAccessible::Text text)
     QAccessibleInterface *face = QAccessible::queryAccessibleInterface(widget);
     return face ? face->text(text) : QStringLiteral("<no interface>");
 }
+
+// Every text the window names its controls with, in `language`.
+QSet<QString> namesIn(Language language)
+{
+    QSet<QString> names;
+    for (int tag = 1; tag <= 22; ++tag)
+        names << TaggedCaptionText(tag, language);
+    for (int c = 0; c <= int(Caption::CannotOpenPort); ++c)
+        names << CaptionText(Caption(c), language);
+    for (bool b : {false, true}) {
+        names << StepperArrowName(b, language) << TabScrollName(b, language) << StatusLightText(b, language);
+    }
+    for (PointsPart part : {PointsPart::Points, PointsPart::Product})
+        names << PartReadName(part, language) << PartWriteName(part, language) << PartStatusLightName(part, language);
+    names << RunProgressName(language) << StatusLightName(language);
+    // Qt names the tab bar's arrows in English.
+    if (language == Language::English)
+        names << QStringLiteral("Scroll Left") << QStringLiteral("Scroll Right");
+    names.remove(QString());
+    return names;
+}
+
+bool isValueControl(QAccessible::Role role)
+{
+    return role == QAccessible::ComboBox || role == QAccessible::SpinBox || role == QAccessible::ProgressBar
+           || role == QAccessible::Slider;
+}
+
+// Controls and pictures a screen reader announces by name, focusable or not
+// (the stepper's arrows take no focus, but a pointer can reach them).
+bool mustBeNamed(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::Button:
+    case QAccessible::CheckBox:
+    case QAccessible::RadioButton:
+    case QAccessible::Link:
+    case QAccessible::Graphic:
+    case QAccessible::PageTab:
+    case QAccessible::ProgressBar:
+    case QAccessible::ComboBox:
+    case QAccessible::SpinBox:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// What a screen reader meets on the shown page: the faults found in the
+// accessible tree below `root`.
+struct TreeWalk
+{
+    QSet<QString> otherLanguage;
+    QSet<const QObject *> hiddenPages;
+    QSet<const QObject *> ownLanguageNamed; // named in their own language on purpose
+    QStringList faults;
+    QStringList tabs;
+
+    static QString describe(QAccessibleInterface *face)
+    {
+        QObject *object = face->object();
+        return QStringLiteral("%1 %2 \"%3\"")
+            .arg(object ? QString::fromLatin1(object->metaObject()->className()) : QStringLiteral("-"),
+                 object ? object->objectName() : QString(), face->text(QAccessible::Name));
+    }
+
+    void walk(QAccessibleInterface *face, int depth = 0)
+    {
+        if (!face || !face->isValid() || depth > 40)
+            return;
+        if (hiddenPages.contains(face->object()))
+            faults << QStringLiteral("hidden page in the tree: ") + describe(face);
+        const QAccessible::State state = face->state();
+        const QString name = face->text(QAccessible::Name);
+        if (face->role() == QAccessible::PageTab)
+            tabs << name;
+        if (!state.invisible) {
+            if ((state.focusable || mustBeNamed(face->role())) && name.trimmed().isEmpty())
+                faults << QStringLiteral("no name: ") + describe(face);
+            if (isValueControl(face->role()) && face->text(QAccessible::Value).isEmpty()
+                && !(face->valueInterface() && face->valueInterface()->currentValue().isValid()))
+                faults << QStringLiteral("no value: ") + describe(face);
+            if ((face->role() == QAccessible::ComboBox || face->role() == QAccessible::SpinBox)
+                && !face->textInterface())
+                faults << QStringLiteral("no text: ") + describe(face);
+            if (!ownLanguageNamed.contains(face->object())) {
+                for (const QString &word : otherLanguage) {
+                    if (name == word || name.startsWith(word + u' '))
+                        faults << QStringLiteral("other language: ") + describe(face);
+                }
+            }
+        }
+        // The items of a closed drop-down list are the list's business.
+        if (face->role() == QAccessible::List && face->parent() && face->parent()->role() == QAccessible::ComboBox)
+            return;
+        for (int i = 0; i < face->childCount(); ++i)
+            walk(face->child(i), depth + 1);
+    }
+};
 
 } // namespace
 
@@ -85,6 +193,190 @@ private slots:
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u", ")));
     }
 
+    // The tree a screen reader walks, page by page, offline (the first page
+    // alone) and with every page shown.
+    void accessibleTreeOfEveryPage_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<bool>("allPages");
+        QTest::newRow("German, offline") << 0 << false;
+        QTest::newRow("German, every page") << 0 << true;
+        QTest::newRow("English, offline") << 1 << false;
+        QTest::newRow("English, every page") << 1 << true;
+    }
+    void accessibleTreeOfEveryPage()
+    {
+        QFETCH(int, language);
+        QFETCH(bool, allPages);
+        // A port in the list, so that it has a value to tell.
+        QTemporaryFile device;
+        QVERIFY(device.open());
+        QVERIFY(QDir(f->folder()).mkpath(QStringLiteral("ports")));
+        QVERIFY(QFile::link(device.fileName(), f->folder() + QStringLiteral("ports/COM7")));
+        f->start();
+        if (allPages) {
+            // Every row of the largest firmware, loaded, with the link closed.
+            f->goOnline("311");
+            QTest::mouseClick(f->child<QPushButton>("Button1"), Qt::LeftButton);
+            f->window->setEditorPagesVisible(true);
+            f->window->toggleMonitor();
+        }
+        f->window->setLanguage(language);
+        f->activate();
+        const Language own = LanguageOfIndex(language);
+        TreeWalk walk;
+        walk.otherLanguage = namesIn(own == Language::German ? Language::English : Language::German) - namesIn(own);
+        walk.ownLanguageNamed = {f->child("Image1"), f->child("Image2")};
+        PageControl *pages = f->window->pageControl();
+        QStringList shownTabs;
+        for (int i = 0; i < pages->count(); ++i) {
+            if (pages->isTabVisible(i))
+                shownTabs << pages->tabText(i);
+        }
+        QStringList faults;
+        for (int i = 0; i < pages->count(); ++i) {
+            if (!pages->isTabVisible(i))
+                continue;
+            pages->setCurrentIndex(i);
+            walk.hiddenPages.clear();
+            for (int j = 0; j < pages->count(); ++j) {
+                if (j != i)
+                    walk.hiddenPages << pages->widget(j);
+            }
+            walk.tabs.clear();
+            walk.walk(QAccessible::queryAccessibleInterface(f->window.get()));
+            QCOMPARE(walk.tabs, shownTabs);
+
+            // The Tab key goes round the shown page and the tab bar only,
+            // and every stop has a name.
+            pages->tabBar()->setFocus();
+            QWidget *first = QApplication::focusWidget();
+            QVERIFY(first);
+            QWidget *w = first;
+            for (int stop = 0; stop < 200; ++stop) {
+                QTest::keyClick(w, Qt::Key_Tab);
+                w = QApplication::focusWidget();
+                if (!w || w == first)
+                    break;
+                if (!w->isVisible() || !(pages->currentWidget()->isAncestorOf(w)))
+                    faults << QStringLiteral("Tab reaches %1 off the page").arg(w->objectName());
+                if (accessibleText(w, QAccessible::Name).trimmed().isEmpty())
+                    faults << QStringLiteral("unnamed Tab stop %1 %2").arg(w->metaObject()->className(), w->objectName());
+            }
+        }
+        faults << walk.faults;
+        faults.removeDuplicates();
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+    }
+
+    // A drop-down list tells its value, gives it as its text, and has its
+    // list of items with the shown one selected; a stepper tells its value
+    // as text and as a number in its range.
+    void valueControlsTellTheirValue()
+    {
+        startWithAllPages(0);
+        f->showPage(f->window->pointsPage());
+        auto *list = f->child<QComboBox>("ComboBox12");
+        list->setCurrentIndex(list->findText(QStringLiteral("07")));
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(list);
+        QCOMPARE(face->text(QAccessible::Value), QStringLiteral("07"));
+        QVERIFY(face->textInterface());
+        QCOMPARE(face->textInterface()->text(0, face->textInterface()->characterCount()), QStringLiteral("07"));
+        QCOMPARE(face->childCount(), 1);
+        QAccessibleInterface *items = face->child(0);
+        QVERIFY(items && items->role() == QAccessible::List);
+        QStringList selected;
+        for (int i = 0; i < items->childCount(); ++i) {
+            if (items->child(i)->state().selected)
+                selected << items->child(i)->text(QAccessible::Name);
+        }
+        QCOMPARE(selected, QStringList{QStringLiteral("07")});
+
+        QWidget *address = f->child("UpDown3");
+        face = QAccessible::queryAccessibleInterface(address);
+        face->actionInterface()->doAction(QAccessibleActionInterface::decreaseAction());
+        QVERIFY(face->valueInterface());
+        QCOMPARE(face->valueInterface()->currentValue().toInt(), 23);
+        QCOMPARE(face->valueInterface()->minimumValue().toInt(), 0);
+        QCOMPARE(face->valueInterface()->maximumValue().toInt(), 23);
+        QCOMPARE(face->textInterface()->text(0, 1), QStringLiteral("N"));
+    }
+
+    // Ctrl+Tab and Ctrl+PgDn (and back) change the page from any control,
+    // a drop-down list included, over the shown tabs only.
+    void ctrlTabChangesThePageFromAnyControl_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("page");
+        const int ctrl = int(Qt::ControlModifier);
+        const int ctrlShift = int(Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::newRow("drop-down, Ctrl+Tab") << "ComboBox12" << int(Qt::Key_Tab) << ctrl << "TabSheetInterface";
+        QTest::newRow("drop-down, Ctrl+PgDn") << "ComboBox12" << int(Qt::Key_PageDown) << ctrl << "TabSheetInterface";
+        QTest::newRow("drop-down, Ctrl+PgUp") << "ComboBox12" << int(Qt::Key_PageUp) << ctrl << "TabSheet1";
+        QTest::newRow("drop-down, Ctrl+Shift+Tab") << "ComboBox12" << int(Qt::Key_Backtab) << ctrlShift << "TabSheet1";
+        QTest::newRow("name field, Ctrl+Tab") << "Edit5" << int(Qt::Key_Tab) << ctrl << "TabSheetInterface";
+        QTest::newRow("stepper, Ctrl+PgDn") << "UpDown3" << int(Qt::Key_PageDown) << ctrl << "TabSheetInterface";
+    }
+    void ctrlTabChangesThePageFromAnyControl()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, page);
+        f->start();
+        f->goOnline("311");
+        f->activate();
+        f->showPage(f->window->pointsPage());
+        QWidget *target = f->child(control);
+        target->setFocus();
+        QTRY_VERIFY(target->hasFocus());
+        auto *list = qobject_cast<QComboBox *>(target);
+        const int item = list ? list->currentIndex() : 0;
+        QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(f->window->pageControl()->currentWidget()->objectName(), page);
+        // The key changed the page, not the list's item.
+        if (list)
+            QCOMPARE(list->currentIndex(), item);
+    }
+
+    void ctrlTabSkipsHiddenPages()
+    {
+        f->start();
+        f->window->toggleMonitor();
+        f->activate();
+        QWidget *list = f->child("cb_COM_Port");
+        list->setFocus();
+        QTRY_VERIFY(list->hasFocus());
+        QTest::keyClick(list, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(f->window->pageControl()->currentWidget(), f->window->monitorPage());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(f->window->pageControl()->currentWidget(), f->window->firstPage());
+    }
+
+    // Space on a run button starts the run; the focus waits on the progress
+    // bar while the button is disabled, not on the next button (a second
+    // Space would open the file dialog), and comes back when the run ends.
+    void focusStaysWithTheRunOfItsButton()
+    {
+        f->start();
+        f->goOnline("311");
+        f->activate();
+        f->showPage(f->window->saveLoadPage());
+        auto *read = f->child<QPushButton>("ButtonAlleDatenLesen");
+        read->setFocus();
+        QTRY_VERIFY(read->hasFocus());
+        QTest::keyClick(read, Qt::Key_Space);
+        QVERIFY(f->window->session().run().isActive());
+        auto *progress = f->child<QProgressBar>("ProgressAnzeige");
+        QCOMPARE(QApplication::focusWidget(), progress);
+        QCOMPARE(accessibleText(progress, QAccessible::Name), QStringLiteral("Fortschritt"));
+        f->window->session().run().abort(RunResult::Outcome::Stopped);
+        QCOMPARE(QApplication::focusWidget(), read);
+        QCOMPARE(progress->focusPolicy(), Qt::NoFocus);
+    }
+
     void namesComeFromTheVisibleLabels_data()
     {
         QTest::addColumn<int>("language");
@@ -100,6 +392,11 @@ private slots:
         QTest::newRow("German flag") << 1 << "Image1" << "Deutsch";
         QTest::newRow("English flag") << 0 << "Image2" << "English";
         QTest::newRow("mail link") << 0 << "LabelMailto" << "mailto:service@example.com";
+        QTest::newRow("points read, German") << 0 << "ButtonKonfigurationLesen" << "Zapfstellen lesen";
+        QTest::newRow("product write, English") << 1 << "Button5" << "Write product";
+        QTest::newRow("points light") << 0 << "StatusLightQualitaet" << "Statusanzeige Zapfstellen";
+        QTest::newRow("product light, English") << 1 << "StatusLightProdukt" << "Status light of the product";
+        QTest::newRow("progress bar, English") << 1 << "ProgressAnzeige" << "Progress";
     }
     void namesComeFromTheVisibleLabels()
     {

@@ -5,16 +5,19 @@
 
 #include "ReplyBuilders.h"
 #include "ModalAnswer.h"
+#include "TextFit.h"
 #include "WindowFixture.h"
 
 #include "core/Frame.h"
 #include "core/TransferRun.h"
+#include "gui/ElidedLabel.h"
 #include "gui/InterfacePage.h"
 #include "gui/PointsPage.h"
 #include "gui/PrinterPage.h"
 #include "gui/RadioGroup.h"
 #include "gui/SaveLoadPage.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -242,11 +245,9 @@ private slots:
     {
         QFETCH(QString, ending);
         QStatusBar *bar = window().statusBar();
-        // The hint as it stands in the status bar, empty when it is not shown.
-        const auto hint = [&] {
-            auto *label = f->child<QLabel>("StatusHint");
-            return label->isVisibleTo(bar) ? label->text() : QString();
-        };
+        // The hint's whole text, empty when it is not shown.
+        auto *label = f->child<ElidedLabel>("StatusHint");
+        const auto hint = [&] { return label->isVisibleTo(bar) ? label->fullText() : QString(); };
         f->connectToCom3();
         for (int poll = 1; poll < GatewaySession::UnansweredPollLimit; ++poll)
             window().session().pollOnce();
@@ -262,9 +263,22 @@ private slots:
                  qPrintable(message));
         QVERIFY(message.contains(QStringLiteral("Kabel")));
         QVERIFY(window().session().isPolling());
-        // Port, link state and clock stay in view beside it.
-        for (int panel : {1, 2, 4})
+        // Port, link state, the polls' "ping" and the clock stay in view
+        // beside it.
+        for (int panel : {1, 2, 3, 4})
             QVERIFY(f->child(QStringLiteral("StatusPanel%1").arg(panel))->isVisibleTo(bar));
+        // The polls' "ping" blinks: shown at every other poll.
+        const QString exchange = window().statusText(MainWindow::ExchangePanel);
+        window().session().pollOnce();
+        QCOMPARE(window().statusText(MainWindow::ExchangePanel) + exchange, QStringLiteral("ping"));
+        // What does not fit is left out of the display only: the tooltip and
+        // a screen reader have the whole text.
+        QVERIFY(label->isElided());
+        QVERIFY(label->text().endsWith(QChar(0x2026)));
+        QVERIFY(message.startsWith(label->text().chopped(1)));
+        QCOMPARE(label->toolTip(), message);
+        QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name), message);
+        QVERIFY2(textfit::clippedTexts(bar).isEmpty(), qPrintable(textfit::clippedTexts(bar).join(u'\n')));
         QCOMPARE(window().statusText(MainWindow::PortPanel), QStringLiteral("COM3"));
         QCOMPARE(window().statusText(MainWindow::LinkStatePanel), QStringLiteral("OFFLINE"));
         QCOMPARE(bar->currentMessage(), QString());
@@ -564,7 +578,12 @@ private slots:
         QVERIFY(f->child("ButtonAlleDatenSchreiben")->isEnabled());
         QVERIFY(f->child("ButtonAlleDatenLesen")->isEnabled());
         if (button == QLatin1String("ButtonAlleDatenSchreiben"))
-            QCOMPARE(f->child<QLabel>("Label5")->text(), f->errors.constFirst());
+        {
+            // The whole text, as the line shows it or, cut, as its tooltip.
+            auto *label = f->child<QLabel>("Label5");
+            QCOMPARE(label->toolTip().isEmpty() ? label->text() : label->toolTip(), f->errors.constFirst());
+            QCOMPARE(label->accessibleDescription(), label->toolTip());
+        }
         QFile::setPermissions(ini, QFile::ReadOwner | QFile::WriteOwner);
     }
 

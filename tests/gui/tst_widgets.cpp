@@ -1,8 +1,15 @@
+#include "core/ConfigLayout.h"
+#include "gui/MessageBox.h"
 #include "gui/RadioGroup.h"
 #include "gui/StatusLight.h"
 #include "gui/UpDown.h"
 
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -44,6 +51,8 @@ class TestWidgets : public QObject
     Q_OBJECT
 
 private slots:
+    void longMessageIsASummaryAboveAScrollableList_data();
+    void longMessageIsASummaryAboveAScrollableList();
     void radioGroupSetIndex_data();
     void radioGroupSetIndex();
     void radioGroupUserClick();
@@ -206,6 +215,51 @@ void TestWidgets::statusLightColour()
         QVERIFY2(centre.green() > 120 && centre.red() < 100 && centre.blue() < 100,
                  qPrintable(centre.name()));
     }
+}
+
+// A write-all the gateway ignored: every value listed, the box still on a
+// 1024 x 768 screen with its button in reach; a short message stays Qt's box.
+void TestWidgets::longMessageIsASummaryAboveAScrollableList_data()
+{
+    QTest::addColumn<int>("values");
+    QTest::addColumn<int>("language");
+    QTest::newRow("515 values, German") << 515 << 0;
+    QTest::newRow("515 values, English") << 515 << 1;
+    QTest::newRow("13 values") << 13 << 0;
+    QTest::newRow("3 values: Qt's box") << 3 << 1;
+}
+void TestWidgets::longMessageIsASummaryAboveAScrollableList()
+{
+    QFETCH(int, values);
+    QFETCH(int, language);
+    QList<ValueDifference> differences;
+    for (int i = 0; i < values; ++i)
+        differences.append({QStringLiteral("QVR%1").arg(i / 20), QStringLiteral("EDV%1").arg(i % 20 + 1),
+                            QStringLiteral("12"), QStringLiteral("34")});
+    const QString text = NotTakenText(differences, LanguageOfIndex(language));
+    QWidget window;
+    window.resize(750, 500);
+    window.show();
+    const std::unique_ptr<QDialog> box = MakeMessageBox(QMessageBox::Critical, text, &window);
+    box->show();
+    QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+    if (values + 1 <= MessageBoxLines) {
+        QVERIFY(qobject_cast<QMessageBox *>(box.get()));
+        QCOMPARE(static_cast<QMessageBox *>(box.get())->text(), text);
+        return;
+    }
+    QVERIFY(box->frameGeometry().width() <= 1024 && box->frameGeometry().height() <= 768);
+    const QStringList lines = text.split(u'\n');
+    QCOMPARE(box->findChild<QLabel *>("ListMessageSummary")->text(), lines.constFirst());
+    auto *details = box->findChild<QPlainTextEdit *>("ListMessageDetails");
+    QCOMPARE(details->toPlainText(), lines.mid(1).join(u'\n'));
+    QCOMPARE(details->accessibleName(), lines.constFirst());
+    QCOMPARE(details->verticalScrollBar()->isVisible(), values > 20);
+    QPushButton *ok = box->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+    QVERIFY(ok->isVisible());
+    QVERIFY(box->rect().contains(QRect(ok->mapTo(box.get(), QPoint(0, 0)), ok->size())));
+    QTest::keyClick(ok, Qt::Key_Space);
+    QCOMPARE(box->result(), int(QDialog::Accepted));
 }
 
 QTEST_MAIN(TestWidgets)
