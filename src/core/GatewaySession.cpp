@@ -31,6 +31,9 @@ GatewaySession::~GatewaySession()
 
 void GatewaySession::startRun(TransferRun::Kind kind, const QList<Record> &kept)
 {
+    // A write-all sends what the file holds: the records received before
+    // are in it first.
+    m_writer->flush();
     m_reportedStoreError = ReportedError();
     m_run->start(kind, RunSettings{m_features, m_versionText, m_portLabel, kept});
 }
@@ -102,6 +105,12 @@ void GatewaySession::pollOnce()
     send("C0P01");
 }
 
+WorkingFile::Snapshot GatewaySession::snapshotForWrite()
+{
+    m_writer->flush();
+    return m_file.snapshot();
+}
+
 void GatewaySession::sendWrite(const Record &record)
 {
     send(record.toRequest());
@@ -112,6 +121,7 @@ void GatewaySession::send(const QByteArray &command)
 {
     // Any other request supersedes a page's write.
     m_pageWrite.reset();
+    m_awaited = command;
     flush();
     if (m_state != State::Connecting) {
         m_exchange = Cp1252::decode(command.left(3));
@@ -159,6 +169,7 @@ void GatewaySession::dispatch(const QByteArray &line)
         return;
     }
     if (line.size() > 2 && line.at(2) == 'V') {
+        m_awaited.clear();
         m_features = FeaturesForVersion(VersionNumberOf(line));
         m_versionText = Cp1252::decode(VersionTextOf(line));
         emit firmwareChanged();
@@ -182,6 +193,12 @@ void GatewaySession::dispatch(const QByteArray &line)
         flush();
         return;
     }
+    // The answer to the request just sent (a page's read or write) is what
+    // its page waits for; the same record sent again is not.
+    const bool answer = !m_awaited.isEmpty()
+                        && (m_pageWrite ? m_pageWrite->id() == record.id() : ReadRequest(record.id()) == m_awaited);
+    if (answer)
+        m_awaited.clear();
     if (m_pageWrite && m_pageWrite->id() == record.id()) {
         const QList<ValueDifference> differences = m_pageWrite->differencesTo(record);
         m_pageWrite.reset();
@@ -190,13 +207,15 @@ void GatewaySession::dispatch(const QByteArray &line)
             return;
         }
     }
-    storeRecord(record);
+    // Stored on the writer's thread like a run's records. Any other record
+    // outside a run waits a moment for others, so that a gateway sending on
+    // its own costs a few replaces a second, and one sent again meanwhile
+    // is stored, and reported, once with its last values.
+    storeRecord(record, answer || m_run->isActive() ? RecordWriter::Timing::Now : RecordWriter::Timing::Batched);
 }
 
-void GatewaySession::storeRecord(const Record &record)
+void GatewaySession::storeRecord(const Record &record, RecordWriter::Timing timing)
 {
-    // Stored on the writer's thread like a run's records: a gateway that
-    // sends faster than the disk writes costs one replace per batch.
     m_writer->store(m_file.path(), record.section, record.values, [this, record](const ReportedError &error) {
         if (!error.isNull()) {
             reportStoreError(error);
@@ -204,7 +223,7 @@ void GatewaySession::storeRecord(const Record &record)
         }
         m_reportedStoreError = ReportedError();
         emit recordStored(record, false);
-    });
+    }, timing);
     if (!record.badField.isNull())
         throw NumberError(record.badField);
 }

@@ -10,6 +10,7 @@
 #include "core/Records.h"
 #include "core/SerialPort.h"
 #include "core/TransferRun.h"
+#include "core/WorkingFile.h"
 
 #include <QByteArray>
 #include <QList>
@@ -18,9 +19,6 @@
 #include <QTimer>
 #include <memory>
 #include <optional>
-
-class RecordWriter;
-class WorkingFile;
 
 class GatewaySession : public QObject
 {
@@ -52,6 +50,9 @@ public:
     static constexpr int UnansweredPollLimit = 5;
     // Frames `command`, reports it and writes it; never waits for a reply.
     void send(const QByteArray &command);
+    // The working file with every record received so far in it: what a
+    // page reads before it builds its write.
+    WorkingFile::Snapshot snapshotForWrite();
     // Sends the write request of a record checked before (a page's write
     // button). Its echo is stored only when it holds what was sent;
     // otherwise writeNotTaken names the values and the file keeps them.
@@ -101,7 +102,7 @@ private:
     void received(const QByteArray &bytes);
     void dispatch(const QByteArray &line);
     void handshake(const QByteArray &line);
-    void storeRecord(const Record &record);
+    void storeRecord(const Record &record, RecordWriter::Timing timing);
     // Says a refused store, unless the last store said the same and none
     // has succeeded since.
     void reportStoreError(const ReportedError &error);
@@ -126,5 +127,7 @@ private:
     QString m_portLabel;
     // The page's write awaiting its echo.
     std::optional<Record> m_pageWrite;
+    // The last request sent, until a record answers it.
+    QByteArray m_awaited;
     ReportedError m_reportedStoreError;
 };
