@@ -135,14 +135,31 @@ void GatewaySession::send(const QByteArray &command)
 void GatewaySession::received(const QByteArray &bytes)
 {
     m_pending.append(m_assembler.feed(bytes));
+    deliver();
+}
+
+void GatewaySession::deliver()
+{
     // Lines are handled one at a time, in order; a handler that sends the
     // next request flushes what is still pending.
     if (m_delivering)
         return;
     m_delivering = true;
-    while (!m_pending.isEmpty())
+    // A gateway sending without pause must not keep the window from its
+    // other events: a turn of the event loop handles a share of the lines,
+    // and the rest in the next. Should they still come faster than they are
+    // handled, the oldest are handled at once rather than kept.
+    for (int handled = 0; !m_pending.isEmpty() && (handled < LinesPerTurn || m_pending.size() > MaxPendingLines);
+         ++handled)
         handleLine(m_pending.takeFirst());
     m_delivering = false;
+    if (!m_pending.isEmpty() && !m_deliveryQueued) {
+        m_deliveryQueued = true;
+        QMetaObject::invokeMethod(this, [this] {
+            m_deliveryQueued = false;
+            deliver();
+        }, Qt::QueuedConnection);
+    }
 }
 
 void GatewaySession::handleLine(const QByteArray &line)

@@ -57,6 +57,12 @@ public:
     // button). Its echo is stored only when it holds what was sent;
     // otherwise writeNotTaken names the values and the file keeps them.
     void sendWrite(const Record &record);
+    // Received lines are handled at most this many in one turn of the event
+    // loop, unless more than MaxPendingLines wait.
+    static constexpr int LinesPerTurn = 200;
+    static constexpr int MaxPendingLines = 2000;
+    // Lines received and not yet handled.
+    int pendingLines() const { return int(m_pending.size()); }
     // One received line, LF included, as the line assembler delivers it.
     void handleLine(const QByteArray &line);
 
@@ -100,6 +106,9 @@ signals:
 
 private:
     void received(const QByteArray &bytes);
+    // Handles received lines, at most LinesPerTurn in one go unless more
+    // than MaxPendingLines wait; the rest in a later turn of the event loop.
+    void deliver();
     void dispatch(const QByteArray &line);
     void handshake(const QByteArray &line);
     void storeRecord(const Record &record, RecordWriter::Timing timing);
@@ -117,6 +126,7 @@ private:
     LineAssembler m_assembler;
     QList<QByteArray> m_pending;
     bool m_delivering = false;
+    bool m_deliveryQueued = false;
     QTimer m_polling;
     State m_state = State::Closed;
     FirmwareFeatures m_features;

@@ -448,6 +448,76 @@ private slots:
         QVERIFY(m_errors.isEmpty());
     }
 
+    // A gateway sending the records of its firmware over and over, faster
+    // than anything handles them, in the large chunks of a port read
+    // unpaced: the lines waiting and the records waiting for the disk stay
+    // bounded, other events get their turn between lines, and the file
+    // ends with the last values.
+    void floodOfRepliesStaysBoundedAndEndsWithTheLastValues()
+    {
+        goOnline("311");
+        const int distinct = 46; // 24 addresses, 20 products, interface, printer
+        const auto two = [](int n) { return QByteArray::number(n % 100).rightJustified(2, '0'); };
+        const auto recordOf = [&](int index, int round) -> QByteArray {
+            if (index < 24) {
+                QByteArray record = "cZ" + QByteArray(1, AddressChars[index]);
+                for (int field = 0; field < 20; ++field)
+                    record += two(round + field);
+                return record;
+            }
+            if (index < 44)
+                return ProductReply(index - 23, round % 100, "R" + QByteArray::number(round));
+            if (index == 44)
+                return "cI" + QByteArray(4, char('0' + round % 6));
+            return PrinterReply(round % 4, "R" + QByteArray::number(round));
+        };
+        QSignalSpy records(m_session.get(), &GatewaySession::recordStored);
+        const int rounds = 400, roundsPerRead = 10;
+        int mostLines = 0, mostQueued = 0, mostRecords = 0, pendingAtProbe = -1;
+        for (int round = 0; round < rounds; round += roundsPerRead) {
+            QByteArray read;
+            for (int r = round; r < round + roundsPerRead; ++r) {
+                for (int index = 0; index < distinct; ++index)
+                    read += BuildRequestFrame(recordOf(index, r)) + "\r\n";
+            }
+            m_port->inject(read);
+            mostLines = std::max(mostLines, m_session->pendingLines());
+            mostQueued = std::max(mostQueued, m_session->writer().queued());
+            mostRecords = std::max(mostRecords, m_session->writer().pending());
+            // What a click would be: an event posted now runs before the
+            // lines still waiting are all handled.
+            if (round == rounds / 2) {
+                QVERIFY(m_session->pendingLines() > 0);
+                QTimer::singleShot(0, this, [&] { pendingAtProbe = m_session->pendingLines(); });
+            }
+            // The event loop turns now and then, as it would between reads.
+            if (round % (4 * roundsPerRead) == 0)
+                QCoreApplication::processEvents();
+        }
+        QVERIFY2(mostLines <= GatewaySession::MaxPendingLines, qPrintable(QString::number(mostLines)));
+        QVERIFY2(mostQueued <= distinct, qPrintable(QString::number(mostQueued)));
+        QVERIFY2(mostRecords <= distinct, qPrintable(QString::number(mostRecords)));
+        QTRY_COMPARE(m_session->pendingLines(), 0);
+        QVERIFY2(pendingAtProbe > 0, qPrintable(QString::number(pendingAtProbe)));
+        m_session->writer().drain();
+        QVERIFY2(records.size() < rounds * distinct / 10, qPrintable(QString::number(records.size())));
+        QVERIFY2(m_session->writer().replaces() < rounds, qPrintable(QString::number(m_session->writer().replaces())));
+
+        QMap<QString, Record> lastSignals;
+        for (const QList<QVariant> &signal : records)
+            lastSignals[signal.at(0).value<Record>().section] = signal.at(0).value<Record>();
+        QCOMPARE(lastSignals.size(), distinct);
+        for (int index = 0; index < distinct; ++index) {
+            Record last;
+            QCOMPARE(RecordFromReply(BuildRequestFrame(recordOf(index, rounds - 1)) + "\r\n", m_session->features(), &last),
+                     Record::Reply::Valid);
+            QCOMPARE(lastSignals.value(last.section).values, last.values);
+            for (const auto &[key, value] : last.values)
+                QCOMPARE(stored(last.section, key.toLatin1().constData()), value.trimmed());
+        }
+        QVERIFY(m_errors.isEmpty());
+    }
+
     // The answer to a page's request is stored at once: its page waits for
     // it. Any other record outside a run waits for others, which takes the
     // window's event loop; without it, it stays queued.
