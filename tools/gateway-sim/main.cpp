@@ -6,9 +6,14 @@
 // correctly framed records for the chosen firmware version, keeps its state
 // in memory, can pace its output like a 9600 baud wire, can hold it in
 // chunks as a USB serial adapter's latency timer does, and can misbehave on
-// request.
+// request. In flood mode it also sends its records on its own, round after
+// round with new values, at a given line speed or as fast as the terminal
+// takes them: a gateway whose values change faster than anyone reads them.
 
+#include "core/ConfigLayout.h"
+#include "core/Firmware.h"
 #include "core/Frame.h"
+#include "core/Records.h"
 
 #include <QByteArray>
 #include <QCommandLineParser>
@@ -21,17 +26,17 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace {
-
-constexpr char AddressChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
 QByteArray two(int n)
 {
@@ -111,6 +116,9 @@ struct Gateway
     // the gateway does not accept.
     QByteArray answer(const QByteArray &c) const;
     void store(const QByteArray &c);
+    // New values for the record that read request `c` asks for, different
+    // in each `round`, each within its field's form.
+    void vary(const QByteArray &c, int round);
 };
 
 int addressOf(char ch)
@@ -178,6 +186,33 @@ void Gateway::store(const QByteArray &c)
     }
 }
 
+void Gateway::vary(const QByteArray &c, int round)
+{
+    const QByteArray kind = c.left(3);
+    if (kind == "C0Z" && c.size() > 3) {
+        const int a = addressOf(c.at(3));
+        if (a < 0)
+            return;
+        for (int k = 0; k < 10; ++k) {
+            quality[a][k] = two((round + a + k) % 99 + 1);
+            edv[a][k] = two((3 * round + a + k) % 99 + 1);
+        }
+    } else if (kind == "C0P") {
+        const int m = c.mid(3, 2).toInt();
+        if (m >= 1 && m <= 20) {
+            productQuality[m] = two((round + m) % 99 + 1);
+            productName[m] = PadLeft("F" + QByteArray::number(round % 100000), 10, ' ');
+        }
+    } else if (kind == "C0D") {
+        printerModel = two(round % 4);
+        printerHead = "Flut " + QByteArray::number(round);
+    } else if (kind == "C0I") {
+        interface.clear();
+        for (int i = 0; i < 4; ++i)
+            interface += char('0' + (round + i) % 6);
+    }
+}
+
 enum class Fault {
     None, BadChecksum, Silence, Prefix, UnknownLetter, NoLf, Delay, OtherRecord, Duplicate, IgnoreWrites, ShortRecords
 };
@@ -220,7 +255,28 @@ public:
         connect(&m_sender, &QTimer::timeout, this, [this] { sendPaced(); });
         m_latency.setTimerType(Qt::PreciseTimer);
         connect(&m_latency, &QTimer::timeout, this, [this] { passHeld(); });
+        m_floodWritable = new QSocketNotifier(master, QSocketNotifier::Write, this);
+        m_floodWritable->setEnabled(false);
+        connect(m_floodWritable, &QSocketNotifier::activated, this, [this] { floodStep(); });
+        m_floodNext.setSingleShot(true);
+        m_floodNext.setTimerType(Qt::PreciseTimer);
+        connect(&m_floodNext, &QTimer::timeout, this, [this] { floodStep(); });
+        m_floodEnd.setSingleShot(true);
+        connect(&m_floodEnd, &QTimer::timeout, this, [this] { endFlood(); });
         m_clock.start();
+    }
+
+    // Flood mode: from the first version request on, for `seconds`, every
+    // record of the firmware is sent on its own, round after round with new
+    // values, at `bytesPerSecond` as a wire carries them, or with 0 as fast
+    // as the terminal takes them. Its end is announced on standard output.
+    void setFlood(double bytesPerSecond, double seconds)
+    {
+        m_floodRate = bytesPerSecond;
+        m_floodSeconds = seconds;
+        m_floodRequests.clear();
+        for (const RecordId &id : ConfigLayout::records(FeaturesForVersion(m_gateway.firmware)))
+            m_floodRequests << ReadRequest(id);
     }
 
     // Holds what crosses the wire as a USB adapter's chip does: until its
@@ -289,6 +345,69 @@ private:
             return;
         // A new request discards what the tool has not taken yet.
         reply(record);
+        // The tool is online: the flood follows its version reply.
+        if (command == "S0V" && m_floodSeconds > 0 && !m_floodStarted) {
+            m_floodStarted = true;
+            QTimer::singleShot(200, this, [this] { startFlood(); });
+        }
+    }
+
+    void startFlood()
+    {
+        m_floodStartedAt = m_clock.nsecsElapsed();
+        m_floodEnd.start(int(m_floodSeconds * 1000));
+        floodStep();
+    }
+
+    // Sends the flood's lines that are due, a few at a time so that requests
+    // are still read and answered in between.
+    void floodStep()
+    {
+        m_floodWritable->setEnabled(false);
+        if (!m_floodEnd.isActive())
+            return;
+        for (int lines = 0; lines < 64; ++lines) {
+            const QByteArray &request = m_floodRequests.at(m_floodIndex);
+            // Every record keeps its length whatever its values.
+            const qsizetype size = BuildRequestFrame(m_gateway.answer(request)).size() + 2;
+            if (m_floodRate > 0) {
+                // A line is there once its last byte has crossed the wire.
+                const double due = double(m_floodBytes + size) / m_floodRate;
+                const double now = (m_clock.nsecsElapsed() - m_floodStartedAt) / 1e9;
+                if (due > now) {
+                    m_floodNext.start(int((due - now) * 1000));
+                    return;
+                }
+            }
+            // A terminal whose reader does not keep up: wait for room.
+            pollfd room{m_master, POLLOUT, 0};
+            if (::poll(&room, 1, 0) != 1 || !(room.revents & POLLOUT)) {
+                m_floodWritable->setEnabled(true);
+                return;
+            }
+            m_gateway.vary(request, m_floodRound);
+            writeAll(BuildRequestFrame(m_gateway.answer(request)) + "\r\n");
+            m_floodBytes += size;
+            ++m_floodLines;
+            m_floodLastAt = std::chrono::steady_clock::now();
+            if (++m_floodIndex == m_floodRequests.size()) {
+                m_floodIndex = 0;
+                ++m_floodRound;
+            }
+        }
+        m_floodNext.start(0);
+    }
+
+    void endFlood()
+    {
+        m_floodEnd.stop();
+        m_floodNext.stop();
+        m_floodWritable->setEnabled(false);
+        // The time of the last line on the clock that every process of the
+        // machine shares, for whoever measures how soon the tool caught up.
+        const double lastAt = std::chrono::duration<double>(m_floodLastAt.time_since_epoch()).count();
+        std::printf("flood ended: %ld records, the last at %.6f s\n", m_floodLines, lastAt);
+        std::fflush(stdout);
     }
 
     // The request of the next record of the same kind: another address or
@@ -442,6 +561,20 @@ private:
     bool m_faultNow = false; // the request being answered gets the fault
     qint64 m_repliedAt = -1; // when the last reply bytes went to the tool
 
+    double m_floodRate = 0;    // bytes per second, 0: unpaced
+    double m_floodSeconds = 0; // 0: no flood
+    QList<QByteArray> m_floodRequests;
+    bool m_floodStarted = false;
+    qint64 m_floodStartedAt = 0;
+    qsizetype m_floodIndex = 0;
+    int m_floodRound = 0;
+    qint64 m_floodBytes = 0;
+    long m_floodLines = 0;
+    std::chrono::steady_clock::time_point m_floodLastAt;
+    QSocketNotifier *m_floodWritable;
+    QTimer m_floodNext;
+    QTimer m_floodEnd;
+
 };
 
 } // namespace
@@ -470,6 +603,10 @@ int main(int argc, char *argv[])
         {QStringLiteral("delay-ms"), QStringLiteral("Delay of the delay fault in ms (default 5000)."), QStringLiteral("ms"), QStringLiteral("5000")},
         {QStringLiteral("verbose"), QStringLiteral("Log requests and replies to standard error.")},
         {QStringLiteral("turnaround"), QStringLiteral("Log to standard error how long after a reply's last byte the next request came.")},
+        {QStringLiteral("flood"), QStringLiteral("After the version request, send every record on its own, round after round with new values, "
+                                                      "at <baud> (10 bits a byte; 0: as fast as the terminal takes them), "
+                                                      "then say on standard output when it ended."), QStringLiteral("baud")},
+        {QStringLiteral("flood-seconds"), QStringLiteral("Length of the flood in seconds (default 10)."), QStringLiteral("s"), QStringLiteral("10")},
     });
     parser.process(app);
 
@@ -535,6 +672,9 @@ int main(int argc, char *argv[])
     simulator.verbose = parser.isSet(QStringLiteral("verbose"));
     simulator.turnaround = parser.isSet(QStringLiteral("turnaround"));
     simulator.setLatency(std::max(0, parser.value(QStringLiteral("latency")).toInt()));
+    if (parser.isSet(QStringLiteral("flood")))
+        simulator.setFlood(std::max(0.0, parser.value(QStringLiteral("flood")).toDouble()) / 10,
+                           parser.value(QStringLiteral("flood-seconds")).toDouble());
     const int rc = app.exec();
     if (!g_aliasPath.isEmpty())
         QFile::remove(g_aliasPath);
