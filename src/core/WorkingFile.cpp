@@ -44,9 +44,17 @@ WorkingFile::Snapshot WorkingFile::snapshot() const
     return snapshot;
 }
 
+void WorkingFile::flushWriter() const
+{
+    // A record held for a batch, written after the edit, would undo it.
+    if (m_writer)
+        m_writer->flush();
+}
+
 void WorkingFile::write(const QString &section, const QString &key, const QString &value) const
 {
     refuseWriteToHeld();
+    flushWriter();
     QMutexLocker locker(&writeLock());
     WriteIniValue(m_path, section, key, value);
 }
@@ -54,6 +62,7 @@ void WorkingFile::write(const QString &section, const QString &key, const QStrin
 void WorkingFile::storeRecord(const QString &section, const IniValues &values) const
 {
     refuseWriteToHeld();
+    flushWriter();
     storeRecord(m_path, section, values);
 }
 

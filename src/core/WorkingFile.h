@@ -19,6 +19,7 @@
 
 class QThread;
 class QTimer;
+class RecordWriter;
 
 class WorkingFile
 {
@@ -30,6 +31,9 @@ public:
 
     QString path() const { return m_path; }
     void setPath(const QString &path) { m_path = path; }
+    // Records received before an edit reach the file before it: every
+    // write through this object first waits for what `writer` holds.
+    void setWriter(RecordWriter *writer) { m_writer = writer; }
 
     // The value, or `def` when the file, section or key is missing.
     QString read(const QString &section, const QString &key, const QString &def) const;
@@ -62,9 +66,11 @@ public:
 
 private:
     void refuseWriteToHeld() const;
+    void flushWriter() const;
 
     QString m_path;
     std::optional<QByteArray> m_held;
+    RecordWriter *m_writer = nullptr;
 };
 
 // Stores records on a thread of its own, in the order given, so that the

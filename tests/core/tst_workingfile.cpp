@@ -168,6 +168,26 @@ private slots:
         QCOMPARE(bytesOf(path), bytesOf(single));
     }
 
+    // An edit through the working file after a record was queued for it:
+    // the record reaches the file first, so the edit is what stays.
+    void editAfterAQueuedRecordStays()
+    {
+        QTemporaryDir dir;
+        WorkingFile file(dir.filePath(QStringLiteral("Velmora.ini")));
+        QVERIFY(CreateDefaultIniFile(file.path()));
+        RecordWriter writer;
+        file.setWriter(&writer);
+        writer.store(file.path(), QStringLiteral("PRODUKT1"),
+                     {{QStringLiteral("Qualitaet"), QStringLiteral("11")}, {QStringLiteral("Name"), QStringLiteral("Gateway")}},
+                     {}, RecordWriter::Timing::Batched);
+        file.write(QStringLiteral("PRODUKT1"), QStringLiteral("Name"), QStringLiteral("Nutzer"));
+        file.storeRecord(QStringLiteral("PRODUKT2"), {{QStringLiteral("Name"), QStringLiteral("Auch")}});
+        writer.drain();
+        QCOMPARE(file.read(QStringLiteral("PRODUKT1"), QStringLiteral("Qualitaet"), QString()), QStringLiteral("11"));
+        QCOMPARE(file.read(QStringLiteral("PRODUKT1"), QStringLiteral("Name"), QString()), QStringLiteral("Nutzer"));
+        QCOMPARE(file.read(QStringLiteral("PRODUKT2"), QStringLiteral("Name"), QString()), QStringLiteral("Auch"));
+    }
+
     // Batched records wait for others up to BatchDelayMs, so that records
     // coming one by one cost a few replaces a second; flush() writes them
     // at once.

@@ -571,6 +571,51 @@ private slots:
         QVERIFY(f->errors.isEmpty());
     }
 
+    // A record the gateway sent on its own, held for a batch, reaches the
+    // file before anything else uses the file: a choice on its page just
+    // after stays, save-as copies it, and quitting stores it.
+    void heldRecordReachesTheFileFirst_data()
+    {
+        QTest::addColumn<QString>("then");
+        QTest::newRow("choice on its page") << "choice";
+        QTest::newRow("save as") << "save";
+        QTest::newRow("quit") << "quit";
+    }
+    void heldRecordReachesTheFileFirst()
+    {
+        QFETCH(QString, then);
+        goOnline("311");
+        f->showPage(window().pointsPage());
+        QVERIFY(f->stored("QVR0", "EDV1") != QLatin1String("21"));
+        port().reply(PointsReply('0', 10));
+        QCOMPARE(window().session().writer().pending(), 1);
+        QString file = window().workingFile().path();
+        if (then == QLatin1String("choice")) {
+            QComboBox *list = window().pointsPage()->pointList(1, false);
+            const int index = list->findText(QStringLiteral("55"));
+            QVERIFY(index >= 0);
+            list->setCurrentIndex(index);
+            emit list->activated(index);
+            window().session().writer().drain();
+            QCOMPARE(f->stored("QVR0", "Qualitaet1"), QStringLiteral("55"));
+            QCOMPARE(list->currentText(), QStringLiteral("55"));
+        } else if (then == QLatin1String("save")) {
+            file = f->dir.filePath(QStringLiteral("copy.ini"));
+            window().setFileChooser([&file](QWidget *, bool) { return file; });
+            f->showPage(window().saveLoadPage());
+            click("Button8");
+        } else {
+            QTimer::singleShot(0, [] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                box->button(QMessageBox::Yes)->click();
+            });
+            QVERIFY(window().close());
+        }
+        QCOMPARE(ReadIniValue(file, "QVR0", "EDV1", "-"), QStringLiteral("21"));
+        QVERIFY(f->errors.isEmpty());
+    }
+
     // A working file that is there but cannot be read gives no values to
     // send: nothing goes to the gateway, and the reason is said once.
     void nothingSentFromUnreadableFile_data()
