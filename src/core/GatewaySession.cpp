@@ -6,10 +6,13 @@
 #include "core/TransferRun.h"
 #include "core/WorkingFile.h"
 
+#include <cstring>
+
 GatewaySession::GatewaySession(WorkingFile &file, std::unique_ptr<SerialPort> port, QObject *parent)
     : QObject(parent), m_file(file), m_port(port ? std::move(port) : std::make_unique<QtSerialPort>()),
       m_writer(std::make_unique<RecordWriter>()), m_run(std::make_unique<TransferRun>(m_file, *m_writer))
 {
+    m_file.setWriter(m_writer.get());
     connect(m_run.get(), &TransferRun::requestReady, this, &GatewaySession::send);
     connect(m_run.get(), &TransferRun::recordStored, this, [this](const Record &record) {
         m_reportedStoreError = ReportedError();
@@ -25,7 +28,8 @@ GatewaySession::GatewaySession(WorkingFile &file, std::unique_ptr<SerialPort> po
 
 GatewaySession::~GatewaySession()
 {
-    // Records of a run still on their way to the disk are written first.
+    // Records still on their way to the disk are written first.
+    m_file.setWriter(nullptr);
     m_writer.reset();
 }
 
@@ -43,7 +47,7 @@ bool GatewaySession::connectTo(const QString &devicePath, PortFailure *reason)
     if (!m_port->open(devicePath, reason))
         return false;
     m_assembler.reset();
-    m_pending.clear();
+    clearPending();
     m_portLabel = devicePath;
     m_versionText = QStringLiteral("unbekannt");
     m_exchange.clear();
@@ -68,7 +72,7 @@ void GatewaySession::disconnect()
         // Closing must never keep the link from going offline.
     }
     m_assembler.reset();
-    m_pending.clear();
+    clearPending();
     m_versionText = QStringLiteral("---");
     setState(State::Closed);
 }
@@ -92,7 +96,7 @@ void GatewaySession::flush()
     m_port->clearOutput();
     // Bytes received but not yet handled go with the port's buffer.
     m_assembler.reset();
-    m_pending.clear();
+    clearPending();
 }
 
 void GatewaySession::pollOnce()
@@ -132,10 +136,81 @@ void GatewaySession::send(const QByteArray &command)
     m_port->write(m_lastRequestLine);
 }
 
+namespace {
+// The record a line or a request names: its kind letter and number ("Z7",
+// "P07", "D", "I", "V"), from `text` starting at the kind letter; empty when
+// it names none.
+QByteArray recordKey(const QByteArray &text)
+{
+    if (text.isEmpty())
+        return {};
+    switch (text.at(0)) {
+    case 'Z':
+        return text.size() > 1 && text.at(1) && std::strchr(AddressChars, text.at(1)) ? text.left(2) : QByteArray();
+    case 'P': {
+        const auto digit = [&](int i) { return text.size() > i && text.at(i) >= '0' && text.at(i) <= '9'; };
+        return digit(1) && digit(2) ? text.left(3) : QByteArray();
+    }
+    case 'D':
+    case 'I':
+    case 'V':
+        return text.left(1);
+    default:
+        return {};
+    }
+}
+
+// The record of a reply line ">c...<": after its frame's "c".
+QByteArray replyKey(const QByteArray &line)
+{
+    const qsizetype open = line.indexOf('>');
+    return open >= 0 && line.size() > open + 2 && line.at(open + 1) == 'c' ? recordKey(line.mid(open + 2, 3))
+                                                                             : QByteArray();
+}
+} // namespace
+
 void GatewaySession::received(const QByteArray &bytes)
 {
-    m_pending.append(m_assembler.feed(bytes));
-    deliver();
+    const QList<QByteArray> lines = m_assembler.feed(bytes);
+    if (!m_delivering) {
+        m_pending.append(lines);
+        deliver();
+        return;
+    }
+    // A line's handler is waiting (for the user to close a message box)
+    // while the gateway goes on sending. Beyond MaxPendingLines waiting, a
+    // record's newer line takes the place of the one that waits, as the
+    // file would keep only its last values anyway; the answer awaited is
+    // never replaced. A line that names no record is dropped then: whole
+    // lines go, so nothing of it reaches the file.
+    const QByteArray awaited = m_awaited.size() > 2 ? recordKey(m_awaited.mid(2, 3)) : QByteArray();
+    for (const QByteArray &line : lines) {
+        if (m_pending.size() < MaxPendingLines) {
+            m_pending.append(line);
+            continue;
+        }
+        const QByteArray key = replyKey(line);
+        if (key.isEmpty())
+            continue;
+        if (key == awaited && !m_heldAwaited) {
+            m_heldAwaited = true;
+            m_pending.append(line);
+            continue;
+        }
+        if (const auto held = m_heldLines.constFind(key); held != m_heldLines.constEnd()) {
+            m_pending[*held] = line;
+            continue;
+        }
+        m_heldLines.insert(key, m_pending.size());
+        m_pending.append(line);
+    }
+}
+
+void GatewaySession::clearPending()
+{
+    m_pending.clear();
+    m_heldLines.clear();
+    m_heldAwaited = false;
 }
 
 void GatewaySession::deliver()
@@ -148,10 +223,15 @@ void GatewaySession::deliver()
     // A gateway sending without pause must not keep the window from its
     // other events: a turn of the event loop handles a share of the lines,
     // and the rest in the next. Should they still come faster than they are
-    // handled, the oldest are handled at once rather than kept.
+    // handled, the oldest are handled at once rather than kept: none is
+    // dropped.
     for (int handled = 0; !m_pending.isEmpty() && (handled < LinesPerTurn || m_pending.size() > MaxPendingLines);
-         ++handled)
+         ++handled) {
+        // The places of records held while a handler waited move now.
+        m_heldLines.clear();
+        m_heldAwaited = false;
         handleLine(m_pending.takeFirst());
+    }
     m_delivering = false;
     if (!m_pending.isEmpty() && !m_deliveryQueued) {
         m_deliveryQueued = true;

@@ -13,6 +13,7 @@
 #include "core/WorkingFile.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -58,7 +59,9 @@ public:
     // otherwise writeNotTaken names the values and the file keeps them.
     void sendWrite(const Record &record);
     // Received lines are handled at most this many in one turn of the event
-    // loop, unless more than MaxPendingLines wait.
+    // loop, unless more than MaxPendingLines wait. While a line's handler
+    // waits (a message box), lines beyond MaxPendingLines keep only the last
+    // of each record, besides the answer awaited.
     static constexpr int LinesPerTurn = 200;
     static constexpr int MaxPendingLines = 2000;
     // Lines received and not yet handled.
@@ -109,6 +112,7 @@ private:
     // Handles received lines, at most LinesPerTurn in one go unless more
     // than MaxPendingLines wait; the rest in a later turn of the event loop.
     void deliver();
+    void clearPending();
     void dispatch(const QByteArray &line);
     void handshake(const QByteArray &line);
     void storeRecord(const Record &record, RecordWriter::Timing timing);
@@ -125,6 +129,11 @@ private:
     std::unique_ptr<TransferRun> m_run;
     LineAssembler m_assembler;
     QList<QByteArray> m_pending;
+    // Where in m_pending the line of each record received beyond
+    // MaxPendingLines while a handler waits stands, and whether the answer
+    // awaited is among them.
+    QHash<QByteArray, qsizetype> m_heldLines;
+    bool m_heldAwaited = false;
     bool m_delivering = false;
     bool m_deliveryQueued = false;
     QTimer m_polling;

@@ -560,6 +560,56 @@ private slots:
         QCOMPARE(name(), QStringLiteral("Nochmal"));
     }
 
+    // A line's handler that waits for the user (a message box over an error
+    // of the reply handling) while the gateway goes on sending: the lines
+    // waiting stay bounded by keeping each record's last line, the answer
+    // to the request outstanding is neither lost nor replaced, and the file
+    // ends with every record's last values.
+    void linesWhileAHandlerWaitsStayBounded()
+    {
+        goOnline("311");
+        m_session->send(ReadRequest({RecordKind::Product, 7}));
+        QSignalSpy records(m_session.get(), &GatewaySession::recordStored);
+        int mostWaiting = 0;
+        bool waited = false;
+        connect(m_session.get(), &GatewaySession::errorOccurred, this, [&] {
+            if (std::exchange(waited, true))
+                return;
+            // What arrives while the box is open.
+            const auto inject = [&](const QByteArray &record) {
+                m_port->inject(BuildRequestFrame(record) + "\r\n");
+                mostWaiting = std::max(mostWaiting, m_session->pendingLines());
+            };
+            for (int n = 0; n < GatewaySession::MaxPendingLines + 500; ++n) {
+                inject(ProductReply(n % 6 + 1, 10, "Vor" + QByteArray::number(n)));
+                // Beyond the limit, lines that name no record are dropped.
+                if (n >= GatewaySession::MaxPendingLines)
+                    m_port->inject("Rauschen\r\n");
+            }
+            inject(ProductReply(7, 42, "Antwort"));
+            for (int n = 0; n < 300; ++n) {
+                for (int product = 1; product <= 7; ++product)
+                    inject(ProductReply(product, 10, "Nach" + QByteArray::number(n)));
+            }
+        });
+        m_port->reply("cPx712    Pilsen"); // no number: an error box
+        QVERIFY(waited);
+        // The lines the limit leaves, one for each record beyond it and the answer.
+        QVERIFY2(mostWaiting <= GatewaySession::MaxPendingLines + 8, qPrintable(QString::number(mostWaiting)));
+        QTRY_COMPARE(m_session->pendingLines(), 0);
+        m_session->writer().drain();
+        QStringList product7;
+        for (const QList<QVariant> &signal : records) {
+            const Record record = signal.at(0).value<Record>();
+            if (record.product == 7)
+                product7 << record.value(ConfigLayout::productNameKey()).trimmed();
+        }
+        QCOMPARE(product7.value(0), QStringLiteral("Antwort"));
+        QCOMPARE(product7.constLast(), QStringLiteral("Nach299"));
+        for (int product = 1; product <= 7; ++product)
+            QCOMPARE(stored(QStringLiteral("PRODUKT%1").arg(product), "Name"), QStringLiteral("Nach299"));
+    }
+
     // A record held for a batch is in the file before the file is read to
     // be sent (a page's write, a write-all) and before the program ends.
     void heldRecordIsInTheFileWhenItCounts_data()
