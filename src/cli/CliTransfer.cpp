@@ -177,10 +177,11 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
         if (!result)
             loop.exec();
     }
-    // Every record queued for the disk is written before the copy is used
-    // or removed; replies after the run go to the strays file.
-    m_session.writer().drain();
+    // Replies after the run go to the strays file, also those that come
+    // while every record queued for the copy is written, before the copy is
+    // used or removed.
     m_file.setPath(m_straysPath);
+    m_session.writer().drain();
     m_progress.clear();
     if (!interrupted && ((result && result->ok()) || (!m_notTaken.isEmpty() && lost.isEmpty())))
         return;

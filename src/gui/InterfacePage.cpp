@@ -142,7 +142,7 @@ void InterfacePage::readClicked()
 void InterfacePage::writeClicked()
 {
     m_ui->ApdStatusLightInterface->setLit(true);
-    const WorkingFile::Snapshot stored = m_session.file().snapshot();
+    const WorkingFile::Snapshot stored = m_session.snapshotForWrite();
     const std::array<RadioGroup *, 4> groups = this->groups();
     Record record = Record::fromFile(stored, {RecordKind::Interface, 0}, m_session.features());
     for (int i = 0; i < 4; ++i) {

@@ -276,6 +276,9 @@ bool MainWindow::confirmClose()
     } catch (...) {
         // Closing the link must not keep the program from ending.
     }
+    // Records received and held for a batch reach the file now, while a
+    // store that fails can still be reported.
+    m_session->writer().drain();
     return true;
 }
 

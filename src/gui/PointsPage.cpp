@@ -354,7 +354,7 @@ void PointsPage::writePointsClicked()
 {
     m_ui->StatusLightQualitaet->setLit(true);
     // Lists without a selection send the stored value: it must be readable.
-    const WorkingFile::Snapshot stored = m_session.file().snapshot();
+    const WorkingFile::Snapshot stored = m_session.snapshotForWrite();
     const RecordId id{RecordKind::Points, shownAddress()};
     Record record = Record::fromFile(stored, id, m_session.features());
     const int points = ConfigLayout::pointCount(m_session.features());
@@ -389,7 +389,7 @@ void PointsPage::readProductClicked()
 void PointsPage::writeProductClicked()
 {
     m_ui->StatusLightProdukt->setLit(true);
-    const WorkingFile::Snapshot stored = m_session.file().snapshot();
+    const WorkingFile::Snapshot stored = m_session.snapshotForWrite();
     // A group left empty by a failed load shows nothing to send: load it now,
     // unless the user has typed a name since.
     if (m_productStale && !m_nameTyped)

@@ -112,7 +112,7 @@ void PrinterPage::readClicked()
 void PrinterPage::writeClicked()
 {
     m_ui->StatusLightDrucker->setLit(true);
-    const WorkingFile::Snapshot stored = m_session.file().snapshot();
+    const WorkingFile::Snapshot stored = m_session.snapshotForWrite();
     if (m_stale && !m_ui->eKopfzeiledrucker->isModified())
         shown();
     Record record = Record::fromFile(stored, {RecordKind::Printer, 0}, m_session.features());

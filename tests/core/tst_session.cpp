@@ -17,7 +17,11 @@
 #include "texts/Texts.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QMap>
+#include <QThread>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -412,8 +416,9 @@ private slots:
     }
 
     // Replies outside a run go through the record writer too: the window's
-    // thread never waits for the disk, and what arrives faster than the
-    // disk writes goes to the file together.
+    // thread never waits for the disk, what arrives together goes to the
+    // file in one replace, and a record sent again before it is written is
+    // written, and reported, once with its last values.
     void unsolicitedRepliesAreStoredByTheWriterTogether()
     {
         goOnline("311");
@@ -426,16 +431,215 @@ private slots:
             }
         }
         QCOMPARE(records.size(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(records.size(), rounds * 20, 30000);
-        for (const QList<QVariant> &signal : records)
+        QCOMPARE(m_session->writer().pending(), 20);
+        QTRY_COMPARE_WITH_TIMEOUT(records.size(), 20, 30000);
+        m_session->writer().drain();
+        QCOMPARE(records.size(), 20);
+        for (const QList<QVariant> &signal : records) {
+            QCOMPARE(signal.at(0).value<Record>().value(QStringLiteral("Name")).trimmed(), QStringLiteral("R%1").arg(rounds));
             QCOMPARE(signal.at(1).toBool(), false);
+        }
         for (int n = 1; n <= 20; ++n) {
             const QString section = QStringLiteral("PRODUKT%1").arg(n);
             QCOMPARE(stored(section, "Qualitaet"), QString::number(rounds + 10));
             QCOMPARE(stored(section, "Name"), QStringLiteral("R%1").arg(rounds));
         }
-        QVERIFY2(m_session->writer().replaces() < rounds * 20, qPrintable(QString::number(m_session->writer().replaces())));
+        QCOMPARE(m_session->writer().replaces(), 1);
         QVERIFY(m_errors.isEmpty());
+    }
+
+    // A gateway sending the records of its firmware over and over, faster
+    // than anything handles them, in the large chunks of a port read
+    // unpaced: the lines waiting and the records waiting for the disk stay
+    // bounded, other events get their turn between lines, and the file
+    // ends with the last values.
+    void floodOfRepliesStaysBoundedAndEndsWithTheLastValues()
+    {
+        goOnline("311");
+        const int distinct = 46; // 24 addresses, 20 products, interface, printer
+        const auto two = [](int n) { return QByteArray::number(n % 100).rightJustified(2, '0'); };
+        const auto recordOf = [&](int index, int round) -> QByteArray {
+            if (index < 24) {
+                QByteArray record = "cZ" + QByteArray(1, AddressChars[index]);
+                for (int field = 0; field < 20; ++field)
+                    record += two(round + field);
+                return record;
+            }
+            if (index < 44)
+                return ProductReply(index - 23, round % 100, "R" + QByteArray::number(round));
+            if (index == 44)
+                return "cI" + QByteArray(4, char('0' + round % 6));
+            return PrinterReply(round % 4, "R" + QByteArray::number(round));
+        };
+        QSignalSpy records(m_session.get(), &GatewaySession::recordStored);
+        const int rounds = 400, roundsPerRead = 10;
+        int mostLines = 0, mostQueued = 0, mostRecords = 0, pendingAtProbe = -1;
+        for (int round = 0; round < rounds; round += roundsPerRead) {
+            QByteArray read;
+            for (int r = round; r < round + roundsPerRead; ++r) {
+                for (int index = 0; index < distinct; ++index)
+                    read += BuildRequestFrame(recordOf(index, r)) + "\r\n";
+            }
+            m_port->inject(read);
+            mostLines = std::max(mostLines, m_session->pendingLines());
+            mostQueued = std::max(mostQueued, m_session->writer().queued());
+            mostRecords = std::max(mostRecords, m_session->writer().pending());
+            // What a click would be: an event posted now runs before the
+            // lines still waiting are all handled.
+            if (round == rounds / 2) {
+                QVERIFY(m_session->pendingLines() > 0);
+                QTimer::singleShot(0, this, [&] { pendingAtProbe = m_session->pendingLines(); });
+            }
+            // The event loop turns now and then, as it would between reads.
+            if (round % (4 * roundsPerRead) == 0)
+                QCoreApplication::processEvents();
+        }
+        QVERIFY2(mostLines <= GatewaySession::MaxPendingLines, qPrintable(QString::number(mostLines)));
+        QVERIFY2(mostQueued <= distinct, qPrintable(QString::number(mostQueued)));
+        QVERIFY2(mostRecords <= distinct, qPrintable(QString::number(mostRecords)));
+        QTRY_COMPARE(m_session->pendingLines(), 0);
+        QVERIFY2(pendingAtProbe > 0, qPrintable(QString::number(pendingAtProbe)));
+        m_session->writer().drain();
+        QVERIFY2(records.size() < rounds * distinct / 10, qPrintable(QString::number(records.size())));
+        QVERIFY2(m_session->writer().replaces() < rounds, qPrintable(QString::number(m_session->writer().replaces())));
+
+        QMap<QString, Record> lastSignals;
+        for (const QList<QVariant> &signal : records)
+            lastSignals[signal.at(0).value<Record>().section] = signal.at(0).value<Record>();
+        QCOMPARE(lastSignals.size(), distinct);
+        for (int index = 0; index < distinct; ++index) {
+            Record last;
+            QCOMPARE(RecordFromReply(BuildRequestFrame(recordOf(index, rounds - 1)) + "\r\n", m_session->features(), &last),
+                     Record::Reply::Valid);
+            QCOMPARE(lastSignals.value(last.section).values, last.values);
+            for (const auto &[key, value] : last.values)
+                QCOMPARE(stored(last.section, key.toLatin1().constData()), value.trimmed());
+        }
+        QVERIFY(m_errors.isEmpty());
+    }
+
+    // The answer to a page's request is stored at once: its page waits for
+    // it. Any other record outside a run waits for others, which takes the
+    // window's event loop; without it, it stays queued.
+    void answersAreStoredAtOnceOtherRecordsWaitForABatch_data()
+    {
+        QTest::addColumn<QByteArray>("request"); // "write": a page's write of product 7
+        QTest::addColumn<int>("product");        // the one replied
+        QTest::addColumn<bool>("atOnce");
+        QTest::newRow("answer to a page's read") << ReadRequest({RecordKind::Product, 7}) << 7 << true;
+        QTest::newRow("echo of a page's write") << QByteArray("write") << 7 << true;
+        QTest::newRow("another product than asked for") << ReadRequest({RecordKind::Product, 7}) << 8 << false;
+        QTest::newRow("nothing asked for") << QByteArray() << 7 << false;
+    }
+    void answersAreStoredAtOnceOtherRecordsWaitForABatch()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(int, product);
+        QFETCH(bool, atOnce);
+        goOnline("311");
+        if (request == "write") {
+            Record write = Record::fromFile(m_file->snapshot(), {RecordKind::Product, 7}, m_session->features());
+            write.setValue(ConfigLayout::productQualityKey(), QStringLiteral("42"));
+            write.setValue(ConfigLayout::productNameKey(), QStringLiteral("Gehalten"));
+            m_session->sendWrite(write);
+        } else if (!request.isEmpty()) {
+            m_session->send(request);
+        }
+        const auto name = [&] { return stored(QStringLiteral("PRODUKT%1").arg(product), "Name"); };
+        for (int again = 0; again < 2; ++again) {
+            m_port->reply(ProductReply(product, 42, again ? "Nochmal" : "Gehalten"));
+            QElapsedTimer waited;
+            waited.start();
+            while (name() != QLatin1String(again ? "Nochmal" : "Gehalten")
+                   && waited.elapsed() < (atOnce && !again ? 10000 : 2 * RecordWriter::BatchDelayMs))
+                QThread::msleep(5);
+            // The same record again answers nothing.
+            QCOMPARE(name() == QLatin1String(again ? "Nochmal" : "Gehalten"), atOnce && !again);
+            m_session->writer().drain();
+        }
+        QCOMPARE(name(), QStringLiteral("Nochmal"));
+    }
+
+    // A line's handler that waits for the user (a message box over an error
+    // of the reply handling) while the gateway goes on sending: the lines
+    // waiting stay bounded by keeping each record's last line, the answer
+    // to the request outstanding is neither lost nor replaced, and the file
+    // ends with every record's last values.
+    void linesWhileAHandlerWaitsStayBounded()
+    {
+        goOnline("311");
+        m_session->send(ReadRequest({RecordKind::Product, 7}));
+        QSignalSpy records(m_session.get(), &GatewaySession::recordStored);
+        int mostWaiting = 0;
+        bool waited = false;
+        connect(m_session.get(), &GatewaySession::errorOccurred, this, [&] {
+            if (std::exchange(waited, true))
+                return;
+            // What arrives while the box is open.
+            const auto inject = [&](const QByteArray &record) {
+                m_port->inject(BuildRequestFrame(record) + "\r\n");
+                mostWaiting = std::max(mostWaiting, m_session->pendingLines());
+            };
+            for (int n = 0; n < GatewaySession::MaxPendingLines + 500; ++n) {
+                inject(ProductReply(n % 6 + 1, 10, "Vor" + QByteArray::number(n)));
+                // Beyond the limit, lines that name no record are dropped.
+                if (n >= GatewaySession::MaxPendingLines)
+                    m_port->inject("Rauschen\r\n");
+            }
+            inject(ProductReply(7, 42, "Antwort"));
+            for (int n = 0; n < 300; ++n) {
+                for (int product = 1; product <= 7; ++product)
+                    inject(ProductReply(product, 10, "Nach" + QByteArray::number(n)));
+            }
+        });
+        m_port->reply("cPx712    Pilsen"); // no number: an error box
+        QVERIFY(waited);
+        // The lines the limit leaves, one for each record beyond it and the answer.
+        QVERIFY2(mostWaiting <= GatewaySession::MaxPendingLines + 8, qPrintable(QString::number(mostWaiting)));
+        QTRY_COMPARE(m_session->pendingLines(), 0);
+        m_session->writer().drain();
+        QStringList product7;
+        for (const QList<QVariant> &signal : records) {
+            const Record record = signal.at(0).value<Record>();
+            if (record.product == 7)
+                product7 << record.value(ConfigLayout::productNameKey()).trimmed();
+        }
+        QCOMPARE(product7.value(0), QStringLiteral("Antwort"));
+        QCOMPARE(product7.constLast(), QStringLiteral("Nach299"));
+        for (int product = 1; product <= 7; ++product)
+            QCOMPARE(stored(QStringLiteral("PRODUKT%1").arg(product), "Name"), QStringLiteral("Nach299"));
+    }
+
+    // A record held for a batch is in the file before the file is read to
+    // be sent (a page's write, a write-all) and before the program ends.
+    void heldRecordIsInTheFileWhenItCounts_data()
+    {
+        QTest::addColumn<QString>("point");
+        QTest::newRow("page write") << "page write";
+        QTest::newRow("write-all") << "write-all";
+        QTest::newRow("end of the program") << "end";
+    }
+    void heldRecordIsInTheFileWhenItCounts()
+    {
+        QFETCH(QString, point);
+        goOnline("311");
+        m_port->reply(ProductReply(7, 42, "Gehalten"));
+        QCOMPARE(m_session->writer().pending(), 1);
+        QVERIFY(stored("PRODUKT7", "Name") != QLatin1String("Gehalten"));
+        if (point == QLatin1String("page write")) {
+            QCOMPARE(m_session->snapshotForWrite().read(QStringLiteral("PRODUKT7"), QStringLiteral("Name"), QString()),
+                     QStringLiteral("Gehalten"));
+        } else if (point == QLatin1String("write-all")) {
+            m_port->answer = true;
+            RunFinishedSpy finished(m_session->run());
+            m_session->startRun(TransferRun::Kind::WriteAll);
+            QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
+            QVERIFY(finished.at(0).at(0).toBool());
+            QVERIFY(m_port->written.contains(BuildRequestFrame("C1P0742  Gehalten") + "\r\n"));
+        } else {
+            m_session.reset();
+        }
+        QCOMPARE(stored("PRODUKT7", "Name"), QStringLiteral("Gehalten"));
     }
 
     void repliesWithFieldsThatAreNoNumbers_data()
