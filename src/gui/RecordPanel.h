@@ -33,8 +33,9 @@ public:
     // Puts the light out when `record` answers the panel's last request sent;
     // records of other addresses or products leave it as it is.
     void recordStored(const Record &record);
-    // Lit while the page shows values the gateway has not confirmed; a page
-    // with a single record confirms with every record of its kind, asked or not.
+    // Lit while the page shows values the gateway has not confirmed. A page
+    // of a single record confirms with every record of its kind, asked or
+    // not, and then awaits no answer.
     void setConfirmed(bool confirmed);
 
 private:
