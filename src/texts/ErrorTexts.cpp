@@ -115,12 +115,14 @@ QString PortFailureReason(const PortFailure &failure, Language language)
     case PortFailure::Cause::NoDevice:
         return german(language) ? QStringLiteral("Kein Gerät für diesen Anschlussnamen.")
                                 : QStringLiteral("No device for this port name.");
+    case PortFailure::Cause::Locked:
+        return LockedText(language);
     case PortFailure::Cause::System:
         break;
     }
     if (failure.systemError != 0)
         return ReasonText(failure.systemError, language);
-    return ReasonText(failure.systemWords, language);
+    return SerialErrorText(failure.serialError, language);
 }
 
 QString PortLostText(const PortFailure &loss, Language language)

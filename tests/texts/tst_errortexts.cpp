@@ -98,30 +98,39 @@ private slots:
     void portFailures_data()
     {
         QTest::addColumn<int>("cause");
+        QTest::addColumn<int>("serialError");
         QTest::addColumn<int>("systemError");
-        QTest::addColumn<QString>("words");
         QTest::addColumn<QString>("german");
         QTest::addColumn<QString>("english");
         using C = PortFailure::Cause;
-        QTest::newRow("hung up") << int(C::HungUp) << 0 << QString() << "Das Gerät hat die Verbindung getrennt"
-                                 << "The device hung up.";
-        QTest::newRow("device gone") << int(C::NotPresent) << 0 << QString() << "Gerät nicht vorhanden"
-                                     << "device not present";
-        QTest::newRow("no device named") << int(C::NoDevice) << 0 << QString()
+        QTest::newRow("hung up") << int(C::HungUp) << int(QSerialPort::ResourceError) << 0
+                                 << "Das Gerät hat die Verbindung getrennt" << "The device hung up.";
+        QTest::newRow("device gone") << int(C::NotPresent) << int(QSerialPort::DeviceNotFoundError) << ENOENT
+                                     << "Gerät nicht vorhanden" << "device not present";
+        QTest::newRow("no device named") << int(C::NoDevice) << int(QSerialPort::DeviceNotFoundError) << 0
                                          << "Kein Gerät für diesen Anschlussnamen." << "No device for this port name.";
-        QTest::newRow("device file removed") << int(C::System) << ENODEV << QString() << "Gerät nicht vorhanden"
-                                             << "No such device";
-        QTest::newRow("the system's words") << int(C::System) << 0 << "Permission denied" << "Keine Berechtigung"
-                                            << "Permission denied";
+        QTest::newRow("locked by another program")
+            << int(C::Locked) << int(QSerialPort::PermissionError) << 0
+            << "Der Anschluss ist gesperrt: ein anderes Programm benutzt ihn, oder seine Sperrdatei kann nicht angelegt werden"
+            << "The port is locked: another program uses it, or its lock file cannot be created";
+        QTest::newRow("device file removed") << int(C::System) << int(QSerialPort::ResourceError) << ENODEV
+                                             << "Gerät nicht vorhanden" << "No such device";
+        QTest::newRow("no rights") << int(C::System) << int(QSerialPort::PermissionError) << EACCES
+                                   << "Keine Berechtigung" << "Permission denied";
+        QTest::newRow("not a terminal") << int(C::System) << int(QSerialPort::UnsupportedOperationError) << ENOTTY
+                                        << "Das Gerät ist kein serieller Anschluss (unpassender ioctl)"
+                                        << "Inappropriate ioctl for device";
+        QTest::newRow("Qt's kind only") << int(C::System) << int(QSerialPort::ResourceError) << 0
+                                        << "Der Anschluss ist nicht mehr verfügbar" << "The port is no longer available";
     }
     void portFailures()
     {
         QFETCH(int, cause);
+        QFETCH(int, serialError);
         QFETCH(int, systemError);
-        QFETCH(QString, words);
         QFETCH(QString, german);
         QFETCH(QString, english);
-        const PortFailure failure{PortFailure::Cause(cause), systemError, words};
+        const PortFailure failure{PortFailure::Cause(cause), QSerialPort::SerialPortError(serialError), systemError};
         QCOMPARE(PortFailureReason(failure, Language::German), german);
         QCOMPARE(PortFailureReason(failure, Language::English), english);
         QCOMPARE(PortLostText(failure, Language::German),
