@@ -76,7 +76,7 @@ WorkingFile::Snapshot snapshotOf(const WorkingFile &file)
 {
     try {
         return file.snapshot();
-    } catch (const IniError &error) {
+    } catch (const FileError &error) {
         throw CliError(EnglishErrorLine(error));
     }
 }
@@ -93,7 +93,7 @@ QByteArray existingProfile(const QString &file)
 {
     const std::optional<QByteArray> content = CliFiles::readProfile(file);
     if (!content)
-        throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
+        throw CliError(EnglishFileErrorLine(FileError(FileError::Action::Read, file, FileError::Reason::SystemError, ENOENT)));
     return *content;
 }
 
@@ -135,7 +135,7 @@ void readInto(CliTransfer &transfer, const QString &copy, const QString &file, c
         transfer.run(TransferRun::Kind::ReadAll, copy, title, context);
     } catch (const WorkingFileError &error) {
         // The copy is FILE as far as the user knows: a full disk under it is FILE's.
-        throw CliError(CliFiles::refusalText(file, error.error()));
+        throw CliError(EnglishFileErrorLine(error.error().shownAs(file)));
     }
     checkInterrupt();
     CliFiles::replace(file, Scratch::contents(copy));
@@ -178,9 +178,9 @@ public:
         m_log = std::make_unique<TrafficLog>(session);
         try {
             m_log->open(m_name);
-        } catch (const IniError &error) {
+        } catch (const FileError &error) {
             m_log.reset();
-            throw CliError(CliFiles::refusalText(m_name, error));
+            throw CliError(EnglishFileErrorLine(error.shownAs(m_name)));
         }
     }
 
@@ -219,8 +219,7 @@ private:
     {
         if (!m_log || m_log->close() == 0)
             return QString();
-        return CliFiles::refusalText(
-            m_name, IniError(IniError::Action::Write, m_name, IniError::Reason::SystemError, m_log->error()));
+        return EnglishFileErrorLine(FileError(FileError::Action::Write, m_name, FileError::Reason::SystemError, m_log->error()));
     }
 
     QString m_name;
@@ -493,7 +492,7 @@ int printDifferences(const WorkingFile &first, const WorkingFile &second, const 
     QList<ConfigDifference> differences;
     try {
         differences = ConfigDiff::compare(first, second, features);
-    } catch (const IniError &error) {
+    } catch (const FileError &error) {
         throw CliError(EnglishErrorLine(error));
     }
     for (const ConfigDifference &d : differences)

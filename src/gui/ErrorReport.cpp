@@ -3,6 +3,11 @@
 #include <QApplication>
 #include <QMessageBox>
 
+void ErrorReport::show(const ReportedError &error) const
+{
+    show(WindowErrorText(error));
+}
+
 void ErrorReport::show(const QString &text) const
 {
     if (m_handler) {

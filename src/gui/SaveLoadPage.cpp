@@ -66,7 +66,7 @@ QString copyFile(const QString &source, const QString &target, Language language
         if (!bytes)
             return MissingFileText(source, language);
         ReplaceFile(target, *bytes);
-    } catch (const IniError &error) {
+    } catch (const FileError &error) {
         return WindowErrorText(ReportedError(error));
     }
     return QString();
@@ -190,7 +190,7 @@ std::optional<WriteCheck> SaveLoadPage::checkForWrite(WorkingFile::Snapshot &fil
     try {
         file = m_session.file().snapshot();
         check = CheckWrite(file, m_session.features(), m_session.versionText());
-    } catch (const IniError &error) {
+    } catch (const FileError &error) {
         // Said where the run's result shows, and in the error report.
         ensureBuilt();
         m_ui->Label5->setText(WindowErrorText(ReportedError(error)));

@@ -17,11 +17,11 @@ QString characterCode(const QString &character)
     return QStringLiteral("U+%1").arg(uint(cp), 4, 16, QLatin1Char('0')).toUpper();
 }
 
-QString readErrorLine(const IniError &error, Language language)
+QString readErrorLine(const FileError &error, Language language)
 {
     const bool de = german(language);
     QString reason;
-    if (error.reason() == IniError::Reason::IsFolder || error.reason() == IniError::Reason::NotRegularFile)
+    if (error.reason() == FileError::Reason::IsFolder || error.reason() == FileError::Reason::NotRegularFile)
         reason = de ? QStringLiteral("keine gewöhnliche Datei") : QStringLiteral("not a regular file");
     else
         reason = ReasonText(error.systemError(), language);
@@ -32,30 +32,30 @@ QString readErrorLine(const IniError &error, Language language)
 // The words of a write error that has words of its own; null for a write
 // the file system refused (the file, its folder, the disk), which are all
 // worded alike and which the window shows in German alone, as its fixed text.
-QString ownWriteErrorLine(const IniError &error, Language language)
+QString ownWriteErrorLine(const FileError &error, Language language)
 {
     const bool de = german(language);
     const QString file = error.fileName();
     switch (error.reason()) {
-    case IniError::Reason::UntrustedLink:
+    case FileError::Reason::UntrustedLink:
         return (de ? QStringLiteral("In %1 wird nicht geschrieben: die Datei ist eine Verknüpfung eines anderen "
                                     "Benutzers oder liegt in einem Ordner, in den andere schreiben dürfen.")
                    : QStringLiteral("%1 is not written: it is a link owned by another user or lies in a folder "
                                     "that others may write to."))
             .arg(file);
-    case IniError::Reason::DanglingLink:
+    case FileError::Reason::DanglingLink:
         return (de ? QStringLiteral("In %1 wird nicht geschrieben: die Verknüpfung zeigt auf keine Datei.")
                    : QStringLiteral("%1 is not written: it is a link to a file that does not exist."))
             .arg(file);
-    case IniError::Reason::UnstorableCharacter:
+    case FileError::Reason::UnstorableCharacter:
         return (de ? QStringLiteral("Das Zeichen „%1“ (%2) kann in %3 nicht gespeichert werden.")
                    : QStringLiteral("The character „%1“ (%2) cannot be stored in %3."))
             .arg(error.character(), characterCode(error.character()), file);
-    case IniError::Reason::InvalidUtf16:
+    case FileError::Reason::InvalidUtf16:
         return (de ? QStringLiteral("%1 ist kein gültiger UTF-16-Text und wird nicht verändert.")
                    : QStringLiteral("%1 is not valid UTF-16 text and is left unchanged."))
             .arg(file);
-    case IniError::Reason::HeldInMemory:
+    case FileError::Reason::HeldInMemory:
         return de ? QStringLiteral("Eine Konfiguration im Speicher wird nicht geändert.")
                   : QStringLiteral("A configuration held in memory is not changed.");
     default:
@@ -63,21 +63,79 @@ QString ownWriteErrorLine(const IniError &error, Language language)
     }
 }
 
-bool isRefusedWrite(const IniError &error)
+bool isRefusedWrite(const FileError &error)
 {
-    return error.action() == IniError::Action::Write && ownWriteErrorLine(error, Language::German).isNull();
+    return error.action() == FileError::Action::Write && ownWriteErrorLine(error, Language::German).isNull();
 }
 
 } // namespace
 
-QString FileErrorLine(const IniError &error, Language language)
+QString FileErrorLine(const FileError &error, Language language)
 {
-    if (error.action() == IniError::Action::Read)
+    if (error.action() == FileError::Action::Read)
         return readErrorLine(error, language);
     if (const QString own = ownWriteErrorLine(error, language); !own.isNull())
         return own;
     return german(language) ? QStringLiteral("In ") + error.fileName() + QStringLiteral(" kann nicht geschrieben werden")
                             : QStringLiteral("cannot write ") + error.fileName();
+}
+
+QString FileErrorDetailLine(const FileError &error, Language language)
+{
+    using Reason = FileError::Reason;
+    const bool de = german(language);
+    const QString file = error.fileName();
+    switch (error.reason()) {
+    case Reason::IsFolder:
+        return (de ? QStringLiteral("%1: ist ein Ordner, keine Konfigurationsdatei")
+                   : QStringLiteral("%1: is a folder, not a configuration file"))
+            .arg(file);
+    case Reason::NotRegularFile:
+        return (de ? QStringLiteral("%1: ist keine gewöhnliche Datei") : QStringLiteral("%1: is not a regular file"))
+            .arg(file);
+    default:
+        break;
+    }
+    if (error.action() == FileError::Action::Read) {
+        if (error.reason() == Reason::DanglingLink)
+            return (de ? QStringLiteral("%1: ist eine Verknüpfung auf eine Datei, die es nicht gibt")
+                       : QStringLiteral("%1: is a link to a file that does not exist"))
+                .arg(file);
+        if (error.systemError() != 0)
+            return (de ? QStringLiteral("%1: kann nicht gelesen werden: %2") : QStringLiteral("%1: cannot be read: %2"))
+                .arg(file, ReasonText(error.systemError(), language));
+        return FileErrorLine(error, language);
+    }
+    QString reason;
+    switch (error.reason()) {
+    case Reason::ReadOnlyFile:
+        reason = error.systemError() != 0 ? ReasonText(error.systemError(), language)
+                 : de                      ? QStringLiteral("die Datei ist schreibgeschützt")
+                                           : QStringLiteral("the file is read-only");
+        break;
+    case Reason::NoFolder:
+        reason = (de ? QStringLiteral("der Ordner %1 existiert nicht") : QStringLiteral("the folder %1 does not exist"))
+                     .arg(error.folder());
+        break;
+    case Reason::NotAFolder:
+        reason = (de ? QStringLiteral("%1 ist kein Ordner") : QStringLiteral("%1 is not a folder")).arg(error.folder());
+        break;
+    case Reason::ReadOnlyFolder:
+        reason = (de ? QStringLiteral("in den Ordner %1 darf nicht geschrieben werden")
+                     : QStringLiteral("the folder %1 is not writable"))
+                     .arg(error.folder());
+        break;
+    case Reason::NameTooLong:
+        reason = de ? QStringLiteral("der Name ist zu lang") : QStringLiteral("the name is too long");
+        break;
+    case Reason::SystemError:
+        reason = ReasonText(error.systemError(), language);
+        break;
+    default:
+        return FileErrorLine(error, language);
+    }
+    return (de ? QStringLiteral("In %1 kann nicht geschrieben werden: %2") : QStringLiteral("cannot write %1: %2"))
+        .arg(file, reason);
 }
 
 QString ErrorLine(const ReportedError &error, Language language)
@@ -123,6 +181,28 @@ QString PortFailureReason(const PortFailure &failure, Language language)
     if (failure.systemError != 0)
         return ReasonText(failure.systemError, language);
     return SerialErrorText(failure.serialError, language);
+}
+
+QString PortOpenFailureLine(const PortFailure &failure, bool notATerminal, Language language)
+{
+    const bool de = german(language);
+    const QString reason = PortFailureReason(failure, language).simplified();
+    QString line = notATerminal ? (de ? QStringLiteral("ist kein serieller Anschluss (%1)")
+                                      : QStringLiteral("is not a serial port (%1)"))
+                                      .arg(reason)
+                                : (de ? QStringLiteral("der Anschluss lässt sich nicht öffnen: ")
+                                      : QStringLiteral("cannot open the port: "))
+                                      + reason;
+    if (failure.isPermissionError())
+        line += QStringLiteral(" (") + PermissionHintText(language).simplified() + u')';
+    return line;
+}
+
+QString WorkingFolderErrorLine(const QString &folder, int systemError, Language language)
+{
+    return (german(language) ? QStringLiteral("In %1 kann kein Arbeitsordner angelegt werden: %2")
+                             : QStringLiteral("cannot create a working folder in %1: %2"))
+        .arg(folder, ReasonText(systemError, language));
 }
 
 QString PortLostText(const PortFailure &loss, Language language)
