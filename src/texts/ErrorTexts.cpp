@@ -2,13 +2,9 @@
 
 #include "core/Firmware.h"
 #include "texts/ReasonTexts.h"
+#include "texts/Words.h"
 
 namespace {
-
-bool german(Language language)
-{
-    return language == Language::German;
-}
 
 QString characterCode(const QString &character)
 {
@@ -19,14 +15,12 @@ QString characterCode(const QString &character)
 
 QString readErrorLine(const FileError &error, Language language)
 {
-    const bool de = german(language);
     QString reason;
     if (error.reason() == FileError::Reason::IsFolder || error.reason() == FileError::Reason::NotRegularFile)
-        reason = de ? QStringLiteral("keine gewöhnliche Datei") : QStringLiteral("not a regular file");
+        reason = Word(Words::NotARegularFileReason, language);
     else
         reason = ReasonText(error.systemError(), language);
-    return (de ? QStringLiteral("%1 kann nicht gelesen werden: %2") : QStringLiteral("%1 cannot be read: %2"))
-        .arg(error.fileName(), reason);
+    return Word(Words::CannotBeRead, language).arg(error.fileName(), reason);
 }
 
 // The words of a write error that has words of its own; null for a write
@@ -34,30 +28,18 @@ QString readErrorLine(const FileError &error, Language language)
 // worded alike and which the window shows in German alone, as its fixed text.
 QString ownWriteErrorLine(const FileError &error, Language language)
 {
-    const bool de = german(language);
     const QString file = error.fileName();
     switch (error.reason()) {
     case FileError::Reason::UntrustedLink:
-        return (de ? QStringLiteral("In %1 wird nicht geschrieben: die Datei ist eine Verknüpfung eines anderen "
-                                    "Benutzers oder liegt in einem Ordner, in den andere schreiben dürfen.")
-                   : QStringLiteral("%1 is not written: it is a link owned by another user or lies in a folder "
-                                    "that others may write to."))
-            .arg(file);
+        return Word(Words::UntrustedLink, language).arg(file);
     case FileError::Reason::DanglingLink:
-        return (de ? QStringLiteral("In %1 wird nicht geschrieben: die Verknüpfung zeigt auf keine Datei.")
-                   : QStringLiteral("%1 is not written: it is a link to a file that does not exist."))
-            .arg(file);
+        return Word(Words::DanglingLink, language).arg(file);
     case FileError::Reason::UnstorableCharacter:
-        return (de ? QStringLiteral("Das Zeichen „%1“ (%2) kann in %3 nicht gespeichert werden.")
-                   : QStringLiteral("The character „%1“ (%2) cannot be stored in %3."))
-            .arg(error.character(), characterCode(error.character()), file);
+        return Word(Words::UnstorableCharacter, language).arg(error.character(), characterCode(error.character()), file);
     case FileError::Reason::InvalidUtf16:
-        return (de ? QStringLiteral("%1 ist kein gültiger UTF-16-Text und wird nicht verändert.")
-                   : QStringLiteral("%1 is not valid UTF-16 text and is left unchanged."))
-            .arg(file);
+        return Word(Words::InvalidUtf16, language).arg(file);
     case FileError::Reason::HeldInMemory:
-        return de ? QStringLiteral("Eine Konfiguration im Speicher wird nicht geändert.")
-                  : QStringLiteral("A configuration held in memory is not changed.");
+        return Word(Words::HeldInMemory, language);
     default:
         return QString();
     }
@@ -76,57 +58,45 @@ QString FileErrorLine(const FileError &error, Language language)
         return readErrorLine(error, language);
     if (const QString own = ownWriteErrorLine(error, language); !own.isNull())
         return own;
-    return german(language) ? QStringLiteral("In ") + error.fileName() + QStringLiteral(" kann nicht geschrieben werden")
-                            : QStringLiteral("cannot write ") + error.fileName();
+    return Word(Words::CannotWriteFile, language).arg(error.fileName());
 }
 
 QString FileErrorDetailLine(const FileError &error, Language language)
 {
     using Reason = FileError::Reason;
-    const bool de = german(language);
     const QString file = error.fileName();
     switch (error.reason()) {
     case Reason::IsFolder:
-        return (de ? QStringLiteral("%1: ist ein Ordner, keine Konfigurationsdatei")
-                   : QStringLiteral("%1: is a folder, not a configuration file"))
-            .arg(file);
+        return Word(Words::IsFolderDetail, language).arg(file);
     case Reason::NotRegularFile:
-        return (de ? QStringLiteral("%1: ist keine gewöhnliche Datei") : QStringLiteral("%1: is not a regular file"))
-            .arg(file);
+        return Word(Words::NotRegularFileDetail, language).arg(file);
     default:
         break;
     }
     if (error.action() == FileError::Action::Read) {
         if (error.reason() == Reason::DanglingLink)
-            return (de ? QStringLiteral("%1: ist eine Verknüpfung auf eine Datei, die es nicht gibt")
-                       : QStringLiteral("%1: is a link to a file that does not exist"))
-                .arg(file);
+            return Word(Words::DanglingLinkDetail, language).arg(file);
         if (error.systemError() != 0)
-            return (de ? QStringLiteral("%1: kann nicht gelesen werden: %2") : QStringLiteral("%1: cannot be read: %2"))
-                .arg(file, ReasonText(error.systemError(), language));
+            return Word(Words::CannotBeReadDetail, language).arg(file, ReasonText(error.systemError(), language));
         return FileErrorLine(error, language);
     }
     QString reason;
     switch (error.reason()) {
     case Reason::ReadOnlyFile:
         reason = error.systemError() != 0 ? ReasonText(error.systemError(), language)
-                 : de                      ? QStringLiteral("die Datei ist schreibgeschützt")
-                                           : QStringLiteral("the file is read-only");
+                                          : Word(Words::ReadOnlyFileReason, language);
         break;
     case Reason::NoFolder:
-        reason = (de ? QStringLiteral("der Ordner %1 existiert nicht") : QStringLiteral("the folder %1 does not exist"))
-                     .arg(error.folder());
+        reason = Word(Words::NoFolderReason, language).arg(error.folder());
         break;
     case Reason::NotAFolder:
-        reason = (de ? QStringLiteral("%1 ist kein Ordner") : QStringLiteral("%1 is not a folder")).arg(error.folder());
+        reason = Word(Words::NotAFolderReason, language).arg(error.folder());
         break;
     case Reason::ReadOnlyFolder:
-        reason = (de ? QStringLiteral("in den Ordner %1 darf nicht geschrieben werden")
-                     : QStringLiteral("the folder %1 is not writable"))
-                     .arg(error.folder());
+        reason = Word(Words::ReadOnlyFolderReason, language).arg(error.folder());
         break;
     case Reason::NameTooLong:
-        reason = de ? QStringLiteral("der Name ist zu lang") : QStringLiteral("the name is too long");
+        reason = Word(Words::NameTooLongReason, language);
         break;
     case Reason::SystemError:
         reason = ReasonText(error.systemError(), language);
@@ -134,8 +104,7 @@ QString FileErrorDetailLine(const FileError &error, Language language)
     default:
         return FileErrorLine(error, language);
     }
-    return (de ? QStringLiteral("In %1 kann nicht geschrieben werden: %2") : QStringLiteral("cannot write %1: %2"))
-        .arg(file, reason);
+    return Word(Words::CannotWriteDetail, language).arg(file, reason);
 }
 
 QString ErrorLine(const ReportedError &error, Language language)
@@ -144,9 +113,7 @@ QString ErrorLine(const ReportedError &error, Language language)
     case ReportedError::Kind::File:
         return FileErrorLine(error.fileError(), language);
     case ReportedError::Kind::NotANumber:
-        return (german(language) ? QStringLiteral("'%1' ist kein gültiger Integerwert")
-                                 : QStringLiteral("'%1' is not a valid whole number"))
-            .arg(error.text());
+        return Word(Words::NotANumber, language).arg(error.text());
     case ReportedError::Kind::Other:
         return error.text();
     case ReportedError::Kind::None:
@@ -171,8 +138,7 @@ QString PortFailureReason(const PortFailure &failure, Language language)
     case PortFailure::Cause::NotPresent:
         return NotPresentText(language);
     case PortFailure::Cause::NoDevice:
-        return german(language) ? QStringLiteral("Kein Gerät für diesen Anschlussnamen.")
-                                : QStringLiteral("No device for this port name.");
+        return Word(Words::NoDeviceNamed, language);
     case PortFailure::Cause::Locked:
         return LockedText(language);
     case PortFailure::Cause::System:
@@ -185,14 +151,9 @@ QString PortFailureReason(const PortFailure &failure, Language language)
 
 QString PortOpenFailureLine(const PortFailure &failure, bool notATerminal, Language language)
 {
-    const bool de = german(language);
     const QString reason = PortFailureReason(failure, language).simplified();
-    QString line = notATerminal ? (de ? QStringLiteral("ist kein serieller Anschluss (%1)")
-                                      : QStringLiteral("is not a serial port (%1)"))
-                                      .arg(reason)
-                                : (de ? QStringLiteral("der Anschluss lässt sich nicht öffnen: ")
-                                      : QStringLiteral("cannot open the port: "))
-                                      + reason;
+    QString line = notATerminal ? Word(Words::NotASerialPort, language).arg(reason)
+                                : Word(Words::CannotOpenPort, language) + reason;
     if (failure.isPermissionError())
         line += QStringLiteral(" (") + PermissionHintText(language).simplified() + u')';
     return line;
@@ -200,9 +161,7 @@ QString PortOpenFailureLine(const PortFailure &failure, bool notATerminal, Langu
 
 QString WorkingFolderErrorLine(const QString &folder, int systemError, Language language)
 {
-    return (german(language) ? QStringLiteral("In %1 kann kein Arbeitsordner angelegt werden: %2")
-                             : QStringLiteral("cannot create a working folder in %1: %2"))
-        .arg(folder, ReasonText(systemError, language));
+    return Word(Words::NoWorkingFolder, language).arg(folder, ReasonText(systemError, language));
 }
 
 QString PortLostText(const PortFailure &loss, Language language)
@@ -226,13 +185,9 @@ QString RunResultText(const RunResult &result, Language language)
     case RunResult::Outcome::PortLost:
         return LostConnectionText(language);
     case RunResult::Outcome::Stopped:
-        return german(language) ? QStringLiteral("Abgebrochen") : QStringLiteral("Stopped");
+        return Word(Words::RunStopped, language);
     case RunResult::Outcome::BadRecord:
-        return (german(language)
-                    ? QStringLiteral("Die Antwort des Velmora für %1 passt nicht zu seiner Firmware \u2013 "
-                                     "Übertragung abgebrochen")
-                    : QStringLiteral("The Velmora's reply for %1 does not fit its firmware \u2013 transfer stopped"))
-            .arg(ConfigLayout::section(result.record));
+        return Word(Words::BadRecord, language).arg(ConfigLayout::section(result.record));
     }
     return QString();
 }
