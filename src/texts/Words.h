@@ -2,7 +2,7 @@
 // The library's texts that have words in each language, by identifier: one
 // row of words for each, a column for each language, as the captions have.
 
-#include "texts/Texts.h"
+#include "texts/Language.h"
 
 #include <QString>
 
