@@ -57,12 +57,6 @@ bool GatewaySession::connectTo(const QString &devicePath, PortFailure *reason)
     return true;
 }
 
-bool GatewaySession::lastOpenWasPermissionError() const
-{
-    auto *real = qobject_cast<QtSerialPort *>(m_port.get());
-    return real && real->lastOpenWasPermissionError();
-}
-
 void GatewaySession::disconnect()
 {
     m_polling.stop();

@@ -36,8 +36,6 @@ public:
     // Opens the device at 9600 8N1 and polls once a second until the gateway
     // answers. On failure returns false with the reason.
     bool connectTo(const QString &devicePath, PortFailure *reason);
-    // True when the last connectTo was refused for lack of rights.
-    bool lastOpenWasPermissionError() const;
     // Closes the port (errors ignored) and stops polling; a run ends with it.
     void disconnect();
     bool isOpen() const;

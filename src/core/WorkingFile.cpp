@@ -29,7 +29,7 @@ WorkingFile WorkingFile::held(const QByteArray &content)
 void WorkingFile::refuseWriteToHeld() const
 {
     if (m_held)
-        throw IniError(IniError::Action::Write, m_path, IniError::Reason::HeldInMemory);
+        throw FileError(FileError::Action::Write, m_path, FileError::Reason::HeldInMemory);
 }
 
 QString WorkingFile::read(const QString &section, const QString &key, const QString &def) const

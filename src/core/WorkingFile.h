@@ -52,9 +52,9 @@ public:
         friend class WorkingFile;
         std::optional<QByteArray> m_content;
     };
-    // Throws IniError when the file exists but cannot be read.
+    // Throws FileError when the file exists but cannot be read.
     Snapshot snapshot() const;
-    // One value, immediate and durable. Throws IniError when refused.
+    // One value, immediate and durable. Throws FileError when refused.
     void write(const QString &section, const QString &key, const QString &value) const;
     // The keys of one record in one atomic, durable replace of the file.
     void storeRecord(const QString &section, const IniValues &values) const;

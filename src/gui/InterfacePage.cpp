@@ -104,7 +104,7 @@ void InterfacePage::shown()
             if (value >= 0 && value < groups[i]->items().size())
                 values[i] = value;
         }
-    } catch (const IniError &) {
+    } catch (const FileError &) {
         m_loading = true;
         for (RadioGroup *group : groups)
             group->setItemIndex(-1);
@@ -123,7 +123,7 @@ void InterfacePage::shown()
         try {
             if (absent[i])
                 m_session.file().write(section, keys.at(i), QString::number(values[i]));
-        } catch (const IniError &) {
+        } catch (const FileError &) {
         }
     }
 }

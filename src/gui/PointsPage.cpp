@@ -239,7 +239,7 @@ void PointsPage::loadAddress(int address)
             quality << stored.read(section, q, ConfigLayout::fileDefault(id, q));
             edv << stored.read(section, e, ConfigLayout::fileDefault(id, e));
         }
-    } catch (const IniError &) {
+    } catch (const FileError &) {
         for (const PointRow &row : rows) {
             row.quality->setCurrentIndex(-1);
             row.edv->setCurrentIndex(-1);
@@ -288,7 +288,7 @@ void PointsPage::loadProductGroup()
         const WorkingFile::Snapshot stored = m_session.file().snapshot();
         quality = stored.read(section, qualityKey, ConfigLayout::fileDefault(id, qualityKey));
         name = stored.read(section, nameKey, ConfigLayout::shownDefault(id, nameKey));
-    } catch (const IniError &) {
+    } catch (const FileError &) {
         clearProductGroup();
         throw;
     }
@@ -321,7 +321,7 @@ void PointsPage::storePendingName()
     // a file that cannot be written must not keep the user from browsing.
     try {
         storeProductName();
-    } catch (const IniError &) {
+    } catch (const FileError &) {
     }
 }
 

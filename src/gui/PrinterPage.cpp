@@ -73,7 +73,7 @@ void PrinterPage::shown()
         const QString headKey = ConfigLayout::printerHeaderKey();
         model = stored.read(section, modelKey, ConfigLayout::shownDefault(id, modelKey));
         head = stored.read(section, headKey, ConfigLayout::shownDefault(id, headKey));
-    } catch (const IniError &) {
+    } catch (const FileError &) {
         // Nothing shown that the file did not give.
         m_ui->cbDruckerModell->setCurrentIndex(-1);
         TextFieldGuard::show(m_ui->eKopfzeiledrucker, QString());

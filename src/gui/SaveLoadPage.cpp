@@ -67,7 +67,7 @@ QString copyFile(const QString &source, const QString &target, Language language
         if (!bytes)
             return MissingFileText(source, language);
         ReplaceFile(target, *bytes);
-    } catch (const IniError &error) {
+    } catch (const FileError &error) {
         return WindowErrorText(ReportedError(error));
     }
     return QString();
@@ -201,7 +201,7 @@ std::optional<WriteCheck> SaveLoadPage::checkForWrite(WorkingFile::Snapshot &fil
     try {
         file = m_session.snapshotForWrite();
         check = CheckWrite(file, m_session.features(), m_session.versionText());
-    } catch (const IniError &error) {
+    } catch (const FileError &error) {
         // Said where the run's result shows, and in the error report.
         ensureBuilt();
         SetWrappedText(m_ui->Label5, WindowErrorText(ReportedError(error)));

@@ -93,7 +93,7 @@ private slots:
         QTRY_VERIFY(done);
         QVERIFY(reported.kind() == ReportedError::Kind::File);
         QCOMPARE(reported.fileError().fileName(), path);
-        QVERIFY(reported.fileError().reason() == IniError::Reason::IsFolder);
+        QVERIFY(reported.fileError().reason() == FileError::Reason::IsFolder);
         QCOMPARE(writer.pending(), 0);
     }
 
