@@ -3,11 +3,12 @@
 #include "core/Cp1252.h"
 #include "core/Errors.h"
 #include "core/Frame.h"
+#include "core/LinePort.h"
 #include "core/TransferRun.h"
 #include "core/WorkingFile.h"
 
 GatewaySession::GatewaySession(WorkingFile &file, std::unique_ptr<SerialPort> port, QObject *parent)
-    : QObject(parent), m_file(file), m_port(port ? std::move(port) : std::make_unique<QtSerialPort>()),
+    : QObject(parent), m_file(file), m_port(port ? std::move(port) : std::make_unique<LinePort>()),
       m_writer(std::make_unique<RecordWriter>()), m_run(std::make_unique<TransferRun>(m_file, *m_writer))
 {
     connect(m_run.get(), &TransferRun::requestReady, this, &GatewaySession::send);
@@ -52,8 +53,14 @@ bool GatewaySession::connectTo(const QString &devicePath, PortFailure *reason)
 
 bool GatewaySession::lastOpenWasPermissionError() const
 {
-    auto *real = qobject_cast<QtSerialPort *>(m_port.get());
+    auto *real = qobject_cast<LinePort *>(m_port.get());
     return real && real->lastOpenWasPermissionError();
+}
+
+void GatewaySession::setConnectTimeout(int ms)
+{
+    if (auto *real = qobject_cast<LinePort *>(m_port.get()))
+        real->setConnectTimeout(ms);
 }
 
 void GatewaySession::disconnect()

@@ -115,6 +115,26 @@ QString PortFailureReason(const PortFailure &failure, Language language)
     case PortFailure::Cause::NoDevice:
         return german(language) ? QStringLiteral("Kein Gerät für diesen Anschlussnamen.")
                                 : QStringLiteral("No device for this port name.");
+    case PortFailure::Cause::BadAddress:
+        return german(language)
+                   ? QStringLiteral("Keine gültige Netzwerkadresse (rfc2217://HOST:PORT oder tcp://HOST:PORT).")
+                   : QStringLiteral("Not a valid network address (rfc2217://HOST:PORT or tcp://HOST:PORT).");
+    case PortFailure::Cause::HostNotFound:
+        return german(language) ? QStringLiteral("Der Rechnername ist unbekannt.")
+                                : QStringLiteral("Host not found.");
+    case PortFailure::Cause::ConnectionRefused:
+        return german(language) ? QStringLiteral("Der Server hat die Verbindung abgelehnt.")
+                                : QStringLiteral("Connection refused by the server.");
+    case PortFailure::Cause::ConnectTimeout:
+        return german(language) ? QStringLiteral("Keine Verbindung zum Server innerhalb der Wartezeit.")
+                                : QStringLiteral("No connection to the server within the connect time-out.");
+    case PortFailure::Cause::ClosedByServer:
+        return german(language) ? QStringLiteral("Der Server hat die Verbindung beendet.")
+                                : QStringLiteral("The server closed the connection.");
+    case PortFailure::Cause::SettingsRefused:
+        return german(language)
+                   ? QStringLiteral("Der Server hat die Leitungseinstellungen (9600 Baud, 8N1) nicht übernommen.")
+                   : QStringLiteral("The server refused the line settings (9600 baud, 8N1).");
     case PortFailure::Cause::System:
         break;
     }
