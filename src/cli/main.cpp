@@ -3,6 +3,7 @@
 
 #include "core/ConfigLayout.h"
 #include "core/IniFile.h"
+#include "core/NetworkAddress.h"
 #include "core/PortDirectory.h"
 #include "core/ProgramFolder.h"
 #include "core/Records.h"
@@ -260,6 +261,7 @@ int commandReadToOutput(const CommandLine &line, ProgressBar &progress)
             CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
             log.open(transfer.session());
             transfer.setReplyTimeout(line.replyTimeoutMs);
+            transfer.session().setConnectTimeout(line.connectTimeoutMs);
             transfer.connectTo(port.device, line.timeoutMs);
             transfer.run(TransferRun::Kind::ReadAll, copy, QStringLiteral("Reading"));
             checkInterrupt();
@@ -298,6 +300,7 @@ int commandRead(const CommandLine &line, ProgressBar &progress)
         CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
         log.open(transfer.session());
         transfer.setReplyTimeout(line.replyTimeoutMs);
+        transfer.session().setConnectTimeout(line.connectTimeoutMs);
         transfer.connectTo(port.device, line.timeoutMs);
         readInto(transfer, copy, file, QStringLiteral("Reading"));
         if (!line.quiet)
@@ -357,6 +360,7 @@ int commandWrite(const CommandLine &line, ProgressBar &progress)
         CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
         log.open(transfer.session());
         transfer.setReplyTimeout(line.replyTimeoutMs);
+        transfer.session().setConnectTimeout(line.connectTimeoutMs);
         transfer.connectTo(port.device, line.timeoutMs);
 
         // A file the tool cannot vouch for is compared with the gateway first:
@@ -513,9 +517,11 @@ int commandDiff(const CommandLine &line)
 
 // diff's first argument names a gateway when it is a port name COM<n> that
 // is no file here, or a character device other than /dev/null (or a
-// missing one: an unplugged adapter).
+// missing one: an unplugged adapter), or a network address.
 bool namesAGateway(const QString &argument)
 {
+    if (NetworkAddress::looksLikeAddress(argument))
+        return true;
     struct stat st;
     if (::stat(EncodeFileName(argument).constData(), &st) != 0)
         return isPortName(argument) || argument.startsWith(QLatin1String("/dev/"));
@@ -533,6 +539,7 @@ int commandDiffGateway(const CommandLine &line, ProgressBar &progress)
     Scratch scratch(programScratchPlace(), QString());
     CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
     transfer.setReplyTimeout(line.replyTimeoutMs);
+    transfer.session().setConnectTimeout(line.connectTimeoutMs);
     transfer.connectTo(port.device, line.timeoutMs);
     // Compared in memory as a write's echoes are: a key FILE lacks would keep
     // the gateway's value, and a name keeps its blanks.
