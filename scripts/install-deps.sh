@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libjpeg-dev
-  xvfb xauth socat fonts-dejavu-core fonts-liberation qt6-translations-l10n
+  xvfb xauth socat ser2net fonts-dejavu-core fonts-liberation qt6-translations-l10n
   clang libclang-rt-14-dev
   dpkg-dev file lintian appstream desktop-file-utils
 )
