@@ -11,7 +11,6 @@
 #include <QTimer>
 
 #include <cerrno>
-#include <cstring>
 #include <optional>
 #include <sys/stat.h>
 
@@ -48,10 +47,10 @@ void CliTransfer::connectTo(const QString &device, int timeoutMs)
         struct stat st;
         const bool exists = ::stat(QFile::encodeName(device).constData(), &st) == 0;
         const bool notATerminal = (exists && !S_ISCHR(st.st_mode))
-                                  || refusal.systemWords == QString::fromLocal8Bit(std::strerror(ENOTTY));
+                                  || refusal.systemError == ENOTTY;
         QString text = notATerminal ? failure(QStringLiteral("is not a serial port (%1)").arg(oneLine(reason)))
                                     : failure(QStringLiteral("cannot open the port: ") + oneLine(reason));
-        if (m_session.lastOpenWasPermissionError())
+        if (refusal.isPermissionError())
             text += QStringLiteral(" (") + oneLine(PermissionHintText(Language::English)) + u')';
         throw CliError(text);
     }

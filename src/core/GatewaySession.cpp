@@ -51,12 +51,6 @@ bool GatewaySession::connectTo(const QString &devicePath, PortFailure *reason)
     return true;
 }
 
-bool GatewaySession::lastOpenWasPermissionError() const
-{
-    auto *real = qobject_cast<LinePort *>(m_port.get());
-    return real && real->lastOpenWasPermissionError();
-}
-
 void GatewaySession::setConnectTimeout(int ms)
 {
     if (auto *real = qobject_cast<LinePort *>(m_port.get()))

@@ -39,8 +39,6 @@ public:
     bool connectTo(const QString &devicePath, PortFailure *reason);
     // How long connectTo may wait for a network port's server.
     void setConnectTimeout(int ms);
-    // True when the last connectTo was refused for lack of rights.
-    bool lastOpenWasPermissionError() const;
     // Closes the port (errors ignored) and stops polling; a run ends with it.
     void disconnect();
     bool isOpen() const;

@@ -55,8 +55,3 @@ void LinePort::setConnectTimeout(int ms)
 {
     m_network->setConnectTimeout(ms);
 }
-
-bool LinePort::lastOpenWasPermissionError() const
-{
-    return !m_onNetwork && m_serial->lastOpenWasPermissionError();
-}

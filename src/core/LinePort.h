@@ -23,8 +23,6 @@ public:
     // How long opening a network port may take, the server's line settings
     // included.
     void setConnectTimeout(int ms);
-    // True when the system refused the last serial device for lack of rights.
-    bool lastOpenWasPermissionError() const;
 
 private:
     SerialPort *current() const;

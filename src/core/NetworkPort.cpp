@@ -15,15 +15,15 @@ PortFailure NetworkPort::failureOfSocket() const
 {
     switch (m_socket->error()) {
     case QAbstractSocket::HostNotFoundError:
-        return PortFailure{PortFailure::Cause::HostNotFound, 0, {}};
+        return PortFailure{PortFailure::Cause::HostNotFound};
     case QAbstractSocket::ConnectionRefusedError:
-        return PortFailure{PortFailure::Cause::ConnectionRefused, 0, {}};
+        return PortFailure{PortFailure::Cause::ConnectionRefused};
     case QAbstractSocket::SocketTimeoutError:
-        return PortFailure{PortFailure::Cause::ConnectTimeout, 0, {}};
+        return PortFailure{PortFailure::Cause::ConnectTimeout};
     case QAbstractSocket::RemoteHostClosedError:
-        return PortFailure{PortFailure::Cause::ClosedByServer, 0, {}};
+        return PortFailure{PortFailure::Cause::ClosedByServer};
     default:
-        return PortFailure{PortFailure::Cause::System, 0, m_socket->errorString()};
+        return PortFailure{PortFailure::Cause::NetworkFailed};
     }
 }
 
@@ -34,7 +34,7 @@ bool NetworkPort::open(const QString &text, PortFailure *reason)
     const std::optional<NetworkAddress> address = NetworkAddress::parse(text);
     if (!address) {
         if (reason)
-            *reason = PortFailure{PortFailure::Cause::BadAddress, 0, {}};
+            *reason = PortFailure{PortFailure::Cause::BadAddress};
         return false;
     }
     if (address->kind == NetworkAddress::Kind::Rfc2217)
@@ -71,8 +71,7 @@ bool NetworkPort::open(const QString &text, PortFailure *reason)
         // Connected but the line never confirmed: the server did not take
         // the settings (a server without a serial line never answers them).
         fail(PortFailure{m_socket->state() == QAbstractSocket::ConnectedState ? PortFailure::Cause::SettingsRefused
-                                                                              : PortFailure::Cause::ConnectTimeout,
-                         0, {}});
+                                                                              : PortFailure::Cause::ConnectTimeout});
     });
     // While open() waits, readSocket and socketFailed settle it through
     // m_ready and m_openFailure and end the wait.
@@ -84,7 +83,7 @@ bool NetworkPort::open(const QString &text, PortFailure *reason)
     m_wait = nullptr;
     if (m_ready && !m_openFailure)
         return true;
-    const PortFailure failure = m_openFailure.value_or(PortFailure{PortFailure::Cause::ConnectTimeout, 0, {}});
+    const PortFailure failure = m_openFailure.value_or(PortFailure{PortFailure::Cause::ConnectTimeout});
     close();
     if (reason)
         *reason = failure;
@@ -115,7 +114,7 @@ void NetworkPort::drain(bool deliver)
             m_ready = true;
             m_wait->quit();
         } else if (m_telnet->settings() == TelnetCodec::Settings::Refused) {
-            m_openFailure = PortFailure{PortFailure::Cause::SettingsRefused, 0, {}};
+            m_openFailure = PortFailure{PortFailure::Cause::SettingsRefused};
             m_wait->quit();
         }
         return;
@@ -137,7 +136,7 @@ void NetworkPort::socketFailed()
     if (m_ready)
         reportLost(m_socket->state() == QAbstractSocket::UnconnectedState
                            && m_socket->error() == QAbstractSocket::UnknownSocketError
-                       ? PortFailure{PortFailure::Cause::ClosedByServer, 0, {}}
+                       ? PortFailure{PortFailure::Cause::ClosedByServer}
                        : failureOfSocket());
 }
 

@@ -135,17 +135,31 @@ QString PortFailureReason(const PortFailure &failure, Language language)
         return german(language)
                    ? QStringLiteral("Der Server hat die Leitungseinstellungen (9600 Baud, 8N1) nicht übernommen.")
                    : QStringLiteral("The server refused the line settings (9600 baud, 8N1).");
+    case PortFailure::Cause::NetworkFailed:
+        return german(language) ? QStringLiteral("Das Netzwerk hat versagt: der Server ist nicht erreichbar.")
+                                : QStringLiteral("The network failed: the server cannot be reached.");
+    case PortFailure::Cause::Locked:
+        return LockedText(language);
     case PortFailure::Cause::System:
         break;
     }
     if (failure.systemError != 0)
         return ReasonText(failure.systemError, language);
-    return ReasonText(failure.systemWords, language);
+    return SerialErrorText(failure.serialError, language);
 }
 
 QString PortLostText(const PortFailure &loss, Language language)
 {
-    return LostConnectionText(language) + QStringLiteral("\n\n") + PortFailureReason(loss, language);
+    // A network port has no adapter to pull: its loss is the connection's.
+    const bool network = loss.cause == PortFailure::Cause::ClosedByServer
+                         || loss.cause == PortFailure::Cause::NetworkFailed;
+    const QString lost = !network ? LostConnectionText(language)
+                         : german(language)
+                             ? QStringLiteral("Die Verbindung zum Velmora ist unterbrochen: die Netzwerkverbindung "
+                                              "zum Server besteht nicht mehr.")
+                             : QStringLiteral("The connection to the Velmora was lost: the network connection to "
+                                              "the server ended.");
+    return lost + QStringLiteral("\n\n") + PortFailureReason(loss, language);
 }
 
 QString RunResultText(const RunResult &result, Language language)

@@ -98,36 +98,90 @@ private slots:
     void portFailures_data()
     {
         QTest::addColumn<int>("cause");
+        QTest::addColumn<int>("serialError");
         QTest::addColumn<int>("systemError");
-        QTest::addColumn<QString>("words");
         QTest::addColumn<QString>("german");
         QTest::addColumn<QString>("english");
         using C = PortFailure::Cause;
-        QTest::newRow("hung up") << int(C::HungUp) << 0 << QString() << "Das Gerät hat die Verbindung getrennt"
-                                 << "The device hung up.";
-        QTest::newRow("device gone") << int(C::NotPresent) << 0 << QString() << "Gerät nicht vorhanden"
-                                     << "device not present";
-        QTest::newRow("no device named") << int(C::NoDevice) << 0 << QString()
+        QTest::newRow("hung up") << int(C::HungUp) << int(QSerialPort::ResourceError) << 0
+                                 << "Das Gerät hat die Verbindung getrennt" << "The device hung up.";
+        QTest::newRow("device gone") << int(C::NotPresent) << int(QSerialPort::DeviceNotFoundError) << ENOENT
+                                     << "Gerät nicht vorhanden" << "device not present";
+        QTest::newRow("no device named") << int(C::NoDevice) << int(QSerialPort::DeviceNotFoundError) << 0
                                          << "Kein Gerät für diesen Anschlussnamen." << "No device for this port name.";
-        QTest::newRow("device file removed") << int(C::System) << ENODEV << QString() << "Gerät nicht vorhanden"
-                                             << "No such device";
-        QTest::newRow("the system's words") << int(C::System) << 0 << "Permission denied" << "Keine Berechtigung"
-                                            << "Permission denied";
+        QTest::newRow("locked by another program")
+            << int(C::Locked) << int(QSerialPort::PermissionError) << 0
+            << "Der Anschluss ist gesperrt: ein anderes Programm benutzt ihn, oder seine Sperrdatei kann nicht angelegt werden"
+            << "The port is locked: another program uses it, or its lock file cannot be created";
+        QTest::newRow("device file removed") << int(C::System) << int(QSerialPort::ResourceError) << ENODEV
+                                             << "Gerät nicht vorhanden" << "No such device";
+        QTest::newRow("no rights") << int(C::System) << int(QSerialPort::PermissionError) << EACCES
+                                   << "Keine Berechtigung" << "Permission denied";
+        QTest::newRow("not a terminal") << int(C::System) << int(QSerialPort::UnsupportedOperationError) << ENOTTY
+                                        << "Das Gerät ist kein serieller Anschluss (unpassender ioctl)"
+                                        << "Inappropriate ioctl for device";
+        QTest::newRow("Qt's kind only") << int(C::System) << int(QSerialPort::ResourceError) << 0
+                                        << "Der Anschluss ist nicht mehr verfügbar" << "The port is no longer available";
+        QTest::newRow("not an address") << int(C::BadAddress) << 0 << 0
+                                        << "Keine gültige Netzwerkadresse (rfc2217://HOST:PORT oder tcp://HOST:PORT)."
+                                        << "Not a valid network address (rfc2217://HOST:PORT or tcp://HOST:PORT).";
+        QTest::newRow("host not found") << int(C::HostNotFound) << 0 << 0 << "Der Rechnername ist unbekannt."
+                                        << "Host not found.";
+        QTest::newRow("connection refused") << int(C::ConnectionRefused) << 0 << 0
+                                            << "Der Server hat die Verbindung abgelehnt."
+                                            << "Connection refused by the server.";
+        QTest::newRow("connect time-out") << int(C::ConnectTimeout) << 0 << 0
+                                          << "Keine Verbindung zum Server innerhalb der Wartezeit."
+                                          << "No connection to the server within the connect time-out.";
+        QTest::newRow("line settings refused")
+            << int(C::SettingsRefused) << 0 << 0
+            << "Der Server hat die Leitungseinstellungen (9600 Baud, 8N1) nicht übernommen."
+            << "The server refused the line settings (9600 baud, 8N1).";
     }
     void portFailures()
     {
         QFETCH(int, cause);
+        QFETCH(int, serialError);
         QFETCH(int, systemError);
-        QFETCH(QString, words);
         QFETCH(QString, german);
         QFETCH(QString, english);
-        const PortFailure failure{PortFailure::Cause(cause), systemError, words};
+        const PortFailure failure{PortFailure::Cause(cause), QSerialPort::SerialPortError(serialError), systemError};
         QCOMPARE(PortFailureReason(failure, Language::German), german);
         QCOMPARE(PortFailureReason(failure, Language::English), english);
         QCOMPARE(PortLostText(failure, Language::German),
                  QStringLiteral("Die Verbindung zum Velmora ist unterbrochen: der serielle Anschluss ist nicht mehr "
                                 "vorhanden (Adapter abgezogen?).\n\n")
                      + german);
+    }
+
+    // A network port lost is the connection's loss, not a pulled adapter.
+    void networkPortLost_data()
+    {
+        QTest::addColumn<int>("cause");
+        QTest::addColumn<QString>("german");
+        QTest::addColumn<QString>("english");
+        using C = PortFailure::Cause;
+        QTest::newRow("closed by the server")
+            << int(C::ClosedByServer)
+            << "Die Verbindung zum Velmora ist unterbrochen: die Netzwerkverbindung zum Server besteht nicht mehr."
+               "\n\nDer Server hat die Verbindung beendet."
+            << "The connection to the Velmora was lost: the network connection to the server ended.\n\n"
+               "The server closed the connection.";
+        QTest::newRow("network failed")
+            << int(C::NetworkFailed)
+            << "Die Verbindung zum Velmora ist unterbrochen: die Netzwerkverbindung zum Server besteht nicht mehr."
+               "\n\nDas Netzwerk hat versagt: der Server ist nicht erreichbar."
+            << "The connection to the Velmora was lost: the network connection to the server ended.\n\n"
+               "The network failed: the server cannot be reached.";
+    }
+    void networkPortLost()
+    {
+        QFETCH(int, cause);
+        QFETCH(QString, german);
+        QFETCH(QString, english);
+        const PortFailure loss{PortFailure::Cause(cause)};
+        QCOMPARE(PortLostText(loss, Language::German), german);
+        QCOMPARE(PortLostText(loss, Language::English), english);
     }
 
     // What a run's end and its steps say in the window.
