@@ -18,6 +18,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -223,7 +224,11 @@ int main(int argc, char *argv[])
     if (!shim.isEmpty())
         environment.insert(QStringLiteral("LD_PRELOAD"), shim);
     server.setProcessEnvironment(environment);
-    server.start(QStringLiteral("ser2net"), {QStringLiteral("-n"), QStringLiteral("-u"), QStringLiteral("-c"), config.fileName()});
+    // ser2net lives in /usr/sbin, which a user's PATH may lack.
+    QString ser2net = QStandardPaths::findExecutable(QStringLiteral("ser2net"));
+    if (ser2net.isEmpty())
+        ser2net = QStringLiteral("/usr/sbin/ser2net");
+    server.start(ser2net, {QStringLiteral("-n"), QStringLiteral("-u"), QStringLiteral("-c"), config.fileName()});
     if (!server.waitForStarted(5000) || !listening(server, serverPort) || !listening(server, quickPort)) {
         std::fprintf(stderr, "bench_network: ser2net did not start\n");
         return 1;

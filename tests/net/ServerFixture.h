@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QThread>
@@ -62,6 +63,15 @@ public:
 
     bool startServer(Server kind)
     {
+        // ser2net lives in /usr/sbin, which a user's PATH may lack.
+        const QString program = kind == Server::Socat ? QStringLiteral("socat") : QStringLiteral("ser2net");
+        QString executable = QStandardPaths::findExecutable(program);
+        if (executable.isEmpty())
+            executable = QStandardPaths::findExecutable(program, {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")});
+        if (executable.isEmpty()) {
+            qWarning("%s is not installed; scripts/install-deps.sh installs it", qPrintable(program));
+            return false;
+        }
         m_kind = kind;
         port = freePort();
         if (port == 0)
@@ -69,7 +79,7 @@ public:
         server.setProcessChannelMode(QProcess::MergedChannels);
         if (kind == Server::Socat) {
             // A process for each connection, each opening the terminal anew.
-            server.start(QStringLiteral("socat"),
+            server.start(executable,
                          {QStringLiteral("TCP-LISTEN:%1,bind=127.0.0.1,reuseaddr,fork").arg(port),
                           QStringLiteral("FILE:%1,raw,echo=0").arg(pty)});
         } else {
@@ -89,7 +99,7 @@ public:
             environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(MODEM_LINES_SHIM));
             server.setProcessEnvironment(environment);
             // -n: in the foreground, -u: no lock file in the system's folder.
-            server.start(QStringLiteral("ser2net"), {QStringLiteral("-n"), QStringLiteral("-u"), QStringLiteral("-c"),
+            server.start(executable, {QStringLiteral("-n"), QStringLiteral("-u"), QStringLiteral("-c"),
                                                      config.fileName()});
         }
         if (!server.waitForStarted(5000))
