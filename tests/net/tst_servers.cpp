@@ -214,6 +214,28 @@ private slots:
         QVERIFY(withoutTimeAndPort(bytesOf(viaServer)) != withoutTimeAndPort(bytesOf(direct)));
     }
 
+    // An address file in ports/ is listed with its address, and its name
+    // reaches the server as the address itself does.
+    void anAddressFileIsAPort()
+    {
+        Cli cli;
+        QVERIFY(cli.startSimulator({"--firmware", "106"}));
+        QVERIFY(cli.startServer(ServerFixture::Server::Ser2netRfc2217));
+        QVERIFY(QDir().mkpath(cli.path("ports")));
+        QFile alias(cli.path("ports/COM20"));
+        QVERIFY(alias.open(QIODevice::WriteOnly));
+        alias.write(cli.address().toUtf8() + "\n");
+        alias.close();
+        Result r = cli.run({"ports"});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.split('\n').contains("COM20\t" + cli.address() + "\t-\t-\t-\t-"), qPrintable(r.out));
+        const QString file = cli.path("com20.ini");
+        r = cli.run({"read", "COM20", file, "-q"});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(ReadIniValue(file, "SOURCE", "Port", "-"), "COM20 (" + cli.address() + ")");
+        QCOMPARE(ReadIniValue(file, "SOURCE", "Firmware", "-"), QStringLiteral("1.06"));
+    }
+
     void serverKilledMidRunIsALostPort_data()
     {
         QTest::addColumn<ServerFixture::Server>("server");
