@@ -12,6 +12,15 @@ done
 bench/bench_cli.sh build-bench
 # The same read through a USB adapter's latency timer: 16 ms against 1 ms.
 bench/bench_latency.sh build-bench
+# A read-all through a network port: local, ser2net on loopback, and a
+# loopback proxy adding 20 ms each way, each against its limit.
+echo "== bench_network"
+if command -v ser2net >/dev/null || [ -x /usr/sbin/ser2net ]; then
+  build-bench/bench/bench_network 3 "$(pwd)/build-bench/tools/modem-lines-shim/libmodem_lines_shim.so" ||
+    failed+=("bench_network")
+else
+  echo "skipped: ser2net is not installed"
+fi
 # The window's turnaround beside velmora-cli's: offscreen, then on a real X
 # server (Xvfb) where painting costs what it costs on a desktop.
 echo "== bench_turnaround (offscreen)"

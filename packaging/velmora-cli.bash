@@ -15,7 +15,7 @@ _velmora_cli()
     COMPREPLY=()
     case "$prev" in
         --backup | --log) _velmora_cli_files "$cur"; return ;;
-        --timeout | --reply-timeout | --firmware) return ;;
+        --timeout | --reply-timeout | --connect-timeout | --firmware) return ;;
     esac
 
     # The command, and how many of its arguments come before the word.
@@ -24,7 +24,7 @@ _velmora_cli()
         local word="${COMP_WORDS[i]}"
         if [[ -n $skip ]]; then
             skip=""
-        elif [[ $word == --backup || $word == --timeout || $word == --reply-timeout || $word == --log || $word == --firmware ]]; then
+        elif [[ $word == --backup || $word == --timeout || $word == --reply-timeout || $word == --connect-timeout || $word == --log || $word == --firmware ]]; then
             skip=1
         elif [[ $word == -* ]]; then
             :
@@ -39,9 +39,9 @@ _velmora_cli()
         local options="--quiet --help"
         case "$command" in
             "") options="--help --version" ;;
-            read) options+=" --timeout --reply-timeout --log" ;;
-            diff) options+=" --timeout --reply-timeout" ;;
-            write) options+=" --backup --no-verify --force --dry-run --timeout --reply-timeout --log" ;;
+            read) options+=" --timeout --reply-timeout --connect-timeout --log" ;;
+            diff) options+=" --timeout --reply-timeout --connect-timeout" ;;
+            write) options+=" --backup --no-verify --force --dry-run --timeout --reply-timeout --connect-timeout --log" ;;
             check) options+=" --firmware" ;;
         esac
         COMPREPLY=($(compgen -W "$options" -- "$cur"))

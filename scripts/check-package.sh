@@ -122,6 +122,7 @@ relation_rules=(
   "velmora-cli|Depends|libc6 (>= "
   "velmora-cli|Depends|libqt6core6 (>= "
   "velmora-cli|Depends|libqt6serialport6 (>= "
+  "velmora-cli|Depends|libqt6network6 (>= "
   "velmora-cli|Depends|!libqt6widgets6"
   "velmora-cli|Depends|!libqt6gui6"
   "velmora-cli|Depends|!fonts-"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and running the tool needs on Debian 12; with
 # --tests also what its tests and the check of its Debian packages need
-# (a virtual X server, pseudo-terminal and network relays, clang with its
+# (a virtual X server, pseudo-terminal and network relays and a serial
+# server, clang with its
 # sanitizer and fuzzer runtimes, the package tools).
 # Runs apt only for packages that are missing; uses sudo when not root.
 set -euo pipefail
@@ -19,7 +20,7 @@ case "${1:-}" in
 esac
 if $tests; then
   packages+=(
-    xvfb xauth socat
+    xvfb xauth socat ser2net
     clang libclang-rt-14-dev
     dpkg-dev file lintian appstream desktop-file-utils
   )
@@ -39,3 +40,8 @@ sudo=""
 $sudo apt-get update -qq
 [ ${#missing[@]} -eq 0 ] && exit 0
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# ser2net comes for the tests, which start their own servers on the loopback
+# address: the system service its package enables is not wanted.
+if [[ " ${missing[*]} " == *" ser2net "* ]] && command -v systemctl >/dev/null; then
+  $sudo systemctl disable --now ser2net.service >/dev/null 2>&1 || true
+fi

@@ -43,6 +43,13 @@ public:
     {
         QVERIFY(QDir().mkpath(ports()));
         for (const QString &entry : entries) {
+            // NAME=TEXT: a regular file holding TEXT.
+            if (const qsizetype eq = entry.indexOf(u'='); eq > 0) {
+                QFile file(ports() + entry.left(eq));
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                QVERIFY(file.write(entry.mid(eq + 1).toUtf8()) >= 0);
+                continue;
+            }
             const QStringList parts = entry.split(u'>');
             if (parts.size() == 1) {
                 QFile file(ports() + parts[0]);

@@ -66,7 +66,9 @@ QString CommandLine::helpText()
         "                              missing for the firmware FILE names; 'warning:' lines\n"
         "                              for values that fit but may not be meant.\n"
         "\n"
-        "PORT is a name COM<n> as 'velmora-cli ports' lists it, or a device path.\n"
+        "PORT is a name COM<n> as 'velmora-cli ports' lists it, a device path, or a\n"
+        "network address: rfc2217://HOST:PORT (a server that sets its line to 9600 8N1\n"
+        "on request) or tcp://HOST:PORT (raw bytes; the line is set at the server).\n"
         "\n"
         "Options:\n"
         "  --backup BACKUP             write: first read the gateway into BACKUP; nothing is\n"
@@ -82,6 +84,9 @@ QString CommandLine::helpText()
         "                              ignore, and give the verdict write would give.\n"
         "  --timeout SECONDS           read, write, diff: how long to wait for the gateway to\n"
         "                              answer when connecting (default 10).\n"
+        "  --connect-timeout SECONDS   read, write, diff: for a network port, how long to\n"
+        "                              wait for the connection and the server's line\n"
+        "                              settings (default 5).\n"
         "  --reply-timeout SECONDS     read, write, diff: how long to wait for each reply\n"
         "                              during a run (default 3).\n"
         "  --log LOG                   read, write: write every request and reply into LOG as\n"
@@ -130,13 +135,14 @@ CommandLine CommandLine::parse(const QStringList &argv)
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, QString());
     const QCommandLineOption timeout(QStringLiteral("timeout"), QString(), QStringLiteral("seconds"));
     const QCommandLineOption replyTimeout(QStringLiteral("reply-timeout"), QString(), QStringLiteral("seconds"));
+    const QCommandLineOption connectTimeout(QStringLiteral("connect-timeout"), QString(), QStringLiteral("seconds"));
     const QCommandLineOption backup(QStringLiteral("backup"), QString(), QStringLiteral("file"));
     const QCommandLineOption noVerify(QStringLiteral("no-verify"), QString());
     const QCommandLineOption force(QStringLiteral("force"), QString());
     const QCommandLineOption dryRun(QStringLiteral("dry-run"), QString());
     const QCommandLineOption firmware(QStringLiteral("firmware"), QString(), QStringLiteral("version"));
     const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("file"));
-    parser.addOptions({help, version, quiet, timeout, replyTimeout, backup, noVerify, force, dryRun, firmware, log});
+    parser.addOptions({help, version, quiet, timeout, replyTimeout, connectTimeout, backup, noVerify, force, dryRun, firmware, log});
     if (!parser.parse(argv)) {
         QString text = parser.errorText();
         if (text.endsWith(u'.'))
@@ -213,6 +219,7 @@ CommandLine CommandLine::parse(const QStringList &argv)
     onlyFor(firmware, {Command::Check});
     onlyFor(timeout, {Command::Read, Command::Write, Command::Diff});
     onlyFor(replyTimeout, {Command::Read, Command::Write, Command::Diff});
+    onlyFor(connectTimeout, {Command::Read, Command::Write, Command::Diff});
     onlyFor(log, {Command::Read, Command::Write});
 
     // "-" stands for standard output only where a file is produced and
@@ -271,5 +278,7 @@ CommandLine CommandLine::parse(const QStringList &argv)
         line.timeoutMs = milliseconds(timeout, 86400);
     if (parser.isSet(replyTimeout))
         line.replyTimeoutMs = milliseconds(replyTimeout, 600);
+    if (parser.isSet(connectTimeout))
+        line.connectTimeoutMs = milliseconds(connectTimeout, 600);
     return line;
 }

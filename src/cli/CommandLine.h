@@ -19,6 +19,7 @@ struct CommandLine
     bool quiet = false;
     int timeoutMs = 10000; // connect --timeout
     int replyTimeoutMs = 3000; // --reply-timeout: each reply of a run
+    int connectTimeoutMs = 5000; // --connect-timeout: a network port's server
 
     // Throws CliError for an unknown command or option, a missing or extra
     // argument, an option the command does not take, or a bad time-out.

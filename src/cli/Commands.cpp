@@ -2,6 +2,7 @@
 
 #include "core/ConfigLayout.h"
 #include "core/IniFile.h"
+#include "core/NetworkAddress.h"
 #include "core/PortDirectory.h"
 #include "core/ProgramFolder.h"
 #include "core/Records.h"
@@ -222,6 +223,7 @@ void connectGateway(CliTransfer &transfer, const Port &port, const CommandLine &
     if (log)
         log->open(transfer.session());
     transfer.setReplyTimeout(line.replyTimeoutMs);
+    transfer.session().setConnectTimeout(line.connectTimeoutMs);
     transfer.connectTo(port.device, line.timeoutMs);
 }
 
@@ -519,9 +521,11 @@ int commandDiff(const CommandLine &line)
 
 // diff's first argument names a gateway when it is a port name COM<n> that
 // is no file here, or a character device other than /dev/null (or a
-// missing one: an unplugged adapter).
+// missing one: an unplugged adapter), or a network address.
 bool namesAGateway(const QString &argument)
 {
+    if (NetworkAddress::looksLikeAddress(argument))
+        return true;
     struct stat st;
     if (::stat(EncodeFileName(argument).constData(), &st) != 0)
         return isPortName(argument) || argument.startsWith(QLatin1String("/dev/"));

@@ -3,13 +3,14 @@
 #include "core/Cp1252.h"
 #include "core/Errors.h"
 #include "core/Frame.h"
+#include "core/LinePort.h"
 #include "core/TransferRun.h"
 #include "core/WorkingFile.h"
 
 #include <cstring>
 
 GatewaySession::GatewaySession(WorkingFile &file, std::unique_ptr<SerialPort> port, QObject *parent)
-    : QObject(parent), m_file(file), m_port(port ? std::move(port) : std::make_unique<QtSerialPort>()),
+    : QObject(parent), m_file(file), m_port(port ? std::move(port) : std::make_unique<LinePort>()),
       m_writer(std::make_unique<RecordWriter>()), m_run(std::make_unique<TransferRun>(m_file, *m_writer))
 {
     m_file.setWriter(m_writer.get());
@@ -55,6 +56,12 @@ bool GatewaySession::connectTo(const QString &devicePath, PortFailure *reason)
     setState(State::Connecting);
     m_polling.start();
     return true;
+}
+
+void GatewaySession::setConnectTimeout(int ms)
+{
+    if (auto *real = qobject_cast<LinePort *>(m_port.get()))
+        real->setConnectTimeout(ms);
 }
 
 void GatewaySession::disconnect()

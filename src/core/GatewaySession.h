@@ -36,6 +36,8 @@ public:
     // Opens the device at 9600 8N1 and polls once a second until the gateway
     // answers. On failure returns false with the reason.
     bool connectTo(const QString &devicePath, PortFailure *reason);
+    // How long connectTo may wait for a network port's server.
+    void setConnectTimeout(int ms);
     // Closes the port (errors ignored) and stops polling; a run ends with it.
     void disconnect();
     bool isOpen() const;

@@ -1,6 +1,9 @@
 #include "core/PortDirectory.h"
 
+#include "core/NetworkAddress.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
@@ -57,8 +60,23 @@ struct Alias
     bool present; // false when the device it leads to is gone
 };
 
-// The COM<n> links of `portsDir` by number; of two names with one number
-// ("com3" and "COM3") the first one found wins.
+// The address a regular file COM<n> holds on its one line, or nothing when
+// it holds no valid network address (the file is read up to a small bound).
+QString AddressIn(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray head = file.read(1024);
+    const QByteArray line = head.left(head.indexOf('\n') < 0 ? head.size() : head.indexOf('\n')).trimmed();
+    const std::optional<NetworkAddress> address = NetworkAddress::parse(QString::fromUtf8(line));
+    return address ? address->toString() : QString();
+}
+
+// The COM<n> links of `portsDir`, and its regular files COM<n> naming a
+// network address, by number; of two names with one number ("com3" and
+// "COM3") the first one found wins. A file without a valid address is no
+// alias.
 QVector<Alias> ReadAliases(const QString &portsDir)
 {
     QVector<Alias> result;
@@ -70,11 +88,17 @@ QVector<Alias> ReadAliases(const QString &portsDir)
         QDir(portsDir).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo &entry : entries) {
         const QRegularExpressionMatch m = aliasName.match(entry.fileName());
-        if (!m.hasMatch() || !entry.isSymLink())
+        if (!m.hasMatch() || !(entry.isSymLink() || entry.isFile()))
             continue;
         const int number = m.captured(1).toInt();
         if (number < 1)
             continue;
+        if (!entry.isSymLink()) {
+            const QString address = AddressIn(entry.filePath());
+            if (!address.isEmpty())
+                result.push_back({number, address, true});
+            continue;
+        }
         const QString target = entry.symLinkTarget();
         result.push_back({number, target, QFileInfo::exists(target)});
     }

@@ -9,13 +9,15 @@
 struct SerialPortEntry
 {
     QString name;   // "COM<n>"
-    QString device; // what the link opens, e.g. /dev/ttyUSB0
+    QString device; // what the name opens, e.g. /dev/ttyUSB0 or rfc2217://10.1.2.3:4001
 };
 
 // Aliases first: every symbolic link in `portsDir` named COM<n> (any case)
-// reserves n and opens its target. Then `devices` by family (ttyS, ttyUSB,
-// ttyACM, any other), each in numeric order, on the lowest free numbers from
-// 1; a device that an alias already opens is skipped. In that order.
+// reserves n and opens its target; a regular file COM<n> whose one line is
+// a network address (rfc2217://HOST:PORT, tcp://HOST:PORT) reserves n and
+// opens that address. Then `devices` by family (ttyS, ttyUSB, ttyACM, any
+// other), each in numeric order, on the lowest free numbers from 1; a
+// device that an alias already opens is skipped. In that order.
 QVector<SerialPortEntry> DiscoverSerialPorts(const QString &portsDir, const QStringList &devices);
 
 // The serial devices that Qt SerialPort finds on this machine.

@@ -1,5 +1,7 @@
 #include "core/SerialDeviceInfo.h"
 
+#include "core/NetworkAddress.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -38,6 +40,11 @@ QString SerialDeviceInfo::usbProduct() const
 SerialDeviceInfo DescribeSerialDevice(const QString &path, const QString &sysRoot, const QString &byIdFolder)
 {
     SerialDeviceInfo info;
+    // A network port is its address; there is no device to describe.
+    if (NetworkAddress::looksLikeAddress(path)) {
+        info.device = path;
+        return info;
+    }
     info.device = resolved(path);
 
     const QFileInfoList links =

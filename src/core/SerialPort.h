@@ -20,6 +20,14 @@ struct PortFailure
         HungUp,     // the device hung up, or its device file went (an unplugged adapter)
         NotPresent, // the device file is gone: a name left by an unplugged adapter
         NoDevice,   // no device was named
+        // A port reached over the network:
+        BadAddress,        // not a valid rfc2217:// or tcp:// address
+        HostNotFound,      // the server's name is not known
+        ConnectionRefused, // nothing listens at the address
+        ConnectTimeout,    // no connection within the connect time-out
+        ClosedByServer,    // the server ended the connection
+        SettingsRefused,   // the server did not set its line to 9600 8N1
+        NetworkFailed,     // the network failed otherwise (no route, a broken link)
     };
     Cause cause = Cause::System;
     QSerialPort::SerialPortError serialError = QSerialPort::NoError;

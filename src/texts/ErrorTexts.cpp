@@ -139,6 +139,20 @@ QString PortFailureReason(const PortFailure &failure, Language language)
         return NotPresentText(language);
     case PortFailure::Cause::NoDevice:
         return Word(Words::NoDeviceNamed, language);
+    case PortFailure::Cause::BadAddress:
+        return Word(Words::BadNetworkAddress, language);
+    case PortFailure::Cause::HostNotFound:
+        return Word(Words::HostNotFound, language);
+    case PortFailure::Cause::ConnectionRefused:
+        return Word(Words::ConnectionRefused, language);
+    case PortFailure::Cause::ConnectTimeout:
+        return Word(Words::ConnectTimeout, language);
+    case PortFailure::Cause::ClosedByServer:
+        return Word(Words::ClosedByServer, language);
+    case PortFailure::Cause::SettingsRefused:
+        return Word(Words::LineSettingsRefused, language);
+    case PortFailure::Cause::NetworkFailed:
+        return Word(Words::NetworkFailed, language);
     case PortFailure::Cause::Locked:
         return LockedText(language);
     case PortFailure::Cause::System:
@@ -166,7 +180,11 @@ QString WorkingFolderErrorLine(const QString &folder, int systemError, Language 
 
 QString PortLostText(const PortFailure &loss, Language language)
 {
-    return LostConnectionText(language) + QStringLiteral("\n\n") + PortFailureReason(loss, language);
+    // A network port has no adapter to pull: its loss is the connection's.
+    const bool network = loss.cause == PortFailure::Cause::ClosedByServer
+                         || loss.cause == PortFailure::Cause::NetworkFailed;
+    const QString lost = network ? Word(Words::LostNetworkConnection, language) : LostConnectionText(language);
+    return lost + QStringLiteral("\n\n") + PortFailureReason(loss, language);
 }
 
 QString RunResultText(const RunResult &result, Language language)

@@ -93,6 +93,14 @@ constexpr WordRow WordRows[] = {
     {Words::DeviceNotPresent, {"Gerät nicht vorhanden", "device not present"}},
     {Words::HungUp, {"Das Gerät hat die Verbindung getrennt", "The device hung up."}},
     {Words::PortLocked, {"Der Anschluss ist gesperrt: ein anderes Programm benutzt ihn, oder seine Sperrdatei kann nicht angelegt werden", "The port is locked: another program uses it, or its lock file cannot be created"}},
+    {Words::BadNetworkAddress, {"Keine gültige Netzwerkadresse (rfc2217://HOST:PORT oder tcp://HOST:PORT).", "Not a valid network address (rfc2217://HOST:PORT or tcp://HOST:PORT)."}},
+    {Words::HostNotFound, {"Der Rechnername ist unbekannt.", "Host not found."}},
+    {Words::ConnectionRefused, {"Der Server hat die Verbindung abgelehnt.", "Connection refused by the server."}},
+    {Words::ConnectTimeout, {"Keine Verbindung zum Server innerhalb der Wartezeit.", "No connection to the server within the connect time-out."}},
+    {Words::ClosedByServer, {"Der Server hat die Verbindung beendet.", "The server closed the connection."}},
+    {Words::LineSettingsRefused, {"Der Server hat die Leitungseinstellungen (9600 Baud, 8N1) nicht übernommen.", "The server refused the line settings (9600 baud, 8N1)."}},
+    {Words::NetworkFailed, {"Das Netzwerk hat versagt: der Server ist nicht erreichbar.", "The network failed: the server cannot be reached."}},
+    {Words::LostNetworkConnection, {"Die Verbindung zum Velmora ist unterbrochen: die Netzwerkverbindung zum Server besteht nicht mehr.", "The connection to the Velmora was lost: the network connection to the server ended."}},
 };
 
 constexpr bool inOrder()

@@ -88,6 +88,14 @@ enum class Words {
     DeviceNotPresent,
     HungUp,
     PortLocked,
+    BadNetworkAddress,
+    HostNotFound,
+    ConnectionRefused,
+    ConnectTimeout,
+    ClosedByServer,
+    LineSettingsRefused,
+    NetworkFailed,
+    LostNetworkConnection,
     Count, // the number of identifiers, no text
 };
 

@@ -62,6 +62,12 @@ private slots:
         QTest::newRow("same number twice")
             << QStringList{"COM3>pty", "com3>ttyS1"} << QStringList{"ttyS0"}
             << QStringList{"COM3=pty", "COM1=ttyS0"};
+        QTest::newRow("files naming network addresses")
+            << QStringList{"COM5=rfc2217://10.0.0.7:4001\n", "com2= tcp://[::1]:7000 \r\nmore", "COM3=no address",
+                           "COM4=tcp://host", "COM6=rfc2217://host:70000", "COM8=\ntcp://second.line:1"}
+            << QStringList{"ttyS0", "ttyS1", "ttyUSB0"}
+            << QStringList{"COM2=tcp://[::1]:7000", "COM5=rfc2217://10.0.0.7:4001", "COM1=ttyS0", "COM3=ttyS1",
+                           "COM4=ttyUSB0"};
         QTest::newRow("device given twice")
             << QStringList() << QStringList{"ttyS0", "ttyS0"} << QStringList{"COM1=ttyS0"};
     }
@@ -75,7 +81,9 @@ private slots:
 
         QStringList got;
         for (const SerialPortEntry &entry : DiscoverSerialPorts(m_tree->ports(), m_tree->devices(found)))
-            got << entry.name + u'=' + entry.device.mid(m_tree->dev(QString()).size());
+            got << entry.name + u'='
+                       + (entry.device.startsWith(m_tree->dev(QString())) ? entry.device.mid(m_tree->dev(QString()).size())
+                                                                          : entry.device);
         QCOMPARE(got, expected);
     }
 

@@ -225,6 +225,21 @@ private slots:
                                         << "Inappropriate ioctl for device";
         QTest::newRow("Qt's kind only") << int(C::System) << int(QSerialPort::ResourceError) << 0
                                         << "Der Anschluss ist nicht mehr verfügbar" << "The port is no longer available";
+        QTest::newRow("not an address") << int(C::BadAddress) << 0 << 0
+                                        << "Keine gültige Netzwerkadresse (rfc2217://HOST:PORT oder tcp://HOST:PORT)."
+                                        << "Not a valid network address (rfc2217://HOST:PORT or tcp://HOST:PORT).";
+        QTest::newRow("host not found") << int(C::HostNotFound) << 0 << 0 << "Der Rechnername ist unbekannt."
+                                        << "Host not found.";
+        QTest::newRow("connection refused") << int(C::ConnectionRefused) << 0 << 0
+                                            << "Der Server hat die Verbindung abgelehnt."
+                                            << "Connection refused by the server.";
+        QTest::newRow("connect time-out") << int(C::ConnectTimeout) << 0 << 0
+                                          << "Keine Verbindung zum Server innerhalb der Wartezeit."
+                                          << "No connection to the server within the connect time-out.";
+        QTest::newRow("line settings refused")
+            << int(C::SettingsRefused) << 0 << 0
+            << "Der Server hat die Leitungseinstellungen (9600 Baud, 8N1) nicht übernommen."
+            << "The server refused the line settings (9600 baud, 8N1).";
     }
     void portFailures()
     {
@@ -240,6 +255,36 @@ private slots:
                  QStringLiteral("Die Verbindung zum Velmora ist unterbrochen: der serielle Anschluss ist nicht mehr "
                                 "vorhanden (Adapter abgezogen?).\n\n")
                      + german);
+    }
+
+    // A network port lost is the connection's loss, not a pulled adapter.
+    void networkPortLost_data()
+    {
+        QTest::addColumn<int>("cause");
+        QTest::addColumn<QString>("german");
+        QTest::addColumn<QString>("english");
+        using C = PortFailure::Cause;
+        QTest::newRow("closed by the server")
+            << int(C::ClosedByServer)
+            << "Die Verbindung zum Velmora ist unterbrochen: die Netzwerkverbindung zum Server besteht nicht mehr."
+               "\n\nDer Server hat die Verbindung beendet."
+            << "The connection to the Velmora was lost: the network connection to the server ended.\n\n"
+               "The server closed the connection.";
+        QTest::newRow("network failed")
+            << int(C::NetworkFailed)
+            << "Die Verbindung zum Velmora ist unterbrochen: die Netzwerkverbindung zum Server besteht nicht mehr."
+               "\n\nDas Netzwerk hat versagt: der Server ist nicht erreichbar."
+            << "The connection to the Velmora was lost: the network connection to the server ended.\n\n"
+               "The network failed: the server cannot be reached.";
+    }
+    void networkPortLost()
+    {
+        QFETCH(int, cause);
+        QFETCH(QString, german);
+        QFETCH(QString, english);
+        const PortFailure loss{PortFailure::Cause(cause)};
+        QCOMPARE(PortLostText(loss, Language::German), german);
+        QCOMPARE(PortLostText(loss, Language::English), english);
     }
 
     // What a run's end and its steps say in the window.
