@@ -51,9 +51,11 @@ QString ProgressBar::line(const QString &label, int value, int total, qint64 ela
                        .arg(value)
                        .arg(total)
                        .arg(value * 100 / total, 3);
-    // The records so far set the pace for the rest, rounded up to a second.
-    if (value > 0) {
-        const qint64 leftMs = std::max<qint64>(elapsedMs, 0) * (total - value) / value;
+    // The records answered so far set the pace for the rest, the one on
+    // its way included, rounded up to a second.
+    const int answered = value - 1;
+    if (answered > 0) {
+        const qint64 leftMs = std::max<qint64>(elapsedMs, 0) * (total - answered) / answered;
         text += QStringLiteral("  %1 left").arg(duration((leftMs + 999) / 1000));
     }
     if (!step.isEmpty())

@@ -21,9 +21,10 @@ public:
     // Removes the line, before a message or at the end.
     void clear();
 
-    // The line for `value` of `total` done after `elapsedMs`: the bar, the
-    // count, the share and, once a record is done, the time left at the
-    // pace so far ("Reading [######......] 12/46  26%  0:05 left  QVR3").
+    // The line for request `value` of `total` (on its way, the ones before
+    // it answered) after `elapsedMs`: the bar, the count, the share and,
+    // once a record has been answered, the time left at the pace so far
+    // ("Reading [######......] 12/46  26%  0:05 left  Device: 3").
     static QString line(const QString &label, int value, int total, qint64 elapsedMs, const QString &step);
 
 private:
