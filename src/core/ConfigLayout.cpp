@@ -3,12 +3,181 @@
 #include "core/Cp1252.h"
 #include "core/TextTrim.h"
 
+#include <QHash>
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+
 namespace {
 
 // Sections QVR0 .. QVR36 are in a new file, more than any firmware reads.
 constexpr int FileAddresses = 37;
 
-const char *const InterfaceKeys[4] = {"BaudrateRS232", "ParameterRS232", "BaudrateRS485", "ParameterRS485"};
+constexpr char QualityKey[] = "Qualitaet";
+constexpr char EdvKey[] = "EDV";
+constexpr char NameKey[] = "Name";
+constexpr char ModelKey[] = "Modell";
+constexpr char HeadKey[] = "Head";
+
+struct RecordRow
+{
+    RecordKind kind;
+    const char *section; // followed by the record's number where it has one
+    NumberField number;
+};
+
+constexpr RecordRow RecordTable[] = {
+    {RecordKind::Points, "QVR", NumberField::AddressCharacter},
+    {RecordKind::Product, "PRODUKT", NumberField::TwoDigits},
+    {RecordKind::Printer, "PRINTER", NumberField::None},
+    {RecordKind::Interface, "INTERFACE", NumberField::None},
+};
+
+struct FieldRow
+{
+    RecordKind kind;
+    const char *key; // followed by the point number in a points record
+    int point;
+    int offset;
+    int width;
+    Alignment alignment;
+    char fill;
+    ValueForm form;
+    Initial initial;
+    const char *initialText;
+};
+
+using A = Alignment;
+using F = ValueForm;
+using I = Initial;
+constexpr RecordKind Z = RecordKind::Points;
+constexpr RecordKind P = RecordKind::Product;
+constexpr RecordKind D = RecordKind::Printer;
+constexpr RecordKind N = RecordKind::Interface;
+
+// Every field of every record, in the order the file stores them. Points 1-4
+// send their four qualities, then their four EDV numbers; from point 5 on
+// each quality is followed by its EDV number. The address character and the
+// product number stand in front, at offset 0.
+constexpr FieldRow FieldTable[] = {
+    // kind key          point offset width alignment  fill form               initial           text
+    {Z, QualityKey,        1,     1,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, QualityKey,        2,     3,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, QualityKey,        3,     5,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, QualityKey,        4,     7,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, QualityKey,        5,    17,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, QualityKey,        6,    21,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, QualityKey,        7,    25,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, QualityKey,        8,    29,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, QualityKey,        9,    33,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, QualityKey,       10,    37,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, EdvKey,            1,     9,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, EdvKey,            2,    11,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, EdvKey,            3,    13,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, EdvKey,            4,    15,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, EdvKey,            5,    19,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, EdvKey,            6,    23,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, EdvKey,            7,    27,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, EdvKey,            8,    31,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, EdvKey,            9,    35,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {Z, EdvKey,           10,    39,    2, A::Exact,  ' ', F::TwoCharacters,  I::PointNumber,   ""},
+    {P, QualityKey,        0,     2,    2, A::Exact,  ' ', F::TwoCharacters,  I::RecordNumber,  ""},
+    {P, NameKey,           0,     4,   10, A::Right,  ' ', F::Name,           I::ProductName,   ""},
+    {D, ModelKey,          0,     0,    2, A::Right,  '0', F::PrinterModel,   I::Text,          "00"},
+    {D, HeadKey,           0,     2,   40, A::Left,   ' ', F::Header,         I::Text,          "Deutsche Brantel"},
+    {N, "BaudrateRS232",   0,     0,    1, A::Exact,  ' ', F::InterfaceIndex, I::Text,          "3"},
+    {N, "ParameterRS232",  0,     1,    1, A::Exact,  ' ', F::InterfaceIndex, I::Text,          "3"},
+    {N, "BaudrateRS485",   0,     2,    1, A::Exact,  ' ', F::InterfaceIndex, I::Text,          "3"},
+    {N, "ParameterRS485",  0,     3,    1, A::Exact,  ' ', F::InterfaceIndex, I::Text,          "3"},
+};
+
+const RecordRow &recordRow(RecordKind kind)
+{
+    for (const RecordRow &row : RecordTable) {
+        if (row.kind == kind)
+            return row;
+    }
+    Q_UNREACHABLE();
+}
+
+constexpr int MostPoints = 10;
+
+int widthOf(NumberField number)
+{
+    switch (number) {
+    case NumberField::None:
+        break;
+    case NumberField::AddressCharacter:
+        return 1;
+    case NumberField::TwoDigits:
+        return 2;
+    }
+    return 0;
+}
+
+// The table's fields of one kind with their keys spelled out, and what the
+// records of each count of points take of them: made once, as every reply,
+// request and value check asks.
+struct KindFields
+{
+    QList<Field> all;
+    QHash<QString, qsizetype> byKey;
+    std::array<QList<Field>, MostPoints + 1> stored;
+    std::array<QList<Field>, MostPoints + 1> wire;
+    std::array<int, MostPoints + 1> length{};
+};
+
+const KindFields &kindFields(RecordKind kind)
+{
+    static const auto table = [] {
+        std::array<KindFields, std::size(RecordTable)> out;
+        for (const FieldRow &row : FieldTable) {
+            Field f;
+            f.kind = row.kind;
+            f.key = QLatin1String(row.key) + (row.point > 0 ? QString::number(row.point) : QString());
+            f.point = row.point;
+            f.offset = row.offset;
+            f.width = row.width;
+            f.alignment = row.alignment;
+            f.fill = row.fill;
+            f.form = row.form;
+            f.initial = row.initial;
+            f.initialText = QLatin1String(row.initialText);
+            KindFields &kind = out[&recordRow(row.kind) - RecordTable];
+            kind.byKey.insert(f.key, kind.all.size());
+            kind.all.append(f);
+        }
+        for (const RecordRow &row : RecordTable) {
+            KindFields &kind = out[&row - RecordTable];
+            for (int points = 0; points <= MostPoints; ++points) {
+                int length = widthOf(row.number);
+                for (const Field &f : kind.all) {
+                    if (f.point > points)
+                        continue;
+                    kind.stored[points].append(f);
+                    length += f.width;
+                }
+                kind.wire[points] = kind.stored[points];
+                std::stable_sort(kind.wire[points].begin(), kind.wire[points].end(),
+                                 [](const Field &a, const Field &b) { return a.offset < b.offset; });
+                kind.length[points] = length;
+            }
+        }
+        return out;
+    }();
+    return table[&recordRow(kind) - RecordTable];
+}
+
+// The width of the fields of a form; fields of one form share it.
+int formWidth(ValueForm form)
+{
+    for (const FieldRow &row : FieldTable) {
+        if (row.form == form)
+            return row.width;
+    }
+    return 0;
+}
 
 bool isDigit(QChar c)
 {
@@ -19,13 +188,13 @@ bool fitsForm(const QString &value, ValueForm form)
 {
     switch (form) {
     case ValueForm::TwoCharacters:
-        return value.size() == 2;
+        return value.size() == formWidth(form);
     case ValueForm::Name:
-        return value.size() <= 10;
     case ValueForm::Header:
-        return value.size() <= 40;
+        return value.size() <= formWidth(form);
     case ValueForm::PrinterModel:
-        return (value.size() == 1 || value.size() == 2) && isDigit(value.at(0)) && isDigit(value.back())
+        // The page's four models.
+        return !value.isEmpty() && value.size() <= formWidth(form) && std::all_of(value.begin(), value.end(), isDigit)
                && value.toInt() <= 3;
     case ValueForm::InterfaceIndex: {
         const int index = ConfigLayout::interfaceIndex(value);
@@ -50,15 +219,6 @@ QString versionDigits(const QString &version)
             return QString();
     }
     return digits;
-}
-
-// The point number at the end of a points record's key.
-int pointOf(const QString &key)
-{
-    qsizetype i = key.size();
-    while (i > 0 && isDigit(key.at(i - 1)))
-        --i;
-    return key.mid(i).toInt();
 }
 
 } // namespace
@@ -118,17 +278,11 @@ int pointCount(const FirmwareFeatures &f)
 
 QString section(const RecordId &record)
 {
-    switch (record.kind) {
-    case RecordKind::Points:
-        return QStringLiteral("QVR") + QString::number(record.number);
-    case RecordKind::Product:
-        return QStringLiteral("PRODUKT") + QString::number(record.number);
-    case RecordKind::Printer:
-        return QStringLiteral("PRINTER");
-    case RecordKind::Interface:
-        return QStringLiteral("INTERFACE");
-    }
-    return QString();
+    const RecordRow &row = recordRow(record.kind);
+    QString name = QLatin1String(row.section);
+    if (row.number != NumberField::None)
+        name += QString::number(record.number);
+    return name;
 }
 
 std::optional<RecordId> recordOfSection(const QString &name)
@@ -140,93 +294,159 @@ std::optional<RecordId> recordOfSection(const QString &name)
     return std::nullopt;
 }
 
+std::optional<RecordKind> kindOfLetter(char letter)
+{
+    for (const RecordRow &row : RecordTable) {
+        if (char(row.kind) == letter)
+            return row.kind;
+    }
+    return std::nullopt;
+}
+
+NumberField numberField(RecordKind kind)
+{
+    return recordRow(kind).number;
+}
+
+int numberWidth(RecordKind kind)
+{
+    return widthOf(numberField(kind));
+}
+
+QString numberText(const RecordId &record)
+{
+    switch (numberField(record.kind)) {
+    case NumberField::None:
+        break;
+    case NumberField::AddressCharacter:
+        return QString(QLatin1Char(AddressChars[record.number]));
+    case NumberField::TwoDigits:
+        return TwoDigits(record.number);
+    }
+    return QString();
+}
+
+const QList<Field> &fields(RecordKind kind, int points)
+{
+    return kindFields(kind).stored[std::clamp(points, 0, MostPoints)];
+}
+
+const QList<Field> &wireFields(RecordKind kind, int points)
+{
+    return kindFields(kind).wire[std::clamp(points, 0, MostPoints)];
+}
+
+const Field *field(RecordKind kind, const QString &key)
+{
+    const KindFields &fields = kindFields(kind);
+    const auto at = fields.byKey.constFind(key);
+    return at == fields.byKey.cend() ? nullptr : &fields.all.at(*at);
+}
+
+int fieldWidth(RecordKind kind, const QString &key)
+{
+    const Field *f = field(kind, key);
+    return f ? f->width : 0;
+}
+
+int recordLength(RecordKind kind, int points)
+{
+    return kindFields(kind).length[std::clamp(points, 0, MostPoints)];
+}
+
+QString sentForm(const Field &field, const QString &value)
+{
+    QString sent = value;
+    if (field.form == ValueForm::InterfaceIndex) {
+        // "03" and " 3" go as the one digit they stand for.
+        const int index = interfaceIndex(value);
+        if (index >= 0)
+            sent = QString::number(index);
+    }
+    switch (field.alignment) {
+    case Alignment::Exact:
+        break;
+    case Alignment::Right:
+        return sent.rightJustified(field.width, QLatin1Char(field.fill));
+    case Alignment::Left:
+        return sent.leftJustified(field.width, QLatin1Char(field.fill));
+    }
+    return sent;
+}
+
+QString receivedForm(const Field &field, const QString &text)
+{
+    return trimmedOnReceipt(field) ? TrimControl(text) : text;
+}
+
+bool trimmedOnReceipt(const Field &field)
+{
+    return field.form == ValueForm::Header;
+}
+
 QString pointKey(int point, bool edv)
 {
-    return (edv ? QStringLiteral("EDV") : QStringLiteral("Qualitaet")) + QString::number(point);
+    return QLatin1String(edv ? EdvKey : QualityKey) + QString::number(point);
 }
 
 QString productQualityKey()
 {
-    return QStringLiteral("Qualitaet");
+    return QLatin1String(QualityKey);
 }
 
 QString productNameKey()
 {
-    return QStringLiteral("Name");
+    return QLatin1String(NameKey);
 }
 
 QString printerModelKey()
 {
-    return QStringLiteral("Modell");
+    return QLatin1String(ModelKey);
 }
 
 QString printerHeaderKey()
 {
-    return QStringLiteral("Head");
+    return QLatin1String(HeadKey);
 }
 
 QStringList keys(RecordKind kind, int points)
 {
     QStringList out;
-    switch (kind) {
-    case RecordKind::Points:
-        for (int k = 1; k <= points; ++k)
-            out << pointKey(k, false);
-        for (int k = 1; k <= points; ++k)
-            out << pointKey(k, true);
-        break;
-    case RecordKind::Product:
-        out << productQualityKey() << productNameKey();
-        break;
-    case RecordKind::Printer:
-        out << printerModelKey() << printerHeaderKey();
-        break;
-    case RecordKind::Interface:
-        for (const char *key : InterfaceKeys)
-            out << QLatin1String(key);
-        break;
-    }
+    for (const Field &f : fields(kind, points))
+        out << f.key;
     return out;
 }
 
 QString fileDefault(const RecordId &record, const QString &key)
 {
-    switch (record.kind) {
-    case RecordKind::Points:
-        // Point k holds k in a new file.
-        return TwoDigits(pointOf(key));
-    case RecordKind::Product:
-        return key == productNameKey()
-                   ? QStringLiteral("Produkt ") + QString::number(record.number).rightJustified(2, u' ')
-                   : TwoDigits(record.number);
-    case RecordKind::Printer:
-        return key == printerModelKey() ? QStringLiteral("00") : QStringLiteral("Deutsche Brantel");
-    case RecordKind::Interface:
-        return QStringLiteral("3");
+    const Field *f = field(record.kind, key);
+    if (!f)
+        return QString();
+    switch (f->initial) {
+    case Initial::Text:
+        return f->initialText;
+    case Initial::PointNumber:
+        return TwoDigits(f->point);
+    case Initial::RecordNumber:
+        return TwoDigits(record.number);
+    case Initial::ProductName:
+        return QStringLiteral("Produkt ") + QString::number(record.number).rightJustified(2, u' ');
     }
     return QString();
 }
 
 QString shownDefault(const RecordId &record, const QString &key)
 {
-    if (record.kind == RecordKind::Product && key == productNameKey())
+    const Field *f = field(record.kind, key);
+    if (f && f->initial == Initial::ProductName)
         return QStringLiteral("Produkt ") + QString::number(record.number);
     return fileDefault(record, key);
 }
 
 ValueForm formOf(RecordKind kind, const QString &key)
 {
-    switch (kind) {
-    case RecordKind::Points:
-        return ValueForm::TwoCharacters;
-    case RecordKind::Product:
-        return key == productNameKey() ? ValueForm::Name : ValueForm::TwoCharacters;
-    case RecordKind::Printer:
-        return key == printerModelKey() ? ValueForm::PrinterModel : ValueForm::Header;
-    case RecordKind::Interface:
-        return ValueForm::InterfaceIndex;
-    }
-    return ValueForm::TwoCharacters;
+    const Field *f = field(kind, key);
+    return f ? f->form : ValueForm::TwoCharacters;
 }
 
 std::optional<ValueProblem> check(const QString &section, const QString &key, const QString &value, ValueForm form)
@@ -282,21 +502,10 @@ int interfaceIndex(const QString &value)
 
 QString heldForm(RecordKind kind, const QString &key, const QString &value)
 {
-    if (value.isNull())
+    const Field *f = field(kind, key);
+    if (value.isNull() || !f)
         return value;
-    switch (kind) {
-    case RecordKind::Product:
-        return key == productNameKey() ? value.rightJustified(10, u' ') : value;
-    case RecordKind::Printer:
-        return key == printerModelKey() ? value.rightJustified(2, u'0') : TrimControl(value);
-    case RecordKind::Interface: {
-        const int index = interfaceIndex(value);
-        return index >= 0 ? QString::number(index) : value;
-    }
-    case RecordKind::Points:
-        break;
-    }
-    return value;
+    return receivedForm(*f, sentForm(*f, value));
 }
 
 } // namespace ConfigLayout
@@ -312,7 +521,7 @@ QByteArray DefaultIniContent()
             for (const QString &key : keys(id.kind, points))
                 out += Cp1252::encode(key + u'=' + fileDefault(id, key) + QStringLiteral("\r\n"));
         };
-        out += "[Speech]\r\nSpeech=0\r\n";
+        out += QByteArray("[") + LanguageSection + "]\r\n" + LanguageKey + "=" + LanguageInitial + "\r\n";
         for (int a = 0; a < FileAddresses; ++a)
             record({RecordKind::Points, a}, 10);
         for (int m = 1; m <= MaxProducts; ++m)

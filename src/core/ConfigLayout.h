@@ -1,8 +1,11 @@
 #pragma once
-// The layout of the working configuration file, described once: for each
-// record of the gateway its section and keys, the default written at
-// creation and shown for a missing key, and the form a value must have to
-// fit its field of a request. A write never fills a missing key itself.
+// The gateway's records and the working configuration file, described once:
+// for each kind of record its section, the number it carries and a table of
+// its fields (key, place and width in a reply and a request, how a shorter
+// value is filled, the form a value must have, the value of a new file).
+// Reading a reply, building a request, checking a value, comparing an echo
+// and the pages' input limits all follow these tables. A write never fills
+// a missing key itself.
 
 #include "core/Firmware.h"
 
@@ -12,7 +15,8 @@
 #include <QStringList>
 #include <optional>
 
-// The kind letter of a record in requests and replies.
+// The kind letter of a record in requests and replies: the only place the
+// letters are spelled.
 enum class RecordKind : char { Points = 'Z', Product = 'P', Printer = 'D', Interface = 'I' };
 
 // One record of the gateway: its kind and number (terminal address of a
@@ -32,6 +36,49 @@ enum class ValueForm {
     Header,         // the printer header, at most 40 characters
     PrinterModel,   // a number 0..3, sent in two digits
     InterfaceIndex, // a whole number 0..5 ("3", "03", " 3"), sent as one digit
+};
+
+// How a value fills its field in a write request.
+enum class Alignment {
+    Exact, // sent as it stands: its form asks for the field's width
+    Right, // right-aligned, filled on the left
+    Left,  // left-aligned, filled on the right
+};
+
+// What a new file holds for a field.
+enum class Initial {
+    Text,         // the field's initial text
+    PointNumber,  // point k of a terminal address holds k, in two digits
+    RecordNumber, // the record's number, in two digits
+    ProductName,  // "Produkt" and the number right-aligned in two characters
+};
+
+// What a numbered record carries in front of its fields.
+enum class NumberField {
+    None,
+    AddressCharacter, // the terminal address as its character of AddressChars
+    TwoDigits,        // the product number in two decimal digits
+};
+
+// One field of a record. Its place is the same in a reply and in a write
+// request, counted from the character after the kind letter. How a field is
+// read follows from its form: a header loses its blanks and control
+// characters at both ends, an interface index that is no digit is a
+// conversion error.
+struct Field
+{
+    RecordKind kind = RecordKind::Points;
+    QString key;
+    int point = 0;  // the dispensing point of a points record's field, 1..10
+    int offset = 0;
+    int width = 0;
+    Alignment alignment = Alignment::Exact;
+    // What fills a shorter value to its width on sending. Never a value of
+    // its own: a key the file lacks sends nothing made up.
+    char fill = ' ';
+    ValueForm form = ValueForm::TwoCharacters;
+    Initial initial = Initial::Text;
+    QString initialText;
 };
 
 // Why a value does not fit its field, or, for the warnings, why it fits but
@@ -80,6 +127,11 @@ namespace ConfigLayout {
 inline constexpr int MaxAddresses = 24;
 inline constexpr int MaxProducts = 20;
 
+// The section and key of the window's language, 0 German, 1 English.
+inline constexpr char LanguageSection[] = "Speech";
+inline constexpr char LanguageKey[] = "Speech";
+inline constexpr char LanguageInitial[] = "0";
+
 // The section holding where a file's values came from: firmware, date, port,
 // whether the read that made it completed ("yes"/"no") and how many records
 // it stored, and the file's encoding where its bytes alone would mislead.
@@ -112,6 +164,37 @@ int pointCount(const FirmwareFeatures &features);
 
 // "QVR3", "PRODUKT7", "PRINTER", "INTERFACE".
 QString section(const RecordId &record);
+
+// The kind whose letter `letter` is; nothing for any other character.
+std::optional<RecordKind> kindOfLetter(char letter);
+
+// What a record of `kind` carries in front of its fields, and how many
+// characters it takes.
+NumberField numberField(RecordKind kind);
+int numberWidth(RecordKind kind);
+// The record's number as it stands in a request ("B" for address 11, "07").
+QString numberText(const RecordId &record);
+
+// The fields of a record in the order they are stored; a points record has
+// those of its first `points` points.
+const QList<Field> &fields(RecordKind kind, int points = 10);
+// The same fields in the order they follow each other on the wire.
+const QList<Field> &wireFields(RecordKind kind, int points = 10);
+// The field of `key`, or null for a key the record does not have.
+const Field *field(RecordKind kind, const QString &key);
+// The width of the field of `key`: the longest value a page takes for it.
+int fieldWidth(RecordKind kind, const QString &key);
+// The characters of a record in a reply or a request after its kind letter.
+int recordLength(RecordKind kind, int points = 10);
+
+// `value` as its field sends it: an interface index as its digit, a shorter
+// value filled to the field's width. A longer value is never shortened.
+QString sentForm(const Field &field, const QString &value);
+// A field's characters as received, as they are stored.
+QString receivedForm(const Field &field, const QString &text);
+// True for a field received without the blanks and control characters at
+// its ends (the printer header, which comes filled with blanks).
+bool trimmedOnReceipt(const Field &field);
 
 // The record a section holds, for sections of the largest layout.
 std::optional<RecordId> recordOfSection(const QString &section);

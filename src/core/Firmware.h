@@ -24,6 +24,10 @@ struct FirmwareFeatures
 // the interface record) at start and after the handshake.
 inline constexpr int ProgressBase = 17;
 
+// The request for the gateway's firmware version, and the letter of its reply.
+inline constexpr char VersionRequest[] = "S0V";
+inline constexpr char VersionReplyLetter = 'V';
+
 // The features of firmware version `n` (0 when the version is not a number).
 FirmwareFeatures FeaturesForVersion(int n);
 

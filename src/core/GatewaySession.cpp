@@ -99,7 +99,7 @@ void GatewaySession::pollOnce()
         emit notAnswering(UnansweredPollLimit);
     m_exchange = m_exchange.isEmpty() ? QStringLiteral("ping") : QString();
     emit exchangeShown(m_exchange);
-    send("C0P01");
+    send(ReadRequest(PollRecord));
 }
 
 void GatewaySession::sendWrite(const Record &record)
@@ -158,7 +158,7 @@ void GatewaySession::dispatch(const QByteArray &line)
         handshake(line);
         return;
     }
-    if (line.size() > 2 && line.at(2) == 'V') {
+    if (line.size() > 2 && line.at(2) == VersionReplyLetter) {
         m_features = FeaturesForVersion(VersionNumberOf(line));
         m_versionText = Cp1252::decode(VersionTextOf(line));
         emit firmwareChanged();
@@ -221,13 +221,13 @@ void GatewaySession::reportStoreError(const ReportedError &error)
 
 void GatewaySession::handshake(const QByteArray &line)
 {
-    if (line.size() < 3 || line.at(1) != 'c' || line.at(2) != 'P')
+    if (line.size() < 3 || line.at(1) != 'c' || line.at(2) != char(PollRecord.kind))
         return;
     m_polling.stop();
     m_features.productCount = 10;
     m_features.progressTotal = ProgressBase + 10;
     setState(State::Online);
-    send("S0V");
+    send(VersionRequest);
 }
 
 void GatewaySession::lost(const PortFailure &loss)

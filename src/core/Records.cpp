@@ -2,9 +2,7 @@
 
 #include "core/Cp1252.h"
 #include "core/Errors.h"
-#include "core/Frame.h"
 #include "core/TextEncoding.h"
-#include "core/TextTrim.h"
 
 #include <QString>
 
@@ -13,11 +11,6 @@
 using namespace ConfigLayout;
 
 namespace {
-
-QString field(const QByteArray &line, int from, int length)
-{
-    return Cp1252::decode(line.mid(from, length));
-}
 
 // A decimal field of a record; anything else is the conversion error, as the
 // gateway's records are taken as they are.
@@ -31,49 +24,28 @@ int decimalField(const QByteArray &text)
     return text.toInt();
 }
 
-// Where (from 0, in a reply line or a write request alike) the quality or
-// EDV number of point k lies: points 1-4 give their four qualities, then
-// their four EDV numbers; from point 5 on each quality is followed by its
-// EDV number.
-int pointPosition(int k, bool edv)
-{
-    if (k <= 4)
-        return (edv ? 12 : 4) + 2 * (k - 1);
-    return 20 + 4 * (k - 5) + (edv ? 2 : 0);
-}
-
-// The length of a record in a reply, what follows its kind letter up to
-// "<", in the firmware's layout: a points record's address character and
-// two characters for each quality and EDV number.
-int replyLength(RecordKind kind, const FirmwareFeatures &features)
-{
-    switch (kind) {
-    case RecordKind::Points:
-        return 1 + 4 * pointCount(features);
-    case RecordKind::Product:
-        return 14;
-    case RecordKind::Printer:
-        return 42;
-    case RecordKind::Interface:
-        return 4;
-    }
-    return 0;
-}
+// A reply line holds its record from here on, behind ">c" and the kind
+// letter, as a request does behind "C1" and the letter.
+constexpr int RecordStart = 3;
 
 // Whether the record of a reply line has the firmware's layout: its length,
-// and no control character outside the printer header, which is trimmed of
-// them anyway. A record that fits no layout would put the frame's tail or
-// another field's characters into its values.
+// and no control character outside the fields that are trimmed of them
+// anyway. A record that fits no layout would put the frame's tail or another
+// field's characters into its values.
 bool fitsLayout(const QByteArray &line, RecordKind kind, const FirmwareFeatures &features)
 {
-    const qsizetype close = line.indexOf('<', 3);
-    const QByteArray record = line.mid(3, close < 0 ? -1 : close - 3);
-    if (record.size() != replyLength(kind, features))
+    const qsizetype close = line.indexOf('<', RecordStart);
+    const QByteArray record = line.mid(RecordStart, close < 0 ? -1 : close - RecordStart);
+    const int points = pointCount(features);
+    if (record.size() != recordLength(kind, points))
         return false;
+    const QList<Field> layout = fields(kind, points);
     for (qsizetype i = 0; i < record.size(); ++i) {
         const auto c = static_cast<unsigned char>(record.at(i));
-        const bool header = kind == RecordKind::Printer && i >= 2;
-        if ((c < 0x20 || c == 0x7F) && !header)
+        const auto within = [i](const Field &f) {
+            return i >= f.offset && i < f.offset + f.width && trimmedOnReceipt(f);
+        };
+        if ((c < 0x20 || c == 0x7F) && std::none_of(layout.begin(), layout.end(), within))
             return false;
     }
     return true;
@@ -119,54 +91,39 @@ Record::Reply Record::fromReply(const QByteArray &line, const FirmwareFeatures &
         *record = r;
         return reply;
     };
+    const std::optional<RecordKind> kind = kindOfLetter(line.size() > 2 ? line.at(2) : '\0');
+    if (!kind)
+        return Reply::None;
     Record r;
-    switch (line.size() > 2 ? line.at(2) : '\0') {
-    case 'Z': {
-        r.kind = RecordKind::Points;
-        const char ch = line.size() > 3 ? line.at(3) : '\0';
-        const qsizetype address = ch ? QByteArray(AddressChars).indexOf(ch) : -1;
+    r.kind = *kind;
+    const QByteArray number = line.mid(RecordStart, numberWidth(r.kind));
+    switch (numberField(r.kind)) {
+    case NumberField::None:
+        break;
+    case NumberField::AddressCharacter: {
+        const qsizetype address = number.isEmpty() ? -1 : QByteArray(AddressChars).indexOf(number.at(0));
         if (address < 0)
             return Reply::None;
         r.address = int(address);
-        if (!fitsLayout(line, r.kind, features))
-            return named(r, Reply::Malformed);
-        const int points = pointCount(features);
-        for (int k = 1; k <= points; ++k)
-            r.values.append({pointKey(k, false), field(line, pointPosition(k, false), 2)});
-        for (int k = 1; k <= points; ++k)
-            r.values.append({pointKey(k, true), field(line, pointPosition(k, true), 2)});
         break;
     }
-    case 'P':
-        r.kind = RecordKind::Product;
-        r.product = decimalField(line.mid(3, 2));
+    case NumberField::TwoDigits:
+        r.product = decimalField(number);
         if (r.product < 1 || r.product > MaxProducts)
             return Reply::None;
-        if (!fitsLayout(line, r.kind, features))
-            return named(r, Reply::Malformed);
-        r.values = {{productQualityKey(), field(line, 5, 2)}, {productNameKey(), field(line, 7, 10)}};
-        break;
-    case 'D':
-        r.kind = RecordKind::Printer;
-        if (!fitsLayout(line, r.kind, features))
-            return named(r, Reply::Malformed);
-        r.values = {{printerModelKey(), field(line, 3, 2)}, {printerHeaderKey(), TrimControl(field(line, 5, 40))}};
-        break;
-    case 'I': {
-        r.kind = RecordKind::Interface;
-        if (!fitsLayout(line, r.kind, features))
-            return named(r, Reply::Malformed);
-        const QStringList names = keys(RecordKind::Interface);
-        for (int i = 0; i < names.size(); ++i) {
-            const QByteArray digit = line.mid(3 + i, 1);
-            r.values.append({names.at(i), Cp1252::decode(digit)});
-            if (r.badField.isNull() && (digit.isEmpty() || digit.at(0) < '0' || digit.at(0) > '9'))
-                r.badField = Cp1252::decode(digit);
-        }
         break;
     }
-    default:
-        return Reply::None;
+    if (!fitsLayout(line, r.kind, features))
+        return named(r, Reply::Malformed);
+    for (const Field &f : fields(r.kind, pointCount(features))) {
+        const QByteArray raw = line.mid(RecordStart + f.offset, f.width);
+        r.values.append({f.key, receivedForm(f, Cp1252::decode(raw))});
+        // An interface index is taken as a number: the first that is none is
+        // the conversion error, after all four are stored.
+        const bool digits =
+            !raw.isEmpty() && std::all_of(raw.begin(), raw.end(), [](char c) { return c >= '0' && c <= '9'; });
+        if (f.form == ValueForm::InterfaceIndex && r.badField.isNull() && !digits)
+            r.badField = Cp1252::decode(raw);
     }
     return named(r, Reply::Valid);
 }
@@ -212,36 +169,14 @@ QList<ValueProblem> Record::doubts() const
 
 QByteArray Record::toRequest() const
 {
-    const auto bytes = [this](const QString &key) { return Cp1252::encode(value(key)); };
     QByteArray r = "C1";
     r += char(kind);
-    switch (kind) {
-    case RecordKind::Points: {
-        r += AddressChars[address];
-        const int points = int(values.size() / 2);
-        for (int k = 1; k <= std::min(points, 4); ++k)
-            r += bytes(pointKey(k, false));
-        for (int k = 1; k <= std::min(points, 4); ++k)
-            r += bytes(pointKey(k, true));
-        for (int k = 5; k <= points; ++k)
-            r += bytes(pointKey(k, false)) + bytes(pointKey(k, true));
-        break;
-    }
-    case RecordKind::Product:
-        r += Cp1252::encode(TwoDigits(product)) + bytes(productQualityKey())
-             + PadLeft(bytes(productNameKey()), 10, ' ');
-        break;
-    case RecordKind::Printer: {
-        const QByteArray head = bytes(printerHeaderKey());
-        r += PadLeft(bytes(printerModelKey()), 2, '0') + head + QByteArray(std::max(0, 40 - int(head.size())), ' ');
-        break;
-    }
-    case RecordKind::Interface:
-        // "03" and " 3" go as the one digit they stand for.
-        for (const auto &[key, value] : values)
-            r += QByteArray::number(interfaceIndex(value));
-        break;
-    }
+    r += Cp1252::encode(numberText(id()));
+    // A points record holds a quality and an EDV number for each point of
+    // its firmware.
+    const int points = kind == RecordKind::Points ? int(values.size() / 2) : 0;
+    for (const Field &f : wireFields(kind, points))
+        r += Cp1252::encode(sentForm(f, value(f.key)));
     return r;
 }
 
@@ -260,10 +195,7 @@ QByteArray ReadRequest(const RecordId &record)
 {
     QByteArray r = "C0";
     r += char(record.kind);
-    if (record.kind == RecordKind::Points)
-        r += AddressChars[record.number];
-    else if (record.kind == RecordKind::Product)
-        r += Cp1252::encode(TwoDigits(record.number));
+    r += Cp1252::encode(numberText(record));
     return r;
 }
 

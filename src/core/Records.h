@@ -74,6 +74,10 @@ inline Record::Reply RecordFromReply(const QByteArray &line, const FirmwareFeatu
 // digits, "C0I", "C0D".
 QByteArray ReadRequest(const RecordId &record);
 
+// The record whose read request polls a gateway while connecting: any reply
+// of its kind ends the handshake.
+inline constexpr RecordId PollRecord{RecordKind::Product, 1};
+
 // True when the file holds at least one key of the record.
 bool HoldsRecord(const WorkingFile::Snapshot &file, const RecordId &record);
 

@@ -1,5 +1,6 @@
 #include "gui/MainWindow.h"
 
+#include "core/ConfigLayout.h"
 #include "core/IniFile.h"
 #include "core/ProgramFolder.h"
 #include "core/TransferRun.h"
@@ -238,7 +239,8 @@ void MainWindow::firstShow()
         RemoveStaleTemporaryFiles(m_file.path());
         CreateDefaultIniFile(m_file.path());
         bool ok = false;
-        const int stored = m_file.read(QStringLiteral("Speech"), QStringLiteral("Speech"), QStringLiteral("0")).toInt(&ok);
+        const int stored = m_file.read(QLatin1String(ConfigLayout::LanguageSection), QLatin1String(ConfigLayout::LanguageKey),
+                                       QLatin1String(ConfigLayout::LanguageInitial)).toInt(&ok);
         language = (ok && stored != 0) ? 1 : 0;
     } catch (const IniError &error) {
         // The tool still starts, in German, and says why its file is missing.
@@ -342,7 +344,8 @@ void MainWindow::chooseLanguage(int language)
     // failure is still reported afterwards.
     std::exception_ptr storeFailure;
     try {
-        m_file.write(QStringLiteral("Speech"), QStringLiteral("Speech"), QString::number(language));
+        m_file.write(QLatin1String(ConfigLayout::LanguageSection), QLatin1String(ConfigLayout::LanguageKey),
+                     QString::number(language));
     } catch (...) {
         storeFailure = std::current_exception();
     }

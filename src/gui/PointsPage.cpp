@@ -25,8 +25,6 @@
 
 namespace {
 
-constexpr int NameLimit = 10;
-
 struct PointRow
 {
     QComboBox *quality;
@@ -108,7 +106,7 @@ void PointsPage::build()
     connect(m_ui->ComboBox1, &QComboBox::activated, this, Guarded(m_report, [this] { storeProductQuality(); }));
     connect(m_ui->Edit5, &QLineEdit::textChanged, this, [this] { m_nameEdited = true; });
     connect(m_ui->Edit5, &QLineEdit::textEdited, this, [this] { m_nameTyped = true; });
-    new TextFieldGuard(m_ui->Edit5, NameLimit, [this] { RunGuarded(m_report, [this] { storeProductName(); }); });
+    new TextFieldGuard(m_ui->Edit5, ConfigLayout::fieldWidth(RecordKind::Product, ConfigLayout::productNameKey()), [this] { RunGuarded(m_report, [this] { storeProductName(); }); });
     connect(m_ui->Button2, &QPushButton::clicked, this, Guarded(m_report, [this] { readProductClicked(); }));
     connect(m_ui->Button5, &QPushButton::clicked, this, Guarded(m_report, [this] { writeProductClicked(); }));
 }
@@ -173,14 +171,15 @@ void PointsPage::layOutRows()
         f.hasPoint5 = true;
         f.hasTenPoints = true;
     }
+    const int points = ConfigLayout::pointCount(f);
     for (QWidget *w : {static_cast<QWidget *>(m_ui->Label9), static_cast<QWidget *>(m_ui->ComboBox2),
                        static_cast<QWidget *>(m_ui->ComboBox3)})
-        w->setVisible(f.hasPoint5);
+        w->setVisible(points >= 5);
     for (int k = 6; k <= 10; ++k) {
         if (QWidget *label = findChild<QWidget *>(QStringLiteral("LabelAnzeigeZP%1").arg(k)))
-            label->setVisible(f.hasTenPoints);
-        pointList(k, false)->setVisible(f.hasTenPoints);
-        pointList(k, true)->setVisible(f.hasTenPoints);
+            label->setVisible(k <= points);
+        pointList(k, false)->setVisible(k <= points);
+        pointList(k, true)->setVisible(k <= points);
     }
     const int top = f.hasTenPoints ? 340 : 212;
     m_ui->ButtonKonfigurationLesen->move(m_ui->ButtonKonfigurationLesen->x(), top);
@@ -228,9 +227,7 @@ void PointsPage::loadAddress(int address)
     QStringList quality, edv;
     try {
         const WorkingFile::Snapshot stored = m_session.file().snapshot();
-        for (int k = 1; k <= 10; ++k) {
-            if ((k == 5 && !f.hasPoint5) || (k == 6 && !f.hasTenPoints))
-                break;
+        for (int k = 1; k <= ConfigLayout::pointCount(f); ++k) {
             const QString q = ConfigLayout::pointKey(k, false);
             const QString e = ConfigLayout::pointKey(k, true);
             quality << stored.read(section, q, ConfigLayout::fileDefault(id, q));

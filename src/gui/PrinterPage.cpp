@@ -19,10 +19,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-constexpr int HeaderLimit = 40;
-} // namespace
-
 PrinterPage::PrinterPage(GatewaySession &session, const ErrorReport &report, const WindowLanguage &language, QWidget *parent)
     : LazyPage("TabSheet4", parent), m_session(session), m_report(report), m_language(language), m_ui(std::make_unique<Ui::TabSheet4>())
 {
@@ -34,7 +30,8 @@ void PrinterPage::build()
 {
     m_ui->setupUi(this);
     connect(m_ui->cbDruckerModell, &QComboBox::activated, this, Guarded(m_report, [this] { storeModel(); }));
-    new TextFieldGuard(m_ui->eKopfzeiledrucker, HeaderLimit,
+    new TextFieldGuard(m_ui->eKopfzeiledrucker,
+                       ConfigLayout::fieldWidth(RecordKind::Printer, ConfigLayout::printerHeaderKey()),
                        [this] { RunGuarded(m_report, [this] { storeHeader(); }); });
     connect(m_ui->ButtonDruckerAuslesen, &QPushButton::clicked, this, Guarded(m_report, [this] { readClicked(); }));
     connect(m_ui->ButtonDruckerSchreiben, &QPushButton::clicked, this, Guarded(m_report, [this] { writeClicked(); }));

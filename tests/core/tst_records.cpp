@@ -1,9 +1,11 @@
 // The rules a write of a file follows: which values fit their field, which
 // file can be written as it stands, what a missing key sends, and how values
-// compare with what the gateway holds.
+// compare with what the gateway holds; and how each firmware's records go
+// from a reply to a record to a request and back.
 
 #include "core/ConfigLayout.h"
 #include "core/Firmware.h"
+#include "core/Frame.h"
 #include "core/Records.h"
 #include "core/WorkingFile.h"
 
@@ -82,6 +84,148 @@ private slots:
         const std::optional<ValueProblem> problem = ConfigLayout::check("S", key, value, form);
         QCOMPARE(problem ? int(problem->misfit) : -1, misfit);
         QCOMPARE(bool(ConfigLayout::doubt("S", key, value, form)), doubted);
+    }
+
+    // A reply of the firmware's layout becomes the record it stores, the
+    // record becomes the request that writes it back, and the gateway's echo
+    // of that request is the same record again. A record of another
+    // firmware's length is malformed. Points 1-4 send their qualities, then
+    // their EDV numbers; from point 5 on, each quality is followed by its EDV
+    // number: every value below is distinct so that a swapped field shows.
+    void repliesRecordsAndRequests_data()
+    {
+        QTest::addColumn<QString>("firmware");
+        QTest::addColumn<QByteArray>("reply");   // without its frame
+        QTest::addColumn<QString>("section");    // empty: malformed
+        QTest::addColumn<QStringList>("values"); // in the order they are stored
+        QTest::addColumn<QByteArray>("request"); // the record's write request
+        QTest::addColumn<QByteArray>("read");    // the record's read request
+
+        const QByteArray four = "1112131421222324";
+        const QStringList fourValues = {"Qualitaet1=11", "Qualitaet2=12", "Qualitaet3=13", "Qualitaet4=14",
+                                        "EDV1=21",       "EDV2=22",       "EDV3=23",       "EDV4=24"};
+        QStringList fiveValues = fourValues;
+        fiveValues.insert(4, "Qualitaet5=35");
+        fiveValues.append("EDV5=55");
+        QStringList tenQualities, tenEdv;
+        QByteArray ten = four;
+        for (int k = 5; k <= 10; ++k) {
+            ten += QByteArray::number(30 + k) + QByteArray::number(50 + k);
+            tenQualities << QStringLiteral("Qualitaet%1=%2").arg(k).arg(30 + k);
+            tenEdv << QStringLiteral("EDV%1=%2").arg(k).arg(50 + k);
+        }
+        const QStringList tenValues = fourValues.mid(0, 4) + tenQualities + fourValues.mid(4) + tenEdv;
+        const QByteArray five = ten.left(20);
+        const QByteArray header = QByteArray("Kasse 1").leftJustified(40, ' ');
+
+        QTest::newRow("1.06 points") << "1.06" << "cZB" + four << "QVR11" << fourValues << "C1ZB" + four << QByteArray("C0ZB");
+        QTest::newRow("1.06 points of five") << "1.06" << "cZB" + five << "" << QStringList() << QByteArray() << QByteArray("C0ZB");
+        QTest::newRow("1.06 product") << "1.06" << QByteArray("cP0712    Weizen") << "PRODUKT7"
+                                      << QStringList{"Qualitaet=12", "Name=    Weizen"} << QByteArray("C1P0712    Weizen")
+                                      << QByteArray("C0P07");
+        QTest::newRow("1.06 printer") << "1.06" << "cD03" + header << "PRINTER" << QStringList{"Modell=03", "Head=Kasse 1"}
+                                      << "C1D03" + header << QByteArray("C0D");
+
+        QTest::newRow("2.08 points") << "2.08" << "cZ0" + four << "QVR0" << fourValues << "C1Z0" + four << QByteArray("C0Z0");
+        QTest::newRow("2.08 points of five") << "2.08" << "cZ0" + five << "" << QStringList() << QByteArray() << QByteArray("C0Z0");
+        QTest::newRow("2.08 product 20") << "2.08" << QByteArray("cP2099Bier 20   ") << "PRODUKT20"
+                                         << QStringList{"Qualitaet=99", "Name=Bier 20   "} << QByteArray("C1P2099Bier 20   ")
+                                         << QByteArray("C0P20");
+        QTest::newRow("2.08 blank header") << "2.08" << "cD00" + QByteArray(40, ' ') << "PRINTER"
+                                           << QStringList{"Modell=00", "Head="} << "C1D00" + QByteArray(40, ' ')
+                                           << QByteArray("C0D");
+
+        QTest::newRow("3.10 points") << "3.10" << "cZN" + five << "QVR23" << fiveValues << "C1ZN" + five << QByteArray("C0ZN");
+        QTest::newRow("3.10 points of four") << "3.10" << "cZN" + four << "" << QStringList() << QByteArray() << QByteArray("C0ZN");
+        QTest::newRow("3.10 points of ten") << "3.10" << "cZN" + ten << "" << QStringList() << QByteArray() << QByteArray("C0ZN");
+        // The header is stored without its blanks and control characters at
+        // both ends, and sent filled with blanks.
+        QTest::newRow("3.10 header trimmed") << "3.10" << "cD01" + QByteArray("  Tor 3\t").leftJustified(40, ' ')
+                                             << "PRINTER" << QStringList{"Modell=01", "Head=Tor 3"}
+                                             << "C1D01" + QByteArray("Tor 3").leftJustified(40, ' ') << QByteArray("C0D");
+        QTest::newRow("3.10 product of 15") << "3.10" << QByteArray("cP1512 Weizen") << "" << QStringList() << QByteArray()
+                                            << QByteArray("C0P15");
+
+        QTest::newRow("3.11 points") << "3.11" << "cZZ" + ten << "QVR35" << tenValues << "C1ZZ" + ten << QByteArray("C0ZZ");
+        QTest::newRow("3.11 points of five") << "3.11" << "cZZ" + five << "" << QStringList() << QByteArray() << QByteArray("C0ZZ");
+        QTest::newRow("3.11 interface") << "3.11" << QByteArray("cI0523") << "INTERFACE"
+                                        << QStringList{"BaudrateRS232=0", "ParameterRS232=5", "BaudrateRS485=2", "ParameterRS485=3"}
+                                        << QByteArray("C1I0523") << QByteArray("C0I");
+        QTest::newRow("3.11 interface of five") << "3.11" << QByteArray("cI05231") << "" << QStringList() << QByteArray()
+                                                << QByteArray("C0I");
+        QTest::newRow("3.11 product") << "3.11" << QByteArray("cP0101Produkt  1") << "PRODUKT1"
+                                      << QStringList{"Qualitaet=01", "Name=Produkt  1"} << QByteArray("C1P0101Produkt  1")
+                                      << QByteArray("C0P01");
+    }
+    void repliesRecordsAndRequests()
+    {
+        QFETCH(QString, firmware);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, section);
+        QFETCH(QStringList, values);
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, read);
+        const FirmwareFeatures features = *ConfigLayout::featuresOfVersion(firmware);
+
+        Record record;
+        const Record::Reply result = Record::fromReply(BuildRequestFrame(reply) + "\r\n", features, &record);
+        QCOMPARE(ReadRequest(record.id()), read);
+        if (section.isEmpty()) {
+            QCOMPARE(result, Record::Reply::Malformed);
+            QVERIFY(record.values.isEmpty());
+            return;
+        }
+        QCOMPARE(result, Record::Reply::Valid);
+        QCOMPARE(record.section, section);
+        QStringList stored;
+        for (const auto &[key, value] : record.values)
+            stored << key + u'=' + value;
+        QCOMPARE(stored, values);
+        QCOMPARE(stored.size(), ConfigLayout::keys(record.kind, ConfigLayout::pointCount(features)).size());
+        QVERIFY(record.problems().isEmpty());
+        QCOMPARE(record.toRequest(), request);
+
+        // The gateway echoes a write with the record it now holds.
+        Record echo;
+        QCOMPARE(Record::fromReply(BuildRequestFrame("c" + request.mid(2)) + "\r\n", features, &echo),
+                 Record::Reply::Valid);
+        QCOMPARE(echo.id(), record.id());
+        QCOMPARE(echo.values, record.values);
+        QVERIFY(record.differencesTo(echo).isEmpty());
+    }
+
+    // The fields of each record follow each other without a gap or an
+    // overlap, behind the record's number, for every count of points.
+    void fieldsTileTheirRecord_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<int>("length");
+        QTest::newRow("4 points") << int(RecordKind::Points) << 4 << 17;
+        QTest::newRow("5 points") << int(RecordKind::Points) << 5 << 21;
+        QTest::newRow("10 points") << int(RecordKind::Points) << 10 << 41;
+        QTest::newRow("product") << int(RecordKind::Product) << 10 << 14;
+        QTest::newRow("printer") << int(RecordKind::Printer) << 10 << 42;
+        QTest::newRow("interface") << int(RecordKind::Interface) << 10 << 4;
+    }
+    void fieldsTileTheirRecord()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, points);
+        QFETCH(int, length);
+        const RecordKind k = RecordKind(kind);
+        int end = ConfigLayout::numberWidth(k);
+        QSet<QString> keys;
+        for (const Field &f : ConfigLayout::wireFields(k, points)) {
+            QCOMPARE(f.offset, end);
+            QVERIFY(f.width > 0);
+            QVERIFY2(!keys.contains(f.key), qPrintable(f.key));
+            keys.insert(f.key);
+            QCOMPARE(ConfigLayout::field(k, f.key)->offset, f.offset);
+            end = f.offset + f.width;
+        }
+        QCOMPARE(end, length);
+        QCOMPARE(ConfigLayout::recordLength(k, points), length);
     }
 
     // A value compares with its echo or read-back as the gateway holds it.
