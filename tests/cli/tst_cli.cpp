@@ -375,7 +375,7 @@ private slots:
         QTest::newRow("no edit") << "311" << QStringList() << QByteArray() << "no value of %1 changed";
         QTest::newRow("three values") << "311" << QStringList{"QVR3/EDV1=08", "PRODUKT2/Name=Pils", "PRINTER/Head=Brauerei Nord"}
                                       << QByteArray() << "3 values of %1 changed";
-        QTest::newRow("a key deleted") << "311" << QStringList() << QByteArray("Name=Sim 5\r\n") << "1 value of %1 changed";
+        QTest::newRow("a key deleted") << "311" << QStringList() << QByteArray("Name=     Sim 5\r\n") << "1 value of %1 changed";
         // The read leaves the records the firmware lacks alone.
         QTest::newRow("beyond the firmware") << "106" << QStringList{"QVR20/EDV1=08", "QVR3/EDV1=08"} << QByteArray()
                                              << "1 value of %1 changed";
