@@ -110,7 +110,7 @@ int main(int argc, char **argv)
             QFile::remove(ini);
             create.push_back(timed([&] { CreateDefaultIniFile(ini); }));
         }
-    } catch (const IniError &e) {
+    } catch (const FileError &e) {
         std::fprintf(stderr, "%s\n", qPrintable(ErrorLine(ReportedError(e), Language::English)));
         return 1;
     }

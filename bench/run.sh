@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh build-bench -DCMAKE_BUILD_TYPE=Release -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=ON
 failed=()
-for b in bench_ini bench_startup bench_pages bench_link bench_runs; do
+for b in bench_ini bench_startup bench_pages bench_link bench_runs bench_flood; do
   echo "== $b"
   "build-bench/bench/$b" || failed+=("$b")
 done

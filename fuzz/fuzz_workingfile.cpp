@@ -112,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     try {
         WriteIniValue(path, section, key, value);
-    } catch (const IniError &) {
+    } catch (const FileError &) {
         if (bytesOf(path) != content)
             std::abort();
         return 0;

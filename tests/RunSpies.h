@@ -1,9 +1,8 @@
 #pragma once
-// Spies on a run that keep what it reports as the window words it: each end
-// as (ok, text) and each step as (value, text), in the language given.
+// Spies on a run that keep what it reports: each end as (ok) with its result,
+// each step as (value) with the record it stands at.
 
 #include "core/TransferRun.h"
-#include "texts/ErrorTexts.h"
 
 #include <QList>
 #include <QObject>
@@ -12,10 +11,10 @@
 class RunFinishedSpy : public QList<QVariantList>
 {
 public:
-    explicit RunFinishedSpy(TransferRun &run, Language language = Language::German)
+    explicit RunFinishedSpy(TransferRun &run)
     {
-        QObject::connect(&run, &TransferRun::finished, &m_context, [this, language](const RunResult &result) {
-            append(QVariantList{result.ok(), RunResultText(result, language)});
+        QObject::connect(&run, &TransferRun::finished, &m_context, [this](const RunResult &result) {
+            append(QVariantList{result.ok()});
             results.append(result);
         });
     }
@@ -28,12 +27,14 @@ private:
 class RunProgressSpy : public QList<QVariantList>
 {
 public:
-    explicit RunProgressSpy(TransferRun &run, Language language = Language::German)
+    explicit RunProgressSpy(TransferRun &run)
     {
-        QObject::connect(&run, &TransferRun::progressed, &m_context, [this, language](int value, const RecordId &step) {
-            append(QVariantList{value, RunStepText(step, language)});
+        QObject::connect(&run, &TransferRun::progressed, &m_context, [this](int value, const RecordId &step) {
+            append(QVariantList{value});
+            steps.append(step);
         });
     }
+    QList<RecordId> steps;
 
 private:
     QObject m_context;

@@ -7,53 +7,10 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-} // namespace
-
 namespace CliFiles {
-
-QString refusalText(const QString &path, const IniError &error)
-{
-    using Reason = IniError::Reason;
-    const QString cannotWrite = QStringLiteral("cannot write %1: ").arg(path);
-    switch (error.reason()) {
-    case Reason::IsFolder:
-        return QStringLiteral("%1: is a folder, not a configuration file").arg(path);
-    case Reason::NotRegularFile:
-        return QStringLiteral("%1: is not a regular file").arg(path);
-    case Reason::ReadOnlyFile:
-        return cannotWrite + (error.systemError() ? systemReason(error.systemError())
-                                                  : QStringLiteral("the file is read-only"));
-    case Reason::NoFolder:
-        return cannotWrite + QStringLiteral("the folder %1 does not exist").arg(error.folder());
-    case Reason::NotAFolder:
-        return cannotWrite + QStringLiteral("%1 is not a folder").arg(error.folder());
-    case Reason::ReadOnlyFolder:
-        return cannotWrite + QStringLiteral("the folder %1 is not writable").arg(error.folder());
-    case Reason::NameTooLong:
-        return cannotWrite + QStringLiteral("the name is too long");
-    case Reason::SystemError:
-        return cannotWrite + systemReason(error.systemError());
-    case Reason::UntrustedLink:
-    case Reason::DanglingLink:
-    case Reason::UnstorableCharacter:
-    case Reason::InvalidUtf16:
-    case Reason::HeldInMemory:
-    case Reason::Other:
-        break;
-    }
-    return EnglishErrorLine(error);
-}
 
 std::optional<QByteArray> readProfile(const QString &path)
 {
@@ -63,25 +20,25 @@ std::optional<QByteArray> readProfile(const QString &path)
         const int error = errno;
         struct stat link {};
         if (error == ENOENT && ::lstat(name.constData(), &link) == 0 && S_ISLNK(link.st_mode))
-            throw CliError(QStringLiteral("%1: is a link to a file that does not exist").arg(path));
+            throw CliError(EnglishFileErrorLine(FileError(FileError::Action::Read, path, FileError::Reason::DanglingLink)));
         if (error == ENOENT || error == ENOTDIR)
             return std::nullopt;
-        throw CliError(QStringLiteral("%1: cannot be read: %2").arg(path, systemReason(error)));
+        throw CliError(
+            EnglishFileErrorLine(FileError(FileError::Action::Read, path, FileError::Reason::SystemError, error)));
     }
     if (S_ISDIR(st.st_mode))
-        throw CliError(QStringLiteral("%1: is a folder, not a configuration file").arg(path));
+        throw CliError(EnglishFileErrorLine(FileError(FileError::Action::Read, path, FileError::Reason::IsFolder)));
     // A FIFO or a device would block or never end.
     if (!S_ISREG(st.st_mode))
-        throw CliError(QStringLiteral("%1: is not a regular file").arg(path));
+        throw CliError(EnglishFileErrorLine(FileError(FileError::Action::Read, path, FileError::Reason::NotRegularFile)));
     if (st.st_size > MaxProfileSize)
         throw CliError(QStringLiteral("%1: is not a configuration file (larger than %2 KiB)")
                            .arg(path).arg(MaxProfileSize / 1024));
     std::optional<QByteArray> read;
     try {
         read = ReadIniFile(path);
-    } catch (const IniError &error) {
-        throw CliError(error.systemError() ? QStringLiteral("%1: cannot be read: %2").arg(path, systemReason(error.systemError()))
-                                           : EnglishErrorLine(error));
+    } catch (const FileError &error) {
+        throw CliError(EnglishFileErrorLine(error.shownAs(path)));
     }
     if (!read)
         return std::nullopt;
@@ -118,8 +75,8 @@ QString checkReplaceable(const QString &path)
 {
     try {
         return CheckReplaceable(path);
-    } catch (const IniError &error) {
-        throw CliError(refusalText(path, error));
+    } catch (const FileError &error) {
+        throw CliError(EnglishFileErrorLine(error.shownAs(path)));
     }
 }
 
@@ -127,8 +84,8 @@ void replace(const QString &path, const QByteArray &content)
 {
     try {
         ReplaceFile(path, content);
-    } catch (const IniError &error) {
-        throw CliError(refusalText(path, error));
+    } catch (const FileError &error) {
+        throw CliError(EnglishFileErrorLine(error.shownAs(path)));
     }
 }
 

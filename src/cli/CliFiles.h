@@ -30,9 +30,6 @@ QString checkReplaceable(const QString &path);
 // file stays whole unless the new one is complete on the disk. Throws CliError.
 void replace(const QString &path, const QByteArray &content);
 
-// The English line of a refused file access of the core, naming `path`.
-QString refusalText(const QString &path, const IniError &error);
-
 // True when both names lead to the same existing file.
 bool sameFile(const QString &a, const QString &b);
 

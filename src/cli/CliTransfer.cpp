@@ -11,7 +11,6 @@
 #include <QTimer>
 
 #include <cerrno>
-#include <cstring>
 #include <optional>
 #include <sys/stat.h>
 
@@ -29,6 +28,11 @@ QString EnglishErrorLine(const ReportedError &error)
     return oneLine(ErrorLine(error, Language::English));
 }
 
+QString EnglishFileErrorLine(const FileError &error)
+{
+    return FileErrorDetailLine(error, Language::English);
+}
+
 CliTransfer::CliTransfer(const QString &label, const QString &straysPath, ProgressBar &progress)
     : m_label(label), m_straysPath(straysPath), m_progress(progress), m_file(straysPath), m_session(m_file)
 {
@@ -43,17 +47,11 @@ void CliTransfer::connectTo(const QString &device, int timeoutMs)
 {
     PortFailure refusal;
     if (!m_session.connectTo(device, &refusal)) {
-        const QString reason = PortFailureReason(refusal, Language::English);
         // A file, a folder or another kind of device: say so, not just the errno.
         struct stat st;
         const bool exists = ::stat(QFile::encodeName(device).constData(), &st) == 0;
-        const bool notATerminal = (exists && !S_ISCHR(st.st_mode))
-                                  || refusal.systemWords == QString::fromLocal8Bit(std::strerror(ENOTTY));
-        QString text = notATerminal ? failure(QStringLiteral("is not a serial port (%1)").arg(oneLine(reason)))
-                                    : failure(QStringLiteral("cannot open the port: ") + oneLine(reason));
-        if (m_session.lastOpenWasPermissionError())
-            text += QStringLiteral(" (") + oneLine(PermissionHintText(Language::English)) + u')';
-        throw CliError(text);
+        const bool notATerminal = (exists && !S_ISCHR(st.st_mode)) || refusal.systemError == ENOTTY;
+        throw CliError(failure(PortOpenFailureLine(refusal, notATerminal, Language::English)));
     }
     m_session.setPortLabel(m_label);
     m_progress.note(QStringLiteral("Connecting to %1 ...").arg(m_label));
@@ -177,10 +175,11 @@ void CliTransfer::run(TransferRun::Kind kind, const QString &workPath, const QSt
         if (!result)
             loop.exec();
     }
-    // Every record queued for the disk is written before the copy is used
-    // or removed; replies after the run go to the strays file.
-    m_session.writer().drain();
+    // Replies after the run go to the strays file, also those that come
+    // while every record queued for the copy is written, before the copy is
+    // used or removed.
     m_file.setPath(m_straysPath);
+    m_session.writer().drain();
     m_progress.clear();
     if (!interrupted && ((result && result->ok()) || (!m_notTaken.isEmpty() && lost.isEmpty())))
         return;

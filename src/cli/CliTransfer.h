@@ -19,11 +19,11 @@ class ProgressBar;
 class WorkingFileError : public CliError
 {
 public:
-    WorkingFileError(const QString &text, const IniError &error) : CliError(text), m_error(error) {}
-    const IniError &error() const { return m_error; }
+    WorkingFileError(const QString &text, const FileError &error) : CliError(text), m_error(error) {}
+    const FileError &error() const { return m_error; }
 
 private:
-    IniError m_error;
+    FileError m_error;
 };
 
 class CliTransfer
@@ -74,7 +74,9 @@ private:
 
 // An error of the core in English, on one line.
 QString EnglishErrorLine(const ReportedError &error);
-inline QString EnglishErrorLine(const IniError &error)
+inline QString EnglishErrorLine(const FileError &error)
 {
     return EnglishErrorLine(ReportedError(error));
 }
+// A file error in English with its reason in detail, on one line.
+QString EnglishFileErrorLine(const FileError &error);

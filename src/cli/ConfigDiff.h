@@ -20,7 +20,7 @@ namespace ConfigDiff {
 FirmwareFeatures largestLayout();
 
 // The keys whose values would go to the gateway differently, record by
-// record in the run's order. Throws IniError for a file that cannot be read.
+// record in the run's order. Throws FileError for a file that cannot be read.
 QList<ConfigDifference> compare(const WorkingFile &first, const WorkingFile &second,
                                 const FirmwareFeatures &layout);
 

@@ -2,12 +2,12 @@
 
 #include "core/IniFile.h"
 #include "core/SafeFile.h"
+#include "texts/ErrorTexts.h"
 #include "cli/CliError.h"
 #include "cli/CliFiles.h"
 #include "cli/CliTransfer.h"
 
 #include <cerrno>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -79,10 +79,9 @@ Scratch::Scratch(const QString &target, const QString &shownAs) : m_shownAs(show
     const QByteArray folder = folderOf(place);
     const auto fail = [&](int error) {
         if (!shownAs.isEmpty())
-            throw CliError(CliFiles::refusalText(
-                shownAs, IniError(IniError::Action::Write, shownAs, IniError::Reason::SystemError, error)));
-        throw CliError(QStringLiteral("cannot create a working folder in %1: %2")
-                           .arg(DecodeFileName(folder), QString::fromLocal8Bit(std::strerror(error))));
+            throw CliError(EnglishFileErrorLine(
+                FileError(FileError::Action::Write, shownAs, FileError::Reason::SystemError, error)));
+        throw CliError(WorkingFolderErrorLine(DecodeFileName(folder), error, Language::English));
     };
     removeStaleFolders(folder, nameOf(place));
     // A command that sweeps between the folder's creation and its lock takes
@@ -134,8 +133,8 @@ QString Scratch::copy(const char *name, const QByteArray &content) const
     const QString file = path(name);
     try {
         ReplaceFile(file, content);
-    } catch (const IniError &error) {
-        throw CliError(CliFiles::refusalText(m_shownAs.isEmpty() ? file : m_shownAs, error));
+    } catch (const FileError &error) {
+        throw CliError(EnglishFileErrorLine(error.shownAs(m_shownAs.isEmpty() ? file : m_shownAs)));
     }
     return file;
 }
@@ -150,10 +149,10 @@ QByteArray Scratch::contents(const QString &file)
     std::optional<QByteArray> content;
     try {
         content = ReadIniFile(file);
-    } catch (const IniError &error) {
+    } catch (const FileError &error) {
         throw CliError(EnglishErrorLine(error));
     }
     if (!content)
-        throw CliError(QStringLiteral("%1: cannot be read: No such file or directory").arg(file));
+        throw CliError(EnglishFileErrorLine(FileError(FileError::Action::Read, file, FileError::Reason::SystemError, ENOENT)));
     return *content;
 }

@@ -6,7 +6,7 @@ NumberError::NumberError(const QString &text) : std::runtime_error(text.toStdStr
 
 ReportedError ReportedError::of(const std::exception &error)
 {
-    if (const auto *file = dynamic_cast<const IniError *>(&error))
+    if (const auto *file = dynamic_cast<const FileError *>(&error))
         return ReportedError(*file);
     if (const auto *number = dynamic_cast<const NumberError *>(&error))
         return ReportedError(*number);

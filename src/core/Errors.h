@@ -2,7 +2,7 @@
 // The errors the core raises and reports. They say what happened and its
 // particulars, never in words: each front end puts them into its language.
 
-#include "core/SafeFile.h"
+#include "core/FileError.h"
 
 #include <QString>
 #include <optional>
@@ -31,7 +31,7 @@ public:
 
     // No error: a store that succeeded.
     ReportedError() = default;
-    explicit ReportedError(const IniError &error) : m_kind(Kind::File), m_file(error) {}
+    explicit ReportedError(const FileError &error) : m_kind(Kind::File), m_file(error) {}
     explicit ReportedError(const NumberError &error) : m_kind(Kind::NotANumber), m_text(error.text()) {}
     // Whatever `error` is, by its type.
     static ReportedError of(const std::exception &error);
@@ -39,7 +39,7 @@ public:
     Kind kind() const { return m_kind; }
     bool isNull() const { return m_kind == Kind::None; }
     // The file error; only for Kind::File.
-    const IniError &fileError() const { return *m_file; }
+    const FileError &fileError() const { return *m_file; }
     // The text that is not a number, or the system's words of another error.
     QString text() const { return m_text; }
 
@@ -48,6 +48,6 @@ public:
 
 private:
     Kind m_kind = Kind::None;
-    std::optional<IniError> m_file;
+    std::optional<FileError> m_file;
     QString m_text;
 };

@@ -10,17 +10,16 @@
 #include "core/Records.h"
 #include "core/SerialPort.h"
 #include "core/TransferRun.h"
+#include "core/WorkingFile.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 #include <memory>
 #include <optional>
-
-class RecordWriter;
-class WorkingFile;
 
 class GatewaySession : public QObject
 {
@@ -37,8 +36,6 @@ public:
     // Opens the device at 9600 8N1 and polls once a second until the gateway
     // answers. On failure returns false with the reason.
     bool connectTo(const QString &devicePath, PortFailure *reason);
-    // True when the last connectTo was refused for lack of rights.
-    bool lastOpenWasPermissionError() const;
     // Closes the port (errors ignored) and stops polling; a run ends with it.
     void disconnect();
     bool isOpen() const;
@@ -52,10 +49,21 @@ public:
     static constexpr int UnansweredPollLimit = 5;
     // Frames `command`, reports it and writes it; never waits for a reply.
     void send(const QByteArray &command);
+    // The working file with every record received so far in it: what a
+    // page reads before it builds its write.
+    WorkingFile::Snapshot snapshotForWrite();
     // Sends the write request of a record checked before (a page's write
     // button). Its echo is stored only when it holds what was sent;
     // otherwise writeNotTaken names the values and the file keeps them.
     void sendWrite(const Record &record);
+    // Received lines are handled at most this many in one turn of the event
+    // loop, unless more than MaxPendingLines wait. While a line's handler
+    // waits (a message box), lines beyond MaxPendingLines keep only the last
+    // of each record, besides the answer awaited.
+    static constexpr int LinesPerTurn = 200;
+    static constexpr int MaxPendingLines = 2000;
+    // Lines received and not yet handled.
+    int pendingLines() const { return int(m_pending.size()); }
     // One received line, LF included, as the line assembler delivers it.
     void handleLine(const QByteArray &line);
 
@@ -99,9 +107,13 @@ signals:
 
 private:
     void received(const QByteArray &bytes);
+    // Handles received lines, at most LinesPerTurn in one go unless more
+    // than MaxPendingLines wait; the rest in a later turn of the event loop.
+    void deliver();
+    void clearPending();
     void dispatch(const QByteArray &line);
     void handshake(const QByteArray &line);
-    void storeRecord(const Record &record);
+    void storeRecord(const Record &record, RecordWriter::Timing timing);
     // Says a refused store, unless the last store said the same and none
     // has succeeded since.
     void reportStoreError(const ReportedError &error);
@@ -115,7 +127,13 @@ private:
     std::unique_ptr<TransferRun> m_run;
     LineAssembler m_assembler;
     QList<QByteArray> m_pending;
+    // Where in m_pending the line of each record received beyond
+    // MaxPendingLines while a handler waits stands, and whether the answer
+    // awaited is among them.
+    QHash<QByteArray, qsizetype> m_heldLines;
+    bool m_heldAwaited = false;
     bool m_delivering = false;
+    bool m_deliveryQueued = false;
     QTimer m_polling;
     State m_state = State::Closed;
     FirmwareFeatures m_features;
@@ -126,5 +144,7 @@ private:
     QString m_portLabel;
     // The page's write awaiting its echo.
     std::optional<Record> m_pageWrite;
+    // The last request sent, until a record answers it.
+    QByteArray m_awaited;
     ReportedError m_reportedStoreError;
 };

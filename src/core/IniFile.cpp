@@ -23,13 +23,13 @@ QByteArray encodedName(const QString &path)
 
 [[noreturn]] void unreadable(const QString &fileName, int error)
 {
-    throw IniError(IniError::Action::Read, fileName, IniError::Reason::SystemError, error);
+    throw FileError(FileError::Action::Read, fileName, FileError::Reason::SystemError, error);
 }
 
 [[noreturn]] void notRegular(const QString &fileName, const struct stat &st)
 {
-    throw IniError(IniError::Action::Read, fileName,
-                   S_ISDIR(st.st_mode) ? IniError::Reason::IsFolder : IniError::Reason::NotRegularFile);
+    throw FileError(FileError::Action::Read, fileName,
+                   S_ISDIR(st.st_mode) ? FileError::Reason::IsFolder : FileError::Reason::NotRegularFile);
 }
 
 void checkStorable(const QString &fileName, bool unicode, std::initializer_list<const QString *> texts)
@@ -38,7 +38,7 @@ void checkStorable(const QString &fileName, bool unicode, std::initializer_list<
         const QString ch = UnstorableCharacter(*text, unicode);
         if (ch.isEmpty())
             continue;
-        throw IniError(IniError::Action::Write, fileName, IniError::Reason::UnstorableCharacter, 0, ch);
+        throw FileError(FileError::Action::Write, fileName, FileError::Reason::UnstorableCharacter, 0, ch);
     }
 }
 
@@ -141,7 +141,7 @@ void WriteIniRecords(const QString &fileName, const IniRecords &records)
         QByteArray text = Utf16AsUtf8(content, big, &exact);
         // Rewriting would change bytes that are not ours to change.
         if (!exact)
-            throw IniError(IniError::Action::Write, fileName, IniError::Reason::InvalidUtf16);
+            throw FileError(FileError::Action::Write, fileName, FileError::Reason::InvalidUtf16);
         for (const auto &[section, values] : records) {
             for (const auto &[key, value] : values)
                 text = ProfileFile::writeValue(text, section.toUtf8(), key.toUtf8(), value.toUtf8());

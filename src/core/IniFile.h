@@ -13,7 +13,7 @@
 // Returns the value of `key` in `section` of the file `fileName`, with blanks
 // around it and one pair of matching outer quotes removed, cut to 2047
 // characters. Returns `def` when the file, the section or the key is missing.
-// A file that exists but cannot be read throws IniError (see ReadIniFile).
+// A file that exists but cannot be read throws FileError (see ReadIniFile).
 QString ReadIniValue(const QString &fileName, const QString &section, const QString &key,
                      const QString &def);
 
@@ -27,7 +27,7 @@ QString IniValueIn(const std::optional<QByteArray> &content, const QString &sect
 // The file keeps its encoding; a Windows-1252 file whose new bytes would read
 // as UTF-8 also gets [SOURCE] Encoding=windows-1252, so that they do not.
 // The file is replaced atomically and keeps its permissions. A refused write
-// throws IniError("In <fileName> kann nicht geschrieben werden") and leaves
+// throws FileError("In <fileName> kann nicht geschrieben werden") and leaves
 // the file untouched.
 void WriteIniValue(const QString &fileName, const QString &section, const QString &key,
                    const QString &value);
@@ -49,11 +49,11 @@ void WriteIniRecords(const QString &fileName, const IniRecords &records);
 
 // The bytes of `fileName`, or nothing when no file is there (also a link
 // to nothing). A file that exists but cannot be read (no permission, an I/O
-// error, not a regular file) throws IniError naming the file and the reason.
+// error, not a regular file) throws FileError naming the file and the reason.
 // Never blocks on a FIFO and never reads a device.
 std::optional<QByteArray> ReadIniFile(const QString &fileName);
 
 // Creates `fileName` with the default content (DefaultIniContent) when no
 // file exists there.
-// Returns true when it created the file. Throws IniError when refused.
+// Returns true when it created the file. Throws FileError when refused.
 bool CreateDefaultIniFile(const QString &fileName);

@@ -10,18 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-IniError::IniError(Action action, const QString &fileName, Reason reason, int systemError, const QString &detail)
-    : std::runtime_error(fileName.toStdString()), m_action(action), m_fileName(fileName), m_reason(reason),
-      m_systemError(systemError), m_detail(detail)
-{
-}
-
-bool IniError::operator==(const IniError &other) const
-{
-    return m_action == other.m_action && m_fileName == other.m_fileName && m_reason == other.m_reason
-           && m_systemError == other.m_systemError && m_detail == other.m_detail;
-}
-
 namespace {
 
 constexpr int MaxLinkHops = 40;
@@ -67,20 +55,20 @@ bool isRandomPart(const char *begin, const char *end)
     });
 }
 
-[[noreturn]] void refuse(const QString &fileName, IniError::Reason reason, int error = 0,
+[[noreturn]] void refuse(const QString &fileName, FileError::Reason reason, int error = 0,
                          const QString &folder = QString())
 {
-    throw IniError(IniError::Action::Write, fileName, reason, error, folder);
+    throw FileError(FileError::Action::Write, fileName, reason, error, folder);
 }
 
 [[noreturn]] void untrustedLink(const QString &fileName)
 {
-    refuse(fileName, IniError::Reason::UntrustedLink);
+    refuse(fileName, FileError::Reason::UntrustedLink);
 }
 
 [[noreturn]] void danglingLink(const QString &fileName)
 {
-    refuse(fileName, IniError::Reason::DanglingLink);
+    refuse(fileName, FileError::Reason::DanglingLink);
 }
 
 // The kernel's rule for links that others could have planted, made strict:
@@ -154,11 +142,11 @@ Temporary createTemporary(const QString &fileName, const QString &target, const 
     temporary.name = temporary.folder + '/' + TemporaryNameTemplate(EncodeFileName(nameOf(target)));
     temporary.fd = ::mkostemp(temporary.name.data(), O_CLOEXEC);
     if (temporary.fd < 0)
-        refuse(fileName, IniError::Reason::SystemError, errno);
+        refuse(fileName, FileError::Reason::SystemError, errno);
     const auto fail = [&](int error) {
         ::close(temporary.fd);
         ::unlink(temporary.name.constData());
-        refuse(fileName, IniError::Reason::SystemError, error);
+        refuse(fileName, FileError::Reason::SystemError, error);
     };
     if (old) {
         // Only root can give a file away; anyone else keeps at least the group.
@@ -182,7 +170,7 @@ void publish(const QString &fileName, const Temporary &temporary, const QString 
     if (::rename(temporary.name.constData(), EncodeFileName(target).constData()) != 0) {
         const int error = errno;
         ::unlink(temporary.name.constData());
-        refuse(fileName, IniError::Reason::SystemError, error);
+        refuse(fileName, FileError::Reason::SystemError, error);
     }
     FileDescriptor folder(::open(temporary.folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0)
@@ -199,7 +187,7 @@ void replaceAtomically(const QString &fileName, const QString &target, const QBy
     FileDescriptor fd(temporary.fd);
     const auto fail = [&](int error) {
         ::unlink(temporary.name.constData());
-        refuse(fileName, IniError::Reason::SystemError, error);
+        refuse(fileName, FileError::Reason::SystemError, error);
     };
     for (qsizetype done = 0; done < content.size();) {
         const ssize_t n = ::write(fd.get(), content.constData() + done, size_t(content.size() - done));
@@ -216,81 +204,7 @@ void replaceAtomically(const QString &fileName, const QString &target, const QBy
     publish(fileName, temporary, target);
 }
 
-// The length of the valid UTF-8 sequence that starts at `i` of `bytes`, or 0
-// for a byte that starts none.
-int validUtf8Length(const QByteArray &bytes, qsizetype i)
-{
-    const auto at = [&](qsizetype k) { return static_cast<unsigned char>(bytes.at(k)); };
-    const unsigned char lead = at(i);
-    if (lead < 0x80)
-        return 1;
-    int length = 0;
-    char32_t cp = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        cp = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        cp = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        cp = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + length > bytes.size())
-        return 0;
-    for (int k = 1; k < length; ++k) {
-        const unsigned char c = at(i + k);
-        if ((c & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < least[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return length;
-}
-
 } // namespace
-
-QByteArray EncodeFileName(const QString &path)
-{
-    QByteArray out;
-    out.reserve(path.size());
-    qsizetype start = 0;
-    const qsizetype n = path.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = path.at(i).unicode();
-        const bool kept = c >= 0xDC80 && c <= 0xDCFF && (i == 0 || !path.at(i - 1).isHighSurrogate());
-        if (!kept)
-            continue;
-        out += QStringView(path).mid(start, i - start).toUtf8();
-        out += char(c - 0xDC00);
-        start = i + 1;
-    }
-    out += QStringView(path).mid(start).toUtf8();
-    return out;
-}
-
-QString DecodeFileName(const QByteArray &bytes)
-{
-    QString out;
-    out.reserve(bytes.size());
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < bytes.size();) {
-        const int length = validUtf8Length(bytes, i);
-        if (length > 0) {
-            i += length;
-            continue;
-        }
-        out += QString::fromUtf8(bytes.constData() + start, i - start);
-        out += QChar(char16_t(0xDC00 + static_cast<unsigned char>(bytes.at(i))));
-        start = ++i;
-    }
-    out += QString::fromUtf8(bytes.constData() + start, bytes.size() - start);
-    return out;
-}
 
 bool IsWritable(const QString &path)
 {
@@ -330,7 +244,7 @@ bool ReadAllFrom(int fd, QByteArray &content)
 
 QString CheckReplaceable(const QString &fileName)
 {
-    using Reason = IniError::Reason;
+    using Reason = FileError::Reason;
     const QString target = writeTarget(fileName);
     const QByteArray name = EncodeFileName(target);
     if (EncodeFileName(nameOf(target)).size() > NAME_MAX || name.size() >= PATH_MAX)
@@ -369,16 +283,16 @@ std::optional<QByteArray> ReadReplaceable(const QString &fileName)
     if (fd.get() < 0) {
         if (errno == ENOENT)
             return std::nullopt;
-        refuse(fileName, IniError::Reason::SystemError, errno);
+        refuse(fileName, FileError::Reason::SystemError, errno);
     }
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0)
-        refuse(fileName, IniError::Reason::SystemError, errno);
+        refuse(fileName, FileError::Reason::SystemError, errno);
     if (!S_ISREG(st.st_mode))
-        refuse(fileName, IniError::Reason::NotRegularFile);
+        refuse(fileName, FileError::Reason::NotRegularFile);
     QByteArray content;
     if (!ReadAllFrom(fd.get(), content))
-        refuse(fileName, IniError::Reason::SystemError, errno);
+        refuse(fileName, FileError::Reason::SystemError, errno);
     return content;
 }
 
@@ -424,7 +338,7 @@ int RemoveStaleTemporaryFiles(const QString &fileName)
         const QString target = writeTarget(fileName);
         if (!places.contains(target))
             places << target;
-    } catch (const IniError &) {
+    } catch (const FileError &) {
         // A link the program never writes through has no copies of ours.
     }
     int removed = 0;

@@ -1,66 +1,13 @@
 #pragma once
 // Replacing a file safely, for every writer of the program (the working
-// file, save-as, the command line's target, backup and log), and the
-// file-name encoding that all of them use.
+// file, save-as, the command line's target, backup and log).
+
+#include "core/FileError.h"
+#include "core/FileName.h"
 
 #include <QByteArray>
 #include <QString>
 #include <optional>
-#include <stdexcept>
-
-// An error of the working-file access: what was done to which file, what
-// stood in the way, and its particulars. A front end words it.
-class IniError : public std::runtime_error
-{
-public:
-    enum class Action { Read, Write };
-    enum class Reason {
-        Other,
-        UntrustedLink,  // a link owned by another user or in a folder others may write
-        DanglingLink,   // a link to nothing
-        IsFolder,
-        NotRegularFile, // a FIFO, a device, a socket
-        ReadOnlyFile,
-        NoFolder,       // the folder of the file does not exist
-        NotAFolder,     // a part of the path is no folder
-        ReadOnlyFolder,
-        NameTooLong,
-        SystemError,    // a call of the system failed: systemError() tells which error
-        UnstorableCharacter, // detail(): a character the file's encoding cannot hold
-        InvalidUtf16,   // a UTF-16 file whose text is broken is left as it is
-        HeldInMemory,   // a configuration held in memory is not written
-    };
-
-    IniError(Action action, const QString &fileName, Reason reason, int systemError = 0,
-             const QString &detail = QString());
-    Action action() const { return m_action; }
-    // The file as the user named it.
-    QString fileName() const { return m_fileName; }
-    Reason reason() const { return m_reason; }
-    // The system's error number, 0 when there is none.
-    int systemError() const { return m_systemError; }
-    // The folder that NoFolder, NotAFolder and ReadOnlyFolder speak of.
-    QString folder() const { return m_detail; }
-    // The character that UnstorableCharacter speaks of.
-    QString character() const { return m_detail; }
-
-    bool operator==(const IniError &other) const;
-
-private:
-    Action m_action;
-    QString m_fileName;
-    Reason m_reason;
-    int m_systemError;
-    QString m_detail;
-};
-
-// The bytes that name `path` on this system: UTF-8, and the bytes of a name
-// that is not UTF-8 given back exactly as DecodeFileName kept them.
-QByteArray EncodeFileName(const QString &path);
-// A file name's bytes as text: valid UTF-8 is decoded, every other byte is
-// kept as a lone surrogate U+DC80..U+DCFF, so that EncodeFileName gives the
-// same bytes back and the name reaches the same file.
-QString DecodeFileName(const QByteArray &bytes);
 
 // Writable for this process and not write-protected. The write bits count
 // even for root: a read-only working file stays read-only for an
@@ -92,17 +39,17 @@ bool ReadAllFrom(int fd, QByteArray &content);
 // every link after it is the user's own and lies in a folder nobody else may
 // write; a link to nothing is never followed. The name must fit the system's
 // limits, an existing file must be a writable regular file, and its folder
-// must exist and be writable. Throws IniError naming the reason.
+// must exist and be writable. Throws FileError naming the reason.
 QString CheckReplaceable(const QString &fileName);
 
 // The bytes of the file that replacing `fileName` would replace, nothing
-// when there is none, after the checks of CheckReplaceable. Throws IniError.
+// when there is none, after the checks of CheckReplaceable. Throws FileError.
 std::optional<QByteArray> ReadReplaceable(const QString &fileName);
 
 // Replaces `fileName` with `content`: a temporary file in the same folder,
 // every write checked, synced, given the old file's owner, group and mode,
 // renamed over it, the folder synced, so that a crash, a full disk or a kill
-// leaves the old or the new file and never a part. Throws IniError when
+// leaves the old or the new file and never a part. Throws FileError when
 // refused or when a step fails; the old file then stays as it was.
 void ReplaceFile(const QString &fileName, const QByteArray &content);
 
@@ -111,7 +58,7 @@ void ReplaceFile(const QString &fileName, const QByteArray &content);
 // ReplaceFile gives them, and returns it open for writing (the caller closes
 // it): for a file written piece by piece, such as a log. What was there is
 // never opened, so no link, FIFO or other user's file is written into.
-// Throws IniError when refused or when a step fails.
+// Throws FileError when refused or when a step fails.
 int ReplaceWithEmptyFile(const QString &fileName);
 
 // The hidden names of temporary copies beside a file named `name` (the last

@@ -4,13 +4,68 @@
 #include <QFileSystemWatcher>
 #include <QSerialPort>
 
+#include <algorithm>
 #include <cerrno>
+#include <initializer_list>
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
+// Qt derives its kind of port error from the system's error number and keeps
+// the number to itself; the number is still in errno when the failed call
+// returns. A number Qt would have given another kind was overwritten on the
+// way (Qt's lock file, a signal handler) and is not passed on.
+int systemErrorOf(QSerialPort::SerialPortError kind, int error)
+{
+    const auto is = [error](std::initializer_list<int> errors) {
+        return std::find(errors.begin(), errors.end(), error) != errors.end();
+    };
+    const std::initializer_list<int> notFound{ENOENT, ENODEV};
+    const std::initializer_list<int> permission{EACCES, EPERM, EBUSY};
+    const std::initializer_list<int> resource{EAGAIN, EIO, EBADF};
+    const std::initializer_list<int> unsupported{EINVAL, ENOTTY};
+    bool fits = false;
+    switch (kind) {
+    case QSerialPort::DeviceNotFoundError:
+        fits = is(notFound);
+        break;
+    case QSerialPort::PermissionError:
+        fits = is(permission);
+        break;
+    case QSerialPort::ResourceError:
+        fits = is(resource);
+        break;
+    case QSerialPort::UnsupportedOperationError:
+        fits = is(unsupported);
+        break;
+    case QSerialPort::UnknownError:
+        fits = error > 0 && !is(notFound) && !is(permission) && !is(resource) && !is(unsupported);
+        break;
+    default:
+        break;
+    }
+    return fits ? error : 0;
+}
+
+// Why opening `devicePath` failed, from Qt's kind of error and the errno it
+// left. Qt takes the port's lock file before it opens the device and calls
+// both refusals a permission error: a device we may open was refused by the
+// lock (or, when busy, by another program's exclusive use).
+PortFailure openFailure(const QString &devicePath, QSerialPort::SerialPortError kind, int error)
+{
+    PortFailure failure{PortFailure::Cause::System, kind, systemErrorOf(kind, error)};
+    if (kind == QSerialPort::PermissionError) {
+        if (::access(QFile::encodeName(devicePath).constData(), R_OK | W_OK) != 0)
+            failure.systemError = errno;
+        else if (failure.systemError != EBUSY)
+            failure = PortFailure{PortFailure::Cause::Locked, kind, 0};
+    }
+    return failure;
+}
 
 // True when the open tty no longer has a device behind it: the other end hung
 // up (a pulled USB adapter, a closed pseudo-terminal) or the handle went bad.
@@ -58,6 +113,7 @@ QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSe
         } while (m_port->isOpen() && m_port->bytesAvailable() > 0);
     });
     connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        const int systemError = errno;
         if (!m_port->isOpen())
             return;
         switch (error) {
@@ -65,9 +121,9 @@ QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSe
             // Qt words a vanished device with whatever errno a read left,
             // often "Resource temporarily unavailable": say what happened.
             if (hungUp(int(m_port->handle())) || !deviceFileExists(m_devicePath))
-                reportLost(PortFailure{PortFailure::Cause::HungUp, 0, {}});
+                reportLost(PortFailure{PortFailure::Cause::HungUp, error, 0});
             else
-                reportLost(PortFailure{PortFailure::Cause::System, 0, m_port->errorString()});
+                reportLost(PortFailure{PortFailure::Cause::System, error, systemErrorOf(error, systemError)});
             break;
         case QSerialPort::ReadError:
         case QSerialPort::WriteError:
@@ -75,7 +131,7 @@ QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent), m_port(new QSe
             // while its read notifier stays on: without this check the
             // process would spin on it.
             if (hungUp(int(m_port->handle())) || !deviceFileExists(m_devicePath))
-                reportLost(PortFailure{PortFailure::Cause::HungUp, 0, {}});
+                reportLost(PortFailure{PortFailure::Cause::HungUp, error, 0});
             else
                 m_port->clearError();
             break;
@@ -100,7 +156,6 @@ void QtSerialPort::reportLost(const PortFailure &loss)
 
 bool QtSerialPort::open(const QString &devicePath, PortFailure *reason)
 {
-    m_permissionError = false;
     m_lostReported = false;
     m_port->setPortName(devicePath);
     m_port->setBaudRate(QSerialPort::Baud9600);
@@ -113,14 +168,18 @@ bool QtSerialPort::open(const QString &devicePath, PortFailure *reason)
     // or lookup error that opening it would give.
     if (!devicePath.isEmpty() && !QFileInfo::exists(devicePath)) {
         if (reason)
-            *reason = PortFailure{PortFailure::Cause::NotPresent, 0, {}};
+            *reason = PortFailure{PortFailure::Cause::NotPresent, QSerialPort::DeviceNotFoundError, ENOENT};
         return false;
     }
-    if (devicePath.isEmpty() || !m_port->open(QIODevice::ReadWrite)) {
-        m_permissionError = m_port->error() == QSerialPort::PermissionError;
+    if (devicePath.isEmpty()) {
         if (reason)
-            *reason = devicePath.isEmpty() ? PortFailure{PortFailure::Cause::NoDevice, 0, {}}
-                                           : PortFailure{PortFailure::Cause::System, 0, m_port->errorString()};
+            *reason = PortFailure{PortFailure::Cause::NoDevice, QSerialPort::DeviceNotFoundError, 0};
+        return false;
+    }
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        const int systemError = errno;
+        if (reason)
+            *reason = openFailure(devicePath, m_port->error(), systemError);
         return false;
     }
     // Pseudo-terminals have no modem lines; the refusal is harmless there.
@@ -143,7 +202,7 @@ void QtSerialPort::watchDeviceFile(const QString &devicePath)
     m_watch->addPath(m_devicePath);
     connect(m_watch, &QFileSystemWatcher::fileChanged, this, [this](const QString &path) {
         if (!deviceFileExists(path))
-            reportLost(PortFailure{PortFailure::Cause::System, ENODEV, {}});
+            reportLost(PortFailure{PortFailure::Cause::System, QSerialPort::ResourceError, ENODEV});
     });
 }
 

@@ -4,23 +4,35 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QSerialPort>
 #include <QString>
 
 class QFileSystemWatcher;
-class QSerialPort;
 
-// Why a port cannot be opened, or stopped working, for a front end to word.
+// Why a port cannot be opened, or stopped working, as values for a front end
+// to word: what happened, Qt's kind of port error and the system's error
+// number where there are ones.
 struct PortFailure
 {
     enum class Cause {
-        System,     // the system's error number, or else its words
+        System,     // the system refused or failed: see serialError and systemError
+        Locked,     // another program holds the port's lock
         HungUp,     // the device hung up, or its device file went (an unplugged adapter)
         NotPresent, // the device file is gone: a name left by an unplugged adapter
         NoDevice,   // no device was named
     };
     Cause cause = Cause::System;
-    int systemError = 0;
-    QString systemWords;
+    QSerialPort::SerialPortError serialError = QSerialPort::NoError;
+    int systemError = 0; // an errno value; 0 when the system gave none
+
+    // The system refused the port for lack of rights, or because another
+    // program holds it: what rights or another program would change.
+    bool isPermissionError() const { return serialError == QSerialPort::PermissionError; }
+    bool operator==(const PortFailure &other) const
+    {
+        return cause == other.cause && serialError == other.serialError && systemError == other.systemError;
+    }
+    bool operator!=(const PortFailure &other) const { return !(*this == other); }
 };
 
 class SerialPort : public QObject
@@ -61,9 +73,6 @@ public:
     void clearOutput() override;
     void write(const QByteArray &bytes) override;
 
-    // True when the system refused the port for lack of rights.
-    bool lastOpenWasPermissionError() const { return m_permissionError; }
-
 private:
     void reportLost(const PortFailure &loss);
     void watchDeviceFile(const QString &devicePath);
@@ -71,6 +80,5 @@ private:
     QSerialPort *m_port;
     QFileSystemWatcher *m_watch = nullptr;
     QString m_devicePath;
-    bool m_permissionError = false;
     bool m_lostReported = false;
 };

@@ -20,7 +20,7 @@ public:
     // Replaces `path` with an empty log, as every file of the program is
     // replaced (ReplaceWithEmptyFile: the same checks, never written through
     // a link, a FIFO or the file that was there), and logs from now on.
-    // Throws IniError when refused; then nothing is logged.
+    // Throws FileError when refused; then nothing is logged.
     void open(const QString &path);
     // Closes the log; returns error().
     int close();

@@ -4,7 +4,10 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QThread>
+#include <QTimer>
+#include <algorithm>
 #include <exception>
+#include <vector>
 
 namespace {
 // Every replace of a file by this program is a read-modify-write; two of them
@@ -26,7 +29,7 @@ WorkingFile WorkingFile::held(const QByteArray &content)
 void WorkingFile::refuseWriteToHeld() const
 {
     if (m_held)
-        throw IniError(IniError::Action::Write, m_path, IniError::Reason::HeldInMemory);
+        throw FileError(FileError::Action::Write, m_path, FileError::Reason::HeldInMemory);
 }
 
 QString WorkingFile::read(const QString &section, const QString &key, const QString &def) const
@@ -41,9 +44,17 @@ WorkingFile::Snapshot WorkingFile::snapshot() const
     return snapshot;
 }
 
+void WorkingFile::flushWriter() const
+{
+    // A record held for a batch, written after the edit, would undo it.
+    if (m_writer)
+        m_writer->flush();
+}
+
 void WorkingFile::write(const QString &section, const QString &key, const QString &value) const
 {
     refuseWriteToHeld();
+    flushWriter();
     QMutexLocker locker(&writeLock());
     WriteIniValue(m_path, section, key, value);
 }
@@ -51,6 +62,7 @@ void WorkingFile::write(const QString &section, const QString &key, const QStrin
 void WorkingFile::storeRecord(const QString &section, const IniValues &values) const
 {
     refuseWriteToHeld();
+    flushWriter();
     storeRecord(m_path, section, values);
 }
 
@@ -66,12 +78,38 @@ void WorkingFile::storeRecords(const QString &path, const IniRecords &records)
     WriteIniRecords(path, records);
 }
 
+namespace {
+// A record queued again before it is written: its later values replace the
+// earlier ones key by key (names match as in the file, without regard to
+// case), and keys it did not have are added after them, as the two writes
+// in order would leave the section.
+void mergeValues(IniValues &queued, const IniValues &later)
+{
+    for (const auto &[key, value] : later) {
+        const auto same = std::find_if(queued.begin(), queued.end(), [&key = key](const QPair<QString, QString> &kept) {
+            return kept.first.compare(key, Qt::CaseInsensitive) == 0;
+        });
+        if (same != queued.end())
+            same->second = value;
+        else
+            queued.append({key, value});
+    }
+}
+} // namespace
+
 RecordWriter::RecordWriter(QObject *parent) : QObject(parent), m_thread(std::make_unique<QThread>())
 {
     m_thread->setObjectName(QStringLiteral("RecordWriter"));
     m_worker = new QObject;
     m_worker->moveToThread(m_thread.get());
     connect(m_thread.get(), &QThread::finished, m_worker, &QObject::deleteLater);
+    m_batch = new QTimer(this);
+    m_batch->setSingleShot(true);
+    m_batch->setInterval(BatchDelayMs);
+    connect(m_batch, &QTimer::timeout, this, [this] {
+        QMutexLocker locker(&m_queueLock);
+        scheduleLocked();
+    });
 }
 
 RecordWriter::~RecordWriter()
@@ -80,31 +118,60 @@ RecordWriter::~RecordWriter()
         delete m_worker;
         return;
     }
-    // Queued behind the records still waiting, so that every one of them
-    // reaches the file before the thread ends (a window closed during a run).
-    // Their results are not reported: nobody is left to hear them.
+    // Records held for a batch go now, and the end of the thread is queued
+    // behind them, so that every one of them reaches the file before the
+    // thread ends (a window closed during a run). Their results are not
+    // reported: nobody is left to hear them.
+    {
+        QMutexLocker locker(&m_queueLock);
+        scheduleLocked();
+    }
     QThread *thread = m_thread.get();
     QMetaObject::invokeMethod(m_worker, [thread] { thread->quit(); }, Qt::QueuedConnection);
     m_thread->wait();
 }
 
 void RecordWriter::store(const QString &path, const QString &section, const IniValues &values,
-                         std::function<void(const ReportedError &)> done)
+                         std::function<void(const ReportedError &)> done, Timing timing)
 {
-    // The thread starts with the first record: a window that never runs a
-    // transfer does not pay for it at start.
+    // The thread starts with the first record: a window that never stores
+    // one does not pay for it at start.
     if (!m_thread->isRunning())
         m_thread->start();
-    ++m_pending;
-    m_done.append(std::move(done));
-    {
-        QMutexLocker locker(&m_queueLock);
-        m_queue.append({path, section, values});
-        // One call is on its way already and takes this record along.
-        if (m_scheduled)
-            return;
-        m_scheduled = true;
+    const RecordKey record(path, section.toCaseFolded());
+    QMutexLocker locker(&m_queueLock);
+    quint64 job;
+    if (const auto queued = m_queued.constFind(record); queued != m_queued.constEnd()) {
+        Job &same = m_queue[*queued];
+        mergeValues(same.values, values);
+        job = same.id;
+    } else {
+        job = ++m_lastJob;
+        m_queued.insert(record, m_queue.size());
+        m_queue.append({job, record, path, section, values});
     }
+    Done call{++m_lastOrder, job, std::move(done)};
+    Waiting &waiting = m_waiting[record];
+    if (timing == Timing::Batched) {
+        // Also when the one before is on the disk just now: reported once,
+        // with the last values.
+        waiting.latest = std::move(call);
+        // A call on its way takes the record along; otherwise it waits for
+        // others to share its replace.
+        if (!m_scheduled && !m_batch->isActive())
+            m_batch->start();
+        return;
+    }
+    waiting.calls.append(std::move(call));
+    scheduleLocked();
+}
+
+void RecordWriter::scheduleLocked()
+{
+    m_batch->stop();
+    if (m_scheduled || m_queue.isEmpty())
+        return;
+    m_scheduled = true;
     QMetaObject::invokeMethod(m_worker, [this] { writeQueued(); }, Qt::QueuedConnection);
 }
 
@@ -114,6 +181,7 @@ void RecordWriter::writeQueued()
     {
         QMutexLocker locker(&m_queueLock);
         jobs.swap(m_queue);
+        m_queued.clear();
         m_scheduled = false;
     }
     const auto attempt = [this](const std::function<void()> &write) {
@@ -125,7 +193,7 @@ void RecordWriter::writeQueued()
         }
         return ReportedError();
     };
-    QList<ReportedError> errors;
+    QList<QPair<Job, ReportedError>> results;
     for (qsizetype first = 0; first < jobs.size();) {
         const QString &path = jobs.at(first).path;
         qsizetype end = first;
@@ -136,25 +204,88 @@ void RecordWriter::writeQueued()
         for (qsizetype i = first; i < end; ++i) {
             // One record the file refuses must not take the others with it:
             // then each is stored, or refused, on its own.
-            errors << (error.isNull() || end - first == 1
-                           ? error
-                           : attempt([&] { WorkingFile::storeRecord(path, jobs.at(i).section, jobs.at(i).values); }));
+            results.append({jobs.at(i),
+                            error.isNull() || end - first == 1
+                                ? error
+                                : attempt([&] {
+                                      WorkingFile::storeRecord(path, jobs.at(i).section, jobs.at(i).values);
+                                  })});
         }
         first = end;
     }
-    QMetaObject::invokeMethod(this, [this, errors] {
-        for (const ReportedError &error : errors) {
-            --m_pending;
-            const auto done = m_done.takeFirst();
-            if (done)
-                done(error);
+    {
+        QMutexLocker locker(&m_queueLock);
+        // Jobs are queued in the order of their numbers and written all at once.
+        if (!jobs.isEmpty())
+            m_writtenUpTo = jobs.constLast().id;
+        m_written.wakeAll();
+    }
+    QMetaObject::invokeMethod(this, [this, results] { report(results); }, Qt::QueuedConnection);
+}
+
+void RecordWriter::report(const QList<QPair<Job, ReportedError>> &results)
+{
+    struct Result
+    {
+        Done done;
+        ReportedError error;
+    };
+    // Taken out first: a call may queue records or wait for the writer.
+    std::vector<Result> calls;
+    for (const auto &[job, error] : results) {
+        const auto waiting = m_waiting.find(job.record);
+        if (waiting == m_waiting.end())
+            continue;
+        // A record's calls are queued in the order of its jobs.
+        QList<Done> &queued = waiting->calls;
+        while (!queued.isEmpty() && queued.constFirst().job <= job.id)
+            calls.push_back({queued.takeFirst(), error});
+        if (waiting->latest && waiting->latest->job <= job.id) {
+            calls.push_back({std::move(*waiting->latest), error});
+            waiting->latest.reset();
         }
-    }, Qt::QueuedConnection);
+        if (queued.isEmpty() && !waiting->latest)
+            m_waiting.erase(waiting);
+    }
+    std::sort(calls.begin(), calls.end(), [](const Result &a, const Result &b) { return a.done.order < b.done.order; });
+    for (const Result &result : calls) {
+        if (result.done.call)
+            result.done.call(result.error);
+    }
+}
+
+int RecordWriter::queued() const
+{
+    QMutexLocker locker(&m_queueLock);
+    return int(m_queue.size());
+}
+
+void RecordWriter::flush()
+{
+    QMutexLocker locker(&m_queueLock);
+    scheduleLocked();
+    const quint64 last = m_lastJob;
+    while (m_writtenUpTo < last)
+        m_written.wait(&m_queueLock);
 }
 
 void RecordWriter::drain()
 {
-    // Each stored record posts its result here, which ends the wait.
-    while (m_pending > 0)
+    quint64 last;
+    {
+        QMutexLocker locker(&m_queueLock);
+        scheduleLocked();
+        last = m_lastJob;
+    }
+    // Each stored record posts its result here, which ends the wait. Records
+    // that arrive meanwhile are not waited for: a gateway that goes on
+    // sending would keep the wait from ending.
+    const auto waiting = [this, last] {
+        return std::any_of(m_waiting.cbegin(), m_waiting.cend(), [last](const Waiting &waiting) {
+            return (!waiting.calls.isEmpty() && waiting.calls.constFirst().job <= last)
+                   || (waiting.latest && waiting.latest->job <= last);
+        });
+    };
+    while (waiting())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }

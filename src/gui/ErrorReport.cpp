@@ -5,6 +5,11 @@
 #include <QApplication>
 #include <QDialog>
 
+void ErrorReport::show(const ReportedError &error) const
+{
+    show(WindowErrorText(error));
+}
+
 void ErrorReport::show(const QString &text) const
 {
     if (m_handler) {

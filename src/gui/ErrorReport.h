@@ -23,6 +23,9 @@ public:
     explicit ErrorReport(Handler handler = {}) : m_handler(std::move(handler)) {}
     // An empty handler shows the modal box again.
     void setHandler(Handler handler) { m_handler = std::move(handler); }
+    // An error of the core, in the window's words for it.
+    void show(const ReportedError &error) const;
+    // A message the window has already worded.
     void show(const QString &text) const;
 
 private:
@@ -36,7 +39,7 @@ void RunGuarded(const ErrorReport &report, F &&f) noexcept
     try {
         std::forward<F>(f)();
     } catch (const std::exception &error) {
-        report.show(WindowErrorText(ReportedError::of(error)));
+        report.show(ReportedError::of(error));
     } catch (...) {
         report.show(QStringLiteral("Unbekannter Fehler / Unknown error"));
     }

@@ -179,7 +179,7 @@ void FirstPage::connectButtonClicked()
         QString text = CaptionText(Caption::CannotOpenPort, language);
         if (const QString reason = PortFailureReason(failure, language); !reason.isEmpty())
             text += QStringLiteral("\n\n") + name + QStringLiteral(": ") + reason;
-        if (m_session.lastOpenWasPermissionError())
+        if (failure.isPermissionError())
             text += QStringLiteral("\n\n") + PermissionHintText(language);
         QMessageBox box(QMessageBox::Information, QString::fromUtf8(AppCaption), text, QMessageBox::Ok, window());
         box.setObjectName(QStringLiteral("OpenPortFailed"));

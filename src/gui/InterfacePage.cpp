@@ -7,8 +7,8 @@
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
 #include "gui/Language.h"
-#include "gui/PageWrite.h"
 #include "gui/RadioGroup.h"
+#include "gui/RecordPanel.h"
 #include "gui/StatusLight.h"
 
 #include "ui_TabSheetInterface.h"
@@ -51,8 +51,12 @@ void InterfacePage::build()
         connect(group, &RadioGroup::itemIndexChanged, this,
                 Guarded(m_report, [this, group, key] { storeChoice(key, group->itemIndex()); }));
     }
-    connect(m_ui->ButtonReadInterface, &QPushButton::clicked, this, Guarded(m_report, [this] { readClicked(); }));
-    connect(m_ui->ButtonWriteInterface, &QPushButton::clicked, this, Guarded(m_report, [this] { writeClicked(); }));
+    m_panel = std::make_unique<RecordPanel>(m_session, m_report, m_language, m_ui->ApdStatusLightInterface);
+    connect(m_ui->ButtonReadInterface, &QPushButton::clicked, this,
+            Guarded(m_report, [this] { m_panel->read({RecordKind::Interface, 0}); }));
+    connect(m_ui->ButtonWriteInterface, &QPushButton::clicked, this, Guarded(m_report, [this] {
+        m_panel->write([this](const WorkingFile::Snapshot &stored) { return shownRecord(stored); });
+    }));
 }
 
 void InterfacePage::catchUp()
@@ -100,7 +104,7 @@ void InterfacePage::shown()
             if (value >= 0 && value < groups[i]->items().size())
                 values[i] = value;
         }
-    } catch (const IniError &) {
+    } catch (const FileError &) {
         m_loading = true;
         for (RadioGroup *group : groups)
             group->setItemIndex(-1);
@@ -119,7 +123,7 @@ void InterfacePage::shown()
         try {
             if (absent[i])
                 m_session.file().write(section, keys.at(i), QString::number(values[i]));
-        } catch (const IniError &) {
+        } catch (const FileError &) {
         }
     }
 }
@@ -133,16 +137,8 @@ void InterfacePage::storeChoice(const QString &key, int index)
     m_session.file().write(ConfigLayout::section({RecordKind::Interface, 0}), key, QString::number(index));
 }
 
-void InterfacePage::readClicked()
+Record InterfacePage::shownRecord(const WorkingFile::Snapshot &stored) const
 {
-    m_ui->ApdStatusLightInterface->setLit(true);
-    m_session.send(ReadRequest({RecordKind::Interface, 0}));
-}
-
-void InterfacePage::writeClicked()
-{
-    m_ui->ApdStatusLightInterface->setLit(true);
-    const WorkingFile::Snapshot stored = m_session.file().snapshot();
     const std::array<RadioGroup *, 4> groups = this->groups();
     Record record = Record::fromFile(stored, {RecordKind::Interface, 0}, m_session.features());
     for (int i = 0; i < 4; ++i) {
@@ -151,9 +147,7 @@ void InterfacePage::writeClicked()
         if (shown >= 0)
             record.values[i].second = QString::number(shown);
     }
-    if (!CheckPageWrite(m_report, stored, record, m_session.file().path(), m_language.current()))
-        return;
-    m_session.sendWrite(record);
+    return record;
 }
 
 void InterfacePage::recordStored(const Record &record, bool)
@@ -161,7 +155,7 @@ void InterfacePage::recordStored(const Record &record, bool)
     // A page not yet built reads the file when it is first shown.
     if (record.kind != RecordKind::Interface || !isBuilt())
         return;
-    m_ui->ApdStatusLightInterface->setLit(false);
+    m_panel->setConfirmed(true);
     const std::array<RadioGroup *, 4> groups = this->groups();
     // The groups show the reply up to a field that is no digit; that field
     // is reported by the session.

@@ -14,6 +14,7 @@
 class ErrorReport;
 class GatewaySession;
 class RadioGroup;
+class RecordPanel;
 
 namespace Ui {
 class TabSheetInterface;
@@ -37,14 +38,15 @@ private:
     // The four groups, in the order of the interface record's fields.
     std::array<RadioGroup *, 4> groups() const;
     void storeChoice(const QString &key, int index);
-    void readClicked();
-    void writeClicked();
+    // The interface record with the groups' choices in it.
+    Record shownRecord(const WorkingFile::Snapshot &stored) const;
     void recordStored(const Record &record, bool duringRun);
 
     GatewaySession &m_session;
     const ErrorReport &m_report;
     const WindowLanguage &m_language;
     std::unique_ptr<Ui::TabSheetInterface> m_ui;
+    std::unique_ptr<RecordPanel> m_panel;
     bool m_loading = false;
     bool m_showingRecord = false;
     bool m_missingStored = false;

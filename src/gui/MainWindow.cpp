@@ -206,7 +206,7 @@ void MainWindow::connectSession()
                 m_errorReport.show(note.isEmpty() ? message : message + QStringLiteral("\n\n") + note);
             }));
     connect(&session, &GatewaySession::errorOccurred, this,
-            [this](const ReportedError &error) { m_errorReport.show(WindowErrorText(error)); });
+            [this](const ReportedError &error) { m_errorReport.show(error); });
     connect(&session, &GatewaySession::writeNotTaken, this, [this](const QList<ValueDifference> &differences) {
         m_errorReport.show(NotTakenText(differences, m_language.current()));
     });
@@ -242,10 +242,10 @@ void MainWindow::firstShow()
         const int stored = m_file.read(QLatin1String(ConfigLayout::LanguageSection), QLatin1String(ConfigLayout::LanguageKey),
                                        QLatin1String(ConfigLayout::LanguageInitial)).toInt(&ok);
         language = (ok && stored != 0) ? 1 : 0;
-    } catch (const IniError &error) {
+    } catch (const FileError &error) {
         // The tool still starts, in German, and says why its file is missing.
-        const QString text = WindowErrorText(ReportedError(error));
-        QMetaObject::invokeMethod(this, [this, text] { m_errorReport.show(text); }, Qt::QueuedConnection);
+        const ReportedError reported(error);
+        QMetaObject::invokeMethod(this, [this, reported] { m_errorReport.show(reported); }, Qt::QueuedConnection);
     }
     m_language.set(LanguageOfIndex(language));
     refreshCaptions();
@@ -276,6 +276,9 @@ bool MainWindow::confirmClose()
     } catch (...) {
         // Closing the link must not keep the program from ending.
     }
+    // Records received and held for a batch reach the file now, while a
+    // store that fails can still be reported.
+    m_session->writer().drain();
     return true;
 }
 

@@ -9,7 +9,7 @@
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
 #include "gui/Language.h"
-#include "gui/PageWrite.h"
+#include "gui/RecordPanel.h"
 #include "gui/StatusLight.h"
 #include "gui/TextFieldGuard.h"
 #include "gui/UpDown.h"
@@ -95,10 +95,12 @@ void PointsPage::build()
         connect(rows[k - 1].edv, &QComboBox::activated, this,
                 Guarded(m_report, [this, k] { storePointChoice(k, true); }));
     }
+    m_pointsPanel = std::make_unique<RecordPanel>(m_session, m_report, m_language, m_ui->StatusLightQualitaet);
     connect(m_ui->ButtonKonfigurationLesen, &QPushButton::clicked, this,
-            Guarded(m_report, [this] { readPointsClicked(); }));
-    connect(m_ui->ButtonKonfigurationSchreiben, &QPushButton::clicked, this,
-            Guarded(m_report, [this] { writePointsClicked(); }));
+            Guarded(m_report, [this] { m_pointsPanel->read({RecordKind::Points, shownAddress()}); }));
+    connect(m_ui->ButtonKonfigurationSchreiben, &QPushButton::clicked, this, Guarded(m_report, [this] {
+        m_pointsPanel->write([this](const WorkingFile::Snapshot &stored) { return shownPoints(stored); });
+    }));
 
     // Product group.
     connect(m_ui->UpDown2, &UpDown::clicked, this,
@@ -107,8 +109,12 @@ void PointsPage::build()
     connect(m_ui->Edit5, &QLineEdit::textChanged, this, [this] { m_nameEdited = true; });
     connect(m_ui->Edit5, &QLineEdit::textEdited, this, [this] { m_nameTyped = true; });
     new TextFieldGuard(m_ui->Edit5, ConfigLayout::fieldWidth(RecordKind::Product, ConfigLayout::productNameKey()), [this] { RunGuarded(m_report, [this] { storeProductName(); }); });
-    connect(m_ui->Button2, &QPushButton::clicked, this, Guarded(m_report, [this] { readProductClicked(); }));
-    connect(m_ui->Button5, &QPushButton::clicked, this, Guarded(m_report, [this] { writeProductClicked(); }));
+    m_productPanel = std::make_unique<RecordPanel>(m_session, m_report, m_language, m_ui->StatusLightProdukt);
+    connect(m_ui->Button2, &QPushButton::clicked, this,
+            Guarded(m_report, [this] { m_productPanel->read({RecordKind::Product, m_product}); }));
+    connect(m_ui->Button5, &QPushButton::clicked, this, Guarded(m_report, [this] {
+        m_productPanel->write([this](const WorkingFile::Snapshot &stored) { return shownProduct(stored); });
+    }));
 }
 
 void PointsPage::catchUp()
@@ -194,8 +200,8 @@ void PointsPage::shown()
 {
     ensureBuilt();
     m_ui->LabelIniName1->setText(m_session.file().path());
-    m_ui->StatusLightProdukt->setLit(true);
-    m_ui->StatusLightQualitaet->setLit(true);
+    m_productPanel->setConfirmed(false);
+    m_pointsPanel->setConfirmed(false);
     if (m_ui->ComboBox10->count() == 0) {
         QStringList items;
         items.reserve(99);
@@ -233,7 +239,7 @@ void PointsPage::loadAddress(int address)
             quality << stored.read(section, q, ConfigLayout::fileDefault(id, q));
             edv << stored.read(section, e, ConfigLayout::fileDefault(id, e));
         }
-    } catch (const IniError &) {
+    } catch (const FileError &) {
         for (const PointRow &row : rows) {
             row.quality->setCurrentIndex(-1);
             row.edv->setCurrentIndex(-1);
@@ -282,7 +288,7 @@ void PointsPage::loadProductGroup()
         const WorkingFile::Snapshot stored = m_session.file().snapshot();
         quality = stored.read(section, qualityKey, ConfigLayout::fileDefault(id, qualityKey));
         name = stored.read(section, nameKey, ConfigLayout::shownDefault(id, nameKey));
-    } catch (const IniError &) {
+    } catch (const FileError &) {
         clearProductGroup();
         throw;
     }
@@ -315,7 +321,7 @@ void PointsPage::storePendingName()
     // a file that cannot be written must not keep the user from browsing.
     try {
         storeProductName();
-    } catch (const IniError &) {
+    } catch (const FileError &) {
     }
 }
 
@@ -343,18 +349,8 @@ void PointsPage::storeProductName()
     m_nameTyped = false;
 }
 
-void PointsPage::readPointsClicked()
+Record PointsPage::shownPoints(const WorkingFile::Snapshot &stored)
 {
-    m_ui->StatusLightQualitaet->setLit(true);
-    m_pendingPoints = RecordId{RecordKind::Points, shownAddress()};
-    m_session.send(ReadRequest(*m_pendingPoints));
-}
-
-void PointsPage::writePointsClicked()
-{
-    m_ui->StatusLightQualitaet->setLit(true);
-    // Lists without a selection send the stored value: it must be readable.
-    const WorkingFile::Snapshot stored = m_session.file().snapshot();
     const RecordId id{RecordKind::Points, shownAddress()};
     Record record = Record::fromFile(stored, id, m_session.features());
     const int points = ConfigLayout::pointCount(m_session.features());
@@ -367,29 +363,11 @@ void PointsPage::writePointsClicked()
                 record.setValue(ConfigLayout::pointKey(k, edv), shown);
         }
     }
-    sendWrite(stored, record, m_pendingPoints);
+    return record;
 }
 
-void PointsPage::sendWrite(const WorkingFile::Snapshot &stored, const Record &record,
-                           std::optional<RecordId> &pending)
+Record PointsPage::shownProduct(const WorkingFile::Snapshot &stored)
 {
-    if (!CheckPageWrite(m_report, stored, record, m_session.file().path(), m_language.current()))
-        return;
-    pending = record.id();
-    m_session.sendWrite(record);
-}
-
-void PointsPage::readProductClicked()
-{
-    m_ui->StatusLightProdukt->setLit(true);
-    m_pendingProduct = RecordId{RecordKind::Product, m_product};
-    m_session.send(ReadRequest(*m_pendingProduct));
-}
-
-void PointsPage::writeProductClicked()
-{
-    m_ui->StatusLightProdukt->setLit(true);
-    const WorkingFile::Snapshot stored = m_session.file().snapshot();
     // A group left empty by a failed load shows nothing to send: load it now,
     // unless the user has typed a name since.
     if (m_productStale && !m_nameTyped)
@@ -398,7 +376,7 @@ void PointsPage::writeProductClicked()
     if (!m_ui->ComboBox1->currentText().isEmpty())
         record.setValue(ConfigLayout::productQualityKey(), m_ui->ComboBox1->currentText());
     record.setValue(ConfigLayout::productNameKey(), m_ui->Edit5->text());
-    sendWrite(stored, record, m_pendingProduct);
+    return record;
 }
 
 void PointsPage::recordStored(const Record &record, bool duringRun)
@@ -410,17 +388,11 @@ void PointsPage::recordStored(const Record &record, bool duringRun)
     // Only the answer to the page's own request puts its light out; a
     // record of another address or product leaves the shown one as it is.
     if (record.kind == RecordKind::Points) {
-        if (m_pendingPoints == record.id()) {
-            m_ui->StatusLightQualitaet->setLit(false);
-            m_pendingPoints.reset();
-        }
+        m_pointsPanel->recordStored(record);
         if (record.address == shownAddress())
             loadAddress(shownAddress());
     } else if (record.kind == RecordKind::Product) {
-        if (m_pendingProduct == record.id()) {
-            m_ui->StatusLightProdukt->setLit(false);
-            m_pendingProduct.reset();
-        }
+        m_productPanel->recordStored(record);
         if (record.product == m_product)
             loadProductGroup();
     }

@@ -10,11 +10,11 @@
 
 #include <QWidget>
 #include <memory>
-#include <optional>
 
 class ErrorReport;
 class GatewaySession;
 class QComboBox;
+class RecordPanel;
 
 namespace Ui {
 class TabSheet2;
@@ -54,19 +54,20 @@ private:
     void storeProductName();
     void storePendingName();
     void clearProductGroup();
-    void readPointsClicked();
-    void writePointsClicked();
-    void readProductClicked();
-    void writeProductClicked();
+    // The records the page would send: the stored ones with the shown
+    // values in them.
+    Record shownPoints(const WorkingFile::Snapshot &stored);
+    Record shownProduct(const WorkingFile::Snapshot &stored);
     void recordStored(const Record &record, bool duringRun);
     int shownAddress() const;
-    // Checks the record and sends its write request, or shows why not.
-    void sendWrite(const WorkingFile::Snapshot &stored, const Record &record, std::optional<RecordId> &pending);
 
     GatewaySession &m_session;
     const ErrorReport &m_report;
     const WindowLanguage &m_language;
     std::unique_ptr<Ui::TabSheet2> m_ui;
+    // The read and write buttons and the light of each part.
+    std::unique_ptr<RecordPanel> m_pointsPanel;
+    std::unique_ptr<RecordPanel> m_productPanel;
     // Set when the name field's text changes; cleared once stored.
     bool m_nameEdited = false;
     bool m_nameTyped = false;
@@ -76,9 +77,6 @@ private:
     // The address and product shown.
     int m_address = 0;
     int m_product = 1;
-    // The page's requests awaiting their answer.
-    std::optional<RecordId> m_pendingPoints;
-    std::optional<RecordId> m_pendingProduct;
     // Set by the first version reply; until then all ten rows are shown.
     bool m_firmwareKnown = false;
 };

@@ -7,7 +7,7 @@
 #include "gui/ErrorReport.h"
 #include "gui/Fonts.h"
 #include "gui/Language.h"
-#include "gui/PageWrite.h"
+#include "gui/RecordPanel.h"
 #include "gui/StatusLight.h"
 #include "gui/TextFieldGuard.h"
 
@@ -33,8 +33,12 @@ void PrinterPage::build()
     new TextFieldGuard(m_ui->eKopfzeiledrucker,
                        ConfigLayout::fieldWidth(RecordKind::Printer, ConfigLayout::printerHeaderKey()),
                        [this] { RunGuarded(m_report, [this] { storeHeader(); }); });
-    connect(m_ui->ButtonDruckerAuslesen, &QPushButton::clicked, this, Guarded(m_report, [this] { readClicked(); }));
-    connect(m_ui->ButtonDruckerSchreiben, &QPushButton::clicked, this, Guarded(m_report, [this] { writeClicked(); }));
+    m_panel = std::make_unique<RecordPanel>(m_session, m_report, m_language, m_ui->StatusLightDrucker);
+    connect(m_ui->ButtonDruckerAuslesen, &QPushButton::clicked, this,
+            Guarded(m_report, [this] { m_panel->read({RecordKind::Printer, 0}); }));
+    connect(m_ui->ButtonDruckerSchreiben, &QPushButton::clicked, this, Guarded(m_report, [this] {
+        m_panel->write([this](const WorkingFile::Snapshot &stored) { return shownRecord(stored); });
+    }));
 }
 
 void PrinterPage::catchUp()
@@ -59,7 +63,7 @@ void PrinterPage::refreshCaptions()
 void PrinterPage::shown()
 {
     ensureBuilt();
-    m_ui->StatusLightDrucker->setLit(true);
+    m_panel->setConfirmed(false);
     QString model, head;
     try {
         const WorkingFile::Snapshot stored = m_session.file().snapshot();
@@ -69,7 +73,7 @@ void PrinterPage::shown()
         const QString headKey = ConfigLayout::printerHeaderKey();
         model = stored.read(section, modelKey, ConfigLayout::shownDefault(id, modelKey));
         head = stored.read(section, headKey, ConfigLayout::shownDefault(id, headKey));
-    } catch (const IniError &) {
+    } catch (const FileError &) {
         // Nothing shown that the file did not give.
         m_ui->cbDruckerModell->setCurrentIndex(-1);
         TextFieldGuard::show(m_ui->eKopfzeiledrucker, QString());
@@ -103,16 +107,8 @@ void PrinterPage::storeHeader()
                            m_ui->eKopfzeiledrucker->text());
 }
 
-void PrinterPage::readClicked()
+Record PrinterPage::shownRecord(const WorkingFile::Snapshot &stored)
 {
-    m_ui->StatusLightDrucker->setLit(true);
-    m_session.send(ReadRequest({RecordKind::Printer, 0}));
-}
-
-void PrinterPage::writeClicked()
-{
-    m_ui->StatusLightDrucker->setLit(true);
-    const WorkingFile::Snapshot stored = m_session.file().snapshot();
     if (m_stale && !m_ui->eKopfzeiledrucker->isModified())
         shown();
     Record record = Record::fromFile(stored, {RecordKind::Printer, 0}, m_session.features());
@@ -121,9 +117,7 @@ void PrinterPage::writeClicked()
     if (index >= 0)
         record.setValue(ConfigLayout::printerModelKey(), QString::number(index));
     record.setValue(ConfigLayout::printerHeaderKey(), m_ui->eKopfzeiledrucker->text());
-    if (!CheckPageWrite(m_report, stored, record, m_session.file().path(), m_language.current()))
-        return;
-    m_session.sendWrite(record);
+    return record;
 }
 
 void PrinterPage::recordStored(const Record &record, bool)
@@ -132,7 +126,7 @@ void PrinterPage::recordStored(const Record &record, bool)
     // A page not yet built reads the file when it is first shown.
     if (record.kind != RecordKind::Printer || !isBuilt())
         return;
-    m_ui->StatusLightDrucker->setLit(false);
+    m_panel->setConfirmed(true);
     bool ok = false;
     const int index = record.value(ConfigLayout::printerModelKey()).toInt(&ok);
     QComboBox *list = m_ui->cbDruckerModell;

@@ -11,6 +11,7 @@
 
 class ErrorReport;
 class GatewaySession;
+class RecordPanel;
 
 namespace Ui {
 class TabSheet4;
@@ -33,13 +34,15 @@ protected:
 private:
     void storeModel();
     void storeHeader();
-    void readClicked();
-    void writeClicked();
+    // The printer record with the shown model and header in it; a page left
+    // empty by a failed load is loaded first, unless the header was typed since.
+    Record shownRecord(const WorkingFile::Snapshot &stored);
     void recordStored(const Record &record, bool duringRun);
 
     GatewaySession &m_session;
     const ErrorReport &m_report;
     const WindowLanguage &m_language;
     std::unique_ptr<Ui::TabSheet4> m_ui;
+    std::unique_ptr<RecordPanel> m_panel;
     bool m_stale = false;
 };

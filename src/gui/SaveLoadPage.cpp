@@ -67,7 +67,7 @@ QString copyFile(const QString &source, const QString &target, Language language
         if (!bytes)
             return MissingFileText(source, language);
         ReplaceFile(target, *bytes);
-    } catch (const IniError &error) {
+    } catch (const FileError &error) {
         return WindowErrorText(ReportedError(error));
     }
     return QString();
@@ -172,6 +172,8 @@ void SaveLoadPage::saveClicked()
     if (path.isEmpty())
         return;
     const Language language = m_language.current();
+    // The copy holds every record received so far.
+    m_session.writer().flush();
     const QString reason = copyFile(m_session.file().path(), path, language);
     if (reason.isEmpty())
         return;
@@ -197,9 +199,9 @@ std::optional<WriteCheck> SaveLoadPage::checkForWrite(WorkingFile::Snapshot &fil
     const Language language = m_language.current();
     WriteCheck check;
     try {
-        file = m_session.file().snapshot();
+        file = m_session.snapshotForWrite();
         check = CheckWrite(file, m_session.features(), m_session.versionText());
-    } catch (const IniError &error) {
+    } catch (const FileError &error) {
         // Said where the run's result shows, and in the error report.
         ensureBuilt();
         SetWrappedText(m_ui->Label5, WindowErrorText(ReportedError(error)));

@@ -2,13 +2,9 @@
 
 #include "core/Firmware.h"
 #include "texts/ReasonTexts.h"
+#include "texts/Words.h"
 
 namespace {
-
-bool german(Language language)
-{
-    return language == Language::German;
-}
 
 QString characterCode(const QString &character)
 {
@@ -17,67 +13,98 @@ QString characterCode(const QString &character)
     return QStringLiteral("U+%1").arg(uint(cp), 4, 16, QLatin1Char('0')).toUpper();
 }
 
-QString readErrorLine(const IniError &error, Language language)
+QString readErrorLine(const FileError &error, Language language)
 {
-    const bool de = german(language);
     QString reason;
-    if (error.reason() == IniError::Reason::IsFolder || error.reason() == IniError::Reason::NotRegularFile)
-        reason = de ? QStringLiteral("keine gewöhnliche Datei") : QStringLiteral("not a regular file");
+    if (error.reason() == FileError::Reason::IsFolder || error.reason() == FileError::Reason::NotRegularFile)
+        reason = Word(Words::NotARegularFileReason, language);
     else
         reason = ReasonText(error.systemError(), language);
-    return (de ? QStringLiteral("%1 kann nicht gelesen werden: %2") : QStringLiteral("%1 cannot be read: %2"))
-        .arg(error.fileName(), reason);
+    return Word(Words::CannotBeRead, language).arg(error.fileName(), reason);
 }
 
 // The words of a write error that has words of its own; null for a write
 // the file system refused (the file, its folder, the disk), which are all
 // worded alike and which the window shows in German alone, as its fixed text.
-QString ownWriteErrorLine(const IniError &error, Language language)
+QString ownWriteErrorLine(const FileError &error, Language language)
 {
-    const bool de = german(language);
     const QString file = error.fileName();
     switch (error.reason()) {
-    case IniError::Reason::UntrustedLink:
-        return (de ? QStringLiteral("In %1 wird nicht geschrieben: die Datei ist eine Verknüpfung eines anderen "
-                                    "Benutzers oder liegt in einem Ordner, in den andere schreiben dürfen.")
-                   : QStringLiteral("%1 is not written: it is a link owned by another user or lies in a folder "
-                                    "that others may write to."))
-            .arg(file);
-    case IniError::Reason::DanglingLink:
-        return (de ? QStringLiteral("In %1 wird nicht geschrieben: die Verknüpfung zeigt auf keine Datei.")
-                   : QStringLiteral("%1 is not written: it is a link to a file that does not exist."))
-            .arg(file);
-    case IniError::Reason::UnstorableCharacter:
-        return (de ? QStringLiteral("Das Zeichen „%1“ (%2) kann in %3 nicht gespeichert werden.")
-                   : QStringLiteral("The character „%1“ (%2) cannot be stored in %3."))
-            .arg(error.character(), characterCode(error.character()), file);
-    case IniError::Reason::InvalidUtf16:
-        return (de ? QStringLiteral("%1 ist kein gültiger UTF-16-Text und wird nicht verändert.")
-                   : QStringLiteral("%1 is not valid UTF-16 text and is left unchanged."))
-            .arg(file);
-    case IniError::Reason::HeldInMemory:
-        return de ? QStringLiteral("Eine Konfiguration im Speicher wird nicht geändert.")
-                  : QStringLiteral("A configuration held in memory is not changed.");
+    case FileError::Reason::UntrustedLink:
+        return Word(Words::UntrustedLink, language).arg(file);
+    case FileError::Reason::DanglingLink:
+        return Word(Words::DanglingLink, language).arg(file);
+    case FileError::Reason::UnstorableCharacter:
+        return Word(Words::UnstorableCharacter, language).arg(error.character(), characterCode(error.character()), file);
+    case FileError::Reason::InvalidUtf16:
+        return Word(Words::InvalidUtf16, language).arg(file);
+    case FileError::Reason::HeldInMemory:
+        return Word(Words::HeldInMemory, language);
     default:
         return QString();
     }
 }
 
-bool isRefusedWrite(const IniError &error)
+bool isRefusedWrite(const FileError &error)
 {
-    return error.action() == IniError::Action::Write && ownWriteErrorLine(error, Language::German).isNull();
+    return error.action() == FileError::Action::Write && ownWriteErrorLine(error, Language::German).isNull();
 }
 
 } // namespace
 
-QString FileErrorLine(const IniError &error, Language language)
+QString FileErrorLine(const FileError &error, Language language)
 {
-    if (error.action() == IniError::Action::Read)
+    if (error.action() == FileError::Action::Read)
         return readErrorLine(error, language);
     if (const QString own = ownWriteErrorLine(error, language); !own.isNull())
         return own;
-    return german(language) ? QStringLiteral("In ") + error.fileName() + QStringLiteral(" kann nicht geschrieben werden")
-                            : QStringLiteral("cannot write ") + error.fileName();
+    return Word(Words::CannotWriteFile, language).arg(error.fileName());
+}
+
+QString FileErrorDetailLine(const FileError &error, Language language)
+{
+    using Reason = FileError::Reason;
+    const QString file = error.fileName();
+    switch (error.reason()) {
+    case Reason::IsFolder:
+        return Word(Words::IsFolderDetail, language).arg(file);
+    case Reason::NotRegularFile:
+        return Word(Words::NotRegularFileDetail, language).arg(file);
+    default:
+        break;
+    }
+    if (error.action() == FileError::Action::Read) {
+        if (error.reason() == Reason::DanglingLink)
+            return Word(Words::DanglingLinkDetail, language).arg(file);
+        if (error.systemError() != 0)
+            return Word(Words::CannotBeReadDetail, language).arg(file, ReasonText(error.systemError(), language));
+        return FileErrorLine(error, language);
+    }
+    QString reason;
+    switch (error.reason()) {
+    case Reason::ReadOnlyFile:
+        reason = error.systemError() != 0 ? ReasonText(error.systemError(), language)
+                                          : Word(Words::ReadOnlyFileReason, language);
+        break;
+    case Reason::NoFolder:
+        reason = Word(Words::NoFolderReason, language).arg(error.folder());
+        break;
+    case Reason::NotAFolder:
+        reason = Word(Words::NotAFolderReason, language).arg(error.folder());
+        break;
+    case Reason::ReadOnlyFolder:
+        reason = Word(Words::ReadOnlyFolderReason, language).arg(error.folder());
+        break;
+    case Reason::NameTooLong:
+        reason = Word(Words::NameTooLongReason, language);
+        break;
+    case Reason::SystemError:
+        reason = ReasonText(error.systemError(), language);
+        break;
+    default:
+        return FileErrorLine(error, language);
+    }
+    return Word(Words::CannotWriteDetail, language).arg(file, reason);
 }
 
 QString ErrorLine(const ReportedError &error, Language language)
@@ -86,9 +113,7 @@ QString ErrorLine(const ReportedError &error, Language language)
     case ReportedError::Kind::File:
         return FileErrorLine(error.fileError(), language);
     case ReportedError::Kind::NotANumber:
-        return (german(language) ? QStringLiteral("'%1' ist kein gültiger Integerwert")
-                                 : QStringLiteral("'%1' is not a valid whole number"))
-            .arg(error.text());
+        return Word(Words::NotANumber, language).arg(error.text());
     case ReportedError::Kind::Other:
         return error.text();
     case ReportedError::Kind::None:
@@ -113,14 +138,30 @@ QString PortFailureReason(const PortFailure &failure, Language language)
     case PortFailure::Cause::NotPresent:
         return NotPresentText(language);
     case PortFailure::Cause::NoDevice:
-        return german(language) ? QStringLiteral("Kein Gerät für diesen Anschlussnamen.")
-                                : QStringLiteral("No device for this port name.");
+        return Word(Words::NoDeviceNamed, language);
+    case PortFailure::Cause::Locked:
+        return LockedText(language);
     case PortFailure::Cause::System:
         break;
     }
     if (failure.systemError != 0)
         return ReasonText(failure.systemError, language);
-    return ReasonText(failure.systemWords, language);
+    return SerialErrorText(failure.serialError, language);
+}
+
+QString PortOpenFailureLine(const PortFailure &failure, bool notATerminal, Language language)
+{
+    const QString reason = PortFailureReason(failure, language).simplified();
+    QString line = notATerminal ? Word(Words::NotASerialPort, language).arg(reason)
+                                : Word(Words::CannotOpenPort, language) + reason;
+    if (failure.isPermissionError())
+        line += QStringLiteral(" (") + PermissionHintText(language).simplified() + u')';
+    return line;
+}
+
+QString WorkingFolderErrorLine(const QString &folder, int systemError, Language language)
+{
+    return Word(Words::NoWorkingFolder, language).arg(folder, ReasonText(systemError, language));
 }
 
 QString PortLostText(const PortFailure &loss, Language language)
@@ -144,13 +185,9 @@ QString RunResultText(const RunResult &result, Language language)
     case RunResult::Outcome::PortLost:
         return LostConnectionText(language);
     case RunResult::Outcome::Stopped:
-        return german(language) ? QStringLiteral("Abgebrochen") : QStringLiteral("Stopped");
+        return Word(Words::RunStopped, language);
     case RunResult::Outcome::BadRecord:
-        return (german(language)
-                    ? QStringLiteral("Die Antwort des Velmora für %1 passt nicht zu seiner Firmware \u2013 "
-                                     "Übertragung abgebrochen")
-                    : QStringLiteral("The Velmora's reply for %1 does not fit its firmware \u2013 transfer stopped"))
-            .arg(ConfigLayout::section(result.record));
+        return Word(Words::BadRecord, language).arg(ConfigLayout::section(result.record));
     }
     return QString();
 }

@@ -11,7 +11,11 @@
 #include <QString>
 
 // A file error in one language, on one line.
-QString FileErrorLine(const IniError &error, Language language);
+QString FileErrorLine(const FileError &error, Language language);
+// A file error with its reason in detail, on one line that starts with the
+// file ("site.ini: is not a regular file", "cannot write site.ini: the
+// folder /x does not exist"), as the command line says it.
+QString FileErrorDetailLine(const FileError &error, Language language);
 // An error in one language; a file error on one line.
 QString ErrorLine(const ReportedError &error, Language language);
 // An error as the window shows it, whatever its language: a file error in
@@ -22,6 +26,12 @@ QString WindowErrorText(const ReportedError &error);
 
 // Why a port could not be opened, or was lost.
 QString PortFailureReason(const PortFailure &failure, Language language);
+// A port that could not be opened, on one line: why, and the hint on rights
+// when the system refused it for rights. `notATerminal`: what the name
+// leads to is a file, a folder or another kind of device.
+QString PortOpenFailureLine(const PortFailure &failure, bool notATerminal, Language language);
+// A working folder that could not be made in `folder`.
+QString WorkingFolderErrorLine(const QString &folder, int systemError, Language language);
 // The message of a lost port: what happened, and why.
 QString PortLostText(const PortFailure &loss, Language language);
 

@@ -3,17 +3,19 @@
 
 #include "texts/Texts.h"
 
+#include <QSerialPort>
 #include <QString>
 
-// The reason a port or file operation failed with, as the system words it
-// (`systemText`), in `language` when it is one of the common ones: no such
-// file or device, no permission, busy or locked, I/O error, hung up, no
-// space, read-only file system, file name too long. Any other reason keeps
-// the system's text.
-QString ReasonText(const QString &systemText, Language language);
-// The reason of the system error number `error` (an errno value), the same way.
+// The reason of the system error number `error` (an errno value) in
+// `language`: every reason a technician meets at a port, a file or a network
+// link has words in both languages; a rare other one keeps the system's words.
 QString ReasonText(int error, Language language);
 // The reason of a port whose device is gone (a name left by an unplugged adapter).
 QString NotPresentText(Language language);
 // The reason of a port whose device hung up.
 QString HungUpText(Language language);
+// The reason of a port whose lock another program holds.
+QString LockedText(Language language);
+// What Qt's kind of port error says when the system gave no error number;
+// empty for no error.
+QString SerialErrorText(QSerialPort::SerialPortError error, Language language);

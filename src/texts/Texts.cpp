@@ -1,5 +1,7 @@
 #include "texts/Texts.h"
 
+#include "texts/Words.h"
+
 #include "core/Cp1252.h"
 #include "core/Records.h"
 
@@ -105,62 +107,45 @@ QString CaptionText(Caption caption, Language language)
 
 QString LostConnectionText(Language language)
 {
-    return language == Language::German
-               ? QStringLiteral("Die Verbindung zum Velmora ist unterbrochen: der serielle Anschluss ist "
-                                "nicht mehr vorhanden (Adapter abgezogen?).")
-               : QStringLiteral("The connection to the Velmora was lost: the serial port is gone "
-                                "(adapter unplugged?).");
+    return Word(Words::LostConnection, language);
 }
 
 QString PermissionHintText(Language language)
 {
-    return language == Language::German
-               ? QStringLiteral("Der Benutzer muss eventuell Mitglied der Gruppe \u201Edialout\u201C sein, "
-                                "oder ein anderes Programm belegt den Anschluss.")
-               : QStringLiteral("You may need to be a member of the \u201Cdialout\u201D group, or another "
-                                "program may hold the port.");
+    return Word(Words::PermissionHint, language);
 }
 
 QString NoReplyText(Language language)
 {
-    return language == Language::German ? QStringLiteral("Keine Antwort vom Velmora \u2013 Übertragung abgebrochen")
-                         : QStringLiteral("No reply from the Velmora \u2013 transfer stopped");
+    return Word(Words::NoReply, language);
 }
 
 QString RunStoredText(Language language, int stored, int total)
 {
-    return language == Language::German
-               ? QStringLiteral("%1 von %2 Datensätzen gespeichert, die übrigen sind unverändert.").arg(stored).arg(total)
-               : QStringLiteral("%1 of %2 records stored, the others are unchanged.").arg(stored).arg(total);
+    return Word(Words::RecordsStored, language).arg(stored).arg(total);
 }
 
 QString NotAnsweringText(Language language, const QString &port, const QString &device)
 {
     const QString where = device.isEmpty() ? port : QStringLiteral("%1 (%2)").arg(port, device);
-    return language == Language::German
-               ? QStringLiteral("Keine Antwort vom Velmora an %1 \u2013 Kabel, Stromversorgung und "
-                                "gewählten Anschluss prüfen.").arg(where)
-               : QStringLiteral("No answer from the Velmora on %1 \u2013 check the cable, its power and "
-                                "the port chosen.").arg(where);
+    return Word(Words::NoAnswerOnPort, language).arg(where);
 }
 
 namespace {
 
 QString formText(ValueForm form, Language language)
 {
-    const bool de = language == Language::German;
     switch (form) {
     case ValueForm::TwoCharacters:
-        return de ? QStringLiteral("ist nicht zwei Zeichen lang") : QStringLiteral("is not two characters");
+        return Word(Words::NotTwoCharacters, language);
     case ValueForm::Name:
-        return de ? QStringLiteral("ist länger als 10 Zeichen") : QStringLiteral("is longer than 10 characters");
+        return Word(Words::NameTooLong, language);
     case ValueForm::Header:
-        return de ? QStringLiteral("ist länger als 40 Zeichen") : QStringLiteral("is longer than 40 characters");
+        return Word(Words::HeaderTooLong, language);
     case ValueForm::PrinterModel:
-        return de ? QStringLiteral("ist kein Druckermodell von 0 bis 3")
-                  : QStringLiteral("is not a printer model from 0 to 3");
+        return Word(Words::NotAPrinterModel, language);
     case ValueForm::InterfaceIndex:
-        return de ? QStringLiteral("ist keine Ziffer von 0 bis 5") : QStringLiteral("is not a digit from 0 to 5");
+        return Word(Words::NotAnInterfaceIndex, language);
     }
     return QString();
 }
@@ -174,16 +159,12 @@ QString sectionList(const QStringList &sections)
 
 QString StatusLightName(Language language)
 {
-    return language == Language::German ? QStringLiteral("Statusanzeige") : QStringLiteral("Status light");
+    return Word(Words::StatusLight, language);
 }
 
 QString StatusLightText(bool lit, Language language)
 {
-    if (lit)
-        return language == Language::German ? QStringLiteral("Rot: vom Velmora noch nicht bestätigt")
-                             : QStringLiteral("Red: not yet confirmed by the Velmora");
-    return language == Language::German ? QStringLiteral("Grün: vom Velmora bestätigt")
-                         : QStringLiteral("Green: confirmed by the Velmora");
+    return Word(lit ? Words::StatusLightRed : Words::StatusLightGreen, language);
 }
 
 namespace {
@@ -231,34 +212,27 @@ QString QuotedValue(const QString &value)
 
 QString ValueProblemText(const ValueProblem &p, Language language)
 {
-    const bool de = language == Language::German;
     QString reason;
     switch (p.misfit) {
     case Misfit::Form:
         reason = formText(p.form, language);
         break;
     case Misfit::FrameCharacter:
-        reason = de ? QStringLiteral("enthält %1, das keine Anfrage übertragen kann").arg(QuotedValue(p.character))
-                    : QStringLiteral("holds %1, which no request can carry").arg(QuotedValue(p.character));
+        reason = Word(Words::HoldsFrameCharacter, language).arg(QuotedValue(p.character));
         break;
     case Misfit::ControlCharacter:
-        reason = de ? QStringLiteral("enthält das Steuerzeichen %1").arg(QuotedValue(p.character))
-                    : QStringLiteral("holds the control character %1").arg(QuotedValue(p.character));
+        reason = Word(Words::HoldsControlCharacter, language).arg(QuotedValue(p.character));
         break;
     case Misfit::NoWindows1252:
-        reason = de ? QStringLiteral("enthält %1, das es in Windows-1252 nicht gibt").arg(QuotedValue(p.character))
-                    : QStringLiteral("holds %1, which has no Windows-1252 form").arg(QuotedValue(p.character));
+        reason = Word(Words::HoldsNoWindows1252, language).arg(QuotedValue(p.character));
         break;
     case Misfit::Missing:
-        return de ? QStringLiteral("[%1] %2: fehlt").arg(p.section, p.key)
-                  : QStringLiteral("[%1] %2: is missing").arg(p.section, p.key);
+        return Word(Words::KeyIsMissing, language).arg(p.section, p.key);
     case Misfit::NotTwoDigits:
-        reason = de ? QStringLiteral("ist nicht zweistellig (00 bis 99)") : QStringLiteral("is not two digits (00 to 99)");
+        reason = Word(Words::NotTwoDigits, language);
         break;
     case Misfit::TypedAsUtf8:
-        reason = (de ? QStringLiteral("sieht nach UTF-8 aus (%1) in einer Windows-1252-Datei")
-                     : QStringLiteral("looks typed as UTF-8 (%1) in a Windows-1252 file"))
-                     .arg(QuotedValue(QString::fromUtf8(Cp1252::encode(p.value))));
+        reason = Word(Words::TypedAsUtf8, language).arg(QuotedValue(QString::fromUtf8(Cp1252::encode(p.value))));
         break;
     }
     return QStringLiteral("[%1] %2: %3 %4").arg(p.section, p.key, QuotedValue(p.value), reason);
@@ -267,8 +241,7 @@ QString ValueProblemText(const ValueProblem &p, Language language)
 QString ValueProblemsText(const QList<ValueProblem> &problems, Language language)
 {
     QStringList lines;
-    lines << (language == Language::German ? QStringLiteral("Nichts wurde zum Velmora übertragen: diese Werte passen nicht in ihr Feld.")
-                            : QStringLiteral("Nothing was sent to the Velmora: these values do not fit their field."));
+    lines << Word(Words::ValueProblemsHeading, language);
     for (const ValueProblem &p : problems)
         lines << ValueProblemText(p, language);
     return lines.join(u'\n');
@@ -276,76 +249,52 @@ QString ValueProblemsText(const QList<ValueProblem> &problems, Language language
 
 QString SaveOntoItselfText(Language language)
 {
-    return language == Language::German ? QStringLiteral("Das Ziel ist die geöffnete Konfiguration selbst.")
-                                        : QStringLiteral("The target is the opened configuration itself.");
+    return Word(Words::SaveOntoItself, language);
 }
 
 QString MissingFileText(const QString &file, Language language)
 {
-    return (language == Language::German ? QStringLiteral("%1 gibt es nicht.") : QStringLiteral("%1 does not exist."))
-        .arg(file);
+    return Word(Words::MissingFile, language).arg(file);
 }
 
 QString NotOpenableText(const QString &file, Language language)
 {
-    return (language == Language::German
-                ? QStringLiteral("%1 ist keine gewöhnliche Datei und kann nicht geöffnet werden.")
-                : QStringLiteral("%1 is not a regular file and cannot be opened."))
-        .arg(file);
+    return Word(Words::NotOpenable, language).arg(file);
 }
 
 QString SaveFailedText(const QString &target, Language language)
 {
-    return (language == Language::German ? QStringLiteral("Die Konfiguration konnte nicht nach %1 gespeichert werden.")
-                                         : QStringLiteral("The configuration could not be saved to %1."))
-        .arg(target);
+    return Word(Words::SaveFailed, language).arg(target);
 }
 
 QString NoRecordsText(const QString &file, Language language)
 {
-    return language == Language::German
-               ? QStringLiteral("%1 enthält keine Einstellungen des Velmora; nichts wurde übertragen.").arg(file)
-               : QStringLiteral("%1 holds no settings of the Velmora; nothing was sent.").arg(file);
+    return Word(Words::HoldsNoSettings, language).arg(file);
 }
 
 QStringList WhyComparedLines(const WriteCheck &check, Language language)
 {
-    const bool de = language == Language::German;
     QStringList lines;
     if (check.recordedFirmware.isEmpty())
-        lines << (de ? QStringLiteral("Die Konfiguration nennt keine Firmware, von der sie gelesen wurde.")
-                     : QStringLiteral("The configuration names no firmware it was read from."));
+        lines << Word(Words::NoFirmwareNamed, language);
     else if (check.firmwareDiffers())
-        lines << (de ? QStringLiteral("Die Konfiguration wurde von Firmware %1 gelesen, der Velmora hat Firmware %2.")
-                     : QStringLiteral("The configuration was read from firmware %1; the Velmora has firmware %2."))
-                         .arg(check.recordedFirmware, check.gatewayFirmware);
+        lines << Word(Words::OtherFirmware, language).arg(check.recordedFirmware, check.gatewayFirmware);
     if (!check.recordedFirmware.isEmpty() && !check.recordedComplete) {
         if (check.recordedRecords >= 0)
-            lines << (de ? QStringLiteral("Das Lesen, aus dem sie stammt, wurde abgebrochen (%1 Datensätze gespeichert).")
-                         : QStringLiteral("The read that made it was cut short (%1 records stored)."))
-                             .arg(check.recordedRecords);
+            lines << Word(Words::ReadCutShortAfter, language).arg(check.recordedRecords);
         else
-            lines << (de ? QStringLiteral("Das Lesen, aus dem sie stammt, wurde abgebrochen.")
-                         : QStringLiteral("The read that made it was cut short."));
+            lines << Word(Words::ReadCutShort, language);
     }
     if (check.missing.size() == 1)
-        lines << (de ? QStringLiteral("Ihr fehlt 1 Wert; der Velmora behält dafür seinen eigenen.")
-                     : QStringLiteral("It lacks 1 value; the Velmora keeps its own for it."));
+        lines << Word(Words::LacksOneValue, language);
     else if (!check.missing.isEmpty())
-        lines << (de ? QStringLiteral("Ihr fehlen %1 Werte; der Velmora behält dafür seine eigenen.")
-                     : QStringLiteral("It lacks %1 values; the Velmora keeps its own for them."))
-                         .arg(check.missing.size());
+        lines << Word(Words::LacksValues, language).arg(check.missing.size());
     const auto typed = std::count_if(check.doubts.begin(), check.doubts.end(),
                                      [](const ValueProblem &d) { return d.misfit == Misfit::TypedAsUtf8; });
     if (typed == 1)
-        lines << (de ? QStringLiteral("1 Wert sieht aus, als wäre er in einer anderen Zeichenkodierung (UTF-8) "
-                                      "eingegeben worden.")
-                     : QStringLiteral("1 value looks typed in another encoding (UTF-8)."));
+        lines << Word(Words::OneValueTypedAsUtf8, language);
     else if (typed > 1)
-        lines << (de ? QStringLiteral("%1 Werte sehen aus, als wären sie in einer anderen Zeichenkodierung (UTF-8) "
-                                      "eingegeben worden.")
-                     : QStringLiteral("%1 values look typed in another encoding (UTF-8)."))
-                         .arg(typed);
+        lines << Word(Words::ValuesTypedAsUtf8, language).arg(typed);
     if (!check.skipped.isEmpty())
         lines << SkippedRecordsText(check.skipped, language);
     return lines;
@@ -353,14 +302,11 @@ QStringList WhyComparedLines(const WriteCheck &check, Language language)
 
 QString SkippedRecordsText(const QStringList &sections, Language language)
 {
-    return (language == Language::German ? QStringLiteral("Nicht geschrieben, da die Firmware sie nicht hat: %1")
-                                         : QStringLiteral("Not written, as the firmware lacks them: %1"))
-        .arg(sectionList(sections));
+    return Word(Words::SkippedRecords, language).arg(sectionList(sections));
 }
 
 QStringList MissingLines(const QList<ValueProblem> &missing, Language language)
 {
-    const bool de = language == Language::German;
     QStringList lines;
     for (qsizetype i = 0; i < missing.size();) {
         qsizetype end = i;
@@ -374,8 +320,7 @@ QStringList MissingLines(const QList<ValueProblem> &missing, Language language)
         const int points = int(keys.size()) / 2;
         const bool layout = !record || record->kind != RecordKind::Points || points == 4 || points == 5 || points == 10;
         if (record && layout && keys == ConfigLayout::keys(record->kind, points)) {
-            lines << (de ? QStringLiteral("[%1]: fehlt (%2 Werte)") : QStringLiteral("[%1]: is missing (%2 values)"))
-                             .arg(missing.at(i).section)
+            lines << Word(Words::RecordIsMissing, language).arg(missing.at(i).section)
                              .arg(end - i);
         } else {
             for (qsizetype k = i; k < end; ++k)
@@ -388,68 +333,53 @@ QStringList MissingLines(const QList<ValueProblem> &missing, Language language)
 
 QString ComparisonSummaryText(const WriteComparison &comparison, Language language)
 {
-    const bool de = language == Language::German;
     if (comparison.changesNothing())
-        return de ? QStringLiteral("Die Übertragung ändert keinen Wert im Velmora.")
-                  : QStringLiteral("Writing changes no value on the Velmora.");
+        return Word(Words::ChangesNothing, language);
     const qsizetype n = comparison.changes.size();
-    const QString values = de ? (n == 1 ? QStringLiteral("1 Wert") : QStringLiteral("%1 Werte").arg(n))
-                              : (n == 1 ? QStringLiteral("1 value") : QStringLiteral("%1 values").arg(n));
-    return (de ? QStringLiteral("Die Übertragung ändert %1 in %2 von %3 Datensätzen des Velmora.")
-               : QStringLiteral("Writing changes %1 in %2 of %3 records of the Velmora."))
-        .arg(values)
+    const QString values = n == 1 ? Word(Words::OneValue, language) : Word(Words::SomeValues, language).arg(n);
+    return Word(Words::ComparisonSummary, language).arg(values)
         .arg(comparison.changedRecords)
         .arg(comparison.records);
 }
 
 QString ComparisonLineText(const ValueDifference &change, Language language)
 {
-    return (language == Language::German ? QStringLiteral("[%1] %2: Velmora %3, Datei %4")
-                                         : QStringLiteral("[%1] %2: Velmora %3, file %4"))
-        .arg(change.section, change.key, QuotedValue(change.first), QuotedValue(change.second));
+    return Word(Words::ComparisonLine, language).arg(change.section, change.key, QuotedValue(change.first), QuotedValue(change.second));
 }
 
 QString ComparisonQuestionText(Language language)
 {
-    return language == Language::German ? QStringLiteral("Diese Änderungen zum Velmora übertragen?")
-                                        : QStringLiteral("Send these changes to the Velmora?");
+    return Word(Words::ComparisonQuestion, language);
 }
 
 QString ComparisonTableName(Language language)
 {
-    return language == Language::German ? QStringLiteral("Änderungen") : QStringLiteral("Changes");
+    return Word(Words::ComparisonTable, language);
 }
 
 QStringList ComparisonColumnTexts(Language language)
 {
-    if (language == Language::German)
-        return {QStringLiteral("Abschnitt"), QStringLiteral("Schlüssel"), QStringLiteral("Velmora"),
-                QStringLiteral("Datei"), QStringLiteral("Hinweis")};
-    return {QStringLiteral("Section"), QStringLiteral("Key"), QStringLiteral("Velmora"), QStringLiteral("File"),
-            QStringLiteral("Note")};
+    return {Word(Words::SectionColumn, language), Word(Words::KeyColumn, language),
+            Word(Words::VelmoraColumn, language), Word(Words::FileColumn, language), Word(Words::NoteColumn, language)};
 }
 
 QString ComparisonMissingText(Language language)
 {
-    return language == Language::German ? QStringLiteral("(fehlt)") : QStringLiteral("(missing)");
+    return Word(Words::ComparisonMissing, language);
 }
 
 QString ComparisonKeptText(Language language)
 {
-    return language == Language::German ? QStringLiteral("der Velmora behält seinen Wert")
-                                        : QStringLiteral("the Velmora keeps its value");
+    return Word(Words::ComparisonKept, language);
 }
 
 QString DoubtReasonText(const ValueProblem &doubt, Language language)
 {
-    const bool de = language == Language::German;
     switch (doubt.misfit) {
     case Misfit::NotTwoDigits:
-        return de ? QStringLiteral("ist nicht zweistellig (00 bis 99)") : QStringLiteral("is not two digits (00 to 99)");
+        return Word(Words::NotTwoDigits, language);
     case Misfit::TypedAsUtf8:
-        return (de ? QStringLiteral("sieht nach UTF-8 aus (%1) in einer Windows-1252-Datei")
-                   : QStringLiteral("looks typed as UTF-8 (%1) in a Windows-1252 file"))
-            .arg(QuotedValue(QString::fromUtf8(Cp1252::encode(doubt.value))));
+        return Word(Words::TypedAsUtf8, language).arg(QuotedValue(QString::fromUtf8(Cp1252::encode(doubt.value))));
     default:
         return ValueProblemText(doubt, language);
     }
@@ -457,24 +387,18 @@ QString DoubtReasonText(const ValueProblem &doubt, Language language)
 
 QString WriteDeclinedText(Language language)
 {
-    return language == Language::German ? QStringLiteral("Nichts übertragen") : QStringLiteral("Nothing sent");
+    return Word(Words::WriteDeclined, language);
 }
 
 QString NotTakenLineText(const ValueDifference &d, Language language)
 {
-    return (language == Language::German ? QStringLiteral("[%1] %2: gesendet %3, der Velmora hat %4")
-                          : QStringLiteral("[%1] %2: sent %3, the Velmora has %4"))
-        .arg(d.section, d.key, QuotedValue(d.first), QuotedValue(d.second));
+    return Word(Words::NotTakenLine, language).arg(d.section, d.key, QuotedValue(d.first), QuotedValue(d.second));
 }
 
 QString NotTakenText(const QList<ValueDifference> &differences, Language language)
 {
     QStringList lines;
-    lines << (language == Language::German
-                  ? QStringLiteral("Der Velmora hat diese Werte nicht übernommen; die Konfiguration behält die "
-                                   "gesendeten Werte:")
-                  : QStringLiteral("The Velmora did not take these values; the configuration keeps the values "
-                                   "sent:"));
+    lines << Word(Words::NotTakenHeading, language);
     for (const ValueDifference &d : differences)
         lines << NotTakenLineText(d, language);
     return lines.join(u'\n');
@@ -482,7 +406,7 @@ QString NotTakenText(const QList<ValueDifference> &differences, Language languag
 
 QString NotTakenLabelText(Language language)
 {
-    return language == Language::German ? QStringLiteral("Nicht alle Werte übernommen") : QStringLiteral("Not all values taken");
+    return Word(Words::NotTakenLabel, language);
 }
 
 QString StepperArrowName(bool next, Language language)

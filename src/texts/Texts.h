@@ -3,22 +3,11 @@
 // labels, the connect button, the progress texts of bulk runs, and the
 // messages that say what the core reports.
 
+#include "texts/Language.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-enum class Language { German, English };
-
-// The language of the window's language switch and of the stored "Speech"
-// key: 0 German, anything else English.
-constexpr Language LanguageOfIndex(int index)
-{
-    return index == 0 ? Language::German : Language::English;
-}
-constexpr int IndexOfLanguage(Language language)
-{
-    return language == Language::German ? 0 : 1;
-}
 
 // The captions and labels that have a word in each language.
 enum class Caption {

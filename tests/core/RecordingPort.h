@@ -13,10 +13,14 @@
 #include <QList>
 #include <QTimer>
 
+#include <cerrno>
+
 class RecordingPort : public SerialPort
 {
 public:
     bool opens = true;
+    // Why the port does not open when `opens` is false.
+    PortFailure refusal{PortFailure::Cause::System, QSerialPort::PermissionError, EACCES};
     bool opened = false;
     QString device;
     QList<QByteArray> written;
@@ -32,7 +36,7 @@ public:
     {
         device = devicePath;
         if (!opens) {
-            *reason = PortFailure{PortFailure::Cause::System, 0, QStringLiteral("Permission denied")};
+            *reason = refusal;
             return false;
         }
         opened = true;
@@ -74,5 +78,5 @@ public:
         emit received(line);
     }
     void inject(const QByteArray &bytes) { emit received(bytes); }
-    void unplug() { emit lost(PortFailure{PortFailure::Cause::System, 0, QStringLiteral("No such device")}); }
+    void unplug() { emit lost(PortFailure{PortFailure::Cause::System, QSerialPort::ResourceError, ENODEV}); }
 };

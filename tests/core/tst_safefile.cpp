@@ -4,7 +4,6 @@
 #include "core/ConfigLayout.h"
 #include "core/IniFile.h"
 #include "core/SafeFile.h"
-#include "texts/ErrorTexts.h"
 
 #include "SmallDisk.h"
 
@@ -15,7 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-Q_DECLARE_METATYPE(IniError::Reason)
+Q_DECLARE_METATYPE(FileError::Reason)
 
 namespace {
 
@@ -56,14 +55,14 @@ QList<QByteArray> rawListing(const QString &folder)
 }
 
 template <typename F>
-IniError::Reason reasonOf(F &&action)
+FileError::Reason reasonOf(F &&action)
 {
     try {
         action();
-    } catch (const IniError &e) {
+    } catch (const FileError &e) {
         return e.reason();
     }
-    return IniError::Reason::Other;
+    return FileError::Reason::Other;
 }
 
 } // namespace
@@ -103,20 +102,20 @@ private slots:
     void checksBeforeWriting_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<IniError::Reason>("reason"); // Other: replaced
-        QTest::newRow("longest name") << QString(255, u'a') << IniError::Reason::Other;
-        QTest::newRow("name too long") << QString(256, u'a') << IniError::Reason::NameTooLong;
-        QTest::newRow("folder") << "dir" << IniError::Reason::IsFolder;
-        QTest::newRow("FIFO") << "fifo" << IniError::Reason::NotRegularFile;
-        QTest::newRow("read-only file") << "ro.ini" << IniError::Reason::ReadOnlyFile;
-        QTest::newRow("no folder") << "gone/x.ini" << IniError::Reason::NoFolder;
-        QTest::newRow("a file as folder") << "plain/x.ini" << IniError::Reason::NotAFolder;
-        QTest::newRow("read-only folder") << "locked/x.ini" << IniError::Reason::ReadOnlyFolder;
+        QTest::addColumn<FileError::Reason>("reason"); // Other: replaced
+        QTest::newRow("longest name") << QString(255, u'a') << FileError::Reason::Other;
+        QTest::newRow("name too long") << QString(256, u'a') << FileError::Reason::NameTooLong;
+        QTest::newRow("folder") << "dir" << FileError::Reason::IsFolder;
+        QTest::newRow("FIFO") << "fifo" << FileError::Reason::NotRegularFile;
+        QTest::newRow("read-only file") << "ro.ini" << FileError::Reason::ReadOnlyFile;
+        QTest::newRow("no folder") << "gone/x.ini" << FileError::Reason::NoFolder;
+        QTest::newRow("a file as folder") << "plain/x.ini" << FileError::Reason::NotAFolder;
+        QTest::newRow("read-only folder") << "locked/x.ini" << FileError::Reason::ReadOnlyFolder;
     }
     void checksBeforeWriting()
     {
         QFETCH(QString, name);
-        QFETCH(IniError::Reason, reason);
+        QFETCH(FileError::Reason, reason);
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("dir"));
         QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600), 0);
@@ -130,7 +129,7 @@ private slots:
         const QString path = dir.filePath(name);
         QCOMPARE(reasonOf([&] { CheckReplaceable(path); }), reason);
         QCOMPARE(reasonOf([&] { ReplaceFile(path, "new"); }), reason);
-        if (reason == IniError::Reason::Other) {
+        if (reason == FileError::Reason::Other) {
             QCOMPARE(bytesOf(QFile::encodeName(path)), QByteArray("new"));
         } else {
             QCOMPARE(rawListing(dir.path()), before);
@@ -163,22 +162,16 @@ private slots:
         QVERIFY(put(QFile::encodeName(path), old));
         disk.fill(freeBytes);
 
-        QString text;
-        IniError::Reason reason = IniError::Reason::Other;
-        int error = 0;
+        std::optional<FileError> refusal;
         try {
             if (wholeFile)
                 ReplaceFile(path, old + old);
             else
                 WriteIniValue(path, "PRINTER", "Head", QString(2000, u'x') + QString(2000, u'y'));
-        } catch (const IniError &e) {
-            text = WindowErrorText(ReportedError(e));
-            reason = e.reason();
-            error = e.systemError();
+        } catch (const FileError &e) {
+            refusal = e;
         }
-        QCOMPARE(reason, IniError::Reason::SystemError);
-        QCOMPARE(error, ENOSPC);
-        QCOMPARE(text, "In " + path + " kann nicht geschrieben werden");
+        QCOMPARE(refusal, FileError(FileError::Action::Write, path, FileError::Reason::SystemError, ENOSPC));
         QCOMPARE(bytesOf(QFile::encodeName(path)), old);
         QCOMPARE(rawListing(disk.path()), (QList<QByteArray>{"filler", "site.ini"}));
     }

@@ -1,7 +1,7 @@
 // The real serial port on a pseudo-terminal: a hang-up of the other end is
 // reported once and leaves the process idle, no received line waits for a
 // later byte, low-latency mode is asked for at open, and a gone device is
-// named as such.
+// named as such; a refused open is told as values.
 
 #include "CpuTime.h"
 #include "core/SerialPort.h"
@@ -109,7 +109,7 @@ private slots:
             QVERIFY(pty.open());
             QtSerialPort port;
             PortFailure reason;
-            QVERIFY2(port.open(pty.device, &reason), qPrintable(reason.systemWords));
+            QVERIFY2(port.open(pty.device, &reason), qPrintable(QString::number(reason.systemError)));
             QSignalSpy lost(&port, &SerialPort::lost);
             QSignalSpy received(&port, &SerialPort::received);
             if (traffic) {
@@ -183,7 +183,7 @@ private slots:
         const SerialIoctls seen = g_serialIoctls;
         g_serialIoctls = {};
         // A refusal is taken silently: the port is open and works.
-        QVERIFY2(opened, qPrintable(reason.systemWords));
+        QVERIFY2(opened, qPrintable(QString::number(reason.systemError)));
         QCOMPARE(seen.flagsSet, flagsSet);
         QSignalSpy received(&port, &SerialPort::received);
         pty.send("line\n");
@@ -208,7 +208,61 @@ private slots:
         PortFailure reason;
         QVERIFY(!port.open(path, &reason));
         QVERIFY(reason.cause == PortFailure::Cause::NotPresent);
-        QVERIFY(!port.lastOpenWasPermissionError());
+        QVERIFY(!reason.isPermissionError());
+        QVERIFY(!port.isOpen());
+    }
+
+    // A refused open says why as values: Qt's kind of error and the system's
+    // error number, or that another program holds the port.
+    void refusalIsQtsKindAndTheSystemsNumber_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<int>("cause");
+        QTest::addColumn<int>("serialError");
+        QTest::addColumn<int>("systemError");
+        using C = PortFailure::Cause;
+        QTest::newRow("regular file") << "file" << int(C::System) << int(QSerialPort::UnsupportedOperationError)
+                                      << ENOTTY;
+        QTest::newRow("null device") << "/dev/null" << int(C::System)
+                                     << int(QSerialPort::UnsupportedOperationError) << ENOTTY;
+        QTest::newRow("folder") << "folder" << int(C::System) << int(QSerialPort::UnknownError) << EISDIR;
+        QTest::newRow("no rights") << "no rights" << int(C::System) << int(QSerialPort::PermissionError) << EACCES;
+        QTest::newRow("held by another port") << "held" << int(C::Locked) << int(QSerialPort::PermissionError) << 0;
+    }
+    void refusalIsQtsKindAndTheSystemsNumber()
+    {
+        QFETCH(QString, what);
+        QFETCH(int, cause);
+        QFETCH(int, serialError);
+        QFETCH(int, systemError);
+        QTemporaryDir dir;
+        PtyPair pty;
+        QVERIFY(pty.open());
+        QtSerialPort holder;
+        QString path = what;
+        if (what == QLatin1String("file") || what == QLatin1String("no rights")) {
+            path = dir.filePath(QStringLiteral("ttyS9"));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            if (what == QLatin1String("no rights")) {
+                if (::geteuid() == 0)
+                    QSKIP("root is refused no file");
+                QVERIFY(file.setPermissions({}));
+            }
+        } else if (what == QLatin1String("folder")) {
+            path = dir.path();
+        } else if (what == QLatin1String("held")) {
+            PortFailure reason;
+            QVERIFY(holder.open(pty.device, &reason));
+            path = pty.device;
+        }
+        QtSerialPort port;
+        PortFailure reason;
+        QVERIFY(!port.open(path, &reason));
+        QCOMPARE(int(reason.cause), cause);
+        QCOMPARE(int(reason.serialError), serialError);
+        QCOMPARE(reason.systemError, systemError);
+        QCOMPARE(reason.isPermissionError(), serialError == int(QSerialPort::PermissionError));
         QVERIFY(!port.isOpen());
     }
 };

@@ -213,7 +213,7 @@ private slots:
         QVERIFY(finished.results.at(0).outcome == RunResult::Outcome::Failed);
         QVERIFY(!refused.isEmpty());
         QVERIFY(finished.results.at(0).error == refused.constFirst());
-        QVERIFY(refused.constFirst().fileError().reason() == IniError::Reason::ReadOnlyFile);
+        QVERIFY(refused.constFirst().fileError().reason() == FileError::Reason::ReadOnlyFile);
         QCOMPARE(m_run->recordsStored(), 0);
     }
 

@@ -10,6 +10,7 @@
 #include "gui/ErrorReport.h"
 #include "gui/InterfacePage.h"
 #include "gui/MainWindow.h"
+#include "gui/PageControl.h"
 #include "gui/PointsPage.h"
 #include "gui/SaveLoadPage.h"
 
@@ -21,8 +22,24 @@
 #include <memory>
 #include <QtTest>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
 
 namespace {
+
+long residentKiB()
+{
+    long pages = 0, resident = 0;
+    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
 
 // The simulator on a port alias in a temporary program folder, and the
 // tool's main window with its real serial port on that folder with the
@@ -274,6 +291,58 @@ private slots:
         QCOMPARE(ReadIniValue(form.workingFile().path(), "QVR0", "Qualitaet1", "-"), QStringLiteral("01"));
         QCOMPARE(ReadIniValue(form.workingFile().path(), "QVR36", "EDV10", "-"), QStringLiteral("10"));
         QCOMPARE(ReadIniValue(form.workingFile().path(), "INTERFACE", "ParameterRS485", "-"), QStringLiteral("3"));
+    }
+
+    // A gateway sending its records on its own, round after round with new
+    // values, as fast as the terminal takes them: the window's memory stays
+    // within a generous bound, every line is handled, and once the flood
+    // ends the file holds what a read of the gateway gives.
+    void floodOfRecordsThroughTheSimulator()
+    {
+        QStringList errors;
+        SimulatorSession session;
+        QVERIFY(session.start("COM10", {"--flood", "0", "--flood-seconds", "4"}, errors));
+        MainWindow &form = *session.form;
+        GatewaySession &link = form.session();
+        long received = 0;
+        connect(&link, &GatewaySession::lineReceived, this, [&] {
+            // Only the flood's: the handshake and version replies come first.
+            if (link.versionText() == QLatin1String("3.11"))
+                ++received;
+        });
+        const long before = residentKiB();
+        long peak = before;
+        QTimer sampler;
+        connect(&sampler, &QTimer::timeout, this, [&] { peak = std::max(peak, residentKiB()); });
+        sampler.start(20);
+        QTest::mouseClick(session.button("Button1"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(link.versionText(), QStringLiteral("3.11"), 10000);
+        form.pageControl()->setCurrentWidget(form.pointsPage());
+
+        // "flood ended: N records, ..." once the simulator's last line is out.
+        long sent = -1;
+        const auto ended = [&] {
+            while (sent < 0 && session.sim.canReadLine())
+                std::sscanf(session.sim.readLine().constData(), "flood ended: %ld", &sent);
+            return sent >= 0;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(ended(), 30000);
+        QVERIFY2(sent > 5000, qPrintable(QString::number(sent)));
+        QTRY_COMPARE_WITH_TIMEOUT(received, sent, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(link.pendingLines() == 0 && link.writer().pending() == 0, 10000);
+        sampler.stop();
+        QVERIFY2(peak - before < 64 * 1024, qPrintable(QStringLiteral("%1 KiB more").arg(peak - before)));
+
+        TransferRun &run = link.run();
+        link.startRun(TransferRun::Kind::ReadToMemory);
+        QTRY_VERIFY_WITH_TIMEOUT(!run.isActive(), 20000);
+        QCOMPARE(run.recordsRead().size(), 46);
+        const WorkingFile::Snapshot file = form.workingFile().snapshot();
+        for (const Record &record : run.recordsRead()) {
+            for (const auto &[key, value] : record.values)
+                QCOMPARE(file.read(record.section, key, QString()), value.trimmed());
+        }
+        QVERIFY(errors.isEmpty());
     }
 };
 

@@ -539,6 +539,93 @@ private slots:
         QCOMPARE(f->stored("PRODUKT1", "Name"), QStringLiteral("Pilsen"));
     }
 
+    // A record the gateway sent on its own waits a moment before it is
+    // stored, and its page shows it only then; a page's write just after
+    // still sends its values for controls without a selection.
+    void pageWriteSendsARecordReceivedJustBefore_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QByteArray>("reply"); // the write request is its "C1" form
+        QTest::newRow("points") << "points" << PointsReply('0', 10);
+        QTest::newRow("printer") << "printer" << PrinterReply(3, "Kopf");
+        QTest::newRow("interface") << "interface" << QByteArray("cI4125");
+    }
+    void pageWriteSendsARecordReceivedJustBefore()
+    {
+        QFETCH(QString, page);
+        QFETCH(QByteArray, reply);
+        goOnline("311");
+        const char *button = nullptr;
+        if (page == QLatin1String("points")) {
+            f->showPage(window().pointsPage());
+            for (int k = 1; k <= 10; ++k) {
+                window().pointsPage()->pointList(k, false)->setCurrentIndex(-1);
+                window().pointsPage()->pointList(k, true)->setCurrentIndex(-1);
+            }
+            button = "ButtonKonfigurationSchreiben";
+        } else if (page == QLatin1String("printer")) {
+            f->showPage(window().printerPage());
+            f->child<QComboBox>("cbDruckerModell")->setCurrentIndex(-1);
+            f->child<QLineEdit>("eKopfzeiledrucker")->setText("Kopf");
+            button = "ButtonDruckerSchreiben";
+        } else {
+            f->showPage(window().interfacePage());
+            for (const char *group : {"RadioGroupBaudrateRS232", "RadioGroupParameterRS232", "RadioGroupBaudrateRS485",
+                                      "RadioGroupParameterRS485"})
+                f->child<RadioGroup>(group)->setItemIndex(-1);
+            button = "ButtonWriteInterface";
+        }
+        port().reply(reply);
+        click(button);
+        QCOMPARE(port().written.last(), BuildRequestFrame("C1" + reply.mid(1)) + "\r\n");
+        QVERIFY(f->errors.isEmpty());
+    }
+
+    // A record the gateway sent on its own, held for a batch, reaches the
+    // file before anything else uses the file: a choice on its page just
+    // after stays, save-as copies it, and quitting stores it.
+    void heldRecordReachesTheFileFirst_data()
+    {
+        QTest::addColumn<QString>("then");
+        QTest::newRow("choice on its page") << "choice";
+        QTest::newRow("save as") << "save";
+        QTest::newRow("quit") << "quit";
+    }
+    void heldRecordReachesTheFileFirst()
+    {
+        QFETCH(QString, then);
+        goOnline("311");
+        f->showPage(window().pointsPage());
+        QVERIFY(f->stored("QVR0", "EDV1") != QLatin1String("21"));
+        port().reply(PointsReply('0', 10));
+        QCOMPARE(window().session().writer().pending(), 1);
+        QString file = window().workingFile().path();
+        if (then == QLatin1String("choice")) {
+            QComboBox *list = window().pointsPage()->pointList(1, false);
+            const int index = list->findText(QStringLiteral("55"));
+            QVERIFY(index >= 0);
+            list->setCurrentIndex(index);
+            emit list->activated(index);
+            window().session().writer().drain();
+            QCOMPARE(f->stored("QVR0", "Qualitaet1"), QStringLiteral("55"));
+            QCOMPARE(list->currentText(), QStringLiteral("55"));
+        } else if (then == QLatin1String("save")) {
+            file = f->dir.filePath(QStringLiteral("copy.ini"));
+            window().setFileChooser([&file](QWidget *, bool) { return file; });
+            f->showPage(window().saveLoadPage());
+            click("Button8");
+        } else {
+            QTimer::singleShot(0, [] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                box->button(QMessageBox::Yes)->click();
+            });
+            QVERIFY(window().close());
+        }
+        QCOMPARE(ReadIniValue(file, "QVR0", "EDV1", "-"), QStringLiteral("21"));
+        QVERIFY(f->errors.isEmpty());
+    }
+
     // A working file that is there but cannot be read gives no values to
     // send: nothing goes to the gateway, and the reason is said once.
     void nothingSentFromUnreadableFile_data()

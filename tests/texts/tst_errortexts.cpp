@@ -4,8 +4,8 @@
 
 #include <cerrno>
 
-Q_DECLARE_METATYPE(IniError::Action)
-Q_DECLARE_METATYPE(IniError::Reason)
+Q_DECLARE_METATYPE(FileError::Action)
+Q_DECLARE_METATYPE(FileError::Reason)
 
 class TestErrorTexts : public QObject
 {
@@ -15,14 +15,14 @@ private slots:
     // one English line (velmora-cli).
     void fileErrors_data()
     {
-        QTest::addColumn<IniError::Action>("action");
-        QTest::addColumn<IniError::Reason>("reason");
+        QTest::addColumn<FileError::Action>("action");
+        QTest::addColumn<FileError::Reason>("reason");
         QTest::addColumn<int>("systemError");
         QTest::addColumn<QString>("detail");
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("english");
-        using A = IniError::Action;
-        using R = IniError::Reason;
+        using A = FileError::Action;
+        using R = FileError::Reason;
         QTest::newRow("read: no permission")
             << A::Read << R::SystemError << EACCES << QString()
             << "/x/V.ini kann nicht gelesen werden: Keine Berechtigung\n/x/V.ini cannot be read: Permission denied"
@@ -69,13 +69,13 @@ private slots:
     }
     void fileErrors()
     {
-        QFETCH(IniError::Action, action);
-        QFETCH(IniError::Reason, reason);
+        QFETCH(FileError::Action, action);
+        QFETCH(FileError::Reason, reason);
         QFETCH(int, systemError);
         QFETCH(QString, detail);
         QFETCH(QString, window);
         QFETCH(QString, english);
-        const ReportedError error{IniError(action, QStringLiteral("/x/V.ini"), reason, systemError, detail)};
+        const ReportedError error{FileError(action, QStringLiteral("/x/V.ini"), reason, systemError, detail)};
         QCOMPARE(WindowErrorText(error), window);
         QCOMPARE(ErrorLine(error, Language::English), english);
         // The German line is the window's first.
@@ -95,33 +95,145 @@ private slots:
         QVERIFY(number != ReportedError::of(NumberError(QStringLiteral("x8"))));
     }
 
-    void portFailures_data()
+    // A file error with its reason in detail, as the command line says it.
+    void fileErrorsInDetail_data()
+    {
+        QTest::addColumn<FileError::Action>("action");
+        QTest::addColumn<FileError::Reason>("reason");
+        QTest::addColumn<int>("systemError");
+        QTest::addColumn<QString>("detail");
+        QTest::addColumn<QString>("german");
+        QTest::addColumn<QString>("english");
+        using A = FileError::Action;
+        using R = FileError::Reason;
+        QTest::newRow("read: missing") << A::Read << R::SystemError << ENOENT << QString()
+                                       << "/x/V.ini: kann nicht gelesen werden: Datei oder Verzeichnis nicht gefunden"
+                                       << "/x/V.ini: cannot be read: No such file or directory";
+        QTest::newRow("read: a link to nothing") << A::Read << R::DanglingLink << 0 << QString()
+                                                 << "/x/V.ini: ist eine Verknüpfung auf eine Datei, die es nicht gibt"
+                                                 << "/x/V.ini: is a link to a file that does not exist";
+        QTest::newRow("a folder") << A::Read << R::IsFolder << 0 << QString()
+                                  << "/x/V.ini: ist ein Ordner, keine Konfigurationsdatei"
+                                  << "/x/V.ini: is a folder, not a configuration file";
+        QTest::newRow("a FIFO") << A::Write << R::NotRegularFile << 0 << QString()
+                                << "/x/V.ini: ist keine gewöhnliche Datei" << "/x/V.ini: is not a regular file";
+        QTest::newRow("write: read-only file") << A::Write << R::ReadOnlyFile << 0 << QString()
+                                               << "In /x/V.ini kann nicht geschrieben werden: die Datei ist schreibgeschützt"
+                                               << "cannot write /x/V.ini: the file is read-only";
+        QTest::newRow("write: read-only file system") << A::Write << R::ReadOnlyFile << EROFS << QString()
+                                                      << "In /x/V.ini kann nicht geschrieben werden: Schreibgeschütztes Dateisystem"
+                                                      << "cannot write /x/V.ini: Read-only file system";
+        QTest::newRow("write: no folder") << A::Write << R::NoFolder << ENOENT << "/x"
+                                          << "In /x/V.ini kann nicht geschrieben werden: der Ordner /x existiert nicht"
+                                          << "cannot write /x/V.ini: the folder /x does not exist";
+        QTest::newRow("write: not a folder") << A::Write << R::NotAFolder << ENOTDIR << "/x"
+                                             << "In /x/V.ini kann nicht geschrieben werden: /x ist kein Ordner"
+                                             << "cannot write /x/V.ini: /x is not a folder";
+        QTest::newRow("write: read-only folder")
+            << A::Write << R::ReadOnlyFolder << EACCES << "/x"
+            << "In /x/V.ini kann nicht geschrieben werden: in den Ordner /x darf nicht geschrieben werden"
+            << "cannot write /x/V.ini: the folder /x is not writable";
+        QTest::newRow("write: name too long") << A::Write << R::NameTooLong << ENAMETOOLONG << QString()
+                                              << "In /x/V.ini kann nicht geschrieben werden: der Name ist zu lang"
+                                              << "cannot write /x/V.ini: the name is too long";
+        QTest::newRow("write: disk full") << A::Write << R::SystemError << ENOSPC << QString()
+                                          << "In /x/V.ini kann nicht geschrieben werden: Kein Speicherplatz mehr auf dem Gerät"
+                                          << "cannot write /x/V.ini: No space left on device";
+        QTest::newRow("write: the line of its own")
+            << A::Write << R::DanglingLink << 0 << QString()
+            << "In /x/V.ini wird nicht geschrieben: die Verknüpfung zeigt auf keine Datei."
+            << "/x/V.ini is not written: it is a link to a file that does not exist.";
+    }
+    void fileErrorsInDetail()
+    {
+        QFETCH(FileError::Action, action);
+        QFETCH(FileError::Reason, reason);
+        QFETCH(int, systemError);
+        QFETCH(QString, detail);
+        QFETCH(QString, german);
+        QFETCH(QString, english);
+        // Told of the file the user named, not of the working copy it was.
+        const FileError error =
+            FileError(action, QStringLiteral("/x/.velmora-temp-ab12cd/read.ini"), reason, systemError, detail)
+                .shownAs(QStringLiteral("/x/V.ini"));
+        QCOMPARE(FileErrorDetailLine(error, Language::German), german);
+        QCOMPARE(FileErrorDetailLine(error, Language::English), english);
+    }
+
+    // A port that does not open, on the command line's one line.
+    void portOpenFailures_data()
     {
         QTest::addColumn<int>("cause");
+        QTest::addColumn<int>("serialError");
         QTest::addColumn<int>("systemError");
-        QTest::addColumn<QString>("words");
+        QTest::addColumn<bool>("notATerminal");
         QTest::addColumn<QString>("german");
         QTest::addColumn<QString>("english");
         using C = PortFailure::Cause;
-        QTest::newRow("hung up") << int(C::HungUp) << 0 << QString() << "Das Gerät hat die Verbindung getrennt"
-                                 << "The device hung up.";
-        QTest::newRow("device gone") << int(C::NotPresent) << 0 << QString() << "Gerät nicht vorhanden"
-                                     << "device not present";
-        QTest::newRow("no device named") << int(C::NoDevice) << 0 << QString()
+        QTest::newRow("a regular file") << int(C::System) << int(QSerialPort::UnsupportedOperationError) << ENOTTY
+                                        << true
+                                        << "ist kein serieller Anschluss (Das Gerät ist kein serieller Anschluss "
+                                           "(unpassender ioctl))"
+                                        << "is not a serial port (Inappropriate ioctl for device)";
+        QTest::newRow("gone") << int(C::NotPresent) << int(QSerialPort::DeviceNotFoundError) << ENOENT << false
+                              << "der Anschluss lässt sich nicht öffnen: Gerät nicht vorhanden"
+                              << "cannot open the port: device not present";
+        QTest::newRow("no rights")
+            << int(C::System) << int(QSerialPort::PermissionError) << EACCES << false
+            << "der Anschluss lässt sich nicht öffnen: Keine Berechtigung (Der Benutzer muss eventuell Mitglied der "
+               "Gruppe \u201Edialout\u201C sein, oder ein anderes Programm belegt den Anschluss.)"
+            << "cannot open the port: Permission denied (You may need to be a member of the \u201Cdialout\u201D "
+               "group, or another program may hold the port.)";
+    }
+    void portOpenFailures()
+    {
+        QFETCH(int, cause);
+        QFETCH(int, serialError);
+        QFETCH(int, systemError);
+        QFETCH(bool, notATerminal);
+        QFETCH(QString, german);
+        QFETCH(QString, english);
+        const PortFailure failure{PortFailure::Cause(cause), QSerialPort::SerialPortError(serialError), systemError};
+        QCOMPARE(PortOpenFailureLine(failure, notATerminal, Language::German), german);
+        QCOMPARE(PortOpenFailureLine(failure, notATerminal, Language::English), english);
+    }
+
+    void portFailures_data()
+    {
+        QTest::addColumn<int>("cause");
+        QTest::addColumn<int>("serialError");
+        QTest::addColumn<int>("systemError");
+        QTest::addColumn<QString>("german");
+        QTest::addColumn<QString>("english");
+        using C = PortFailure::Cause;
+        QTest::newRow("hung up") << int(C::HungUp) << int(QSerialPort::ResourceError) << 0
+                                 << "Das Gerät hat die Verbindung getrennt" << "The device hung up.";
+        QTest::newRow("device gone") << int(C::NotPresent) << int(QSerialPort::DeviceNotFoundError) << ENOENT
+                                     << "Gerät nicht vorhanden" << "device not present";
+        QTest::newRow("no device named") << int(C::NoDevice) << int(QSerialPort::DeviceNotFoundError) << 0
                                          << "Kein Gerät für diesen Anschlussnamen." << "No device for this port name.";
-        QTest::newRow("device file removed") << int(C::System) << ENODEV << QString() << "Gerät nicht vorhanden"
-                                             << "No such device";
-        QTest::newRow("the system's words") << int(C::System) << 0 << "Permission denied" << "Keine Berechtigung"
-                                            << "Permission denied";
+        QTest::newRow("locked by another program")
+            << int(C::Locked) << int(QSerialPort::PermissionError) << 0
+            << "Der Anschluss ist gesperrt: ein anderes Programm benutzt ihn, oder seine Sperrdatei kann nicht angelegt werden"
+            << "The port is locked: another program uses it, or its lock file cannot be created";
+        QTest::newRow("device file removed") << int(C::System) << int(QSerialPort::ResourceError) << ENODEV
+                                             << "Gerät nicht vorhanden" << "No such device";
+        QTest::newRow("no rights") << int(C::System) << int(QSerialPort::PermissionError) << EACCES
+                                   << "Keine Berechtigung" << "Permission denied";
+        QTest::newRow("not a terminal") << int(C::System) << int(QSerialPort::UnsupportedOperationError) << ENOTTY
+                                        << "Das Gerät ist kein serieller Anschluss (unpassender ioctl)"
+                                        << "Inappropriate ioctl for device";
+        QTest::newRow("Qt's kind only") << int(C::System) << int(QSerialPort::ResourceError) << 0
+                                        << "Der Anschluss ist nicht mehr verfügbar" << "The port is no longer available";
     }
     void portFailures()
     {
         QFETCH(int, cause);
+        QFETCH(int, serialError);
         QFETCH(int, systemError);
-        QFETCH(QString, words);
         QFETCH(QString, german);
         QFETCH(QString, english);
-        const PortFailure failure{PortFailure::Cause(cause), systemError, words};
+        const PortFailure failure{PortFailure::Cause(cause), QSerialPort::SerialPortError(serialError), systemError};
         QCOMPARE(PortFailureReason(failure, Language::German), german);
         QCOMPARE(PortFailureReason(failure, Language::English), english);
         QCOMPARE(PortLostText(failure, Language::German),
@@ -140,7 +252,7 @@ private slots:
         QCOMPARE(RunResultText({O::NotTaken, {}}, Language::English), QStringLiteral("Not all values taken"));
         QCOMPARE(RunResultText({O::ValuesRefused, {}}, Language::German),
                  QStringLiteral("Nichts wurde zum Velmora übertragen: diese Werte passen nicht in ihr Feld."));
-        const IniError refused(IniError::Action::Write, QStringLiteral("/x/V.ini"), IniError::Reason::ReadOnlyFile);
+        const FileError refused(FileError::Action::Write, QStringLiteral("/x/V.ini"), FileError::Reason::ReadOnlyFile);
         QCOMPARE(RunResultText({O::Failed, ReportedError(refused)}, Language::English),
                  QStringLiteral("In /x/V.ini kann nicht geschrieben werden"));
         // A reply that does not fit names the record's section.

@@ -55,6 +55,55 @@ private slots:
         QCOMPARE(ValueProblemText(problem, Language::English), english);
     }
 
+    // A value that does not fit its field, as the command line lists it;
+    // the window's message opens with its heading.
+    void valuesThatDoNotFit_data()
+    {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("form");
+        QTest::addColumn<int>("misfit");
+        QTest::addColumn<QString>("character");
+        QTest::addColumn<QString>("english");
+        using F = ValueForm;
+        using M = Misfit;
+        QTest::newRow("quality too long") << "QVR0" << "Qualitaet1" << "123" << int(F::TwoCharacters) << int(M::Form)
+                                          << "" << "[QVR0] Qualitaet1: \"123\" is not two characters";
+        QTest::newRow("name too long") << "PRODUKT3" << "Name" << "Superbenzin Neu" << int(F::Name) << int(M::Form)
+                                       << "" << "[PRODUKT3] Name: \"Superbenzin Neu\" is longer than 10 characters";
+        QTest::newRow("header too long") << "PRINTER" << "Head" << QString(41, u'h') << int(F::Header) << int(M::Form)
+                                         << "" << "[PRINTER] Head: \"" + QString(41, u'h') + "\" is longer than 40 characters";
+        QTest::newRow("printer model out of range") << "PRINTER" << "Modell" << "7" << int(F::PrinterModel)
+                                                    << int(M::Form) << ""
+                                                    << "[PRINTER] Modell: \"7\" is not a printer model from 0 to 3";
+        QTest::newRow("interface index out of range") << "INTERFACE" << "ParameterRS485" << "-1"
+                                                      << int(F::InterfaceIndex) << int(M::Form) << ""
+                                                      << "[INTERFACE] ParameterRS485: \"-1\" is not a digit from 0 to 5";
+        QTest::newRow("frame character") << "PRODUKT1" << "Name" << "a<b" << int(F::Name) << int(M::FrameCharacter)
+                                         << "<" << "[PRODUKT1] Name: \"a<b\" holds \"<\", which no request can carry";
+        QTest::newRow("control character") << "PRINTER" << "Head" << "a\x01" "b" << int(F::Header)
+                                           << int(M::ControlCharacter) << "\x01"
+                                           << "[PRINTER] Head: \"a\\x01b\" holds the control character \"\\x01\"";
+        QTest::newRow("no windows-1252 form") << "PRODUKT2" << "Name" << "Łódź" << int(F::Name)
+                                              << int(M::NoWindows1252) << "Ł"
+                                              << "[PRODUKT2] Name: \"Łódź\" holds \"Ł\", which has no Windows-1252 form";
+    }
+    void valuesThatDoNotFit()
+    {
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(int, form);
+        QFETCH(int, misfit);
+        QFETCH(QString, character);
+        QFETCH(QString, english);
+        const ValueProblem problem{section, key, value, ValueForm(form), Misfit(misfit), character};
+        QCOMPARE(ValueProblemText(problem, Language::English), english);
+        QVERIFY(ValueProblemsText({problem}, Language::German)
+                    .startsWith(QStringLiteral("Nichts wurde zum Velmora übertragen")));
+    }
+
     // A record missing whole is one line; a record missing some keys names them.
     void missingKeysGroupedByRecord()
     {

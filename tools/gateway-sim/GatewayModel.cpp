@@ -118,4 +118,31 @@ void Gateway::store(const QByteArray &c)
     }
 }
 
+void Gateway::vary(const QByteArray &c, int round)
+{
+    const QByteArray kind = c.left(3);
+    if (kind == "C0Z" && c.size() > 3) {
+        const int a = addressOf(c.at(3));
+        if (a < 0)
+            return;
+        for (int k = 0; k < 10; ++k) {
+            quality[a][k] = two((round + a + k) % 99 + 1);
+            edv[a][k] = two((3 * round + a + k) % 99 + 1);
+        }
+    } else if (kind == "C0P") {
+        const int m = c.mid(3, 2).toInt();
+        if (m >= 1 && m <= 20) {
+            productQuality[m] = two((round + m) % 99 + 1);
+            productName[m] = PadLeft("F" + QByteArray::number(round % 100000), 10, ' ');
+        }
+    } else if (kind == "C0D") {
+        printerModel = two(round % 4);
+        printerHead = "Flut " + QByteArray::number(round);
+    } else if (kind == "C0I") {
+        interface.clear();
+        for (int i = 0; i < 4; ++i)
+            interface += char('0' + (round + i) % 6);
+    }
+}
+
 } // namespace GatewaySim

@@ -43,6 +43,9 @@ struct Gateway
     QByteArray answer(const QByteArray &c) const;
     // Takes the values of a write request; any other request changes nothing.
     void store(const QByteArray &c);
+    // New values for the record that read request `c` asks for, different
+    // in each `round`, each within its field's form.
+    void vary(const QByteArray &c, int round);
 };
 
 } // namespace GatewaySim

@@ -1,11 +1,15 @@
 #include "Simulator.h"
 
+#include "core/ConfigLayout.h"
+#include "core/Firmware.h"
 #include "core/Frame.h"
+#include "core/Records.h"
 
 #include <QSocketNotifier>
 
 #include <algorithm>
 #include <cstdio>
+#include <poll.h>
 #include <unistd.h>
 
 namespace GatewaySim {
@@ -18,7 +22,24 @@ Simulator::Simulator(int master, Gateway &gateway) : m_master(master), m_gateway
     connect(&m_sender, &QTimer::timeout, this, [this] { sendPaced(); });
     m_latency.setTimerType(Qt::PreciseTimer);
     connect(&m_latency, &QTimer::timeout, this, [this] { passHeld(); });
+    m_floodWritable = new QSocketNotifier(master, QSocketNotifier::Write, this);
+    m_floodWritable->setEnabled(false);
+    connect(m_floodWritable, &QSocketNotifier::activated, this, [this] { floodStep(); });
+    m_floodNext.setSingleShot(true);
+    m_floodNext.setTimerType(Qt::PreciseTimer);
+    connect(&m_floodNext, &QTimer::timeout, this, [this] { floodStep(); });
+    m_floodEnd.setSingleShot(true);
+    connect(&m_floodEnd, &QTimer::timeout, this, [this] { endFlood(); });
     m_clock.start();
+}
+
+void Simulator::setFlood(double bytesPerSecond, double seconds)
+{
+    m_floodRate = bytesPerSecond;
+    m_floodSeconds = seconds;
+    m_floodRequests.clear();
+    for (const RecordId &id : ConfigLayout::records(FeaturesForVersion(m_gateway.firmware)))
+        m_floodRequests << ReadRequest(id);
 }
 
 void Simulator::setLatency(int ms)
@@ -76,6 +97,69 @@ void Simulator::handle(const QByteArray &line)
         return;
     // A new request discards what the tool has not taken yet.
     reply(record);
+    // The tool is online: the flood follows its version reply.
+    if (command == "S0V" && m_floodSeconds > 0 && !m_floodStarted) {
+        m_floodStarted = true;
+        QTimer::singleShot(200, this, [this] { startFlood(); });
+    }
+}
+
+void Simulator::startFlood()
+{
+    m_floodStartedAt = m_clock.nsecsElapsed();
+    m_floodEnd.start(int(m_floodSeconds * 1000));
+    floodStep();
+}
+
+// Sends the flood's lines that are due, a few at a time so that requests
+// are still read and answered in between.
+void Simulator::floodStep()
+{
+    m_floodWritable->setEnabled(false);
+    if (!m_floodEnd.isActive())
+        return;
+    for (int lines = 0; lines < 64; ++lines) {
+        const QByteArray &request = m_floodRequests.at(m_floodIndex);
+        // Every record keeps its length whatever its values.
+        const qsizetype size = BuildRequestFrame(m_gateway.answer(request)).size() + 2;
+        if (m_floodRate > 0) {
+            // A line is there once its last byte has crossed the wire.
+            const double due = double(m_floodBytes + size) / m_floodRate;
+            const double now = (m_clock.nsecsElapsed() - m_floodStartedAt) / 1e9;
+            if (due > now) {
+                m_floodNext.start(int((due - now) * 1000));
+                return;
+            }
+        }
+        // A terminal whose reader does not keep up: wait for room.
+        pollfd room{m_master, POLLOUT, 0};
+        if (::poll(&room, 1, 0) != 1 || !(room.revents & POLLOUT)) {
+            m_floodWritable->setEnabled(true);
+            return;
+        }
+        m_gateway.vary(request, m_floodRound);
+        writeAll(BuildRequestFrame(m_gateway.answer(request)) + "\r\n");
+        m_floodBytes += size;
+        ++m_floodLines;
+        m_floodLastAt = std::chrono::steady_clock::now();
+        if (++m_floodIndex == m_floodRequests.size()) {
+            m_floodIndex = 0;
+            ++m_floodRound;
+        }
+    }
+    m_floodNext.start(0);
+}
+
+void Simulator::endFlood()
+{
+    m_floodEnd.stop();
+    m_floodNext.stop();
+    m_floodWritable->setEnabled(false);
+    // The time of the last line on the clock that every process of the
+    // machine shares, for whoever measures how soon the tool caught up.
+    const double lastAt = std::chrono::duration<double>(m_floodLastAt.time_since_epoch()).count();
+    std::printf("flood ended: %ld records, the last at %.6f s\n", m_floodLines, lastAt);
+    std::fflush(stdout);
 }
 
 void Simulator::reply(const QByteArray &record)

@@ -7,7 +7,9 @@
 // in memory, can pace its output like a 9600 baud wire, can hold it in
 // chunks as a USB serial adapter's latency timer does, and can misbehave on
 // request. This file takes the options and sets up the terminal and its
-// alias; the model, the faults and the link have files of their own.
+// alias; the model, the faults and the link have files of their own. In
+// flood mode it also sends its records on its own, round after round with
+// new values: a gateway whose values change faster than anyone reads them.
 
 #include "Faults.h"
 #include "GatewayModel.h"
@@ -67,6 +69,10 @@ int main(int argc, char *argv[])
         {QStringLiteral("delay-ms"), QStringLiteral("Delay of the delay fault in ms (default 5000)."), QStringLiteral("ms"), QStringLiteral("5000")},
         {QStringLiteral("verbose"), QStringLiteral("Log requests and replies to standard error.")},
         {QStringLiteral("turnaround"), QStringLiteral("Log to standard error how long after a reply's last byte the next request came.")},
+        {QStringLiteral("flood"), QStringLiteral("After the version request, send every record on its own, round after round with new values, "
+                                                      "at <baud> (10 bits a byte; 0: as fast as the terminal takes them), "
+                                                      "then say on standard output when it ended."), QStringLiteral("baud")},
+        {QStringLiteral("flood-seconds"), QStringLiteral("Length of the flood in seconds (default 10)."), QStringLiteral("s"), QStringLiteral("10")},
     });
     parser.process(app);
 
@@ -132,6 +138,9 @@ int main(int argc, char *argv[])
     simulator.verbose = parser.isSet(QStringLiteral("verbose"));
     simulator.turnaround = parser.isSet(QStringLiteral("turnaround"));
     simulator.setLatency(std::max(0, parser.value(QStringLiteral("latency")).toInt()));
+    if (parser.isSet(QStringLiteral("flood")))
+        simulator.setFlood(std::max(0.0, parser.value(QStringLiteral("flood")).toDouble()) / 10,
+                           parser.value(QStringLiteral("flood-seconds")).toDouble());
     const int rc = app.exec();
     if (!g_aliasPath.isEmpty())
         QFile::remove(g_aliasPath);
