@@ -54,7 +54,7 @@ _velmora_cli()
     case "$command:$position" in
         read:0 | write:0 | diff:0)
             local ports
-            ports="$("${COMP_WORDS[0]}" ports 2>/dev/null | cut -f1)"
+            ports="$("${COMP_WORDS[0]}" ports 2>/dev/null | tail -n +2 | cut -f1)"
             COMPREPLY=($(compgen -W "$ports" -- "$cur"))
             # diff compares two files as well.
             [[ $command == diff ]] && _velmora_cli_files "$cur"

@@ -16,6 +16,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ConfigDiff.h"
 #include "cli/Interrupts.h"
+#include "cli/PortTable.h"
 #include "cli/ProgressBar.h"
 #include "cli/Scratch.h"
 
@@ -232,16 +233,8 @@ void connectGateway(CliTransfer &transfer, const Port &port, const CommandLine &
 int commandPorts()
 {
     const QVector<SerialPortEntry> ports = DiscoverSerialPorts(ProgramFolder() + QStringLiteral("ports/"));
-    // Fixed columns for scripts: "-" where the system knows nothing.
-    const auto column = [](const QString &text) { return text.isEmpty() ? QStringLiteral("-") : text; };
-    for (const SerialPortEntry &entry : ports) {
-        const SerialDeviceInfo info = DescribeSerialDevice(entry.device);
-        const QString usbVendor = info.isUsb() ? info.vendorId + u' ' + info.manufacturer : QString();
-        const QString usbProduct = info.isUsb() ? info.productId + u' ' + info.product : QString();
-        printOut(QStringList{entry.name, entry.device, column(info.byId), column(usbVendor.trimmed()),
-                             column(usbProduct.trimmed()), column(info.serialNumber)}
-                     .join(u'\t'));
-    }
+    for (const QString &line : PortTableLines(ports, [](const QString &path) { return DescribeSerialDevice(path); }))
+        printOut(line);
     return Success;
 }
 
@@ -282,6 +275,23 @@ int commandReadToOutput(const CommandLine &line, ProgressBar &progress)
     }
 }
 
+// How many values of `file` a read changed, counted as diff counts them.
+QString changedValuesNote(const QString &file, const QByteArray &before, const QByteArray &after)
+{
+    qsizetype changed = 0;
+    try {
+        changed = ConfigDiff::compare(WorkingFile::held(before), WorkingFile::held(after), ConfigDiff::largestLayout())
+                      .size();
+    } catch (const std::exception &) {
+        return QStringLiteral("note: %1 was replaced").arg(file);
+    }
+    if (changed == 0)
+        return QStringLiteral("note: no value of %1 changed").arg(file);
+    return QStringLiteral("note: %1 %2 of %3 changed")
+        .arg(changed)
+        .arg(changed == 1 ? QStringLiteral("value") : QStringLiteral("values"), file);
+}
+
 } // namespace
 
 int commandRead(const CommandLine &line, ProgressBar &progress)
@@ -302,9 +312,13 @@ int commandRead(const CommandLine &line, ProgressBar &progress)
         CliTransfer transfer(port.label, scratch.path("strays.ini"), progress);
         connectGateway(transfer, port, line, &log);
         readInto(transfer, copy, file, QStringLiteral("Reading"));
-        if (!line.quiet)
+        if (!line.quiet) {
             printOut(QStringLiteral("%1: %2 records read into %3 (%4)")
                          .arg(port.label).arg(transfer.records()).arg(file, firmwareNote(transfer)));
+            // FILE is replaced all the same; the note tells what local edits it took.
+            if (before)
+                printOut(changedValuesNote(file, *before, Scratch::contents(copy)));
+        }
         return log.finish(Success, QStringLiteral("configuration read into %1").arg(file));
     } catch (const CliError &error) {
         throw log.withState(error);
@@ -454,11 +468,10 @@ int commandCheck(const CommandLine &line)
     if (!firmware.isEmpty())
         named = ConfigLayout::featuresOfVersion(firmware);
     const FirmwareFeatures features = named ? *named : ConfigLayout::largestLayout();
+    // No configuration at all: refused as write refuses it.
+    if (!HoldsAnyRecord(snapshot))
+        throw CliError(QStringLiteral("%1 holds no settings of the Velmora; nothing to check").arg(file));
     bool problems = false;
-    if (!HoldsAnyRecord(snapshot)) {
-        printOut(QStringLiteral("%1: holds no settings of the gateway").arg(file));
-        problems = true;
-    }
     const WriteCheck check = CheckWrite(snapshot, features, firmware);
     for (const ValueProblem &problem : check.problems) {
         printOut(ValueProblemText(problem, Language::English));

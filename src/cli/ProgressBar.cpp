@@ -1,5 +1,6 @@
 #include "cli/ProgressBar.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -20,20 +21,53 @@ void ProgressBar::start(const QString &label, int total)
 {
     m_label = label;
     m_total = std::max(total, 1);
+    m_clock.start();
     step(0, QString());
+}
+
+namespace {
+
+// "0:05", "12:40", "1:02:03": minutes and seconds, hours only when needed.
+QString duration(qint64 seconds)
+{
+    const qint64 hours = seconds / 3600;
+    const QString minutesSeconds = QStringLiteral("%1:%2")
+                                       .arg(hours > 0 ? QString::number(seconds / 60 % 60).rightJustified(2, u'0')
+                                                      : QString::number(seconds / 60))
+                                       .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return hours > 0 ? QString::number(hours) + u':' + minutesSeconds : minutesSeconds;
+}
+
+} // namespace
+
+QString ProgressBar::line(const QString &label, int value, int total, qint64 elapsedMs, const QString &step)
+{
+    constexpr int width = 24;
+    total = std::max(total, 1);
+    value = std::clamp(value, 0, total);
+    const int filled = value * width / total;
+    QString text = QStringLiteral("%1 [%2%3] %4/%5 %6%")
+                       .arg(label, QString(filled, u'#'), QString(width - filled, u'.'))
+                       .arg(value)
+                       .arg(total)
+                       .arg(value * 100 / total, 3);
+    // The records answered so far set the pace for the rest, the one on
+    // its way included, rounded up to a second.
+    const int answered = value - 1;
+    if (answered > 0) {
+        const qint64 leftMs = std::max<qint64>(elapsedMs, 0) * (total - answered) / answered;
+        text += QStringLiteral("  %1 left").arg(duration((leftMs + 999) / 1000));
+    }
+    if (!step.isEmpty())
+        text += QStringLiteral("  ") + step;
+    return text;
 }
 
 void ProgressBar::step(int value, const QString &step)
 {
     if (!m_enabled)
         return;
-    constexpr int width = 24;
-    const int filled = std::clamp(value * width / m_total, 0, width);
-    draw(QStringLiteral("%1 [%2%3] %4/%5 %6")
-             .arg(m_label, QString(filled, u'#'), QString(width - filled, u'.'))
-             .arg(value)
-             .arg(m_total)
-             .arg(step));
+    draw(line(m_label, value, m_total, m_clock.isValid() ? m_clock.elapsed() : 0, step));
 }
 
 void ProgressBar::draw(const QString &line)

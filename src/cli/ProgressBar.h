@@ -1,8 +1,9 @@
 #pragma once
 // Progress on standard error: one line redrawn in place on a terminal, with
-// the record being handled; nothing when standard error is not a terminal
-// (a log or a pipe) or with --quiet.
+// the share done, the time left and the record being handled; nothing when
+// standard error is not a terminal (a log or a pipe) or with --quiet.
 
+#include <QElapsedTimer>
 #include <QString>
 
 class ProgressBar
@@ -20,6 +21,12 @@ public:
     // Removes the line, before a message or at the end.
     void clear();
 
+    // The line for request `value` of `total` (on its way, the ones before
+    // it answered) after `elapsedMs`: the bar, the count, the share and,
+    // once a record has been answered, the time left at the pace so far
+    // ("Reading [######......] 12/46  26%  0:05 left  Device: 3").
+    static QString line(const QString &label, int value, int total, qint64 elapsedMs, const QString &step);
+
 private:
     void draw(const QString &line);
 
@@ -27,4 +34,5 @@ private:
     bool m_shown = false;
     QString m_label;
     int m_total = 0;
+    QElapsedTimer m_clock;
 };

@@ -175,3 +175,16 @@ QStringList VanishedAliases(const QString &portsDir)
     }
     return names;
 }
+
+int ComparePortNames(const QString &a, const QString &b)
+{
+    return QString::compare(a, b, Qt::CaseInsensitive);
+}
+
+QVector<SerialPortEntry> InListOrder(QVector<SerialPortEntry> ports)
+{
+    std::stable_sort(ports.begin(), ports.end(), [](const SerialPortEntry &a, const SerialPortEntry &b) {
+        return ComparePortNames(a.name, b.name) < 0;
+    });
+    return ports;
+}

@@ -30,3 +30,10 @@ QVector<SerialPortEntry> DiscoverSerialPorts(const QString &portsDir);
 // unplugged adapter's by-id link): they are not offered, and a list that
 // still shows one should drop it.
 QStringList VanishedAliases(const QString &portsDir);
+
+// The order of the window's port list: names as text, without regard to
+// case ("COM10" before "COM2"). Negative when `a` comes first.
+int ComparePortNames(const QString &a, const QString &b);
+
+// `ports` in that order, of two equal names the first given first.
+QVector<SerialPortEntry> InListOrder(QVector<SerialPortEntry> ports);

@@ -34,7 +34,7 @@ void ListSerialPorts(QComboBox *list, const QString &portsDir, const QStringList
             // Kept sorted as text ("COM10" before "COM2"), the order users know from the port list.
             index = 0;
             while (index < list->count()
-                   && QString::compare(list->itemText(index), port.name, Qt::CaseInsensitive) <= 0)
+                   && ComparePortNames(list->itemText(index), port.name) <= 0)
                 ++index;
             list->insertItem(index, port.name);
         }

@@ -12,11 +12,14 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <dirent.h>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <functional>
 #include <sys/ioctl.h>
@@ -209,7 +212,8 @@ struct Cli
     // A TMPDIR of its own, so that what a command leaves there shows.
     QString tmp() const { return path("tmp"); }
 
-    QProcess *start(const QStringList &arguments, const QString &outputFile = QString())
+    // `errorTerminal`: a terminal's descriptor to put in place of standard error.
+    QProcess *start(const QStringList &arguments, const QString &outputFile = QString(), int errorTerminal = -1)
     {
         auto *p = new QProcess;
         p->setProgram(exe);
@@ -220,6 +224,8 @@ struct Cli
         p->setProcessEnvironment(environment);
         if (!outputFile.isEmpty())
             p->setStandardOutputFile(outputFile);
+        if (errorTerminal >= 0)
+            p->setChildProcessModifier([errorTerminal] { ::dup2(errorTerminal, STDERR_FILENO); });
         p->start();
         p->waitForStarted();
         return p;
@@ -277,6 +283,35 @@ struct Cli
     }
 };
 
+// socat, started with its notices on (-d -d) so that the test can wait
+// for the step it has reached; killed at the end.
+struct Socat
+{
+    QProcess process;
+    QByteArray log;
+
+    ~Socat()
+    {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+
+    // Starts socat between `addresses` and waits until its notices hold `until`.
+    bool start(const QStringList &addresses, const QByteArray &until)
+    {
+        process.setReadChannel(QProcess::StandardError);
+        process.start(QStringLiteral("socat"), QStringList{"-d", "-d"} + addresses);
+        if (!process.waitForStarted(5000))
+            return false;
+        while (!log.contains(until)) {
+            if (!process.waitForReadyRead(10000))
+                return false;
+            log += process.readAllStandardError();
+        }
+        return true;
+    }
+};
+
 } // namespace
 
 class TestCli : public QObject
@@ -298,10 +333,6 @@ private slots:
         QFETCH(QString, firmware);
         Cli cli;
         QVERIFY(cli.startSim({"--firmware", firmware}));
-        const Result ports = cli.run({"ports"});
-        QCOMPARE(ports.status, 0);
-        // A pseudo-terminal has no by-id link and no USB description.
-        QVERIFY2(ports.out.split('\n').contains("COM7\t" + cli.device + "\t-\t-\t-\t-"), qPrintable(ports.out));
 
         // A missing FILE starts from the default contents.
         const QString fresh = cli.path("fresh.ini");
@@ -331,6 +362,89 @@ private slots:
         QCOMPARE(::stat(QFile::encodeName(own).constData(), &st), 0);
         QCOMPARE(st.st_mode & 0777, 0640u);
         QCOMPARE(cli.leftovers(), QStringList({"fresh.ini", "own.ini", "velmora-cli"}));
+    }
+
+    // A read over a file that was edited since replaces the edits; it says
+    // how many values it changed, as diff counts them.
+    void readOverEditsSaysHowManyValuesChanged_data()
+    {
+        QTest::addColumn<QString>("firmware");
+        QTest::addColumn<QStringList>("edits");  // SECTION/Key=value, written as the window would
+        QTest::addColumn<QByteArray>("deleted"); // a line taken out of the file
+        QTest::addColumn<QString>("note");
+        QTest::newRow("no edit") << "311" << QStringList() << QByteArray() << "no value of %1 changed";
+        QTest::newRow("three values") << "311" << QStringList{"QVR3/EDV1=08", "PRODUKT2/Name=Pils", "PRINTER/Head=Brauerei Nord"}
+                                      << QByteArray() << "3 values of %1 changed";
+        QTest::newRow("a key deleted") << "311" << QStringList() << QByteArray("Name=     Sim 5\r\n") << "1 value of %1 changed";
+        // The read leaves the records the firmware lacks alone.
+        QTest::newRow("beyond the firmware") << "106" << QStringList{"QVR20/EDV1=08", "QVR3/EDV1=08"} << QByteArray()
+                                             << "1 value of %1 changed";
+    }
+    void readOverEditsSaysHowManyValuesChanged()
+    {
+        QFETCH(QString, firmware);
+        QFETCH(QStringList, edits);
+        QFETCH(QByteArray, deleted);
+        QFETCH(QString, note);
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", firmware}));
+        const QString file = cli.path("site.ini");
+        Result r = cli.run({"read", "COM7", file});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(!r.out.contains("note:"), qPrintable(r.out)); // there was no file to change
+        for (const QString &edit : edits)
+            WriteIniValue(file, edit.section(u'/', 0, 0), edit.section(u'/', 1).section(u'=', 0, 0),
+                          edit.section(u'=', 1));
+        if (!deleted.isEmpty()) {
+            QByteArray content = bytesOf(file);
+            QCOMPARE(content.count(deleted), 1);
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(content.replace(deleted, QByteArray()));
+        }
+        const QString edited = cli.path("edited.ini");
+        QVERIFY(QFile::copy(file, edited));
+
+        r = cli.run({"read", "COM7", file});
+        QCOMPARE(r.status, 0);
+        const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[1], "note: " + note.arg(file));
+        // The count is diff's.
+        const Result diff = cli.run({"diff", edited, file});
+        const int changed = note.startsWith("no ") ? 0 : note.section(u' ', 0, 0).toInt();
+        QCOMPARE(diff.out.count(u'\n'), changed);
+        QCOMPARE(diff.status, changed ? 1 : 0);
+        QCOMPARE(cli.run({"read", "COM7", file, "--quiet"}).out, QString());
+    }
+
+    // ports: a header, then the ports in the window's order (aliases among
+    // the others, by name as text), a pseudo-terminal called so.
+    void portsListsAsTheWindowDoes()
+    {
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", "311"}, "COM20"));
+        QVERIFY(QFile::link(cli.device, cli.path("ports/com3")));
+        const Result r = cli.run({"ports"});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.err, QString());
+        QStringList lines = r.out.split(u'\n');
+        QCOMPARE(lines.takeLast(), QString());
+        QCOMPARE(lines.takeFirst(), QStringLiteral("PORT\tDEVICE\tBY-ID\tUSB VENDOR\tUSB PRODUCT\tUSB SERIAL\tKIND"));
+        // Besides the aliases, the machine's own ports.
+        QStringList names;
+        for (const QString &line : lines) {
+            QCOMPARE(line.count(u'\t'), 6);
+            names << line.section(u'\t', 0, 0);
+        }
+        QStringList sorted = names;
+        std::sort(sorted.begin(), sorted.end(),
+                  [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+        QCOMPARE(names, sorted);
+        QVERIFY2(names.indexOf("COM20") < names.indexOf("COM3"), qPrintable(r.out));
+        // A pseudo-terminal has no by-id link and no USB description.
+        for (const QString &name : QStringList{"COM20", "COM3"})
+            QVERIFY2(lines.contains(name + "\t" + cli.device + "\t-\t-\t-\t-\tpseudo-terminal"), qPrintable(r.out));
     }
 
     void writeWithBackupThenTheGatewayHoldsTheFile_data() { firmwares_data(); }
@@ -631,7 +745,7 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("out"); // standard error for status 2
         const QByteArray clean = DefaultIniContent();
         QByteArray broken = clean;
         broken.replace("[QVR0]\r\nQualitaet1=01", "[QVR0]\r\nQualitaet1=123");
@@ -640,7 +754,11 @@ private slots:
         QTest::newRow("broken") << broken << QStringList() << 1
                                 << "[QVR0] Qualitaet1: \"123\" is not two characters\n"
                                    "[PRINTER] Modell: \"7\" is not a printer model from 0 to 3\n";
-        QTest::newRow("empty") << QByteArray() << QStringList() << 1 << "%1: holds no settings of the gateway\n";
+        // Refused as write refuses it: standard error, status 2.
+        QTest::newRow("empty") << QByteArray() << QStringList() << 2
+                               << "velmora-cli: %1 holds no settings of the Velmora; nothing to check\n";
+        QTest::newRow("unrelated text") << QByteArray("[Site]\r\nContact=Meier\r\n") << QStringList{"--firmware", "3.11"} << 2
+                                        << "velmora-cli: %1 holds no settings of the Velmora; nothing to check\n";
         QString missing106;
         for (int a = 0; a < 16; ++a)
             missing106 += QStringLiteral("[QVR%1]: is missing (8 values)\n").arg(a);
@@ -703,9 +821,9 @@ private slots:
         f.write(content);
         f.close();
         const Result r = cli.run(QStringList{"check", file} + arguments);
-        QCOMPARE(r.out, out.contains("%1") ? out.arg(file) : out);
+        QCOMPARE(status == 2 ? r.err : r.out, out.contains("%1") ? out.arg(file) : out);
+        QCOMPARE(status == 2 ? r.out : r.err, QString());
         QCOMPARE(r.status, status);
-        QCOMPARE(r.err, QString());
         QCOMPARE(cli.run({"check", cli.path("none.ini")}).status, 2);
     }
 
@@ -1408,6 +1526,143 @@ private slots:
         QCOMPARE(r.status, 2);
         QCOMPARE(r.err, "velmora-cli: " + message + "\n");
         QCOMPARE(r.out, QString());
+    }
+
+    // A gateway at another site as the README reaches it: the simulator's
+    // line behind a TCP server on the loopback address, and on the tool's
+    // side a pseudo-terminal that socat links into ports/ as COM9.
+    void readThroughSocatOverTcp_data()
+    {
+        QTest::addColumn<bool>("dropped"); // the connection ends in the middle of the read
+        QTest::newRow("whole read") << false;
+        QTest::newRow("connection dropped") << true;
+    }
+    void readThroughSocatOverTcp()
+    {
+        QFETCH(bool, dropped);
+        QVERIFY2(!QStandardPaths::findExecutable("socat").isEmpty(),
+                 "socat is missing; scripts/install-deps.sh --tests installs it");
+        Cli cli;
+        // Its own alias folder: the tool knows it only through COM9. Paced
+        // where the run must still be under way when the connection drops.
+        cli.device = startSimulator(cli.sim, cli.path("site"), "COM1",
+                                    dropped ? QStringList{"--pace", "--verbose"} : QStringList{"--verbose"});
+        QVERIFY(!cli.device.isEmpty());
+        Socat server;
+        QVERIFY2(server.start({"TCP-LISTEN:0,bind=127.0.0.1,reuseaddr", "FILE:" + cli.device + ",raw,echo=0"},
+                              "listening on"),
+                 server.log.constData());
+        static const QRegularExpression listening(QStringLiteral("listening on AF=2 127\\.0\\.0\\.1:(\\d+)"));
+        const QString port = listening.match(QString::fromLatin1(server.log)).captured(1);
+        QVERIFY2(!port.isEmpty(), server.log.constData());
+        QVERIFY(QDir().mkpath(cli.path("ports")));
+        const QString alias = cli.path("ports/COM9");
+        Socat client;
+        QVERIFY2(client.start({"PTY,link=" + alias + ",raw,echo=0", "TCP:127.0.0.1:" + port},
+                              "starting data transfer loop"),
+                 client.log.constData());
+        const QString pty = QFileInfo(alias).symLinkTarget();
+        QVERIFY2(pty.startsWith("/dev/pts/"), qPrintable(pty));
+
+        const QString file = cli.path("site.ini");
+        writeState(file, newState);
+        const QByteArray before = bytesOf(file);
+        if (!dropped) {
+            const Result r = cli.run({"read", "COM9", file});
+            QCOMPARE(r.status, 0);
+            QVERIFY2(r.out.startsWith("COM9 (" + pty + "): 46 records read into " + file), qPrintable(r.out));
+            QCOMPARE(mismatches(file, layoutOf("311"), simState), QStringList());
+            // The same socat serves the next command.
+            QCOMPARE(cli.run({"diff", "COM9", file}).status, 0);
+            return;
+        }
+        QProcess *p = cli.start({"read", "COM9", file});
+        QVERIFY(cli.simulatorSaw("C0Z5"));
+        server.process.kill();
+        const Result r = Cli::finish(p);
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.startsWith("velmora-cli: COM9 (" + pty + "): The connection to the Velmora was lost"),
+                 qPrintable(r.err));
+        QCOMPARE(bytesOf(file), before);
+        // socat ends with its connection and takes the alias with it.
+        QVERIFY(client.process.waitForFinished(10000));
+        QVERIFY(!QFileInfo::exists(alias) && !QFileInfo(alias).isSymLink());
+        QCOMPARE(cli.run({"read", "COM9", file}).err,
+                 QStringLiteral("velmora-cli: COM9: no such port; 'velmora-cli ports' lists the ports\n"));
+        QCOMPARE(cli.leftovers(), QStringList({"site.ini", "velmora-cli"}));
+    }
+
+    // On a terminal the progress line shows the share done and the time
+    // left, redrawn in place and erased at the end; --quiet draws nothing
+    // (a pipe gets nothing either: readBringsTheWholeStateAndKeepsTheRest).
+    void progressOnATerminal_data()
+    {
+        QTest::addColumn<bool>("quiet");
+        QTest::newRow("progress") << false;
+        QTest::newRow("quiet") << true;
+    }
+    void progressOnATerminal()
+    {
+        QFETCH(bool, quiet);
+        Cli cli;
+        QVERIFY(cli.startSim({"--firmware", "311", "--pace"}));
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QVERIFY(master >= 0);
+        QVERIFY(::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        const int terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QVERIFY(terminal >= 0);
+        const winsize size{24, 120, 0, 0};
+        QCOMPARE(::ioctl(master, TIOCSWINSZ, &size), 0);
+        QCOMPARE(::fcntl(master, F_SETFL, O_NONBLOCK), 0);
+
+        const QString file = cli.path("site.ini");
+        QStringList arguments{"read", "COM7", file};
+        if (quiet)
+            arguments << "--quiet";
+        QProcess *p = cli.start(arguments, QString(), terminal);
+        ::close(terminal);
+        // Read as it comes, so that the terminal never fills.
+        QByteArray shown;
+        const auto drain = [&] {
+            char buffer[4096];
+            ssize_t n;
+            while ((n = ::read(master, buffer, sizeof buffer)) > 0)
+                shown.append(buffer, n);
+        };
+        while (!p->waitForFinished(50))
+            drain();
+        drain();
+        ::close(master);
+        const Result r = Cli::finish(p);
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.err, QString());
+        if (quiet) {
+            QCOMPARE(shown, QByteArray());
+            return;
+        }
+        // Each drawing: "Reading [###...] 12/46  26%  0:01 left  <record>",
+        // the twelfth request on its way.
+        static const QRegularExpression drawing(QStringLiteral("Reading \\[[#.]{24}\\] (\\d+)/46 +(\\d+)%(  (\\d+):(\\d\\d) left)?"));
+        int lastShare = -1;
+        int estimates = 0;
+        QRegularExpressionMatchIterator it = drawing.globalMatch(QString::fromUtf8(shown));
+        while (it.hasNext()) {
+            const QRegularExpressionMatch m = it.next();
+            const int asked = m.captured(1).toInt();
+            const int share = m.captured(2).toInt();
+            QCOMPARE(share, asked * 100 / 46);
+            QVERIFY2(share >= lastShare, qPrintable(m.captured(0)));
+            lastShare = share;
+            // A time left once a reply has set the pace.
+            QCOMPARE(m.hasCaptured(3), asked > 1);
+            if (m.hasCaptured(3)) {
+                QVERIFY(m.captured(5).toInt() < 60);
+                ++estimates;
+            }
+        }
+        QVERIFY2(estimates >= 40, shown.constData());
+        QVERIFY2(lastShare >= 97, shown.constData());
+        QVERIFY2(shown.endsWith("\r\033[K"), shown.right(80).constData());
     }
 
     void readToStandardOutput()

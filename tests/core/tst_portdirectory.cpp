@@ -21,7 +21,7 @@ private slots:
         m_tree = std::make_unique<FakeDevTree>();
         QVERIFY(m_tree->isValid());
         m_tree->makeDevices({"ttyS0", "ttyS1", "ttyUSB0", "ttyUSB1", "ttyUSB2", "ttyUSB10", "ttyACM0",
-                             "pts/3", "rfcomm0", "pty", "serial/by-id/usb-adapter"});
+                             "pts/3", "rfcomm0", "pty", "ttyAMA0", "serial/by-id/usb-adapter"});
         QFile::remove(m_tree->dev("serial/by-id/usb-adapter"));
         QVERIFY(QFile::link(m_tree->dev("ttyUSB0"), m_tree->dev("serial/by-id/usb-adapter")));
     }
@@ -95,18 +95,23 @@ private slots:
     }
 
     // A sysfs tree as the kernel lays it out: the tty's device folder inside
-    // the USB interface, inside the USB device with the descriptor texts.
+    // the USB interface, inside the USB device with the descriptor texts; a
+    // serial-core port's UART beside its tty's name.
     void describeDevice_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("expected"); // device|by-id|vendor|product|maker|product name|serial
+        // device|by-id|vendor|product|maker|product name|serial, then the kind and what it adds
+        QTest::addColumn<QString>("expected");
 
         QTest::newRow("adapter by its by-id link")
-            << "serial/by-id/usb-adapter" << "ttyUSB0|serial/by-id/usb-adapter|0403|6001|FTDI|FT232R USB UART|A10KXYZ1";
-        QTest::newRow("adapter by its device") << "ttyUSB0" << "ttyUSB0|serial/by-id/usb-adapter|0403|6001|FTDI|FT232R USB UART|A10KXYZ1";
-        QTest::newRow("adapter without descriptor texts") << "ttyUSB1" << "ttyUSB1||1a86|7523|||";
-        QTest::newRow("built-in port") << "ttyS0" << "ttyS0||||||";
-        QTest::newRow("pseudo-terminal") << "pts/3" << "pts/3||||||";
+            << "serial/by-id/usb-adapter" << "ttyUSB0|serial/by-id/usb-adapter|0403|6001|FTDI|FT232R USB UART|A10KXYZ1 usb ftdi_sio";
+        QTest::newRow("adapter by its device") << "ttyUSB0" << "ttyUSB0|serial/by-id/usb-adapter|0403|6001|FTDI|FT232R USB UART|A10KXYZ1 usb ftdi_sio";
+        QTest::newRow("adapter without descriptor texts or driver") << "ttyUSB1" << "ttyUSB1||1a86|7523||| usb ";
+        QTest::newRow("built-in port") << "ttyS0" << "ttyS0|||||| serial-core 4 16550A io=0x3f8 mem= irq=4";
+        QTest::newRow("no UART at the address") << "ttyS1" << "ttyS1|||||| serial-core 0  io=0x2f8 mem= irq=3";
+        QTest::newRow("UART mapped into memory") << "ttyAMA0" << "ttyAMA0|||||| serial-core 83  io= mem=0xfe201000 irq=20";
+        QTest::newRow("pseudo-terminal") << "/dev/pts/0" << "/dev/pts/0|||||| pty";
+        QTest::newRow("other") << "rfcomm0" << "rfcomm0|||||| other";
     }
     void describeDevice()
     {
@@ -124,6 +129,14 @@ private slots:
             QVERIFY(QDir().mkpath(sys + "class/tty/" + name));
             QVERIFY(QFile::link(sys + deviceFolder, sys + "class/tty/" + name + "/device"));
         };
+        const auto uart = [&](const QString &name, const QByteArray &type, const QByteArray &port,
+                              const QByteArray &memory, const QByteArray &irq) {
+            tty(name, "devices/platform/serial8250/tty/" + name);
+            file("class/tty/" + name + "/type", type + '\n');
+            file("class/tty/" + name + "/port", port + '\n');
+            file("class/tty/" + name + "/iomem_base", memory + '\n');
+            file("class/tty/" + name + "/irq", irq + '\n');
+        };
         const QString hub = "devices/pci0000:00/usb1/";
         file(hub + "idVendor", "1d6b\n"); // the root hub, farther up
         file(hub + "1-1/idVendor", "0403\n");
@@ -132,17 +145,39 @@ private slots:
         file(hub + "1-1/product", "FT232R USB UART\n");
         file(hub + "1-1/serial", "A10KXYZ1\n");
         tty("ttyUSB0", hub + "1-1/1-1:1.0/ttyUSB0");
+        QVERIFY(QDir().mkpath(sys + "bus/usb-serial/drivers/ftdi_sio"));
+        QVERIFY(QFile::link(sys + "bus/usb-serial/drivers/ftdi_sio", sys + hub + "1-1/1-1:1.0/ttyUSB0/driver"));
         file(hub + "1-2/idVendor", "1a86\n");
         file(hub + "1-2/idProduct", "7523\n");
         tty("ttyUSB1", hub + "1-2/1-2:1.0/ttyUSB1");
-        tty("ttyS0", "devices/platform/serial8250");
+        uart("ttyS0", "4", "0x3F8", "0x0", "4");
+        uart("ttyS1", "0", "0x2F8", "0x0", "3");
+        uart("ttyAMA0", "83", "0x0", "0xFE201000", "20");
+        tty("rfcomm0", "devices/virtual/tty/rfcomm0");
 
-        const SerialDeviceInfo info = DescribeSerialDevice(m_tree->dev(path), sys, m_tree->dev("serial/by-id"));
+        // A pseudo-terminal is known by its path alone.
+        const QString device = path.startsWith('/') ? path : m_tree->dev(path);
+        const SerialDeviceInfo info = DescribeSerialDevice(device, sys, m_tree->dev("serial/by-id"));
         const QString base = m_tree->dev(QString());
         const auto relative = [&](const QString &p) { return p.startsWith(base) ? p.mid(base.size()) : p; };
-        const QString got = QStringList{relative(info.device), relative(info.byId), info.vendorId, info.productId,
-                                        info.manufacturer, info.product, info.serialNumber}
-                                .join(u'|');
+        QString got = QStringList{relative(info.device), relative(info.byId), info.vendorId, info.productId,
+                                  info.manufacturer, info.product, info.serialNumber}
+                          .join(u'|');
+        switch (info.kind) {
+        case SerialDeviceInfo::Kind::Usb:
+            got += " usb " + info.driver;
+            break;
+        case SerialDeviceInfo::Kind::SerialCore:
+            got += QStringLiteral(" serial-core %1 %2 io=%3 mem=%4 irq=%5")
+                       .arg(info.uartType).arg(info.uartName, info.ioPort, info.memoryBase, info.irq);
+            break;
+        case SerialDeviceInfo::Kind::PseudoTerminal:
+            got += " pty";
+            break;
+        case SerialDeviceInfo::Kind::Other:
+            got += " other";
+            break;
+        }
         QCOMPARE(got, expected);
     }
 

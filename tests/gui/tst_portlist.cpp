@@ -58,6 +58,23 @@ private slots:
         QCOMPARE(device("COM1"), m_tree->dev("ttyACM0"));
     }
 
+    // velmora-cli ports lists them in the order a fresh drop-down shows them.
+    void freshListInTheCommandLinesOrder()
+    {
+        m_tree->makePortsEntries({"com3>ttyACM0", "COM20>ttyS1"});
+        const QStringList devices = m_tree->devices({"ttyS0", "ttyS1", "ttyUSB0", "ttyACM0"});
+        QComboBox list;
+        ListSerialPorts(&list, m_tree->ports(), devices);
+        QStringList items;
+        for (int i = 0; i < list.count(); ++i)
+            items << list.itemText(i);
+        QStringList ordered;
+        for (const SerialPortEntry &port : InListOrder(DiscoverSerialPorts(m_tree->ports(), devices)))
+            ordered << port.name;
+        QCOMPARE(items, (QStringList{"COM1", "COM10", "COM2", "COM20", "COM3"}));
+        QCOMPARE(ordered, items);
+    }
+
     void aliasOfAGoneDeviceIsDropped()
     {
         QComboBox list;
