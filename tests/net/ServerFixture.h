@@ -78,9 +78,10 @@ public:
             return false;
         server.setProcessChannelMode(QProcess::MergedChannels);
         if (kind == Server::Socat) {
-            // A process for each connection, each opening the terminal anew.
+            // A process for each connection, each opening the terminal anew;
+            // one at a time, so that a closing one never reads a reply away.
             server.start(executable,
-                         {QStringLiteral("TCP-LISTEN:%1,bind=127.0.0.1,reuseaddr,fork").arg(port),
+                         {QStringLiteral("TCP-LISTEN:%1,bind=127.0.0.1,reuseaddr,fork,max-children=1").arg(port),
                           QStringLiteral("FILE:%1,raw,echo=0").arg(pty)});
         } else {
             const QString accepter = kind == Server::Ser2netRaw ? QStringLiteral("tcp,127.0.0.1,%1").arg(port)

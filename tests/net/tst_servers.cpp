@@ -228,7 +228,7 @@ private slots:
         alias.close();
         Result r = cli.run({"ports"});
         QCOMPARE(r.status, 0);
-        QVERIFY2(r.out.split('\n').contains("COM20\t" + cli.address() + "\t-\t-\t-\t-"), qPrintable(r.out));
+        QVERIFY2(r.out.split('\n').contains("COM20\t" + cli.address() + "\t-\t-\t-\t-\tnetwork port"), qPrintable(r.out));
         const QString file = cli.path("com20.ini");
         r = cli.run({"read", "COM20", file, "-q"});
         QVERIFY2(r.status == 0, qPrintable(r.err));
