@@ -411,43 +411,30 @@ QString NotTakenLabelText(Language language)
 
 QString StepperArrowName(bool next, Language language)
 {
-    if (language == Language::German)
-        return next ? QStringLiteral("Weiter") : QStringLiteral("Zurück");
-    return next ? QStringLiteral("Next") : QStringLiteral("Previous");
+    return Word(next ? Words::StepperNext : Words::StepperPrevious, language);
 }
 
 QString RunProgressName(Language language)
 {
-    return language == Language::German ? QStringLiteral("Fortschritt") : QStringLiteral("Progress");
+    return Word(Words::RunProgress, language);
 }
 
 QString TabScrollName(bool right, Language language)
 {
-    if (language == Language::German)
-        return right ? QStringLiteral("Nach rechts blättern") : QStringLiteral("Nach links blättern");
-    return right ? QStringLiteral("Scroll right") : QStringLiteral("Scroll left");
+    return Word(right ? Words::TabScrollRight : Words::TabScrollLeft, language);
 }
 
 QString PartReadName(PointsPart part, Language language)
 {
-    const bool de = language == Language::German;
-    if (part == PointsPart::Points)
-        return de ? QStringLiteral("Zapfstellen lesen") : QStringLiteral("Read points");
-    return de ? QStringLiteral("Produkt lesen") : QStringLiteral("Read product");
+    return Word(part == PointsPart::Points ? Words::ReadPoints : Words::ReadProduct, language);
 }
 
 QString PartWriteName(PointsPart part, Language language)
 {
-    const bool de = language == Language::German;
-    if (part == PointsPart::Points)
-        return de ? QStringLiteral("Zapfstellen schreiben") : QStringLiteral("Write points");
-    return de ? QStringLiteral("Produkt schreiben") : QStringLiteral("Write product");
+    return Word(part == PointsPart::Points ? Words::WritePoints : Words::WriteProduct, language);
 }
 
 QString PartStatusLightName(PointsPart part, Language language)
 {
-    const bool de = language == Language::German;
-    if (part == PointsPart::Points)
-        return de ? QStringLiteral("Statusanzeige Zapfstellen") : QStringLiteral("Status light of the points");
-    return de ? QStringLiteral("Statusanzeige Produkt") : QStringLiteral("Status light of the product");
+    return Word(part == PointsPart::Points ? Words::PointsStatusLight : Words::ProductStatusLight, language);
 }

@@ -101,6 +101,17 @@ constexpr WordRow WordRows[] = {
     {Words::LineSettingsRefused, {"Der Server hat die Leitungseinstellungen (9600 Baud, 8N1) nicht übernommen.", "The server refused the line settings (9600 baud, 8N1)."}},
     {Words::NetworkFailed, {"Das Netzwerk hat versagt: der Server ist nicht erreichbar.", "The network failed: the server cannot be reached."}},
     {Words::LostNetworkConnection, {"Die Verbindung zum Velmora ist unterbrochen: die Netzwerkverbindung zum Server besteht nicht mehr.", "The connection to the Velmora was lost: the network connection to the server ended."}},
+    {Words::StepperPrevious, {"Zurück", "Previous"}},
+    {Words::StepperNext, {"Weiter", "Next"}},
+    {Words::RunProgress, {"Fortschritt", "Progress"}},
+    {Words::TabScrollLeft, {"Nach links blättern", "Scroll left"}},
+    {Words::TabScrollRight, {"Nach rechts blättern", "Scroll right"}},
+    {Words::ReadPoints, {"Zapfstellen lesen", "Read points"}},
+    {Words::ReadProduct, {"Produkt lesen", "Read product"}},
+    {Words::WritePoints, {"Zapfstellen schreiben", "Write points"}},
+    {Words::WriteProduct, {"Produkt schreiben", "Write product"}},
+    {Words::PointsStatusLight, {"Statusanzeige Zapfstellen", "Status light of the points"}},
+    {Words::ProductStatusLight, {"Statusanzeige Produkt", "Status light of the product"}},
 };
 
 constexpr bool inOrder()

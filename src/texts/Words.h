@@ -96,6 +96,17 @@ enum class Words {
     LineSettingsRefused,
     NetworkFailed,
     LostNetworkConnection,
+    StepperPrevious,
+    StepperNext,
+    RunProgress,
+    TabScrollLeft,
+    TabScrollRight,
+    ReadPoints,
+    ReadProduct,
+    WritePoints,
+    WriteProduct,
+    PointsStatusLight,
+    ProductStatusLight,
     Count, // the number of identifiers, no text
 };
 
