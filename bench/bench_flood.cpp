@@ -15,6 +15,7 @@
 // not count for the next. Left out: a real wire and UART (the terminal
 // passes bytes at once), painting on a real screen (offscreen).
 
+#include "ProcessMemory.h"
 #include "core/GatewaySession.h"
 #include "core/Records.h"
 #include "core/TransferRun.h"
@@ -53,17 +54,6 @@ using Clock = std::chrono::steady_clock;
 double secondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-long residentKiB()
-{
-    long pages = 0, resident = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
 double threadCpuSeconds()

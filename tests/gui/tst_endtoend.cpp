@@ -3,6 +3,7 @@
 
 #include "TestShard.h"
 #include "CpuTime.h"
+#include "ProcessMemory.h"
 #include "SimulatorProcess.h"
 #include "core/GatewaySession.h"
 #include "core/IniFile.h"
@@ -41,17 +42,6 @@ constexpr bool AddressSanitizerBuild = false;
 #else
 constexpr bool AddressSanitizerBuild = false;
 #endif
-
-long residentKiB()
-{
-    long pages = 0, resident = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 // The simulator on a port alias in a temporary program folder, and the
 // tool's main window with its real serial port on that folder with the
