@@ -1,8 +1,9 @@
 #pragma once
 // Runs a long test program as several CTest tests at once: with
 // VELMORA_TEST_SHARD=i/n set, a test function runs only in the shard its
-// name falls into, and is skipped in the others. Called from init(), which
-// QtTest calls before every test function.
+// name falls into, and is skipped in the others; each row of a data-driven
+// function counts on its own, so long tables spread over the shards. Called
+// from init(), which QtTest calls before every test function and row.
 
 #include <QByteArray>
 #include <QList>
@@ -18,7 +19,8 @@ inline void skipOutsideShard()
     const int count = parts[1].toInt();
     if (count < 2 || index < 1 || index > count)
         return;
-    const uint hash = qHash(QByteArray(QTest::currentTestFunction()), 0U);
+    const QByteArray name = QByteArray(QTest::currentTestFunction()) + '/' + QTest::currentDataTag();
+    const uint hash = qHash(name, 0U);
     if (int(hash % uint(count)) + 1 != index)
         QSKIP("runs in another shard");
 }
