@@ -3,8 +3,11 @@
 # of the Debian package), then a clang build with AddressSanitizer and
 # UndefinedBehaviorSanitizer, so memory faults fail; that second build also
 # holds the libFuzzer targets, which then fuzz the reply path for half a
-# minute and the working file's reader and writer for 20 s. Stops at the
-# first failure; otherwise its last line says what passed.
+# minute and the working file's reader and writer for 20 s, side by side.
+# The normal build's tests mostly wait on timers, terminals and child
+# processes, so they run while the sanitizer build compiles at the lowest
+# priority. Stops at the first failure; otherwise its last line says what
+# passed.
 #   scripts/run-tests.sh [-L LABEL]   only the tests labelled unit, window or
 #                                     end-to-end, in the normal build only
 set -euo pipefail
@@ -26,16 +29,32 @@ if [ "${1:-}" = "-L" ]; then
   echo "run-tests passed: the tests labelled $2 of the normal build"
   exit 0
 fi
-ctest --test-dir build --output-on-failure --timeout 300 -j "$jobs"
-phase tests
-scripts/check-package.sh build
-phase package
+
+# The normal build's tests, then the package check, in the background; their
+# output is shown once they end.
+normal_log=build/normal-tests.log
+( start=$SECONDS
+  ctest --test-dir build --output-on-failure --timeout 300 -j "$jobs"
+  scripts/check-package.sh build
+  echo "$((SECONDS - start))" >build/normal-tests.seconds ) >"$normal_log" 2>&1 &
+normal_pid=$!
+# Should the sanitizer build fail, the background run ends with the script.
+trap 'pkill -P "$normal_pid" 2>/dev/null; kill "$normal_pid" 2>/dev/null; true' EXIT
 
 export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-scripts/build.sh build-san -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON \
+nice -n 19 scripts/build.sh build-san -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON \
   -DVELMORA_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 phase sanitizer-build
+normal_status=0
+wait "$normal_pid" || normal_status=$?
+trap - EXIT
+cat "$normal_log"
+if [ "$normal_status" -ne 0 ]; then
+  echo "run-tests: the normal build's tests or its package check failed (log: $normal_log)" >&2
+  exit 1
+fi
+phase normal-tests-after-build
 ctest --test-dir build-san --output-on-failure --timeout 600 -j "$jobs"
 phase sanitizer-tests
 
@@ -57,12 +76,20 @@ fuzz() {
 }
 reply_seconds=30
 file_seconds=20
-reply_runs="$(fuzz fuzz_reply $reply_seconds fuzz/corpus 4096)"
-# Whole configuration files: about 10 KB, 21 KB as UTF-16.
-file_runs="$(fuzz fuzz_workingfile $file_seconds fuzz/corpus-workingfile 65536)"
+# One fuzzer a core. Whole configuration files: about 10 KB, 21 KB as UTF-16.
+fuzz fuzz_reply $reply_seconds fuzz/corpus 4096 >build-san/fuzz_reply.runs &
+reply_pid=$!
+fuzz fuzz_workingfile $file_seconds fuzz/corpus-workingfile 65536 >build-san/fuzz_workingfile.runs &
+file_pid=$!
+fuzz_status=0
+wait "$reply_pid" || fuzz_status=1
+wait "$file_pid" || fuzz_status=1
+[ "$fuzz_status" -eq 0 ] || exit 1
+reply_runs="$(cat build-san/fuzz_reply.runs)"
+file_runs="$(cat build-san/fuzz_workingfile.runs)"
 phase fuzzing
 
-echo "run-tests times: ${phases[*]}"
+echo "run-tests times: ${phases[*]} (the normal tests and package check took $(cat build/normal-tests.seconds) s alongside the sanitizer build)"
 echo "run-tests passed: $(test_count build) tests of the normal build, the package check," \
      "$(test_count build-san) tests under the sanitizers, fuzzing without a fault:" \
      "${reply_seconds} s of replies (${reply_runs:-?} inputs), ${file_seconds} s of working files (${file_runs:-?} inputs)"
