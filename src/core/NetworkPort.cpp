@@ -4,11 +4,33 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 NetworkPort::NetworkPort(QObject *parent) : SerialPort(parent) {}
 
 NetworkPort::~NetworkPort()
 {
     close();
+}
+
+void NetworkPort::ackPromptly()
+{
+    // A server that holds small pieces back until the previous one is
+    // acknowledged (Nagle's rule; ser2net's default) would otherwise wait
+    // out our delayed acknowledgement, some 40 ms, in the middle of a
+    // reply. The kernel drops this mode again after sending or receiving,
+    // so it is set after each.
+#ifdef TCP_QUICKACK
+    if (!m_socket)
+        return;
+    const qintptr fd = m_socket->socketDescriptor();
+    if (fd < 0)
+        return;
+    const int on = 1;
+    ::setsockopt(int(fd), IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+#endif
 }
 
 PortFailure NetworkPort::failureOfSocket() const
@@ -100,6 +122,7 @@ void NetworkPort::drain(bool deliver)
     if (!m_socket)
         return;
     const QByteArray bytes = m_socket->readAll();
+    ackPromptly();
     if (!m_telnet) {
         if (deliver && m_ready && !bytes.isEmpty())
             emit received(bytes);
@@ -185,4 +208,5 @@ void NetworkPort::write(const QByteArray &bytes)
         return;
     m_socket->write(m_telnet ? m_telnet->encode(bytes) : bytes);
     m_socket->flush();
+    ackPromptly();
 }

@@ -39,6 +39,7 @@ private:
     // Takes what the socket holds; the line's bytes go on when `deliver`.
     void drain(bool deliver);
     void socketFailed();
+    void ackPromptly();
     void reportLost(const PortFailure &loss);
     PortFailure failureOfSocket() const;
 
