@@ -1,6 +1,7 @@
 // velmora-cli as a technician runs it: the built executable in a program
 // folder of its own, its port alias registered there by the simulator.
 
+#include "GatewayKeys.h"
 #include "TestShard.h"
 #include "SimulatorProcess.h"
 #include "core/ConfigLayout.h"
@@ -28,27 +29,9 @@
 
 namespace {
 
-QString two(int n)
-{
-    return QString::number(n).rightJustified(2, u'0');
-}
-
 // The simulator's state before anything is written to it.
 QString simQuality(int a, int k) { return two((a * 7 + (k - 1) * 3) % 99 + 1); }
 QString simEdv(int a, int k) { return two((a * 5 + (k - 1) * 11 + 40) % 99 + 1); }
-
-struct Layout
-{
-    int addresses;
-    int points;
-    int products;
-    bool interface;
-};
-
-Layout layoutOf(const QString &firmware)
-{
-    return firmware == "106" ? Layout{16, 4, 10, false} : Layout{24, 10, 20, true};
-}
 
 // Every key of every record the firmware has, with the value `expected`
 // gives for it.
@@ -57,27 +40,13 @@ using Expected = std::function<QString(const QString &section, const QString &ke
 QStringList mismatches(const QString &file, const Layout &layout, const Expected &expected)
 {
     QStringList out;
-    const auto check = [&](const QString &section, const QString &key) {
+    for (const QString &entry : keysOf(layout)) {
+        const QString section = entry.section(u'/', 0, 0);
+        const QString key = entry.section(u'/', 1);
         const QString want = expected(section, key);
         const QString got = ReadIniValue(file, section, key, "<missing>");
         if (got != want)
             out << QStringLiteral("[%1] %2: %3, expected %4").arg(section, key, got, want);
-    };
-    for (int a = 0; a < layout.addresses; ++a) {
-        for (int k = 1; k <= layout.points; ++k) {
-            check("QVR" + QString::number(a), "Qualitaet" + QString::number(k));
-            check("QVR" + QString::number(a), "EDV" + QString::number(k));
-        }
-    }
-    for (int n = 1; n <= layout.products; ++n) {
-        check("PRODUKT" + QString::number(n), "Qualitaet");
-        check("PRODUKT" + QString::number(n), "Name");
-    }
-    check("PRINTER", "Modell");
-    check("PRINTER", "Head");
-    if (layout.interface) {
-        for (const char *key : {"BaudrateRS232", "ParameterRS232", "BaudrateRS485", "ParameterRS485"})
-            check("INTERFACE", key);
     }
     return out;
 }

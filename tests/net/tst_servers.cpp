@@ -2,6 +2,7 @@
 // in RFC 2217 and raw mode and socat in front of the gateway simulator, and
 // the failures a site's server can cause.
 
+#include "GatewayKeys.h"
 #include "core/IniFile.h"
 
 #include "ServerFixture.h"
@@ -11,24 +12,6 @@
 #include <QtTest>
 
 namespace {
-
-QString two(int n)
-{
-    return QString::number(n).rightJustified(2, u'0');
-}
-
-struct Layout
-{
-    int addresses;
-    int points;
-    int products;
-    bool interface;
-};
-
-Layout layoutOf(const QString &firmware)
-{
-    return firmware == "106" ? Layout{16, 4, 10, false} : Layout{24, 10, 20, true};
-}
 
 // A configuration unlike the simulator's, its printer head holding the
 // telnet escape byte (0xFF, "ÿ" in Windows-1252).
@@ -41,24 +24,6 @@ QString newState(const QString &section, const QString &key)
     if (section == "PRINTER")
         return key == "Modell" ? QStringLiteral("01") : QStringLiteral("Grüß Gott ÿÿ Kopf ÿ");
     return QStringLiteral("2");
-}
-
-QStringList keysOf(const Layout &layout)
-{
-    QStringList keys;
-    for (int a = 0; a < layout.addresses; ++a) {
-        for (int k = 1; k <= layout.points; ++k)
-            keys << "QVR" + QString::number(a) + "/Qualitaet" + QString::number(k)
-                 << "QVR" + QString::number(a) + "/EDV" + QString::number(k);
-    }
-    for (int n = 1; n <= layout.products; ++n)
-        keys << "PRODUKT" + QString::number(n) + "/Qualitaet" << "PRODUKT" + QString::number(n) + "/Name";
-    keys << "PRINTER/Modell" << "PRINTER/Head";
-    if (layout.interface) {
-        for (const char *key : {"BaudrateRS232", "ParameterRS232", "BaudrateRS485", "ParameterRS485"})
-            keys << QStringLiteral("INTERFACE/") + key;
-    }
-    return keys;
 }
 
 // The state written as a complete read of `firmware` leaves it, so that
