@@ -15,6 +15,20 @@
 
 namespace {
 
+QStyle::StandardPixmap standardPixmapOf(QMessageBox::Icon icon)
+{
+    switch (icon) {
+    case QMessageBox::Warning:
+        return QStyle::SP_MessageBoxWarning;
+    case QMessageBox::Critical:
+        return QStyle::SP_MessageBoxCritical;
+    case QMessageBox::Question:
+        return QStyle::SP_MessageBoxQuestion;
+    default:
+        return QStyle::SP_MessageBoxInformation;
+    }
+}
+
 // The summary line with the message's icon beside it, the other lines in a
 // read-only view that scrolls, and the OK button.
 std::unique_ptr<QDialog> makeListBox(QMessageBox::Icon icon, const QStringList &lines, QWidget *parent)
@@ -26,8 +40,8 @@ std::unique_ptr<QDialog> makeListBox(QMessageBox::Icon icon, const QStringList &
     auto *top = new QHBoxLayout;
     auto *iconLabel = new QLabel(dialog.get());
     const int side = dialog->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, dialog.get());
-    iconLabel->setPixmap(QMessageBox::standardIcon(icon).scaled(side, side, Qt::KeepAspectRatio,
-                                                                  Qt::SmoothTransformation));
+    if (icon != QMessageBox::NoIcon)
+        iconLabel->setPixmap(dialog->style()->standardIcon(standardPixmapOf(icon), nullptr, dialog.get()).pixmap(side));
     iconLabel->setAlignment(Qt::AlignTop);
     top->addWidget(iconLabel, 0);
     auto *summary = new QLabel(lines.constFirst(), dialog.get());
