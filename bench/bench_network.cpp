@@ -12,6 +12,7 @@
 // ser2net runs with the modem-line shim preloaded (its path is the second
 // argument), as in the tests: the simulator's terminal has no modem lines.
 
+#include "BenchTiming.h"
 #include "core/GatewaySession.h"
 #include "core/TransferRun.h"
 #include "core/WorkingFile.h"
@@ -33,17 +34,6 @@
 #include <vector>
 
 namespace {
-
-constexpr double ByteSeconds = 10.0 / 9600.0;
-
-bool waitUntil(const std::function<bool()> &done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    return done();
-}
 
 // One direction of the proxy: bytes go on `delayMs` after they came, in order.
 // A timer counts whole milliseconds and fires late rather than early, so it
@@ -158,18 +148,6 @@ struct Timing
     double turnaroundMs = 0;
 };
 
-// The simulator's turnaround lines on its standard error since last asked.
-std::vector<double> turnarounds(QProcess &sim)
-{
-    std::vector<double> ms;
-    for (const QByteArray &line : sim.readAllStandardError().split('\n')) {
-        const qsizetype at = line.indexOf("turnaround ");
-        if (at >= 0)
-            ms.push_back(line.mid(at + 11).split(' ').value(0).toDouble());
-    }
-    return ms;
-}
-
 // Connects, waits until the gateway is online, then times one read-all.
 Timing readAll(const QString &port, const QString &file, QProcess &sim)
 {
@@ -193,18 +171,13 @@ Timing readAll(const QString &port, const QString &file, QProcess &sim)
     QObject::connect(&session, &GatewaySession::requestSent, [&](const QByteArray &) { ++timing.requests; });
     QObject::connect(&session, &GatewaySession::lineReceived,
                      [&](const QByteArray &line) { timing.replyBytes += line.size(); });
-    turnarounds(sim);
+    takeTurnarounds(sim);
     QElapsedTimer clock;
     clock.start();
     session.startRun(TransferRun::Kind::ReadAll);
     waitUntil([&] { return finished; }, 60000);
     timing.wallS = clock.nsecsElapsed() / 1e9;
-    // The first request's turnaround counts from the version reply.
-    std::vector<double> ms = turnarounds(sim);
-    if (!ms.empty()) {
-        std::nth_element(ms.begin(), ms.begin() + ms.size() / 2, ms.end());
-        timing.turnaroundMs = ms[ms.size() / 2];
-    }
+    timing.turnaroundMs = percentile(takeTurnarounds(sim), 0.5);
     timing.ok = finished && ok;
     session.disconnect();
     return timing;

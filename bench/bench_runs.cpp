@@ -12,6 +12,7 @@
 // real line both add to the wall time alike for any tool. The window runs on
 // the offscreen platform, so painting to a real screen is left out too.
 
+#include "BenchTiming.h"
 #include "core/GatewaySession.h"
 #include "core/TransferRun.h"
 #include "texts/ErrorTexts.h"
@@ -35,17 +36,6 @@
 #include <vector>
 
 namespace {
-constexpr double ByteSeconds = 10.0 / 9600.0;
-
-bool waitUntil(const std::function<bool()> &done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    return done();
-}
-
 struct RunTiming
 {
     bool ok = false;

@@ -11,6 +11,7 @@
 // cross at once) and a real gateway's time to answer; both are the same for
 // the window and velmora-cli.
 
+#include "BenchTiming.h"
 #include "core/GatewaySession.h"
 #include "core/TransferRun.h"
 #include "gui/ErrorReport.h"
@@ -35,48 +36,10 @@
 
 namespace {
 
-constexpr double ByteSeconds = 10.0 / 9600.0;
-
-// The turnarounds the simulator has logged since the last call, in ms;
-// those up to the version request and the first record's request follow
-// the handshake or a click, not a reply of the run.
-std::vector<double> takeTurnarounds(QProcess &sim)
-{
-    static const QRegularExpression line(QStringLiteral("turnaround ([0-9.]+) ms before (\\S+)"));
-    std::vector<double> ms;
-    const QString log = QString::fromLatin1(sim.readAllStandardError());
-    for (auto it = line.globalMatch(log); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        // Whatever came before the version request was the handshake.
-        if (m.captured(2) == QLatin1String("S0V"))
-            ms.clear();
-        else if (m.captured(2) != QLatin1String("C0Z0"))
-            ms.push_back(m.captured(1).toDouble());
-    }
-    return ms;
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return -1;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, size_t(p * (values.size() - 1) + 0.5))];
-}
-
 void printTurnarounds(const char *who, const std::vector<double> &ms)
 {
     std::printf("turnaround.%s median %.3f ms p90 %.3f ms (%zu replies)\n", who, percentile(ms, 0.5),
                 percentile(ms, 0.9), ms.size());
-}
-
-bool waitUntil(const std::function<bool()> &done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    return done();
 }
 
 } // namespace
