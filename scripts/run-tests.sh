@@ -14,8 +14,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Most tests wait on timers, pseudo-terminals and child processes rather than
-# the processor, so CTest runs more of them than there are cores.
-jobs=$(( $(nproc) + 1 ))
+# the processor, so CTest runs twice as many of them as there are cores.
+jobs=$(( $(nproc) * 2 ))
 test_count() { ctest --test-dir "$1" -N | sed -n 's/^Total Tests: //p'; }
 phase_start=$SECONDS
 phases=()

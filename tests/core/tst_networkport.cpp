@@ -2,6 +2,7 @@
 // address: what each failure is called, that opening never hangs, and what
 // crosses the connection in raw and RFC 2217 mode.
 
+#include "ByteList.h"
 #include "core/LinePort.h"
 #include "core/NetworkAddress.h"
 #include "core/NetworkPort.h"
@@ -20,14 +21,6 @@
 Q_DECLARE_METATYPE(PortFailure)
 
 namespace {
-
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out += char(v);
-    return out;
-}
 
 constexpr int IAC = 255, SB = 250, SE = 240, WILL = 251, DO = 253, DONT = 254;
 

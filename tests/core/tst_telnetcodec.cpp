@@ -2,19 +2,12 @@
 // reader gets, and whether the line settings count as taken, whatever the
 // server says and however its bytes are split.
 
+#include "ByteList.h"
 #include "core/TelnetCodec.h"
 
 #include <QtTest>
 
 namespace {
-
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out += char(v);
-    return out;
-}
 
 constexpr int IAC = 255, SB = 250, SE = 240, WILL = 251, WONT = 252, DO = 253, DONT = 254;
 
