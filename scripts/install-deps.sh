@@ -3,7 +3,8 @@
 # --tests also what its tests and the check of its Debian packages need
 # (a virtual X server, pseudo-terminal and network relays and a serial
 # server, clang with its
-# sanitizer and fuzzer runtimes, the package tools).
+# sanitizer and fuzzer runtimes, lld for linking the test programs, the
+# package tools).
 # Runs apt only for packages that are missing; uses sudo when not root.
 set -euo pipefail
 
@@ -21,7 +22,7 @@ esac
 if $tests; then
   packages+=(
     xvfb xauth socat ser2net
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev lld
     dpkg-dev file lintian appstream desktop-file-utils
   )
 fi
