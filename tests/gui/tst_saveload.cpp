@@ -124,9 +124,11 @@ class TestSaveLoad : public QObject
     QString path(const QString &name) const { return f->dir.path() + u'/' + name; }
     QString iniPath() const { return f->iniPath(); }
 
-    void start()
+    // Starts the window on a working file holding `content`: written before
+    // the window opens it, never behind its back.
+    void start(const QByteArray &content = WorkingBytes)
     {
-        writeFile(iniPath(), WorkingBytes);
+        writeFile(iniPath(), content);
         f->start();
         f->window->setFileChooser([this](QWidget *, bool) { return m_chosen; });
         f->activate();
@@ -528,8 +530,7 @@ private slots:
     void pageShownLeavesRunDisplayAlone()
     {
         QFETCH(bool, readAll);
-        start();
-        writeFile(iniPath(), DefaultIniContent() + ReadFrom311);
+        start(DefaultIniContent() + ReadFrom311);
         f->goOnline("311");
         showPage(f->window->saveLoadPage());
         // A run under way: the gateway has not answered its first request yet.
@@ -635,8 +636,7 @@ private slots:
         QFETCH(int, writes);
         QFETCH(QByteArray, request);
         QFETCH(QString, result);
-        start();
-        writeFile(iniPath(), content);
+        start(content);
         f->goOnline("311");
         f->port->answer = true;
         showPage(f->window->saveLoadPage());
@@ -645,6 +645,8 @@ private slots:
         QStringList rows;
         QString summary;
         QStringList clipped;
+        // An answer not given in this row goes with it.
+        QObject answerOwner;
         if (answer != 0) {
             onNextModal<WriteComparisonDialog>([&](WriteComparisonDialog *dialog) {
                 // The page's result line sums the comparison up meanwhile.
@@ -656,7 +658,7 @@ private slots:
                 dialog->findChild<QDialogButtonBox *>(QStringLiteral("ButtonsComparison"))
                     ->button(QDialogButtonBox::StandardButton(answer))
                     ->click();
-            });
+            }, &answerOwner);
         }
         const int before = f->port->written.size();
         if (silent >= 0)
@@ -702,8 +704,7 @@ private slots:
     {
         QFETCH(bool, unplugged);
         QFETCH(QString, result);
-        start();
-        writeFile(iniPath(), DefaultIniContent());
+        start(DefaultIniContent());
         f->goOnline("311");
         showPage(f->window->saveLoadPage());
         const int before = f->port->written.size();
@@ -850,8 +851,7 @@ private slots:
     // one box listing what it did not take, and the file keeps the user's values.
     void writeAllReportsValuesNotTaken()
     {
-        start();
-        writeFile(iniPath(), DefaultIniContent() + ReadFrom311);
+        start(DefaultIniContent() + ReadFrom311);
         f->goOnline("311");
         f->window->workingFile().write("QVR3", "EDV2", "77");
         f->port->answer = true;
@@ -871,8 +871,7 @@ private slots:
     // is the gateway's records.
     void readAllRecordsItsSource()
     {
-        start();
-        writeFile(iniPath(), DefaultIniContent());
+        start(DefaultIniContent());
         f->goOnline("311");
         f->port->answer = true;
         showPage(f->window->saveLoadPage());
