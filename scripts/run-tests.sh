@@ -6,8 +6,8 @@
 # file's reader and writer for half a minute each, side by side.
 # The normal build's tests mostly wait on timers, terminals and child
 # processes, so they run while the sanitizer build compiles at the lowest
-# priority. Stops at the first failure; otherwise its last line says what
-# passed.
+# priority; their result is shown once that build is done. Stops at the
+# first failure; otherwise its last line says what passed.
 #   scripts/run-tests.sh [-L LABEL]   only the tests labelled unit, window or
 #                                     end-to-end, in the normal build only
 set -euo pipefail
