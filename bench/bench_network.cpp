@@ -13,6 +13,7 @@
 // argument), as in the tests: the simulator's terminal has no modem lines.
 
 #include "BenchTiming.h"
+#include "FreePort.h"
 #include "core/GatewaySession.h"
 #include "core/TransferRun.h"
 #include "core/WorkingFile.h"
@@ -129,13 +130,6 @@ private:
     int m_delayMs;
 };
 
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
 struct Timing
 {
     bool ok = false;
@@ -217,10 +211,10 @@ int main(int argc, char *argv[])
     // until the line has been quiet for two characters' time, and sends
     // with Nagle's rule. And once more as the README recommends for the
     // gateway: each line goes on at its end (sendon), at once (nodelay).
-    const quint16 serverPort = freePort();
-    quint16 linesPort = freePort();
+    const quint16 serverPort = freeLoopbackPort();
+    quint16 linesPort = freeLoopbackPort();
     while (linesPort == serverPort)
-        linesPort = freePort();
+        linesPort = freeLoopbackPort();
     QFile config(dir.filePath(QStringLiteral("ser2net.yaml")));
     config.open(QIODevice::WriteOnly);
     config.write(QStringLiteral("%YAML 1.1\n---\nconnection: &gateway\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"

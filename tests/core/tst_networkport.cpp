@@ -3,6 +3,7 @@
 // crosses the connection in raw and RFC 2217 mode.
 
 #include "ByteList.h"
+#include "FreePort.h"
 #include "core/LinePort.h"
 #include "core/NetworkAddress.h"
 #include "core/NetworkPort.h"
@@ -27,6 +28,15 @@ constexpr int IAC = 255, SB = 250, SE = 240, WILL = 251, DO = 253, DONT = 254;
 QByteArray ack(int command, const QByteArray &value)
 {
     return bytes({IAC, SB, 44, command + 100}) + value + bytes({IAC, SE});
+}
+
+// What the port has delivered so far, its `received` signals joined.
+QByteArray bytesOf(const QSignalSpy &received)
+{
+    QByteArray all;
+    for (const QList<QVariant> &call : received)
+        all += call.at(0).toByteArray();
+    return all;
 }
 
 // A server on the loopback address that answers each connection with
@@ -124,12 +134,7 @@ private slots:
         FakeServer fake(greeting == "close" ? QByteArray() : greeting, answer);
         if (greeting == "close")
             QObject::connect(&fake.server, &QTcpServer::newConnection, &fake.server, [&] { fake.client->close(); });
-        quint16 unused = 0;
-        {
-            QTcpServer probe;
-            probe.listen(QHostAddress::LocalHost, 0);
-            unused = probe.serverPort();
-        }
+        const quint16 unused = freeLoopbackPort();
         NetworkPort port;
         port.setConnectTimeout(700);
         PortFailure failure;
@@ -178,14 +183,8 @@ private slots:
         port.write(request);
         QTRY_COMPARE(fake.received, request);
         fake.client->write(bytes({IAC, DO, 44}) + QByteArray("\xff\xff\r\n"));
-        QByteArray got;
-        QTRY_VERIFY((got = [&] {
-                         QByteArray all;
-                         for (const QList<QVariant> &call : received)
-                             all += call.at(0).toByteArray();
-                         return all;
-                     }()).size() == 7);
-        QCOMPARE(got, bytes({IAC, DO, 44}) + QByteArray("\xff\xff\r\n"));
+        QTRY_COMPARE(bytesOf(received).size(), 7);
+        QCOMPARE(bytesOf(received), bytes({IAC, DO, 44}) + QByteArray("\xff\xff\r\n"));
     }
 
     void rfc2217CarriesTheLinesBytesOnly()
@@ -201,14 +200,8 @@ private slots:
         QTRY_COMPARE(fake.received, QByteArray(">C1D02Kopf \xff\xff<55\r\n"));
         fake.client->write(QByteArray(">cD02") + ack(7, bytes({0xb0})) + QByteArray("K\xff\xff") + bytes({IAC, 241})
                            + QByteArray("<3F\r\n"));
-        QByteArray got;
-        QTRY_VERIFY([&] {
-            got.clear();
-            for (const QList<QVariant> &call : received)
-                got += call.at(0).toByteArray();
-            return got.endsWith("\r\n");
-        }());
-        QCOMPARE(got, QByteArray(">cD02K\xff<3F\r\n"));
+        QTRY_VERIFY(bytesOf(received).endsWith("\r\n"));
+        QCOMPARE(bytesOf(received), QByteArray(">cD02K\xff<3F\r\n"));
     }
 
     void aConnectionClosedByTheServerIsLostOnce()

@@ -4,6 +4,7 @@
 // loaded into it alone), ser2net with no serial line behind it, or socat
 // passing raw TCP. Each is started here and stopped when the fixture goes.
 
+#include "FreePort.h"
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -46,14 +47,6 @@ public:
         return pty.startsWith(QLatin1String("/dev/"));
     }
 
-    // A loopback port nothing listens on just now.
-    static quint16 freePort()
-    {
-        QTcpServer probe;
-        if (!probe.listen(QHostAddress::LocalHost, 0))
-            return 0;
-        return probe.serverPort();
-    }
 
     QString address() const
     {
@@ -73,7 +66,7 @@ public:
             return false;
         }
         m_kind = kind;
-        port = freePort();
+        port = freeLoopbackPort();
         if (port == 0)
             return false;
         server.setProcessChannelMode(QProcess::MergedChannels);

@@ -251,7 +251,7 @@ private slots:
             QVERIFY(cli.startServer(ServerFixture::Server::Ser2netNoLine));
             address = cli.address();
         } else if (address.contains("%1")) {
-            address = address.arg(ServerFixture::freePort());
+            address = address.arg(freeLoopbackPort());
         }
         const QString file = cli.path("config.ini");
         QFile f(file);
